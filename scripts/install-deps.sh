@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs what building and testing cdflash needs, and nothing twice.
+# usage: scripts/install-deps.sh [group...]   groups: linux win32 kernel (default: all)
+# Runs `apt-get update` only when a package is actually missing.
+set -euo pipefail
+
+groups=("$@")
+[ ${#groups[@]} -gt 0 ] || groups=(linux win32 kernel)
+
+want=()
+for g in "${groups[@]}"; do
+  case "$g" in
+    linux)  want+=(build-essential cmake make pkg-config libgtest-dev googletest qt6-base-dev
+                   libumockdev-dev umockdev xvfb xauth imagemagick) ;;
+    win32)  want+=(g++-mingw-w64-i686 mingw-w64-tools googletest wine wine32:i386 wine64
+                   xvfb xdotool imagemagick fonts-wine fonts-liberation binutils-mingw-w64-i686) ;;
+    kernel) want+=(qemu-system-x86 busybox-static cpio) ;;
+    *) echo "install-deps: unknown group '$g'" >&2; exit 2 ;;
+  esac
+done
+
+if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+export DEBIAN_FRONTEND=noninteractive
+
+# wine32 is an i386 package: the architecture must be known before it can be found.
+for p in "${want[@]}"; do
+  if [[ "$p" == *:i386 ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+    NEED_UPDATE=1
+  fi
+done
+
+missing=()
+for p in "${want[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$p")
+done
+# de-duplicate
+mapfile -t missing < <(printf '%s\n' "${missing[@]}" | awk 'NF && !seen[$0]++')
+
+if [ ${#missing[@]} -eq 0 ] && [ -z "${NEED_UPDATE:-}" ]; then
+  exit 0
+fi
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  $SUDO apt-get -o DPkg::Lock::Timeout=600 update -qq
+  $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

@@ -1,0 +1,150 @@
+#pragma once
+// The controls, dialogs and services that TFlashForm drives. The Qt and Win32
+// front ends implement them with real widgets; tests implement them with
+// recording fakes. Positions and sizes are in design pixels (120 DPI): each
+// front end scales them to the screen.
+
+#include <string>
+
+namespace cdflash {
+
+struct Bounds {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  bool operator==(const Bounds&) const = default;
+};
+
+// What every control offers: geometry in design pixels and visibility.
+class IControl {
+ public:
+  virtual ~IControl() = default;
+  virtual Bounds GetBounds() const = 0;
+  virtual void SetTop(int top) = 0;
+  virtual bool Visible() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+};
+
+class ILabel : public virtual IControl {
+ public:
+  virtual std::string Text() const = 0;
+  virtual void SetText(const std::string& text) = 0;
+};
+
+// Selection-only drop-down list. Setting the selection by program raises no
+// change event.
+class IComboBox : public virtual IControl {
+ public:
+  virtual int Count() const = 0;
+  virtual std::string Item(int index) const = 0;
+  virtual void Add(const std::string& text) = 0;
+  virtual void Insert(int index, const std::string& text) = 0;
+  virtual void Delete(int index) = 0;
+  virtual void Clear() = 0;
+  virtual int ItemIndex() const = 0;  // -1: no selection
+  virtual void SetItemIndex(int index) = 0;
+  virtual void Repaint() = 0;
+};
+
+// List of the files of one directory that match a mask ("*.bin;*.BIN").
+class IFileListBox : public virtual IControl {
+ public:
+  virtual void SetDirectory(const std::string& directory) = 0;
+  virtual std::string Directory() const = 0;
+  virtual void SetMask(const std::string& mask) = 0;
+  virtual std::string Mask() const = 0;
+  virtual void Update() = 0;  // read the directory again
+  virtual int Count() const = 0;
+  virtual std::string Item(int index) const = 0;
+  virtual int ItemIndex() const = 0;
+  // Directory and selected item as a full path; empty when nothing is selected.
+  virtual std::string FileName() const = 0;
+};
+
+class IGroupBox : public virtual IControl {
+ public:
+  virtual std::string Caption() const = 0;
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual void Repaint() = 0;
+};
+
+class IProgressBar : public virtual IControl {
+ public:
+  virtual void SetRange(long long minimum, long long maximum) = 0;
+  virtual long long Minimum() const = 0;
+  virtual long long Maximum() const = 0;
+  virtual void SetPosition(long long position) = 0;
+  virtual long long Position() const = 0;
+  virtual void SetStep(long long step) = 0;
+  virtual long long Step() const = 0;
+  virtual void StepIt() = 0;           // position += step, clamped to the maximum
+  virtual void StepBy(long long delta) = 0;
+};
+
+class IButton : public virtual IControl {
+ public:
+  virtual std::string Caption() const = 0;
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual bool Enabled() const = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+};
+
+// The main window itself.
+class IWindow {
+ public:
+  virtual ~IWindow() = default;
+  virtual std::string Caption() const = 0;
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual void Close() = 0;
+};
+
+// The controls of the form, by the names the form gives them.
+struct FormControls {
+  IWindow* window = nullptr;
+  ILabel* SelectDriveLabel = nullptr;
+  IFileListBox* FileListBox1 = nullptr;
+  IComboBox* ComboBox = nullptr;
+  IGroupBox* GroupBox2 = nullptr;
+  IProgressBar* ProgressBar = nullptr;
+  IButton* FlashButton = nullptr;
+};
+
+enum class Answer { Yes, No, Ok, Closed };
+
+// Modal message boxes, centred on the screen. Titles and buttons are the
+// toolkit's standard ones: "Warning", "Error", "Confirm", the application
+// title for a plain box; "&Yes", "&No", "OK".
+class IDialogs {
+ public:
+  virtual ~IDialogs() = default;
+  virtual Answer WarningYesNo(const std::string& text) = 0;  // "Warning", warning icon
+  virtual void WarningOk(const std::string& text) = 0;       // "Warning", warning icon, OK
+  virtual void Error(const std::string& text) = 0;           // "Error", error icon, OK
+  virtual Answer ConfirmYesNo(const std::string& text) = 0;  // "Confirm", question icon
+  virtual void Message(const std::string& text) = 0;         // application title, OK
+  // The application's exception box: "Flash utility", error icon, OK; shows
+  // `text` as given (see ExceptionBoxText).
+  virtual void Exception(const std::string& text) = 0;
+};
+
+class ICursor {
+ public:
+  virtual ~ICursor() = default;
+  virtual void SetHourglass() = 0;
+  virtual void SetDefault() = 0;
+};
+
+class IApplication {
+ public:
+  virtual ~IApplication() = default;
+  virtual void PostQuit(int exitCode) = 0;
+};
+
+struct FormServices {
+  IDialogs* dialogs = nullptr;
+  ICursor* cursor = nullptr;
+  IApplication* application = nullptr;
+};
+
+}  // namespace cdflash

@@ -1,0 +1,98 @@
+#pragma once
+// TFlashForm: the program's one window, without any toolkit. It drives the
+// controls and services a front end hands it and carries the program's logic
+// in its handlers and methods.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Controls.h"
+#include "package/PackageView.h"
+
+namespace cdflash {
+
+class CDDrive;
+class CDDrives;
+
+class TFlashForm {
+ public:
+  TFlashForm(FormControls controls, FormServices services,
+             PackageView package = PackageView::Embedded());
+  ~TFlashForm();
+  TFlashForm(const TFlashForm&) = delete;
+  TFlashForm& operator=(const TFlashForm&) = delete;
+
+  // Handlers. `sender` is the control that raised the event (unused).
+  void FormCreate(const void* sender = nullptr);
+  void FormDestroy(const void* sender = nullptr);
+  void ComboBoxChange(const void* sender = nullptr);
+  void FileListBox1Click(const void* sender = nullptr);
+  void FlashButtonClick(const void* sender = nullptr);
+
+  // Runs the image format test on the package's slot and stores the image
+  // length and the five-bank flag; true when a signature was found.
+  bool CheckNewFormatBIN();
+
+  // Read access for front ends and tests.
+  bool InBuildMode() const { return BuildMode != 0; }
+  bool IsFiveBank() const { return FiveBank != 0; }
+  std::uint32_t ImageLength() const { return ImageLength_; }
+  const PackageView& Package() const { return package_; }
+  bool HasDrives() const { return Drives != nullptr; }
+  bool HasTransferBuffer() const { return TransferBuffer != nullptr; }
+  bool HasChunkBuffer() const { return ChunkBuffer != nullptr; }
+  bool HasProfileCopy() const { return ProfileCopy != nullptr; }
+  bool HasModelTable() const { return ModelList != nullptr; }
+
+ private:
+  using TextList = std::unique_ptr<std::vector<std::string>>;
+
+  FormControls c_;
+  FormServices s_;
+  PackageView package_;
+
+  // Window state, in declaration order.
+  // 1. The model table of build mode: six parallel lists.
+  TextList ModelList;
+  TextList InquiryList;
+  TextList FwRangeList;
+  TextList BinMaskList;
+  TextList VendorList;
+  TextList NoteList;
+  // 2. Working texts of flash mode.
+  std::string VendorText;
+  std::string ModelText;
+  std::string RangeText;
+  std::string LowerBound;
+  std::string UpperBound;
+  std::string RequiredIdentity;
+  // 3. The selected BIN name.
+  std::string SelectedBinName;
+  // 4-8.
+  std::uint8_t BuildMode = 0;
+  std::uint8_t FiveBank = 0;
+  std::uint8_t ProfileFound = 0;
+  std::uint8_t FlashAll = 0;
+  std::uint32_t ImageLength_ = 0;
+  std::uint32_t ProfileLength = 0;
+  // 9. Position in Drives of each drop-down entry.
+  std::array<std::int32_t, 24> DriveMap{};
+  // 10. Start-up directory of build mode.
+  std::string StartupDirectory;
+  // 11. The drive chosen in the drop-down list (owned by Drives).
+  CDDrive* SelectedDrive = nullptr;
+  // 12. Scratch command block of the vendor commands.
+  std::array<std::uint8_t, 12> CommandBlock{};
+  // 13. The drive list.
+  std::unique_ptr<CDDrives> Drives;
+  // 14. The 16 KiB data buffer registered with the device layer.
+  std::unique_ptr<std::uint8_t[]> TransferBuffer;
+  // 15. Buffers of the flash engine (ProfileCopy is the build buffer in build mode).
+  std::unique_ptr<std::uint8_t[]> ProfileCopy;
+  std::unique_ptr<std::uint8_t[]> ChunkBuffer;
+};
+
+}  // namespace cdflash

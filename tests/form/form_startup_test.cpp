@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "app/AppTexts.h"
+#include "app/Guard.h"
+#include "support/FakeControls.h"
+#include "support/TestPackage.h"
+
+namespace cdflash {
+namespace {
+
+using test::FormHarness;
+using test::TestPackage;
+
+TEST(FormCreate, TemplateOpensInBuildModeWithTheDesignLayout) {
+  FormHarness h;  // the program's own package: the default build is a template
+  h.form.FormCreate();
+  EXPECT_TRUE(h.form.InBuildMode());
+  EXPECT_EQ(h.window.caption, " Flash V1.043 ");
+  for (const ControlDesign& d : kFormDesign) {
+    const IControl* controls[] = {&h.label, &h.fileList, &h.combo, &h.groupBox, &h.progress,
+                                  &h.button};
+    const IControl* c = controls[&d - kFormDesign.data()];
+    EXPECT_EQ(c->GetBounds(), d.bounds) << d.name;
+  }
+  EXPECT_TRUE(h.fileList.Visible());
+}
+
+TEST(FormCreate, FlasherMovesTheLowerControlsUpByTheFileListHeight) {
+  TestPackage package;
+  FormHarness h(package.View());
+  h.form.FormCreate();
+  EXPECT_FALSE(h.form.InBuildMode());
+  EXPECT_EQ(h.groupBox.GetBounds().top, 72);
+  EXPECT_EQ(h.progress.GetBounds().top, 95);
+  EXPECT_EQ(h.button.GetBounds().top, 95);
+  EXPECT_EQ(h.combo.GetBounds().top, 24);  // the rows above the file list stay
+  EXPECT_EQ(h.label.GetBounds().top, 0);
+}
+
+TEST(FormCreate, StartsWithNoBuffersAndNoFlags) {
+  TestPackage package;
+  package.SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
+  FormHarness h(package.View());
+  h.form.FormCreate();
+  EXPECT_FALSE(h.form.HasTransferBuffer());
+  EXPECT_FALSE(h.form.HasChunkBuffer());
+  EXPECT_FALSE(h.form.HasProfileCopy());
+}
+
+TEST(CheckNewFormatBIN, StoresLengthAndFlagForTheRun) {
+  TestPackage five;
+  five.SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
+  FormHarness h5(five.View());
+  h5.form.FormCreate();
+  EXPECT_TRUE(h5.form.CheckNewFormatBIN());
+  EXPECT_EQ(h5.form.ImageLength(), 0x50000u);
+  EXPECT_TRUE(h5.form.IsFiveBank());
+
+  TestPackage none;
+  FormHarness h0(none.View());
+  h0.form.FormCreate();
+  EXPECT_FALSE(h0.form.CheckNewFormatBIN());
+  EXPECT_EQ(h0.form.ImageLength(), 0x40000u);
+  EXPECT_FALSE(h0.form.IsFiveBank());
+}
+
+TEST(FormDestroy, ReleasesOnlyWhatExistsAndCanRunTwice) {
+  FormHarness h;
+  h.form.FormCreate();
+  h.form.FormDestroy();
+  EXPECT_FALSE(h.form.HasDrives());
+  EXPECT_FALSE(h.form.HasTransferBuffer());
+  EXPECT_FALSE(h.form.HasModelTable());
+  h.form.FormDestroy();  // nothing left: nothing to release twice
+}
+
+TEST(ExceptionBox, FullStopOnlyWhenTheLastCharacterSortsAfterIt) {
+  EXPECT_EQ(ExceptionBoxText("Access violation"), "Access violation.");
+  EXPECT_EQ(ExceptionBoxText("Done."), "Done.");
+  EXPECT_EQ(ExceptionBoxText("Why?"), "Why?.");  // '?' sorts after '.'
+  EXPECT_EQ(ExceptionBoxText("Oops!"), "Oops!");  // '!' sorts before '.'
+  EXPECT_EQ(ExceptionBoxText("a-"), "a-");
+  EXPECT_EQ(ExceptionBoxText("path/"), "path/.");
+  EXPECT_EQ(ExceptionBoxText(""), "");
+}
+
+TEST(ExceptionBox, HandlerExceptionIsShownAndTheNextHandlerRuns) {
+  test::ScriptedDialogs dialogs;
+  RunGuarded(dialogs, [] { throw std::runtime_error("Disk full"); });
+  int ran = 0;
+  RunGuarded(dialogs, [&] { ++ran; });
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].kind, "Exception");
+  EXPECT_EQ(dialogs.shown[0].text, "Disk full.");
+  EXPECT_EQ(ran, 1);
+}
+
+}  // namespace
+}  // namespace cdflash

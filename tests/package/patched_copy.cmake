@@ -1,0 +1,17 @@
+# Runs the probe as built (template: exit 10), then a copy whose slot was
+# patched in the file (flasher: exit 11).
+execute_process(COMMAND ${EMULATOR} ${PROBE} RESULT_VARIABLE original)
+if(NOT original EQUAL 10)
+  message(FATAL_ERROR "the probe as built should be a template (exit 10), got ${original}")
+endif()
+file(REMOVE ${COPY})
+execute_process(COMMAND ${EMULATOR} ${PROBE} --patch ${PROBE} ${COPY} RESULT_VARIABLE patched)
+if(NOT patched EQUAL 0)
+  message(FATAL_ERROR "patching the copy failed: ${patched}")
+endif()
+file(CHMOD ${COPY} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE)
+execute_process(COMMAND ${EMULATOR} ${COPY} RESULT_VARIABLE copy)
+if(NOT copy EQUAL 11)
+  message(FATAL_ERROR "the patched copy should report flash mode (exit 11), got ${copy}")
+endif()
+message(STATUS "template reports 10, patched copy reports 11")

@@ -1,0 +1,199 @@
+#pragma once
+// Recording fakes of the form's controls and services, and a harness that
+// builds a TFlashForm over them. Dialog answers are scripted; every box shown
+// is recorded with its kind and text.
+
+#include <deque>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/Controls.h"
+#include "app/FlashForm.h"
+#include "app/FormLayout.h"
+
+namespace cdflash::test {
+
+class FakeControl : public virtual IControl {
+ public:
+  explicit FakeControl(Bounds b) : bounds_(b) {}
+  Bounds GetBounds() const override { return bounds_; }
+  void SetTop(int top) override { bounds_.top = top; }
+  bool Visible() const override { return visible_; }
+  void SetVisible(bool v) override { visible_ = v; }
+
+ private:
+  Bounds bounds_;
+  bool visible_ = true;
+};
+
+class FakeLabel : public FakeControl, public ILabel {
+ public:
+  using FakeControl::FakeControl;
+  std::string Text() const override { return text_; }
+  void SetText(const std::string& t) override { text_ = t; }
+
+ private:
+  std::string text_;
+};
+
+class FakeComboBox : public FakeControl, public IComboBox {
+ public:
+  using FakeControl::FakeControl;
+  int Count() const override { return static_cast<int>(items.size()); }
+  std::string Item(int i) const override { return items.at(static_cast<std::size_t>(i)); }
+  void Add(const std::string& t) override { items.push_back(t); }
+  void Insert(int i, const std::string& t) override {
+    items.insert(items.begin() + i, t);
+  }
+  void Delete(int i) override { items.erase(items.begin() + i); }
+  void Clear() override { items.clear(); index = -1; }
+  int ItemIndex() const override { return index; }
+  void SetItemIndex(int i) override { index = i; }
+  void Repaint() override { ++repaints; }
+
+  std::vector<std::string> items;
+  int index = -1;
+  int repaints = 0;
+};
+
+class FakeFileListBox : public FakeControl, public IFileListBox {
+ public:
+  using FakeControl::FakeControl;
+  void SetDirectory(const std::string& d) override { directory = d; }
+  std::string Directory() const override { return directory; }
+  void SetMask(const std::string& m) override { mask = m; }
+  std::string Mask() const override { return mask; }
+  void Update() override { ++updates; }
+  int Count() const override { return static_cast<int>(items.size()); }
+  std::string Item(int i) const override { return items.at(static_cast<std::size_t>(i)); }
+  int ItemIndex() const override { return index; }
+  std::string FileName() const override {
+    if (index < 0 || index >= Count()) return {};
+    return directory + "/" + items[static_cast<std::size_t>(index)];
+  }
+
+  std::string directory;
+  std::string mask;
+  std::vector<std::string> items;
+  int index = -1;
+  int updates = 0;
+};
+
+class FakeGroupBox : public FakeControl, public IGroupBox {
+ public:
+  using FakeControl::FakeControl;
+  std::string Caption() const override { return caption; }
+  void SetCaption(const std::string& c) override { caption = c; }
+  void Repaint() override { repaintedCaptions.push_back(caption); }
+
+  std::string caption;
+  std::vector<std::string> repaintedCaptions;
+};
+
+class FakeProgressBar : public FakeControl, public IProgressBar {
+ public:
+  using FakeControl::FakeControl;
+  void SetRange(long long lo, long long hi) override { minimum = lo; maximum = hi; }
+  long long Minimum() const override { return minimum; }
+  long long Maximum() const override { return maximum; }
+  void SetPosition(long long p) override { position = p; }
+  long long Position() const override { return position; }
+  void SetStep(long long s) override { step = s; }
+  long long Step() const override { return step; }
+  void StepIt() override { StepBy(step); }
+  void StepBy(long long d) override { position = std::min(maximum, position + d); }
+
+  long long minimum = 0, maximum = 100, position = 0, step = 10;
+};
+
+class FakeButton : public FakeControl, public IButton {
+ public:
+  using FakeControl::FakeControl;
+  std::string Caption() const override { return caption; }
+  void SetCaption(const std::string& c) override { caption = c; }
+  bool Enabled() const override { return enabled; }
+  void SetEnabled(bool e) override { enabled = e; }
+
+  std::string caption = kFlashButtonCaption;
+  bool enabled = true;
+};
+
+class FakeWindow : public IWindow {
+ public:
+  std::string Caption() const override { return caption; }
+  void SetCaption(const std::string& c) override { caption = c; }
+  void Close() override { ++closes; }
+
+  std::string caption;
+  int closes = 0;
+};
+
+struct ShownBox {
+  std::string kind;  // "WarningYesNo", "WarningOk", "Error", "ConfirmYesNo", "Message", "Exception"
+  std::string text;
+};
+
+class ScriptedDialogs : public IDialogs {
+ public:
+  Answer WarningYesNo(const std::string& t) override { return Ask("WarningYesNo", t); }
+  void WarningOk(const std::string& t) override { shown.push_back({"WarningOk", t}); }
+  void Error(const std::string& t) override { shown.push_back({"Error", t}); }
+  Answer ConfirmYesNo(const std::string& t) override { return Ask("ConfirmYesNo", t); }
+  void Message(const std::string& t) override { shown.push_back({"Message", t}); }
+  void Exception(const std::string& t) override { shown.push_back({"Exception", t}); }
+
+  std::deque<Answer> answers;  // taken in order by the Yes/No boxes
+  std::vector<ShownBox> shown;
+
+ private:
+  Answer Ask(const char* kind, const std::string& t) {
+    shown.push_back({kind, t});
+    if (answers.empty()) throw std::logic_error(std::string("unscripted box: ") + kind);
+    const Answer a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+};
+
+class FakeCursor : public ICursor {
+ public:
+  void SetHourglass() override { log.push_back("hourglass"); }
+  void SetDefault() override { log.push_back("default"); }
+  std::vector<std::string> log;
+};
+
+class FakeApplication : public IApplication {
+ public:
+  void PostQuit(int code) override { quits.push_back(code); }
+  std::vector<int> quits;
+};
+
+inline Bounds DesignBounds(std::string_view name) {
+  for (const ControlDesign& d : kFormDesign) {
+    if (d.name == name) return d.bounds;
+  }
+  throw std::logic_error("no such control");
+}
+
+// All fakes plus the form over them.
+struct FormHarness {
+  explicit FormHarness(PackageView package = PackageView::Embedded())
+      : form(FormControls{&window, &label, &fileList, &combo, &groupBox, &progress, &button},
+             FormServices{&dialogs, &cursor, &application}, package) {}
+
+  FakeWindow window;
+  FakeLabel label{DesignBounds("SelectDriveLabel")};
+  FakeFileListBox fileList{DesignBounds("FileListBox1")};
+  FakeComboBox combo{DesignBounds("ComboBox")};
+  FakeGroupBox groupBox{DesignBounds("GroupBox2")};
+  FakeProgressBar progress{DesignBounds("ProgressBar")};
+  FakeButton button{DesignBounds("FlashButton")};
+  ScriptedDialogs dialogs;
+  FakeCursor cursor;
+  FakeApplication application;
+  TFlashForm form;
+};
+
+}  // namespace cdflash::test

@@ -1,0 +1,55 @@
+#pragma once
+// A firmware package in a test buffer, laid out like the embedded one, with
+// helpers to fill header fields and slot bytes.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "package/PackageView.h"
+
+namespace cdflash::test {
+
+class TestPackage {
+ public:
+  TestPackage() : bytes_(kPackageSize, 0) { SetSlot(0, "FWIM"); }
+
+  // A text field: the characters (at most 24 kept by callers), then zero bytes.
+  TestPackage& SetField(std::size_t headerOffset, const std::string& text,
+                        std::size_t fieldSize = kFieldSize) {
+    std::uint8_t* field = Header() + headerOffset;
+    std::fill(field, field + fieldSize, 0);
+    std::memcpy(field, text.data(), std::min(text.size(), fieldSize));
+    return *this;
+  }
+  TestPackage& Model(const std::string& t) { return SetField(kModelOffset, t); }
+  TestPackage& Inquiry(const std::string& t) { return SetField(kInquiryOffset, t); }
+  TestPackage& FwRange(const std::string& t) { return SetField(kFwRangeOffset, t); }
+  TestPackage& Vendor(const std::string& t) { return SetField(kVendorOffset, t); }
+  TestPackage& Note(const std::string& t) { return SetField(kNoteOffset, t); }
+  TestPackage& Revision(const std::string& t) {
+    return SetField(kRevisionOffset, t, kRevisionFieldSize);
+  }
+  TestPackage& SetSlot(std::size_t offset, const std::string& bytes) {
+    std::memcpy(Slot() + offset, bytes.data(), bytes.size());
+    return *this;
+  }
+  TestPackage& SetSlotByte(std::size_t offset, std::uint8_t value) {
+    Slot()[offset] = value;
+    return *this;
+  }
+
+  std::uint8_t* Header() { return bytes_.data() + kKeyWordSize; }
+  std::uint8_t* Slot() { return bytes_.data() + kKeyWordSize + kHeaderSize; }
+
+  PackageView View() const {
+    return PackageView(std::span<const std::uint8_t, kPackageSize>(bytes_.data(), kPackageSize));
+  }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
+}  // namespace cdflash::test
