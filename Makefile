@@ -1,0 +1,23 @@
+# Thin wrapper: the real work is in CMake presets and scripts/.
+.PHONY: run test build windows demo clean
+
+# Set everything up, build and start cdflash (Linux, Qt).
+run:
+	scripts/run.sh
+
+# Set everything up, build and pass every test (Linux, sanitizers, Windows under Wine, real kernel).
+test:
+	scripts/test-all.sh
+
+build:
+	scripts/install-deps.sh linux
+	cmake --preset linux
+	cmake --build --preset linux -j2
+
+windows:
+	scripts/install-deps.sh win32
+	cmake --preset win32
+	cmake --build --preset win32 -j2
+
+clean:
+	rm -rf build
