@@ -1,0 +1,206 @@
+// Checks the Linux SG_IO route end to end against a real kernel. Runs as the
+// only program of a QEMU guest whose PIIX IDE bus carries an emulated ATAPI
+// drive without a disc (scripts/test-kernel.sh), first as root, then as an
+// unprivileged user whose WRITE BUFFER the kernel's command filter refuses.
+// Prints one line per check and "N passed, N failed"; exit status 0 only when
+// every check passed.
+
+#include <grp.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "CheckLog.h"
+#include "common/Text.h"
+#include "device/Cddrive.h"
+#include "device/Cddrives.h"
+
+namespace cdflash::kernelcheck {
+namespace {
+
+// What QEMU's emulated ATAPI drive reports in INQUIRY bytes 8 to 35.
+const std::string kVendorProduct = "QEMU    QEMU DVD-ROM    ";
+const std::string kRevision = "2.5+";
+constexpr uid_t kUnprivilegedId = 1000;
+constexpr std::uint8_t kDataIn = 1;
+constexpr std::uint8_t kDataOut = 0;
+constexpr std::uint8_t kFill = 0xA5;
+
+using Cdb = std::array<std::uint8_t, 12>;
+
+// The 16 KiB transfer buffer that the main window registers as the data buffer.
+std::array<std::uint8_t, 16384> transfer;
+
+std::int32_t Send(CDDrive& drive, const Cdb& c, std::uint8_t direction, std::int32_t length) {
+  return drive.ExecCommand(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11],
+                           direction, length);
+}
+
+std::string Outcome(const CDDrive& drive, std::int32_t result) {
+  return Format("result %d, %s, sense text \"%s\"", static_cast<int>(result),
+                drive.LastCommandSucceeded() ? "succeeded" : "failed", drive.SenseText().c_str());
+}
+
+// Descriptors of this process that are open on a CD device node.
+int OpenDriveDescriptors() {
+  int count = 0;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
+    const auto target = std::filesystem::read_symlink(entry.path(), ec);
+    if (!ec && target.string().starts_with("/dev/sr")) ++count;
+  }
+  return count;
+}
+
+bool TransferUntouchedFrom(std::size_t offset) {
+  return std::all_of(transfer.begin() + static_cast<std::ptrdiff_t>(offset), transfer.end(),
+                     [](std::uint8_t b) { return b == kFill; });
+}
+
+// A drive is listed and identifies itself as the emulated drive.
+CDDrive* CheckDiscovery(CheckLog& log, CDDrives& drives, const std::string& who) {
+  CDDrive* drive = drives.Current;
+  if (!log.Check(who + "one drive listed", drives.Count() == 1 && drive != nullptr,
+                 Format("count %d", drives.Count()))) {
+    return nullptr;
+  }
+  log.Check(who + "open status 0", CDDrive::OpenStatus() == 0 && CDDrive::OpenCount() == 1,
+            Format("open status %02X, open count %d", CDDrive::OpenStatus(), CDDrive::OpenCount()));
+  log.Check(who + "vendor and product", drive->VendorProduct() == kVendorProduct,
+            "\"" + drive->VendorProduct() + "\"");
+  log.Check(who + "revision", drive->Revision() == kRevision, "\"" + drive->Revision() + "\"");
+  return drive;
+}
+
+void CheckIdentity(CheckLog& log, CDDrive& drive) {
+  // /dev/srN stands as drive "letter" N, so the prefix keeps its nine characters.
+  const std::string expected = Format("%d-%d-%d %c: ", drive.HostAdapter(), drive.Target(),
+                                      drive.Lun(), drive.Letter()) +
+                               kVendorProduct + kRevision;
+  log.Check("identity text", drive.IdentityText() == expected && drive.Letter() == '0',
+            "\"" + drive.IdentityText() + "\"");
+  const std::string again = drive.GetIdentity();
+  log.Check("GetIdentity repeats INQUIRY", again == expected, "\"" + again + "\"");
+}
+
+void CheckInquiryIntoDataBuffer(CheckLog& log, CDDrive& drive) {
+  transfer.fill(kFill);
+  const std::int32_t result = Send(drive, {0x12, 0, 0, 0, 36, 0, 0, 0, 0, 0, 0, 0}, kDataIn, 36);
+  const std::string text(transfer.begin() + 8, transfer.begin() + 36);
+  log.Check("INQUIRY lands in the data buffer",
+            result != 0 && drive.LastCommandSucceeded() && drive.SenseMatches(0, 0, 0) &&
+                (transfer[0] & 0x1F) == 0x05 && text == kVendorProduct + kRevision,
+            Outcome(drive, result) + ", bytes 8-35 \"" + text + "\"");
+  log.Check("INQUIRY writes nothing past its length", TransferUntouchedFrom(36));
+}
+
+void CheckNoDisc(CheckLog& log, CDDrive& drive, const std::string& who) {
+  const std::int32_t result = Send(drive, {0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, kDataIn, 0);
+  log.Check(who + "TEST UNIT READY without a disc: 02 3A 00",
+            result == 0 && !drive.LastCommandSucceeded() && drive.SenseMatches(0x02, 0x3A, 0x00) &&
+                drive.SenseMatches(0x02, 0x3A) && drive.SenseText().starts_with("02 3A 00. "),
+            Outcome(drive, result));
+}
+
+void CheckStartStop(CheckLog& log, CDDrive& drive) {
+  const std::int32_t result = Send(drive, {0x1B, 0, 0, 0, 0x03, 0, 0, 0, 0, 0, 0, 0}, kDataIn, 0);
+  log.Check("START STOP UNIT (load) succeeds",
+            result != 0 && drive.LastCommandSucceeded() && drive.SenseMatches(0, 0, 0),
+            Outcome(drive, result));
+}
+
+// Commands that reach the drive and that it rejects as unknown: 05 20 00.
+void CheckDriveRejects(CheckLog& log, CDDrive& drive) {
+  transfer.fill(kFill);
+  std::int32_t result =
+      Send(drive, {0x3B, 0x05, 0x01, 0, 0, 0, 0, 0x40, 0, 0, 0, 0}, kDataOut, 16384);
+  log.Check("WRITE BUFFER mode 5: 05 20 00",
+            result == 0 && !drive.LastCommandSucceeded() && drive.SenseMatches(0x05, 0x20, 0x00) &&
+                !drive.SenseMatches(0, 0, 0) && drive.SenseText().starts_with("05 20 00. "),
+            Outcome(drive, result));
+
+  result = Send(drive, {0x3C, 0x01, 0x01, 0, 0, 0, 0, 0x40, 0, 0, 0, 0}, kDataIn, 16384);
+  log.Check("READ BUFFER: 05 20 00, no data",
+            result == 0 && !drive.LastCommandSucceeded() && drive.SenseMatches(0x05, 0x20, 0x00) &&
+                TransferUntouchedFrom(0),
+            Outcome(drive, result));
+
+  result = Send(drive, {0xDF, 0x11, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0}, kDataIn, 128);
+  log.Check("vendor opcode DF 11: 05 20 00",
+            result == 0 && !drive.LastCommandSucceeded() && drive.SenseMatches(0x05, 0x20, 0x00),
+            Outcome(drive, result));
+}
+
+// Refused by the kernel before it reaches the drive: a transport failure, never
+// a success, whatever the sense bytes hold.
+void CheckFilterRefuses(CheckLog& log, CDDrive& drive, const std::string& name, const Cdb& cdb,
+                        std::uint8_t direction, std::int32_t length) {
+  const std::int32_t result = Send(drive, cdb, direction, length);
+  log.Check(name,
+            result == 0 && !drive.LastCommandSucceeded() && drive.SystemError() == EPERM &&
+                !drive.SenseMatches(0, 0, 0) && !drive.SenseMatches(0x05, 0x20, 0x00) &&
+                drive.SenseText().ends_with(Format(", %04X", EPERM)),
+            Outcome(drive, result) + Format(", system error %u", drive.SystemError()));
+}
+
+void RunAsRoot(CheckLog& log) {
+  log.Note("as root");
+  {
+    CDDrives drives;
+    CDDrive* drive = CheckDiscovery(log, drives, "");
+    if (drive != nullptr) {
+      CDDrive::SetDataBuffer(transfer.data(), static_cast<std::int32_t>(transfer.size()));
+      CheckIdentity(log, *drive);
+      CheckInquiryIntoDataBuffer(log, *drive);
+      CheckNoDisc(log, *drive, "");
+      CheckStartStop(log, *drive);
+      CheckNoDisc(log, *drive, "after load: ");
+      CheckDriveRejects(log, *drive);
+    }
+  }
+  log.Check("closing the list closes every drive",
+            CDDrive::OpenCount() == 0 && OpenDriveDescriptors() == 0,
+            Format("open count %d, descriptors on /dev/sr* %d", CDDrive::OpenCount(),
+                   OpenDriveDescriptors()));
+}
+
+bool DropPrivileges(CheckLog& log) {
+  const bool dropped = setgroups(0, nullptr) == 0 && setgid(kUnprivilegedId) == 0 &&
+                       setuid(kUnprivilegedId) == 0;
+  return log.Check("drop to uid 1000", dropped && geteuid() == kUnprivilegedId,
+                   Format("uid %d, euid %d", static_cast<int>(getuid()), static_cast<int>(geteuid())));
+}
+
+void RunUnprivileged(CheckLog& log) {
+  log.Note("as uid 1000, without CAP_SYS_RAWIO");
+  CDDrives drives;
+  CDDrive* drive = CheckDiscovery(log, drives, "unprivileged: ");
+  if (drive == nullptr) return;
+  CDDrive::SetDataBuffer(transfer.data(), static_cast<std::int32_t>(transfer.size()));
+  CheckNoDisc(log, *drive, "unprivileged: ");
+  CheckFilterRefuses(log, *drive, "unprivileged: WRITE BUFFER refused with EPERM",
+                     {0x3B, 0x05, 0x01, 0, 0, 0, 0, 0x40, 0, 0, 0, 0}, kDataOut, 16384);
+  CheckFilterRefuses(log, *drive, "unprivileged: vendor opcode DF refused with EPERM",
+                     {0xDF, 0x11, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0}, kDataIn, 128);
+  // A refused command leaves the route usable.
+  CheckNoDisc(log, *drive, "unprivileged, after a refusal: ");
+}
+
+}  // namespace
+}  // namespace cdflash::kernelcheck
+
+int main() {
+  using namespace cdflash::kernelcheck;
+  CheckLog log;
+  if (log.Check("runs as root", geteuid() == 0)) {
+    RunAsRoot(log);
+    if (DropPrivileges(log)) RunUnprivileged(log);
+  }
+  return log.Finish();
+}
