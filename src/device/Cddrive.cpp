@@ -1,9 +1,191 @@
 #include "device/Cddrive.h"
 
+#include <algorithm>
+#include <array>
+#include <span>
+
+#include "common/Text.h"
+#include "device/DeviceMessages.h"
+#include "device/platform/Platform.h"
+
 namespace cdflash {
 
+namespace {
+
+constexpr std::uint8_t kStatusOpened = 0x00;
+constexpr std::uint8_t kStatusNotOpened = 0x63;
+constexpr std::int32_t kInquiryAllocation = 128;
+
+// What all CDDrive objects share: one transport per process.
+struct Transport {
+  IRoute* route = nullptr;
+  std::uint16_t openCount = 0;
+  std::uint16_t timeout = 60;
+  std::uint8_t openStatus = kStatusNotOpened;
+  std::uint8_t* dataBuffer = nullptr;
+  std::int32_t dataBufferLength = 0;
+  std::array<std::uint8_t, CDDrive::kInternalBufferLength> internalBuffer{};
+  std::array<std::uint8_t, CDDrive::kInquiryBufferLength> inquiryBuffer{};
+  bool inquiryInProgress = false;
+
+  void UseInternalBuffer() {
+    dataBuffer = internalBuffer.data();
+    dataBufferLength = CDDrive::kInternalBufferLength;
+  }
+};
+
+Transport& State() {
+  static Transport transport;
+  return transport;
+}
+
+}  // namespace
+
 CDDrive::CDDrive(char letter, std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t lun)
-    : letter_(letter), hostAdapter_(hostAdapter), target_(target), lun_(lun) {}
-CDDrive::~CDDrive() = default;
+    : letter_(letter), hostAdapter_(hostAdapter), target_(target), lun_(lun) {
+  Transport& t = State();
+  if (t.openCount == 0) {
+    IPlatform& platform = CurrentPlatform();
+    t.route = &platform.RouteFor(platform.PlatformId());
+    const std::uint8_t status = t.route->Initialise();
+    if (status != 0) {
+      // The transport is unusable (ASPI layer missing or broken): this
+      // object stays unopened and tells so through the open status.
+      route_ = t.route;
+      t.openStatus = status;
+      return;
+    }
+    t.UseInternalBuffer();
+  }
+  route_ = t.route;
+  if (Open()) {
+    t.openStatus = kStatusOpened;
+    ++t.openCount;
+  } else {
+    t.openStatus = kStatusNotOpened;
+  }
+}
+
+CDDrive::~CDDrive() {
+  Transport& t = State();
+  if (route_ != nullptr && route_->Release(device_, t.openCount == 0) && t.openCount > 0) {
+    --t.openCount;
+  }
+}
+
+bool CDDrive::Open() {
+  device_ = route_->Open(Address());
+  if (device_ == kNoDevice) return false;
+  if (!RunInquiry()) {
+    route_->CloseDevice(device_);
+    device_ = kNoDevice;
+    return false;
+  }
+  return true;
+}
+
+bool CDDrive::RunInquiry() {
+  Transport& t = State();
+  // A short answer must not leave another device's identity in the buffer.
+  t.inquiryBuffer.fill(0);
+  t.inquiryInProgress = true;
+  const std::int32_t result =
+      ExecCommand(0x12, 0, 0, 0, kInquiryAllocation, 0, 0, 0, 0, 0, 0, 0, 1, kInquiryAllocation);
+  t.inquiryInProgress = false;
+  if (result == 0) {
+    identity_ = "0";
+    return false;
+  }
+  // Vendor (8), product (16) and revision (4) from INQUIRY byte 8, up to the
+  // first zero byte, right-aligned in 28 as "%28.28s" does.
+  const std::span<const std::uint8_t> fields(t.inquiryBuffer.data() + 8, 28);
+  identity_ = Format("%d-%d-%d ", hostAdapter_, target_, lun_) + letter_ + ": " +
+              RightAligned(FieldText(fields), 28);
+  return true;
+}
+
+std::int32_t CDDrive::ExecCommand(std::uint8_t op, std::uint8_t b1, std::uint8_t b2,
+                                  std::uint8_t b3, std::uint8_t b4, std::uint8_t b5,
+                                  std::uint8_t b6, std::uint8_t b7, std::uint8_t b8,
+                                  std::uint8_t b9, std::uint8_t b10, std::uint8_t b11,
+                                  std::uint8_t direction, std::int32_t length) {
+  Transport& t = State();
+  RouteCommand command;
+  command.cdb = {op, b1, b2, b3, b4, b5, b6, b7, b8, b9, b10, b11};
+  command.dataIn = direction == 1;
+  command.length = length;
+  command.timeoutSeconds = t.timeout;
+  std::int32_t capacity = 0;
+  if (t.inquiryInProgress) {
+    command.buffer = t.inquiryBuffer.data();
+    capacity = kInquiryBufferLength;
+  } else {
+    command.buffer = t.dataBuffer;
+    capacity = command.buffer != nullptr ? std::max(t.dataBufferLength, 0) : 0;
+  }
+
+  RouteOutcome outcome;
+  if (length < 0 || length > capacity || route_ == nullptr) {
+    // Never let a device write past the end of the buffer.
+    outcome.systemError = kInvalidParameterError;
+  } else {
+    outcome = route_->Execute(device_, Address(), command);
+  }
+
+  completionStatus_ = outcome.completionStatus;
+  senseKey_ = outcome.sense[2];
+  asc_ = outcome.sense[12];
+  ascq_ = outcome.sense[13];
+  lastDelivered_ = outcome.delivered;
+  lastSucceeded_ = outcome.delivered && outcome.succeeded;
+  systemError_ = lastSucceeded_ ? 0 : outcome.systemError;
+  return lastSucceeded_ ? outcome.result : 0;
+}
+
+std::string CDDrive::GetIdentity() {
+  RunInquiry();
+  return identity_;
+}
+
+bool CDDrive::SenseMatches(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq) const {
+  return lastDelivered_ && senseKey_ == key && asc_ == asc && ascq_ == ascq;
+}
+
+bool CDDrive::SenseMatches(std::uint8_t key, std::uint8_t asc) const {
+  return lastDelivered_ && senseKey_ == key && asc_ == asc;
+}
+
+std::string CDDrive::SenseText() const {
+  return Format("%02X %02X %02X. %02X, %04X", senseKey_, asc_, ascq_, completionStatus_,
+                static_cast<unsigned>(systemError_));
+}
+
+namespace {
+std::string Slice(const std::string& identity, std::size_t from, std::size_t width) {
+  if (identity.size() < from) return {};
+  return RightAligned(identity.substr(from), width);
+}
+}  // namespace
+
+std::string CDDrive::VendorProduct() const { return Slice(identity_, 9, 24); }
+std::string CDDrive::Revision() const { return Slice(identity_, 33, 4); }
+
+void CDDrive::SetTimeout(std::uint16_t seconds) { State().timeout = seconds; }
+std::uint16_t CDDrive::Timeout() { return State().timeout; }
+std::uint8_t CDDrive::OpenStatus() { return State().openStatus; }
+std::uint16_t CDDrive::OpenCount() { return State().openCount; }
+std::uint8_t* CDDrive::DataBuffer() { return State().dataBuffer; }
+std::int32_t CDDrive::DataBufferLength() { return State().dataBufferLength; }
+const std::string& CDDrive::MessageText() { return LastDeviceMessage(); }
+
+void CDDrive::SetDataBuffer(std::uint8_t* buffer, std::int32_t length) {
+  Transport& t = State();
+  if (buffer == nullptr) {
+    t.UseInternalBuffer();
+  } else {
+    t.dataBuffer = buffer;
+    t.dataBufferLength = length;
+  }
+}
 
 }  // namespace cdflash

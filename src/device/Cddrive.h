@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "device/Route.h"
+
 namespace cdflash {
 
 class CDDrive {
@@ -27,9 +29,15 @@ class CDDrive {
   static void SetDataBuffer(std::uint8_t* buffer, std::int32_t length);
   static std::int32_t DataBufferLength();
   static const std::string& MessageText();
+  // Internal buffer sizes: the data buffer after initialisation, INQUIRY data.
+  static constexpr std::int32_t kInternalBufferLength = 2352;
+  static constexpr std::int32_t kInquiryBufferLength = 256;
 
   // direction 1: data from the device; anything else: data to the device.
-  // Returns 0 on failure, non-zero on success.
+  // Returns 0 on failure, non-zero on success. A negative length, or one
+  // larger than the buffer the data would move through (the data buffer, or
+  // the inquiry buffer during INQUIRY), is refused: nothing is sent and the
+  // command fails with kInvalidParameterError as system error.
   std::int32_t ExecCommand(std::uint8_t op, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3,
                            std::uint8_t b4, std::uint8_t b5, std::uint8_t b6, std::uint8_t b7,
                            std::uint8_t b8, std::uint8_t b9, std::uint8_t b10, std::uint8_t b11,
@@ -38,6 +46,9 @@ class CDDrive {
   // Runs INQUIRY again: the identity text, or "0" when INQUIRY fails.
   std::string GetIdentity();
 
+  // Compare the last command's sense bytes. A command that never reached the
+  // device (refused, or failed in the transport) matches nothing, so no
+  // caller mistakes it for a clean completion.
   bool SenseMatches(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq) const;
   bool SenseMatches(std::uint8_t key, std::uint8_t asc) const;
   std::string SenseText() const;       // "%02X %02X %02X. %02X, %04X"
@@ -49,6 +60,7 @@ class CDDrive {
   // transport never counts as a success, whatever its sense bytes say.
   bool LastCommandSucceeded() const { return lastSucceeded_; }
 
+  DriveAddress Address() const { return {letter_, hostAdapter_, target_, lun_}; }
   char Letter() const { return letter_; }
   std::uint8_t HostAdapter() const { return hostAdapter_; }
   std::uint8_t Target() const { return target_; }
@@ -73,9 +85,11 @@ class CDDrive {
   std::uint8_t ascq_ = 0;
   std::uint8_t completionStatus_ = 0;
   bool lastSucceeded_ = false;
+  bool lastDelivered_ = false;
   std::uint32_t systemError_ = 0;
   std::string identity_;
-  // The implementation adds the per-object route handle here.
+  IRoute* route_ = nullptr;  // the route this object was constructed with
+  RouteDevice device_ = kNoDevice;
 };
 
 }  // namespace cdflash

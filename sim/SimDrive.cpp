@@ -1,0 +1,222 @@
+#include "SimDrive.h"
+
+#include <algorithm>
+
+namespace cdflash::sim {
+
+namespace {
+
+Reply Refused(Sense sense) { return {Transport::Completed, kStatusCheckCondition, sense, 0}; }
+Reply Good(std::int32_t transferred = 0) {
+  return {Transport::Completed, kStatusGood, kGood, transferred};
+}
+
+// Copies `text` into `field`, padded with blanks or zero bytes.
+void PutField(std::span<std::uint8_t> field, const std::string& text, bool zeroPadded) {
+  std::fill(field.begin(), field.end(), zeroPadded ? 0 : ' ');
+  std::copy_n(text.begin(), std::min(text.size(), field.size()), field.begin());
+}
+
+}  // namespace
+
+SimDrive::SimDrive(DriveConfig config)
+    : config_(std::move(config)),
+      revision_(config_.revision),
+      dram_(kDramSize, 0),
+      dramState_(kDramSize, kUntouched),
+      flash_(kImageAreaSize, 0xFF) {
+  // The factory firmware carries its revision where every image does.
+  std::copy_n(revision_.begin(), std::min<std::size_t>(revision_.size(), 4),
+              flash_.begin() + kRevisionOffset);
+  if (config_.mediumScript.empty()) config_.mediumScript.push_back(kNoMedium);
+}
+
+void SimDrive::SetMediumScript(std::vector<Sense> script) {
+  config_.mediumScript = script.empty() ? std::vector<Sense>{kNoMedium} : std::move(script);
+  mediumStep_ = 0;
+}
+
+Reply SimDrive::Execute(const std::array<std::uint8_t, 12>& cdb, bool dataIn,
+                         std::span<std::uint8_t> data) {
+  const Command command{nextIndex_++, cdb, dataIn, static_cast<std::int32_t>(data.size())};
+  Reply answer;
+  if (gone_) {
+    answer.transport = Transport::Gone;
+  } else if (const auto fault = faults_.Take(command)) {
+    switch (fault->kind) {
+      case Fault::Kind::CheckCondition:
+        answer = Refused(fault->sense);
+        break;
+      case Fault::Kind::TransportFailure:
+      case Fault::Kind::Timeout:
+        if (fault->executed) Run(command, data);
+        answer = Reply{};
+        answer.transport = fault->kind == Fault::Kind::Timeout ? Transport::TimedOut
+                                                                : Transport::Failed;
+        break;
+      case Fault::Kind::CorruptReadBack:
+        answer = Run(command, data);
+        Corrupt(command, answer, data, *fault);
+        break;
+      case Fault::Kind::DeviceGone:
+        gone_ = true;
+        answer.transport = Transport::Gone;
+        break;
+    }
+  } else {
+    answer = Run(command, data);
+  }
+  log_.push_back({command, answer});
+  return answer;
+}
+
+Reply SimDrive::Run(const Command& command, std::span<std::uint8_t> data) {
+  switch (command.cdb[0]) {
+    case kOpTestUnitReady:
+      return TestUnitReady();
+    case kOpInquiry:
+      return Inquiry(command, data);
+    case kOpStartStopUnit:
+    case kOpStopPlayScan:
+      return Good();
+    case kOpWriteBuffer:
+      return WriteBuffer(command, data);
+    case kOpReadBuffer:
+      return ReadBuffer(command, data);
+    case kOpVendor:
+      return Vendor(command, data);
+    default:
+      return Refused(kInvalidOpcode);
+  }
+}
+
+Reply SimDrive::TestUnitReady() {
+  const Sense sense = config_.mediumScript[mediumStep_];
+  if (mediumStep_ + 1 < config_.mediumScript.size()) ++mediumStep_;
+  return sense == kGood ? Good() : Refused(sense);
+}
+
+Reply SimDrive::Inquiry(const Command& command, std::span<std::uint8_t> data) const {
+  const auto& cdb = command.cdb;
+  if ((cdb[1] & 0x01) != 0 || cdb[2] != 0) return Refused(kInvalidField);  // no VPD pages
+  if (!command.dataIn && !data.empty()) return Refused(kInvalidField);
+  std::vector<std::uint8_t> answer(std::max<std::size_t>(config_.inquiryLength, 36), 0);
+  answer[0] = 0x05;  // CD/DVD device
+  answer[1] = 0x80;  // removable medium
+  answer[3] = 0x02;  // response data format
+  answer[4] = static_cast<std::uint8_t>(std::min<std::size_t>(answer.size() - 5, 0xFF));
+  PutField(std::span(answer).subspan(8, 8), config_.vendor, config_.zeroPadded);
+  PutField(std::span(answer).subspan(16, 16), config_.product, config_.zeroPadded);
+  PutField(std::span(answer).subspan(32, 4), revision_, config_.zeroPadded);
+  answer.resize(config_.inquiryLength);
+  const std::size_t allocation = (std::size_t{cdb[3]} << 8) | cdb[4];
+  const std::size_t n = std::min({allocation, answer.size(), data.size()});
+  std::copy_n(answer.begin(), n, data.begin());
+  return Good(static_cast<std::int32_t>(n));
+}
+
+Reply SimDrive::WriteBuffer(const Command& command, std::span<std::uint8_t> data) {
+  const auto& cdb = command.cdb;
+  if ((cdb[1] & 0x1F) != kWriteBufferMode || cdb[2] != kBufferId) return Refused(kInvalidField);
+  const std::uint32_t offset = FieldOffset(cdb);
+  const std::uint32_t length = FieldLength(cdb);
+  const std::uint8_t control = cdb[9];
+
+  if (length == 0) {
+    if (control == kControlData) return Good();
+    if (offset != 0) return Refused(kInvalidField);
+    if (control == kControlCritical) {
+      critical_ = true;
+      return Good();
+    }
+    if (control == kControlCommit || control == kControlCommitAll) {
+      if (!critical_) return Refused(kSequenceError);
+      Commit(control);
+      return Good();
+    }
+    return Refused(kInvalidField);
+  }
+
+  if (control != kControlData && control != kControlCritical) return Refused(kInvalidField);
+  if (command.dataIn || data.size() != length) return Refused(kInvalidField);
+  if (offset > kDramSize || length > kDramSize - offset) return Refused(kInvalidField);
+  std::copy(data.begin(), data.end(), dram_.begin() + offset);
+  std::fill_n(dramState_.begin() + offset, length, kWritten);
+  if (offset < kImageAreaSize) imageExtent_ = std::max(imageExtent_, std::min(offset + length, kImageAreaSize));
+  return Good(static_cast<std::int32_t>(length));
+}
+
+Reply SimDrive::ReadBuffer(const Command& command, std::span<std::uint8_t> data) {
+  const auto& cdb = command.cdb;
+  if ((cdb[1] & 0x1F) != kReadBufferMode || cdb[2] != kBufferId) return Refused(kInvalidField);
+  const std::uint32_t offset = FieldOffset(cdb);
+  const std::uint32_t length = FieldLength(cdb);
+  if (!command.dataIn && !data.empty()) return Refused(kInvalidField);
+  if (offset > kDramSize || length > kDramSize - offset) return Refused(kInvalidField);
+  const std::size_t n = std::min<std::size_t>(length, data.size());
+  std::copy_n(dram_.begin() + offset, n, data.begin());
+  for (std::size_t i = offset; i < offset + n; ++i) {
+    if (dramState_[i] == kWritten) dramState_[i] = kVerified;
+  }
+  return Good(static_cast<std::int32_t>(n));
+}
+
+Reply SimDrive::Vendor(const Command& command, std::span<std::uint8_t> data) {
+  const auto& cdb = command.cdb;
+  switch (cdb[1]) {
+    case kVendorWriteE2:
+      eeprom_[static_cast<std::uint16_t>((cdb[7] << 8) | cdb[8])] = cdb[9];
+      return Good();
+    case kVendorFlashId: {
+      if (!command.dataIn && !data.empty()) return Refused(kInvalidField);
+      std::array<std::uint8_t, kFlashIdAnswerLength> answer{};
+      answer[0] = config_.flashId[0];
+      answer[1] = config_.flashId[1];
+      const std::size_t n = std::min(answer.size(), data.size());
+      std::copy_n(answer.begin(), n, data.begin());
+      return Good(static_cast<std::int32_t>(n));
+    }
+    default:
+      return Refused(kInvalidField);
+  }
+}
+
+void SimDrive::Commit(std::uint8_t control) {
+  CommitRecord record{control, imageExtent_, false};
+  for (std::uint32_t i = 0; i < imageExtent_; ++i) {
+    if (dramState_[i] != kVerified) {
+      record.bricked = true;
+      break;
+    }
+  }
+  std::copy_n(dram_.begin(), imageExtent_, flash_.begin());
+  if (imageExtent_ >= kRevisionOffset + 4) {
+    revision_.assign(flash_.begin() + kRevisionOffset, flash_.begin() + kRevisionOffset + 4);
+  }
+  commits_.push_back(record);
+  // The drive restarts on its new firmware: the download is over.
+  critical_ = false;
+  imageExtent_ = 0;
+  std::fill(dramState_.begin(), dramState_.end(), kUntouched);
+}
+
+void SimDrive::Corrupt(const Command& command, const Reply& answer, std::span<std::uint8_t> data,
+                       const Fault& fault) {
+  if (answer.transport != Transport::Completed || !command.dataIn) return;
+  const auto moved = static_cast<std::size_t>(answer.transferred);
+  const std::size_t end = std::min(moved, fault.offset + fault.count);
+  for (std::size_t i = fault.offset; i < end; ++i) {
+    data[i] = static_cast<std::uint8_t>(~data[i]);
+    // What the host saw was not what the drive holds: not verified.
+    if (command.cdb[0] == kOpReadBuffer) {
+      const std::size_t at = FieldOffset(command.cdb) + i;
+      if (dramState_[at] == kVerified) dramState_[at] = kWritten;
+    }
+  }
+}
+
+bool SimDrive::Bricked() const {
+  return std::any_of(commits_.begin(), commits_.end(), [](const CommitRecord& c) { return c.bricked; });
+}
+
+}  // namespace cdflash::sim

@@ -1,0 +1,116 @@
+#include "SimRoute.h"
+
+#include "common/Text.h"
+#include "device/DeviceMessages.h"
+
+namespace cdflash::sim {
+
+namespace {
+
+// ASPI has no device handles: Open gives a token for an address where no
+// drive answers, and every command sent with it fails.
+constexpr RouteDevice kAbsentToken = 0x7FFF;
+
+void PutFixedSense(std::array<std::uint8_t, kSenseAreaLength>& area, const Sense& sense) {
+  area[0] = 0x70;  // current error, fixed format
+  area[2] = sense.key;
+  area[7] = 10;  // additional length
+  area[12] = sense.asc;
+  area[13] = sense.ascq;
+}
+
+}  // namespace
+
+void SimRoute::Attach(const DriveAddress& address, SimDrive& drive) {
+  slots_.push_back({address, &drive});
+}
+
+void SimRoute::FailInitialisation(std::uint8_t status, std::string errorText) {
+  initialiseStatus_ = status;
+  initialiseError_ = std::move(errorText);
+}
+
+std::uint8_t SimRoute::Initialise() {
+  ++initialisations_;
+  if (!initialiseError_.empty()) ShowDeviceError(initialiseError_);
+  libraryLoaded_ = initialiseStatus_ == 0;
+  return initialiseStatus_;
+}
+
+SimDrive* SimRoute::DriveAt(RouteDevice device) const {
+  if (device < 0 || static_cast<std::size_t>(device) >= slots_.size()) return nullptr;
+  return slots_[static_cast<std::size_t>(device)].drive;
+}
+
+RouteDevice SimRoute::Open(const DriveAddress& address) {
+  for (std::size_t i = 0; i < slots_.size(); ++i) {
+    if (slots_[i].address == address && !slots_[i].drive->Gone()) {
+      opened_.push_back(address);
+      return static_cast<RouteDevice>(i);
+    }
+  }
+  if (style_ == Style::Aspi) return kAbsentToken;
+  ShowDeviceMessage(
+      Format("Error opening: %d, Drive: sim:%c", static_cast<int>(kErrorNoDevice), address.letter));
+  return kNoDevice;
+}
+
+RouteOutcome SimRoute::Execute(RouteDevice device, const DriveAddress&, const RouteCommand& command) {
+  RouteOutcome outcome;
+  SimDrive* drive = DriveAt(device);
+  if (drive == nullptr) {
+    outcome.systemError = kErrorGone;
+    return outcome;
+  }
+  const std::span<std::uint8_t> data(command.buffer, static_cast<std::size_t>(command.length));
+  const Reply answer = drive->Execute(command.cdb, command.dataIn, data);
+  switch (answer.transport) {
+    case Transport::Completed:
+      break;
+    case Transport::Failed:
+      outcome.systemError = kErrorTransport;
+      return outcome;
+    case Transport::TimedOut:
+      outcome.systemError = kErrorTimeout;
+      return outcome;
+    case Transport::Gone:
+      outcome.systemError = kErrorGone;
+      return outcome;
+  }
+  outcome.delivered = true;
+  if (answer.status == kStatusCheckCondition) PutFixedSense(outcome.sense, answer.sense);
+  if (style_ == Style::Aspi) {
+    outcome.completionStatus = answer.status == kStatusGood ? kAspiComplete : kAspiError;
+    outcome.succeeded = outcome.completionStatus == kAspiComplete && outcome.sense[2] == 0;
+    outcome.result = command.length;
+  } else {
+    outcome.completionStatus = answer.status;
+    outcome.succeeded = outcome.sense[2] == 0;
+    outcome.result = 1;
+  }
+  return outcome;
+}
+
+void SimRoute::CloseDevice(RouteDevice device) {
+  if (style_ == Style::PassThrough && DriveAt(device) != nullptr) {
+    closed_.push_back(slots_[static_cast<std::size_t>(device)].address);
+  }
+}
+
+bool SimRoute::Release(RouteDevice device, bool noDeviceOpen) {
+  if (style_ == Style::Aspi) {
+    // Only an object that opened counts down; the library goes with a
+    // destruction that finds no device open.
+    if (device != kNoDevice) return true;
+    if (noDeviceOpen && libraryLoaded_) {
+      ++libraryReleases_;
+      libraryLoaded_ = false;
+    }
+    return false;
+  }
+  if (device == kNoDevice) return false;
+  CloseDevice(device);
+  return true;
+}
+
+}  // namespace cdflash::sim

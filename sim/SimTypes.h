@@ -1,0 +1,87 @@
+#pragma once
+// What a simulated drive is sent and what it answers, independent of any
+// route: the same model serves the in-process route of the tests and a
+// WNASPI32.DLL.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+namespace cdflash::sim {
+
+struct Sense {
+  std::uint8_t key = 0;
+  std::uint8_t asc = 0;
+  std::uint8_t ascq = 0;
+  bool operator==(const Sense&) const = default;
+};
+
+inline constexpr Sense kGood{};
+inline constexpr Sense kNoMedium{0x02, 0x3A, 0x00};
+inline constexpr Sense kBecomingReady{0x02, 0x04, 0x01};
+inline constexpr Sense kInvalidOpcode{0x05, 0x20, 0x00};
+inline constexpr Sense kInvalidField{0x05, 0x24, 0x00};
+inline constexpr Sense kSequenceError{0x05, 0x2C, 0x00};
+
+inline constexpr std::uint8_t kStatusGood = 0x00;
+inline constexpr std::uint8_t kStatusCheckCondition = 0x02;
+
+// One command as the drive received it. `index` counts the drive's commands
+// from 0 (the INQUIRY of the first open is command 0).
+struct Command {
+  std::size_t index = 0;
+  std::array<std::uint8_t, 12> cdb{};
+  bool dataIn = true;
+  std::int32_t length = 0;
+};
+
+// How the command ended on the way between host and drive.
+enum class Transport {
+  Completed,  // the drive answered: status and sense tell how
+  Failed,     // lost in the transport: no status, no sense
+  TimedOut,   // no answer within the timeout
+  Gone,       // the device is no longer there
+};
+
+struct Reply {
+  Transport transport = Transport::Completed;
+  std::uint8_t status = kStatusGood;
+  Sense sense{};
+  std::int32_t transferred = 0;  // data bytes moved
+};
+
+struct LogEntry {
+  Command command;
+  Reply reply;
+};
+
+// A fault to inject into one or more commands.
+struct Fault {
+  enum class Kind {
+    CheckCondition,   // the command is refused with `sense`
+    TransportFailure, // no status, no sense
+    Timeout,          // no answer in time
+    CorruptReadBack,  // data from the drive arrives with `count` bytes from `offset` inverted
+    DeviceGone,       // the drive disappears for good, from this command on
+  };
+  Kind kind = Kind::CheckCondition;
+  Sense sense{};
+  std::size_t offset = 0;
+  std::size_t count = 1;
+  // TransportFailure and Timeout: the drive carries the command out before
+  // the answer is lost (a commit that programs, then times out).
+  bool executed = false;
+
+  static Fault WithSense(Sense s) { return {Kind::CheckCondition, s}; }
+  static Fault TransportFailure() { return {Kind::TransportFailure}; }
+  static Fault Timeout() { return {Kind::Timeout}; }
+  static Fault CorruptReadBack(std::size_t offset, std::size_t count = 1) {
+    return {Kind::CorruptReadBack, {}, offset, count};
+  }
+  static Fault DeviceGone() { return {Kind::DeviceGone}; }
+};
+
+using CommandPredicate = std::function<bool(const Command&)>;
+
+}  // namespace cdflash::sim

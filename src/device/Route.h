@@ -1,0 +1,88 @@
+#pragma once
+// IRoute: what differs between the ways of reaching a CD device (SG_IO on
+// Linux, SCSI pass-through or ASPI on Windows, the simulator in tests).
+// CDDrive keeps the transport state and the per-command bookkeeping; a route
+// only initialises itself, opens, executes one command and closes.
+
+#include <array>
+#include <cstdint>
+
+namespace cdflash {
+
+// Where a device sits: drive letter (or a space where none is known), host
+// adapter, target and LUN.
+struct DriveAddress {
+  char letter = ' ';
+  std::uint8_t hostAdapter = 0;
+  std::uint8_t target = 0;
+  std::uint8_t lun = 0;
+  bool operator==(const DriveAddress&) const = default;
+};
+
+// An open device as the route knows it (a file descriptor, a handle, a
+// token). kNoDevice means "not open".
+using RouteDevice = std::intptr_t;
+inline constexpr RouteDevice kNoDevice = -1;
+
+inline constexpr std::size_t kCdbLength = 12;
+inline constexpr std::size_t kSenseAreaLength = 32;
+inline constexpr std::uint8_t kSenseRequestLength = 24;
+
+// One command packet with at most one data phase.
+struct RouteCommand {
+  std::array<std::uint8_t, kCdbLength> cdb{};
+  bool dataIn = true;  // data from the device
+  std::uint8_t* buffer = nullptr;
+  std::int32_t length = 0;  // 0: no data phase; never more than `buffer` holds
+  std::uint16_t timeoutSeconds = 60;
+};
+
+struct RouteOutcome {
+  // Whether the command reached the device and completed, so that the
+  // status and sense area describe the device's answer.
+  bool delivered = false;
+  // The route's own success rule (delivered and sense key byte 0).
+  bool succeeded = false;
+  // What ExecCommand returns on success (1, or the transfer length on ASPI).
+  std::int32_t result = 0;
+  std::uint8_t completionStatus = 0;
+  std::array<std::uint8_t, kSenseAreaLength> sense{};
+  // The system's error code when the command failed (errno, GetLastError).
+  std::uint32_t systemError = 0;
+};
+
+// System error code of a command that the transport refused to send.
+#ifdef _WIN32
+inline constexpr std::uint32_t kInvalidParameterError = 87;  // ERROR_INVALID_PARAMETER
+#else
+inline constexpr std::uint32_t kInvalidParameterError = 22;  // EINVAL
+#endif
+
+class IRoute {
+ public:
+  virtual ~IRoute() = default;
+
+  /// Initialises the transport when no device is open. Returns 0, or the
+  /// open status that ends the construction (0x60..0x62). May show messages.
+  virtual std::uint8_t Initialise() = 0;
+
+  /// Opens the device at `address`; kNoDevice on failure, after showing the
+  /// route's message ("Error opening: %d, Drive: %s").
+  virtual RouteDevice Open(const DriveAddress& address) = 0;
+
+  /// Executes one command and waits for it (at most the command's timeout).
+  /// Must fail cleanly for a device that is not open.
+  virtual RouteOutcome Execute(RouteDevice device, const DriveAddress& address,
+                               const RouteCommand& command) = 0;
+
+  /// Closes a device that Open returned (after a failed identification).
+  virtual void CloseDevice(RouteDevice device) = 0;
+
+  /// An object goes away: close `device` if the route holds one for it, and
+  /// release what Initialise acquired when `noDeviceOpen` (the transport's
+  /// open count is 0) if the route keeps such things. Returns true when the
+  /// transport's open count goes down by one.
+  virtual bool Release(RouteDevice device, bool noDeviceOpen) = 0;
+};
+
+}  // namespace cdflash

@@ -1,0 +1,44 @@
+#pragma once
+// The platform layer: the platform test, the route that goes with it and the
+// addresses of the machine's CD devices. One implementation per OS
+// (platform_linux.cpp, platform_win.cpp); tests put a simulated one in its
+// place for the whole process.
+
+#include <cstdint>
+#include <vector>
+
+#include "device/Route.h"
+
+namespace cdflash {
+
+// Platform ids as GetVersionExA reports them, plus one of our own for Linux.
+inline constexpr std::uint32_t kPlatformWin32Windows = 1;  // ASPI route
+inline constexpr std::uint32_t kPlatformWin32Nt = 2;       // pass-through route
+inline constexpr std::uint32_t kPlatformLinux = 0x100;     // SG_IO route
+
+class IPlatform {
+ public:
+  virtual ~IPlatform() = default;
+
+  /// The platform test.
+  virtual std::uint32_t PlatformId() = 0;
+
+  /// The route for `platformId`; it lives as long as the platform.
+  virtual IRoute& RouteFor(std::uint32_t platformId) = 0;
+
+  /// The addresses the drive list tries, in order.
+  virtual std::vector<DriveAddress> DriveAddresses(std::uint32_t platformId) = 0;
+};
+
+/// The platform of this OS.
+IPlatform& SystemPlatform();
+
+/// The platform in use: the one set for testing, else SystemPlatform().
+IPlatform& CurrentPlatform();
+
+/// Puts `platform` in place of the system's for the whole process (null
+/// restores the system's). Returns the one set before. Only while no
+/// CDDrive exists.
+IPlatform* SetPlatformForTesting(IPlatform* platform);
+
+}  // namespace cdflash

@@ -1,0 +1,405 @@
+// CDDrive over simulated drives: identity, the success rule, the transport
+// state through failed and successful constructions, the data buffer.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "SimBench.h"
+#include "common/Text.h"
+#include "device/Cddrive.h"
+
+namespace cdflash {
+namespace {
+
+using sim::Fault;
+using sim::SimBench;
+
+constexpr std::uint8_t kOpened = 0x00;
+constexpr std::uint8_t kNotOpened = 0x63;
+
+sim::DriveConfig Identity(std::string vendor, std::string product, std::string revision) {
+  sim::DriveConfig config;
+  config.vendor = std::move(vendor);
+  config.product = std::move(product);
+  config.revision = std::move(revision);
+  return config;
+}
+
+std::unique_ptr<CDDrive> Construct(char letter) {
+  return std::make_unique<CDDrive>(letter, 0, 0, 0);
+}
+
+std::int32_t TestUnitReady(CDDrive& drive) {
+  return drive.ExecCommand(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0);
+}
+
+std::int32_t ReadBuffer(CDDrive& drive, std::uint32_t offset, std::int32_t length) {
+  const auto n = static_cast<std::uint32_t>(length);
+  return drive.ExecCommand(0x3C, 1, 1, static_cast<std::uint8_t>(offset >> 16),
+                           static_cast<std::uint8_t>(offset >> 8), static_cast<std::uint8_t>(offset),
+                           static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8),
+                           static_cast<std::uint8_t>(n), 0, 0, 0, 1, length);
+}
+
+class CDDriveTest : public ::testing::Test {
+ protected:
+  void TearDown() override { EXPECT_EQ(CDDrive::OpenCount(), 0) << "a test left a drive open"; }
+  SimBench bench;
+};
+
+// --- identity -------------------------------------------------------------
+
+TEST_F(CDDriveTest, CleanInquiryGivesThirtySevenCharacterIdentityAndItsSlices) {
+  bench.platform.AddDrive(Identity("VENDOR01", "PRODUCT-NAME-16C", "1.2A"));
+  auto drive = Construct('0');
+  ASSERT_EQ(CDDrive::OpenStatus(), kOpened);
+  EXPECT_EQ(drive->IdentityText(), "0-0-0 0: VENDOR01PRODUCT-NAME-16C1.2A");
+  EXPECT_EQ(drive->IdentityText().size(), 37u);
+  EXPECT_EQ(drive->VendorProduct(), "VENDOR01PRODUCT-NAME-16C");
+  EXPECT_EQ(drive->Revision(), "1.2A");
+  EXPECT_EQ(drive->GetIdentity(), drive->IdentityText());
+}
+
+TEST_F(CDDriveTest, IdentityCarriesAddressAndBlankPaddedFields) {
+  bench.platform.AddDrive(Identity("AB", "CD", "9"), {'E', 1, 2, 0});
+  CDDrive drive('E', 1, 2, 0);
+  ASSERT_EQ(CDDrive::OpenStatus(), kOpened);
+  EXPECT_EQ(drive.IdentityText(), "1-2-0 E: AB      CD              9   ");
+  EXPECT_EQ(drive.VendorProduct(), "AB      CD              ");
+  EXPECT_EQ(drive.Revision(), "9   ");
+}
+
+TEST_F(CDDriveTest, ZeroByteEndsTheIdentityWhichIsRightAligned) {
+  auto config = Identity("AB", "CD", "9");
+  config.zeroPadded = true;  // "AB" then zero bytes
+  bench.platform.AddDrive(config);
+  auto drive = Construct('0');
+  ASSERT_EQ(CDDrive::OpenStatus(), kOpened);
+  EXPECT_EQ(drive->IdentityText(), "0-0-0 0: " + std::string(26, ' ') + "AB");
+  EXPECT_EQ(drive->VendorProduct(), std::string(24, ' '));
+  EXPECT_EQ(drive->Revision(), "  AB");
+}
+
+TEST_F(CDDriveTest, ShortInquiryAnswerNeverShowsAnotherDevicesIdentity) {
+  bench.platform.AddDrive(Identity("FULLVEND", "FULL-PRODUCT-XYZ", "7.77"));
+  auto shortConfig = Identity("SHORTVND", "SHORT-PRODUCT-AB", "1.00");
+  shortConfig.inquiryLength = 20;  // vendor and 4 product bytes only
+  bench.platform.AddDrive(shortConfig);
+  auto full = Construct('0');
+  auto partial = Construct('1');
+  ASSERT_EQ(CDDrive::OpenStatus(), kOpened);
+  EXPECT_EQ(partial->IdentityText(), "0-0-0 1: " + std::string(16, ' ') + "SHORTVNDSHOR");
+  EXPECT_EQ(partial->IdentityText().find("FULL"), std::string::npos);
+  EXPECT_EQ(partial->IdentityText().find("7.77"), std::string::npos);
+}
+
+TEST_F(CDDriveTest, FailedInquiryLeavesObjectUnopenedWithIdentityZero) {
+  auto& sim = bench.platform.AddDrive();
+  sim.InjectAt(0, Fault::WithSense({0x04, 0x44, 0x00}));
+  auto drive = Construct('0');
+  EXPECT_EQ(CDDrive::OpenStatus(), kNotOpened);
+  EXPECT_EQ(CDDrive::OpenCount(), 0);
+  EXPECT_EQ(drive->IdentityText(), "0");
+  EXPECT_EQ(drive->VendorProduct(), "");
+  EXPECT_EQ(drive->Revision(), "");
+  // The device the route opened for the INQUIRY was closed again.
+  EXPECT_EQ(bench.platform.Route().OpenDevices(), 0);
+  EXPECT_TRUE(bench.dialogs.shown.empty());
+}
+
+TEST_F(CDDriveTest, GetIdentityOfAVanishedDeviceIsZeroWithEmptySlices) {
+  auto& sim = bench.platform.AddDrive();
+  auto drive = Construct('0');
+  ASSERT_EQ(CDDrive::OpenStatus(), kOpened);
+  sim.Unplug();
+  EXPECT_EQ(drive->GetIdentity(), "0");
+  EXPECT_EQ(drive->IdentityText(), "0");
+  EXPECT_EQ(drive->VendorProduct(), "");
+  EXPECT_EQ(drive->Revision(), "");
+}
+
+TEST_F(CDDriveTest, GetIdentityShowsTheRevisionAfterACommit) {
+  auto& sim = bench.platform.AddDrive(Identity("V", "P", "1.00"));
+  auto drive = Construct('0');
+  std::vector<std::uint8_t> image(0x10000, 0x5A);
+  image[sim::kRevisionOffset + 0] = '2';
+  image[sim::kRevisionOffset + 1] = '.';
+  image[sim::kRevisionOffset + 2] = '0';
+  image[sim::kRevisionOffset + 3] = '1';
+  CDDrive::SetDataBuffer(image.data(), static_cast<std::int32_t>(image.size()));
+  ASSERT_NE(drive->ExecCommand(0x3B, 5, 1, 0, 0, 0, 0x01, 0x00, 0x00, 0, 0, 0, 0, 0x10000), 0);
+  ASSERT_NE(drive->ExecCommand(0x3B, 5, 1, 0, 0, 0, 0, 0, 0, 0x7F, 0, 0, 1, 0), 0);
+  ASSERT_NE(ReadBuffer(*drive, 0, 0x10000), 0);
+  ASSERT_NE(drive->ExecCommand(0x3B, 5, 1, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 1, 0), 0);
+  EXPECT_EQ(drive->Revision(), "1.00");  // until the next INQUIRY
+  drive->GetIdentity();
+  EXPECT_EQ(drive->Revision(), "2.01");
+  EXPECT_FALSE(sim.Bricked());
+}
+
+// --- open status and open count -------------------------------------------
+
+TEST_F(CDDriveTest, OpenStatusAndCountFollowFailedAndSuccessfulConstructions) {
+  bench.platform.AddDrive();  // '0'
+  bench.platform.AddDrive();  // '1'
+  auto& route = bench.platform.Route();
+
+  auto missing = Construct('7');
+  EXPECT_EQ(CDDrive::OpenStatus(), kNotOpened);
+  EXPECT_EQ(CDDrive::OpenCount(), 0);
+  EXPECT_EQ(route.Initialisations(), 1);
+  ASSERT_EQ(bench.dialogs.shown.size(), 1u);
+  EXPECT_EQ(bench.dialogs.shown[0].kind, "Message");
+  EXPECT_EQ(bench.dialogs.shown[0].text, "Error opening: 2, Drive: sim:7");
+  EXPECT_EQ(CDDrive::MessageText(), "Error opening: 2, Drive: sim:7");
+
+  auto first = Construct('0');
+  EXPECT_EQ(CDDrive::OpenStatus(), kOpened);
+  EXPECT_EQ(CDDrive::OpenCount(), 1);
+  EXPECT_EQ(route.Initialisations(), 2);  // the count was still 0
+
+  auto missingAgain = Construct('8');
+  EXPECT_EQ(CDDrive::OpenStatus(), kNotOpened);
+  EXPECT_EQ(CDDrive::OpenCount(), 1);
+
+  auto second = Construct('1');
+  EXPECT_EQ(CDDrive::OpenStatus(), kOpened);
+  EXPECT_EQ(CDDrive::OpenCount(), 2);
+  EXPECT_EQ(route.Initialisations(), 2);  // no new initialisation while a device is open
+
+  missing.reset();
+  missingAgain.reset();
+  EXPECT_EQ(CDDrive::OpenCount(), 2);  // unopened objects hold no count
+  first.reset();
+  EXPECT_EQ(CDDrive::OpenCount(), 1);
+  second.reset();
+  EXPECT_EQ(CDDrive::OpenCount(), 0);
+  EXPECT_EQ(route.OpenDevices(), 0);
+}
+
+TEST_F(CDDriveTest, FailedTransportInitialisationEndsEveryConstructionAndShowsItsError) {
+  bench.platform.AddDrive();
+  bench.platform.Route().FailInitialisation(0x62, "Unable to load the library");
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    auto drive = Construct('0');
+    EXPECT_EQ(CDDrive::OpenStatus(), 0x62);
+    EXPECT_EQ(CDDrive::OpenCount(), 0);
+  }
+  EXPECT_EQ(bench.platform.Route().Initialisations(), 2);
+  EXPECT_TRUE(bench.platform.Route().Opened().empty());
+  ASSERT_EQ(bench.dialogs.shown.size(), 2u);
+  EXPECT_EQ(bench.dialogs.shown[1], (sim::RecordingDialogs::Shown{"Error", "Unable to load the library"}));
+}
+
+// --- the success rule -----------------------------------------------------
+
+class SuccessRuleTest : public CDDriveTest {
+ protected:
+  void SetUp() override {
+    sim = &bench.platform.AddDrive();
+    drive = Construct('0');
+    ASSERT_EQ(CDDrive::OpenStatus(), kOpened);
+  }
+  void TearDown() override {
+    drive.reset();
+    CDDriveTest::TearDown();
+  }
+  // Plans `fault` for the next command.
+  void NextCommand(Fault fault) { sim->InjectAt(sim->CommandCount(), fault); }
+
+  sim::SimDrive* sim = nullptr;
+  std::unique_ptr<CDDrive> drive;
+};
+
+TEST_F(SuccessRuleTest, CleanCommandSucceeds) {
+  sim->SetMediumScript({sim::kGood});
+  EXPECT_EQ(TestUnitReady(*drive), 1);
+  EXPECT_TRUE(drive->LastCommandSucceeded());
+  EXPECT_TRUE(drive->SenseMatches(0, 0, 0));
+  EXPECT_TRUE(drive->SenseMatches(0, 0));
+  EXPECT_EQ(drive->SystemError(), 0u);
+  EXPECT_EQ(drive->SenseText(), "00 00 00. 00, 0000");
+}
+
+TEST_F(SuccessRuleTest, DeviceRefusalIsKeptWithItsSenseBytes) {
+  EXPECT_EQ(drive->ExecCommand(0xDF, 0x55, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0), 0);
+  EXPECT_FALSE(drive->LastCommandSucceeded());
+  EXPECT_TRUE(drive->SenseMatches(0x05, 0x24, 0x00));
+  EXPECT_EQ(drive->CompletionStatus(), 0x02);
+  EXPECT_EQ(drive->SenseText(), "05 24 00. 02, 0000");
+
+  EXPECT_EQ(TestUnitReady(*drive), 0);  // no medium, from the default script
+  EXPECT_TRUE(drive->SenseMatches(0x02, 0x3A));
+  EXPECT_TRUE(drive->SenseMatches(0x02, 0x3A, 0x00));
+  EXPECT_FALSE(drive->SenseMatches(0x02, 0x3A, 0x01));
+}
+
+TEST_F(SuccessRuleTest, FlagBitAloneInSenseKeyByteFails) {
+  NextCommand(Fault::WithSense({0x20, 0x00, 0x00}));  // length indicator only
+  EXPECT_EQ(TestUnitReady(*drive), 0);
+  EXPECT_FALSE(drive->LastCommandSucceeded());
+  EXPECT_FALSE(drive->SenseMatches(0, 0, 0));
+  EXPECT_TRUE(drive->SenseMatches(0x20, 0, 0));
+  EXPECT_EQ(drive->SenseText(), "20 00 00. 02, 0000");
+}
+
+TEST_F(SuccessRuleTest, SenseKeyZeroWithAscPassesTheRouteButNotTheCleanTest) {
+  NextCommand(Fault::WithSense({0x00, 0x5D, 0x00}));
+  EXPECT_EQ(TestUnitReady(*drive), 1);
+  EXPECT_TRUE(drive->LastCommandSucceeded());
+  EXPECT_FALSE(drive->SenseMatches(0, 0, 0));
+}
+
+TEST_F(SuccessRuleTest, TransportFailureWithoutSenseIsNeverASuccess) {
+  NextCommand(Fault::TransportFailure());
+  EXPECT_EQ(TestUnitReady(*drive), 0);
+  EXPECT_FALSE(drive->LastCommandSucceeded());
+  EXPECT_EQ(drive->SenseKey(), 0);
+  EXPECT_EQ(drive->Asc(), 0);
+  EXPECT_EQ(drive->Ascq(), 0);
+  EXPECT_FALSE(drive->SenseMatches(0, 0, 0));
+  EXPECT_FALSE(drive->SenseMatches(0, 0));
+  EXPECT_EQ(drive->SystemError(), sim::kErrorTransport);
+  EXPECT_EQ(drive->SenseText(), Format("00 00 00. 00, %04X", sim::kErrorTransport));
+}
+
+TEST_F(SuccessRuleTest, TimeoutAndVanishedDeviceFailWithTheirSystemErrors) {
+  NextCommand(Fault::Timeout());
+  EXPECT_EQ(TestUnitReady(*drive), 0);
+  EXPECT_EQ(drive->SystemError(), sim::kErrorTimeout);
+  EXPECT_FALSE(drive->SenseMatches(0, 0, 0));
+
+  NextCommand(Fault::DeviceGone());
+  EXPECT_EQ(TestUnitReady(*drive), 0);
+  EXPECT_EQ(drive->SystemError(), sim::kErrorGone);
+  EXPECT_EQ(TestUnitReady(*drive), 0);  // and it stays gone
+  EXPECT_FALSE(drive->LastCommandSucceeded());
+}
+
+TEST_F(SuccessRuleTest, EveryCommandReplacesTheLastCommandFields) {
+  NextCommand(Fault::TransportFailure());
+  TestUnitReady(*drive);
+  sim->SetMediumScript({sim::kGood});
+  EXPECT_EQ(TestUnitReady(*drive), 1);
+  EXPECT_EQ(drive->SystemError(), 0u);
+  EXPECT_TRUE(drive->SenseMatches(0, 0, 0));
+}
+
+TEST_F(SuccessRuleTest, PacketDirectionAndLengthReachTheDrive) {
+  std::array<std::uint8_t, 64> buffer{};
+  CDDrive::SetDataBuffer(buffer.data(), static_cast<std::int32_t>(buffer.size()));
+  drive->ExecCommand(0xDF, 0x0A, 0, 0, 0, 0, 0, 0x12, 0x34, 0x56, 0, 0, 0, 0);
+  drive->ExecCommand(0x3C, 1, 1, 0, 0, 0x10, 0, 0, 64, 0, 0, 0, 1, 64);
+  drive->ExecCommand(0x3B, 5, 1, 0, 0, 0x20, 0, 0, 8, 0, 0, 0, 2, 8);  // any value but 1: to the device
+  const auto& log = sim->Log();
+  ASSERT_GE(log.size(), 3u);
+  const auto& e2 = log[log.size() - 3].command;
+  EXPECT_EQ(e2.cdb, (std::array<std::uint8_t, 12>{0xDF, 0x0A, 0, 0, 0, 0, 0, 0x12, 0x34, 0x56, 0, 0}));
+  EXPECT_EQ(e2.length, 0);
+  EXPECT_TRUE(log[log.size() - 2].command.dataIn);
+  EXPECT_EQ(log[log.size() - 2].command.length, 64);
+  EXPECT_FALSE(log.back().command.dataIn);
+  EXPECT_EQ(log.back().command.length, 8);
+  EXPECT_EQ(sim->Eeprom().at(0x1234), 0x56);
+}
+
+// --- the data buffer and the length guard ----------------------------------
+
+TEST_F(SuccessRuleTest, DataMovesThroughTheCallersBuffer) {
+  std::vector<std::uint8_t> buffer(16384, 0);
+  CDDrive::SetDataBuffer(buffer.data(), 16384);
+  EXPECT_EQ(CDDrive::DataBuffer(), buffer.data());
+  EXPECT_EQ(CDDrive::DataBufferLength(), 16384);
+  EXPECT_EQ(drive->ExecCommand(0xDF, 0x11, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 128), 1);
+  EXPECT_EQ(buffer[0], 0xDA);
+  EXPECT_EQ(buffer[1], 0xC8);
+}
+
+TEST_F(SuccessRuleTest, NullDataBufferRestoresTheInternalOneWhateverTheLength) {
+  std::vector<std::uint8_t> buffer(100);
+  CDDrive::SetDataBuffer(buffer.data(), 100);
+  for (const std::int32_t length : {0, -5, 100, 999999}) {
+    CDDrive::SetDataBuffer(nullptr, length);
+    EXPECT_NE(CDDrive::DataBuffer(), nullptr);
+    EXPECT_NE(CDDrive::DataBuffer(), buffer.data());
+    EXPECT_EQ(CDDrive::DataBufferLength(), 2352);
+  }
+  EXPECT_EQ(ReadBuffer(*drive, 0, 2352), 1);
+}
+
+TEST_F(SuccessRuleTest, LengthBeyondTheBufferOrNegativeIsRefusedUnsent) {
+  // 32 bytes registered inside a larger block: the rest must stay untouched.
+  std::vector<std::uint8_t> block(64, 0xEE);
+  CDDrive::SetDataBuffer(block.data(), 32);
+  const std::size_t sent = sim->CommandCount();
+  for (const std::int32_t length : {33, -1, 0x7FFFFFFF}) {
+    EXPECT_EQ(ReadBuffer(*drive, 0, length), 0) << length;
+    EXPECT_FALSE(drive->LastCommandSucceeded());
+    EXPECT_FALSE(drive->SenseMatches(0, 0, 0));
+    EXPECT_EQ(drive->SystemError(), kInvalidParameterError);
+  }
+  EXPECT_EQ(sim->CommandCount(), sent);
+  EXPECT_EQ(block, std::vector<std::uint8_t>(64, 0xEE));
+
+  EXPECT_EQ(ReadBuffer(*drive, 0, 32), 1);  // exactly the buffer is fine
+  EXPECT_EQ(std::vector<std::uint8_t>(block.begin() + 32, block.end()), std::vector<std::uint8_t>(32, 0xEE));
+}
+
+TEST_F(SuccessRuleTest, InitialisationPutsTheInternalBufferBack) {
+  std::vector<std::uint8_t> buffer(16);
+  CDDrive::SetDataBuffer(buffer.data(), 16);
+  drive.reset();  // count back to 0
+  bench.platform.AddDrive();
+  auto next = Construct('1');
+  ASSERT_EQ(CDDrive::OpenStatus(), kOpened);
+  EXPECT_EQ(CDDrive::DataBufferLength(), 2352);
+  EXPECT_NE(CDDrive::DataBuffer(), buffer.data());
+}
+
+// --- a route with ASPI's rules ---------------------------------------------
+
+class AspiStyleTest : public ::testing::Test {
+ protected:
+  void TearDown() override { EXPECT_EQ(CDDrive::OpenCount(), 0); }
+  SimBench bench{kPlatformWin32Windows, sim::SimRoute::Style::Aspi};
+};
+
+TEST_F(AspiStyleTest, ResultIsTheTransferLength) {
+  bench.platform.AddDrive({}, {' ', 0, 0, 0});
+  CDDrive drive(' ', 0, 0, 0);
+  ASSERT_EQ(CDDrive::OpenStatus(), kOpened);
+  EXPECT_EQ(drive.IdentityText().substr(0, 9), "0-0-0  : ");
+  EXPECT_EQ(ReadBuffer(drive, 0, 128), 128);
+  EXPECT_EQ(drive.CompletionStatus(), sim::kAspiComplete);
+  // A command without data succeeds with result 0: only the rule tells.
+  EXPECT_EQ(drive.ExecCommand(0x1B, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 1, 0), 0);
+  EXPECT_TRUE(drive.LastCommandSucceeded());
+  EXPECT_TRUE(drive.SenseMatches(0, 0, 0));
+  EXPECT_EQ(TestUnitReady(drive), 0);
+  EXPECT_EQ(drive.CompletionStatus(), sim::kAspiError);
+  EXPECT_FALSE(drive.LastCommandSucceeded());
+}
+
+TEST_F(AspiStyleTest, LibraryIsReleasedOnlyByADestructionThatFindsNoDeviceOpen) {
+  bench.platform.AddDrive({}, {' ', 0, 0, 0});
+  auto& route = bench.platform.Route();
+  {
+    CDDrive absent(' ', 3, 1, 0);  // nothing answers there: INQUIRY fails
+    EXPECT_EQ(CDDrive::OpenStatus(), kNotOpened);
+    EXPECT_TRUE(bench.dialogs.shown.empty());  // ASPI has no open message
+  }
+  EXPECT_EQ(route.LibraryReleases(), 1);
+  {
+    CDDrive present(' ', 0, 0, 0);
+    ASSERT_EQ(CDDrive::OpenCount(), 1);
+    CDDrive absent(' ', 3, 1, 0);
+    EXPECT_EQ(CDDrive::OpenCount(), 1);  // a failed probe does not count down
+  }
+  EXPECT_EQ(route.LibraryReleases(), 1);  // the last destruction found the count at 1
+}
+
+}  // namespace
+}  // namespace cdflash

@@ -1,0 +1,134 @@
+// CDDrives over simulated machines: how many drives are listed, in which
+// order, the selection, and the order of closing.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "SimBench.h"
+#include "device/Cddrives.h"
+
+namespace cdflash {
+namespace {
+
+using sim::SimBench;
+
+class CDDrivesTest : public ::testing::Test {
+ protected:
+  void TearDown() override { EXPECT_EQ(CDDrive::OpenCount(), 0) << "a test left a drive open"; }
+  SimBench bench;
+};
+
+TEST_F(CDDrivesTest, MachineWithoutDrivesGivesAnEmptyList) {
+  CDDrives drives;
+  EXPECT_EQ(drives.Count(), 0);
+  EXPECT_EQ(drives.Current, nullptr);
+  EXPECT_FALSE(drives.Select(0));
+  EXPECT_EQ(drives.Current, nullptr);
+}
+
+TEST_F(CDDrivesTest, TwoDrivesAreListedInOrderAndTheFirstIsSelected) {
+  bench.platform.AddDrive();
+  bench.platform.AddDrive();
+  CDDrives drives;
+  ASSERT_EQ(drives.Count(), 2);
+  ASSERT_NE(drives.Current, nullptr);
+  EXPECT_EQ(drives.Current->Letter(), '0');
+  CDDrive* first = drives.Current;
+
+  EXPECT_TRUE(drives.Select(1));
+  EXPECT_EQ(drives.Current->Letter(), '1');
+  EXPECT_EQ(drives.Current->Address(), (DriveAddress{'1', 0, 0, 0}));
+  CDDrive* second = drives.Current;
+
+  EXPECT_FALSE(drives.Select(2));  // Select(Count())
+  EXPECT_EQ(drives.Current, second);
+  EXPECT_FALSE(drives.Select(-1));
+  EXPECT_EQ(drives.Current, second);
+  EXPECT_TRUE(drives.Select(0));
+  EXPECT_EQ(drives.Current, first);
+}
+
+TEST_F(CDDrivesTest, TwentyFiveDrivesFillTheListAndTheLastIsLeftOut) {
+  for (int i = 0; i < 25; ++i) bench.platform.AddDrive();
+  {
+    CDDrives drives;
+    EXPECT_EQ(drives.Count(), 24);
+    EXPECT_EQ(CDDrive::OpenCount(), 24);
+    EXPECT_TRUE(drives.Select(23));
+    EXPECT_EQ(drives.Current->Letter(), 'N');  // the 24th: '0'..'9', 'A'..'N'
+    EXPECT_FALSE(drives.Select(24));
+    EXPECT_FALSE(drives.Select(-1));
+    EXPECT_EQ(drives.Current->Letter(), 'N');
+  }
+  // The 25th drive was never tried.
+  EXPECT_EQ(bench.platform.Drive(24).CommandCount(), 0u);
+  EXPECT_EQ(bench.platform.Route().Opened().size(), 24u);
+}
+
+TEST_F(CDDrivesTest, DevicesThatDoNotOpenOrIdentifyAreLeftOut) {
+  bench.platform.AddDrive();                 // '0'
+  bench.platform.AddAbsent({'5', 0, 0, 0});  // listed by the platform, not there
+  auto& mute = bench.platform.AddDrive();    // '2': INQUIRY fails
+  mute.InjectWhen(sim::WithOpcode(0x12), sim::Fault::WithSense({0x04, 0x00, 0x00}),
+                  sim::FaultPlan::kAlways);
+  bench.platform.AddDrive();                 // '3'
+  CDDrives drives;
+  ASSERT_EQ(drives.Count(), 2);
+  EXPECT_EQ(drives.Current->Letter(), '0');
+  ASSERT_TRUE(drives.Select(1));
+  EXPECT_EQ(drives.Current->Letter(), '3');
+  EXPECT_EQ(CDDrive::OpenCount(), 2);
+  ASSERT_EQ(bench.dialogs.shown.size(), 1u);
+  EXPECT_EQ(bench.dialogs.shown[0].text, "Error opening: 2, Drive: sim:5");
+  // The failed one was closed at once.
+  EXPECT_EQ(bench.platform.Route().Closed(), (std::vector<DriveAddress>{{'2', 0, 0, 0}}));
+}
+
+TEST_F(CDDrivesTest, DestructionClosesTheLastFoundFirst) {
+  for (int i = 0; i < 3; ++i) bench.platform.AddDrive();
+  { CDDrives drives; }
+  const auto& route = bench.platform.Route();
+  EXPECT_EQ(route.Opened(), (std::vector<DriveAddress>{{'0', 0, 0, 0}, {'1', 0, 0, 0}, {'2', 0, 0, 0}}));
+  EXPECT_EQ(route.Closed(), (std::vector<DriveAddress>{{'2', 0, 0, 0}, {'1', 0, 0, 0}, {'0', 0, 0, 0}}));
+  EXPECT_EQ(CDDrive::OpenCount(), 0);
+}
+
+// The ASPI discovery shape: numbered probes, only some of them answer.
+TEST(CDDrivesAspiTest, ProbesThatAnswerAreListedInProbeOrder) {
+  SimBench bench{kPlatformWin32Windows, sim::SimRoute::Style::Aspi};
+  for (std::uint8_t j = 0; j < 6; ++j) {
+    const DriveAddress address{' ', static_cast<std::uint8_t>(j / 2), static_cast<std::uint8_t>(j % 2), 0};
+    if (j == 1 || j == 4) {
+      bench.platform.AddDrive({}, address);
+    } else {
+      bench.platform.AddAbsent(address);
+    }
+  }
+  {
+    CDDrives drives;
+    ASSERT_EQ(drives.Count(), 2);
+    EXPECT_EQ(drives.Current->Address(), (DriveAddress{' ', 0, 1, 0}));
+    ASSERT_TRUE(drives.Select(1));
+    EXPECT_EQ(drives.Current->Address(), (DriveAddress{' ', 2, 0, 0}));
+    EXPECT_EQ(drives.Current->IdentityText().substr(0, 9), "2-0-0  : ");
+    EXPECT_EQ(CDDrive::OpenCount(), 2);
+    EXPECT_TRUE(bench.dialogs.shown.empty());
+  }
+  EXPECT_EQ(CDDrive::OpenCount(), 0);
+}
+
+TEST(CDDrivesAspiTest, MissingLibraryIsReportedAtEveryProbeAndTheListStaysEmpty) {
+  SimBench bench{kPlatformWin32Windows, sim::SimRoute::Style::Aspi};
+  for (std::uint8_t j = 0; j < 4; ++j) bench.platform.AddDrive({}, {' ', static_cast<std::uint8_t>(j / 2), static_cast<std::uint8_t>(j % 2), 0});
+  bench.platform.Route().FailInitialisation(0x62, "Unable to load WNASPI32.DLL !");
+  CDDrives drives;
+  EXPECT_EQ(drives.Count(), 0);
+  EXPECT_EQ(drives.Current, nullptr);
+  EXPECT_EQ(bench.dialogs.shown.size(), 4u);
+  EXPECT_EQ(CDDrive::OpenStatus(), 0x62);
+}
+
+}  // namespace
+}  // namespace cdflash
