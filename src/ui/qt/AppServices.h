@@ -1,0 +1,31 @@
+#pragma once
+// The screen cursor and the application object, as the form uses them.
+
+#include "app/Controls.h"
+
+namespace cdflash::qtui {
+
+// The hourglass is a state, not a stack: setting it twice and restoring once
+// gives the default cursor back.
+class WaitCursor final : public ICursor {
+ public:
+  ~WaitCursor() override;
+  void SetHourglass() override;
+  void SetDefault() override;
+
+ private:
+  bool waiting_ = false;
+};
+
+// PostQuit queues the request, so the event loop ends as soon as it starts
+// (a request made before the loop runs would otherwise be lost).
+class ApplicationService final : public IApplication {
+ public:
+  void PostQuit(int exitCode) override;
+  bool QuitPosted() const { return quitPosted_; }
+
+ private:
+  bool quitPosted_ = false;
+};
+
+}  // namespace cdflash::qtui

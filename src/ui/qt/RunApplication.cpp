@@ -1,0 +1,66 @@
+#include "ui/qt/RunApplication.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <optional>
+
+#include "app/AppTexts.h"
+#include "app/Guard.h"
+#include "ui/qt/AppServices.h"
+#include "ui/qt/FlashWindow.h"
+#include "ui/qt/FormBinding.h"
+#include "ui/qt/MessageBoxes.h"
+
+namespace cdflash::qtui {
+
+namespace {
+
+// Start-up and loop, once the application object exists.
+void RunWindow(const FormFactory& makeForm) {
+  QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+
+  MessageBoxes dialogs;
+  WaitCursor cursor;
+  ApplicationService application;
+  const FormServices services{&dialogs, &cursor, &application};
+
+  // Declared before the window, so both outlive it: destroying the window
+  // runs FormDestroy.
+  std::unique_ptr<IFormHandlers> form;
+  std::unique_ptr<FlashWindow> window;
+
+  bool started = false;
+  RunGuarded(dialogs, [&] {
+    window = std::make_unique<FlashWindow>();
+    form = makeForm(window->Controls(), services);
+    BindForm(*window, *form, dialogs);
+    form->FormCreate();
+    started = true;
+  });
+  if (!started) return;
+
+  const bool ended = window->CloseRequested() || application.QuitPosted();
+  if (!ended) window->show();
+  // A posted quit is taken from the queue at once; a closed window without a
+  // quit request leaves nothing to wait for.
+  if (!ended || application.QuitPosted()) {
+    RunGuarded(dialogs, [] { QApplication::exec(); });
+  }
+}
+
+}  // namespace
+
+int RunApplication(int argc, char** argv, const FormFactory& makeForm) {
+  std::optional<QApplication> app;
+  try {
+    if (QApplication::instance() == nullptr) app.emplace(argc, argv);
+  } catch (const std::exception& e) {
+    // No toolkit, so no box: the console is the only place left to say it.
+    std::fprintf(stderr, "%s\n", ExceptionBoxText(e.what()).c_str());
+    return 0;
+  }
+  RunWindow(makeForm);
+  return 0;
+}
+
+}  // namespace cdflash::qtui

@@ -1,0 +1,56 @@
+#pragma once
+// Answers the message boxes a test expects, in order, from a short timer that
+// looks for QApplication::activeModalWidget(). A box nobody expected is
+// recorded as a failure and dismissed, so a test never hangs on it.
+
+#include <QMessageBox>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace cdflash::qtui::test {
+
+struct ExpectedBox {
+  enum class Action { Click, Escape, Close };
+
+  QString title;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QString textContains;  // empty: any text
+  Action action = Action::Click;
+  QString button = QStringLiteral("OK");  // the text of the button to click
+  QStringList buttons;                    // empty: not checked; else the visible buttons
+};
+
+struct SeenBox {
+  QString title;
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QStringList buttons;  // visible buttons, in the box's order
+  bool applicationModal = false;
+  bool plainText = false;
+  QPoint centre;
+};
+
+class ModalBoxAnswerer final : public QObject {
+ public:
+  ModalBoxAnswerer();
+
+  void Expect(ExpectedBox box) { expected_.push_back(std::move(box)); }
+  const std::vector<SeenBox>& Seen() const { return seen_; }
+  // Mismatches, unexpected boxes and expected boxes that never came.
+  std::vector<std::string> Failures() const;
+
+ private:
+  void Poll();
+  void Answer(QMessageBox& box, const ExpectedBox& expected);
+
+  QTimer timer_;
+  std::deque<ExpectedBox> expected_;
+  std::vector<SeenBox> seen_;
+  std::vector<std::string> failures_;
+};
+
+}  // namespace cdflash::qtui::test

@@ -1,0 +1,254 @@
+// The event plumbing: every handler runs guarded, so an exception shows the
+// exception box and the window goes on; start-up failures show the box and
+// never show the window; FormDestroy runs when the window goes.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <stdexcept>
+
+#include "ModalBoxAnswerer.h"
+#include "ui/qt/FlashWindow.h"
+#include "ui/qt/FormBinding.h"
+#include "ui/qt/FormHandlers.h"
+#include "ui/qt/MessageBoxes.h"
+#include "ui/qt/RunApplication.h"
+
+namespace cdflash::qtui::test {
+namespace {
+
+using Action = ExpectedBox::Action;
+
+ExpectedBox ExceptionBox(const char* text) {
+  return {QStringLiteral("Flash utility"), QMessageBox::Critical, QString::fromLatin1(text),
+          Action::Click, QStringLiteral("OK"), {"OK"}};
+}
+
+// Handlers that do what a test tells them and count their calls.
+class ScriptedHandlers final : public IFormHandlers {
+ public:
+  void FormCreate() override { Run(onCreate, created); }
+  void FormDestroy() override { Run(onDestroy, destroyed); }
+  void ComboBoxChange() override { Run(onCombo, comboChanges); }
+  void FileListBox1Click() override { Run(onFileList, fileClicks); }
+  void FlashButtonClick() override { Run(onFlash, flashClicks); }
+
+  std::function<void()> onCreate, onDestroy, onCombo, onFileList, onFlash;
+  int created = 0, destroyed = 0, comboChanges = 0, fileClicks = 0, flashClicks = 0;
+
+ private:
+  static void Run(const std::function<void()>& action, int& count) {
+    ++count;
+    if (action) action();
+  }
+};
+
+// Throws the first time only.
+std::function<void()> ThrowOnce(const char* message) {
+  return [message, thrown = false]() mutable {
+    if (!std::exchange(thrown, true)) throw std::runtime_error(message);
+  };
+}
+
+class GuardedHandlers : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    BindForm(window, handlers, dialogs);
+    window.show();
+  }
+  void TearDown() override {
+    for (const std::string& failure : boxes.Failures()) ADD_FAILURE() << failure;
+  }
+
+  ModalBoxAnswerer boxes;
+  MessageBoxes dialogs;
+  ScriptedHandlers handlers;
+  FlashWindow window;
+};
+
+TEST_F(GuardedHandlers, AnExceptionInFlashButtonClickIsShownAndTheWindowGoesOn) {
+  handlers.onFlash = ThrowOnce("Drive went away");
+  boxes.Expect(ExceptionBox("Drive went away."));
+  QWidget* button = window.ControlWidget("FlashButton");
+  QTest::mouseClick(button, Qt::LeftButton);
+  QTest::mouseClick(button, Qt::LeftButton);
+  EXPECT_EQ(handlers.flashClicks, 2);
+  EXPECT_EQ(boxes.Seen().size(), 1u);
+  EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(GuardedHandlers, AnExceptionInComboBoxChangeIsShownAndTheWindowGoesOn) {
+  handlers.onCombo = ThrowOnce("Bad entry.");
+  boxes.Expect(ExceptionBox("Bad entry."));
+  window.Controls().ComboBox->Add("A");
+  window.Controls().ComboBox->Add("B");
+  window.Controls().ComboBox->SetItemIndex(0);
+  QWidget* combo = window.ControlWidget("ComboBox");
+  QTest::keyClick(combo, Qt::Key_Down);
+  QTest::keyClick(combo, Qt::Key_Up);
+  EXPECT_EQ(handlers.comboChanges, 2);
+  EXPECT_EQ(boxes.Seen().size(), 1u);
+}
+
+TEST_F(GuardedHandlers, AnExceptionInFileListBox1ClickIsShownAndTheWindowGoesOn) {
+  handlers.onFileList = ThrowOnce("No file");
+  boxes.Expect(ExceptionBox("No file."));
+  auto* list = qobject_cast<QListWidget*>(window.ControlWidget("FileListBox1"));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(handlers.fileClicks, 2);
+  EXPECT_EQ(boxes.Seen().size(), 1u);
+}
+
+TEST_F(GuardedHandlers, FormDestroyRunsOnceWhenTheWindowIsDestroyed) {
+  auto other = std::make_unique<FlashWindow>();
+  ScriptedHandlers otherHandlers;
+  BindForm(*other, otherHandlers, dialogs);
+  EXPECT_EQ(otherHandlers.destroyed, 0);
+  other.reset();
+  EXPECT_EQ(otherHandlers.destroyed, 1);
+}
+
+// --- RunApplication -----------------------------------------------------------
+
+// Records whether the window was ever shown, and can act on it once shown.
+class ShowWatcher final : public QObject {
+ public:
+  explicit ShowWatcher(QWidget& window, std::function<void()> onShown = {})
+      : onShown_(std::move(onShown)) {
+    window.installEventFilter(this);
+  }
+  bool shown = false;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Show && !shown) {
+      shown = true;
+      if (onShown_) QTimer::singleShot(0, onShown_);
+    }
+    return false;
+  }
+
+ private:
+  std::function<void()> onShown_;
+};
+
+class RunApplicationTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A loop that nothing ends fails the test instead of hanging it.
+    hangGuard.setSingleShot(true);
+    QObject::connect(&hangGuard, &QTimer::timeout, [this] {
+      hung = true;
+      QCoreApplication::exit(0);
+    });
+    hangGuard.start(15000);
+  }
+  void TearDown() override {
+    EXPECT_FALSE(hung) << "the event loop did not end";
+    for (const std::string& failure : boxes.Failures()) ADD_FAILURE() << failure;
+  }
+
+  // Runs the program with `handlers`; `setUp` runs once the window exists.
+  int Run(std::function<void(const FormControls&, const FormServices&)> setUp = {}) {
+    char name[] = "cdflash";
+    char* argv[] = {name, nullptr};
+    return RunApplication(1, argv, [&](const FormControls& controls, const FormServices& services) {
+      auto* window = dynamic_cast<FlashWindow*>(controls.window);
+      watcher = std::make_unique<ShowWatcher>(*window, [window] { window->close(); });
+      if (setUp) setUp(controls, services);
+      return std::unique_ptr<IFormHandlers>(std::make_unique<Forwarder>(handlers));
+    });
+  }
+
+  // RunApplication owns its form; this one passes everything to `handlers`.
+  class Forwarder final : public IFormHandlers {
+   public:
+    explicit Forwarder(ScriptedHandlers& target) : target_(target) {}
+    void FormCreate() override { target_.FormCreate(); }
+    void FormDestroy() override { target_.FormDestroy(); }
+    void ComboBoxChange() override { target_.ComboBoxChange(); }
+    void FileListBox1Click() override { target_.FileListBox1Click(); }
+    void FlashButtonClick() override { target_.FlashButtonClick(); }
+
+   private:
+    ScriptedHandlers& target_;
+  };
+
+  QTimer hangGuard;
+  bool hung = false;
+  ModalBoxAnswerer boxes;
+  ScriptedHandlers handlers;
+  std::unique_ptr<ShowWatcher> watcher;
+};
+
+TEST_F(RunApplicationTest, ShowsTheWindowAfterFormCreateAndEndsWhenItCloses) {
+  bool shownDuringCreate = true;
+  handlers.onCreate = [&] { shownDuringCreate = watcher->shown; };
+  EXPECT_EQ(Run(), 0);
+  EXPECT_FALSE(shownDuringCreate);
+  EXPECT_TRUE(watcher->shown);
+  EXPECT_EQ(handlers.created, 1);
+  EXPECT_EQ(handlers.destroyed, 1);
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("Flash utility"));
+}
+
+TEST_F(RunApplicationTest, AQuitPostedByFormCreateEndsTheProgramWithoutTheWindow) {
+  EXPECT_EQ(Run([this](const FormControls& controls, const FormServices& services) {
+              handlers.onCreate = [controls, services] {
+                services.application->PostQuit(0);
+                controls.window->Close();
+              };
+            }),
+            0);
+  EXPECT_FALSE(watcher->shown);
+  EXPECT_EQ(handlers.destroyed, 1);
+}
+
+TEST_F(RunApplicationTest, AnExceptionInFormCreateIsShownAndTheWindowNeverIs) {
+  handlers.onCreate = [] { throw std::runtime_error("Cannot read the package"); };
+  boxes.Expect(ExceptionBox("Cannot read the package."));
+  EXPECT_EQ(Run(), 0);
+  EXPECT_FALSE(watcher->shown);
+  EXPECT_EQ(boxes.Seen().size(), 1u);
+  EXPECT_EQ(handlers.destroyed, 1);  // the window still goes through FormDestroy
+}
+
+TEST_F(RunApplicationTest, AnExceptionWhileMakingTheFormIsShownAndTheWindowNeverIs) {
+  boxes.Expect(ExceptionBox("Out of resources."));
+  EXPECT_EQ(Run([](const FormControls&, const FormServices&) {
+              throw std::runtime_error("Out of resources");
+            }),
+            0);
+  EXPECT_FALSE(watcher->shown);
+  EXPECT_EQ(handlers.created, 0);
+}
+
+TEST_F(RunApplicationTest, AHandlerExceptionInTheRunningLoopLeavesTheLoopRunning) {
+  handlers.onFlash = ThrowOnce("Lost");
+  boxes.Expect(ExceptionBox("Lost."));
+  int clicksWhenClosed = 0;
+  EXPECT_EQ(Run([&](const FormControls& controls, const FormServices&) {
+              auto* window = dynamic_cast<FlashWindow*>(controls.window);
+              watcher = std::make_unique<ShowWatcher>(*window, [this, window, &clicksWhenClosed] {
+                QWidget* button = window->ControlWidget("FlashButton");
+                QTest::mouseClick(button, Qt::LeftButton);
+                QTest::mouseClick(button, Qt::LeftButton);
+                clicksWhenClosed = handlers.flashClicks;
+                window->close();
+              });
+            }),
+            0);
+  EXPECT_EQ(clicksWhenClosed, 2);
+  EXPECT_EQ(boxes.Seen().size(), 1u);
+}
+
+}  // namespace
+}  // namespace cdflash::qtui::test

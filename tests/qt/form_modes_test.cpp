@@ -1,0 +1,152 @@
+// TFlashForm in the real window: where flash mode and build mode leave the
+// controls, how the window follows them, and what FormDestroy releases.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include "ModalBoxAnswerer.h"
+#include "QtFormHarness.h"
+
+namespace cdflash::qtui::test {
+namespace {
+
+using Action = ExpectedBox::Action;
+
+ExpectedBox Warning(const char* button) {
+  return {QStringLiteral("Warning"), QMessageBox::Warning, QStringLiteral("\nWARNING:\n"),
+          Action::Click, QString::fromLatin1(button), {"&Yes", "&No"}};
+}
+
+// The model table that build mode reads next to the running program.
+class ModelTableFile {
+ public:
+  ModelTableFile() : file_(QCoreApplication::applicationFilePath() + QStringLiteral(".INI")) {
+    file_.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file_.write("[MODEL00]\nModel=TEST-RW 1\nInquiry=TESTVENDTEST-RW 1\nFW-Range=1.00-1.99\n"
+                "BINMask=*.bin\nVendor=TESTVENDOR\nNote=none\n");
+    file_.close();
+  }
+  ~ModelTableFile() { file_.remove(); }
+
+ private:
+  QFile file_;
+};
+
+class Scale1FormModes : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(FlashWindow().logicalDpiY(), 120)
+        << "run with QT_FONT_DPI=120 QT_ENABLE_HIGHDPI_SCALING=0";
+  }
+  void ExpectNoBoxFailures() {
+    for (const std::string& failure : boxes.Failures()) ADD_FAILURE() << failure;
+  }
+  ModalBoxAnswerer boxes;
+};
+
+TEST_F(Scale1FormModes, FlashModeMovesTheLowerControlsUpByTheFileListHeight) {
+  boxes.Expect(Warning("&No"));
+  const TestPackage package("FLSH");
+  QtForm qt(package.View());
+  qt.Form().FormCreate();
+  ExpectNoBoxFailures();
+
+  const FormControls controls = qt.Window().Controls();
+  EXPECT_EQ(controls.GroupBox2->GetBounds().top, 72);
+  EXPECT_EQ(controls.ProgressBar->GetBounds().top, 95);
+  EXPECT_EQ(controls.FlashButton->GetBounds().top, 95);
+  EXPECT_EQ(qt.Geometry("GroupBox2"), QRect(0, 72, 425, 56));
+  EXPECT_EQ(qt.Geometry("ProgressBar"), QRect(8, 95, 321, 23));
+  EXPECT_EQ(qt.Geometry("FlashButton"), QRect(344, 95, 74, 25));
+  // 41 pixels less than the designed 169.
+  EXPECT_EQ(qt.Window().height(), 128);
+}
+
+TEST_F(Scale1FormModes, DecliningEndsTheProgramBeforeTheWindowIsShown) {
+  boxes.Expect(Warning("&No"));
+  const TestPackage package("FLSH");
+  QtForm qt(package.View());
+  qt.Form().FormCreate();
+  ExpectNoBoxFailures();
+
+  EXPECT_TRUE(qt.Application().QuitPosted());
+  EXPECT_TRUE(qt.Window().CloseRequested());
+  EXPECT_FALSE(qt.Window().isVisible());
+  EXPECT_TRUE(qt.Window().Controls().FileListBox1->Visible());
+  EXPECT_FALSE(qt.Form().HasDrives());
+}
+
+TEST_F(Scale1FormModes, NoDriveHidesTheFileListAndKeepsOnlyTheDriveList) {
+  NoDrivesPlatform noDrives;
+  boxes.Expect(Warning("&Yes"));
+  boxes.Expect({QStringLiteral("Error"), QMessageBox::Critical,
+                QStringLiteral("Can't find ATAPI Drive !"), Action::Click, QStringLiteral("OK"),
+                {"OK"}});
+  const TestPackage package("FLSH");
+  QtForm qt(package.View());
+  qt.Form().FormCreate();
+  ExpectNoBoxFailures();
+
+  EXPECT_FALSE(qt.Window().Controls().FileListBox1->Visible());
+  EXPECT_EQ(qt.Window().height(), 128);
+  EXPECT_EQ(qt.Window().windowTitle(), QStringLiteral("TESTVENDOR Flash V1.043 TEST-RW 1"));
+  EXPECT_EQ(qt.Window().Controls().ComboBox->ItemIndex(), -1);
+  EXPECT_TRUE(qt.Application().QuitPosted());
+
+  // FormDestroy releases the drive list, and there is no buffer to free.
+  EXPECT_TRUE(qt.Form().HasDrives());
+  EXPECT_FALSE(qt.Form().HasTransferBuffer());
+  qt.DestroyWindow();
+  EXPECT_FALSE(qt.Form().HasDrives());
+  EXPECT_FALSE(qt.Form().HasTransferBuffer());
+  EXPECT_FALSE(qt.Form().HasChunkBuffer());
+  EXPECT_FALSE(qt.Form().HasProfileCopy());
+  EXPECT_FALSE(qt.Form().HasModelTable());
+}
+
+TEST_F(Scale1FormModes, BuildModeKeepsTheDesignedPositions) {
+  const ModelTableFile table;
+  const TestPackage package("BLNK");
+  QtForm qt(package.View());
+  qt.Form().FormCreate();
+  ExpectNoBoxFailures();
+
+  EXPECT_TRUE(qt.Form().InBuildMode());
+  EXPECT_TRUE(qt.Window().Controls().FileListBox1->Visible());
+  EXPECT_EQ(qt.Geometry("FileListBox1"), QRect(0, 64, 425, 41));
+  EXPECT_EQ(qt.Geometry("GroupBox2"), QRect(0, 113, 425, 56));
+  EXPECT_EQ(qt.Geometry("ProgressBar"), QRect(8, 136, 321, 23));
+  EXPECT_EQ(qt.Geometry("FlashButton"), QRect(344, 136, 74, 25));
+  EXPECT_EQ(qt.Window().height(), 169);
+  EXPECT_FALSE(qt.Window().CloseRequested());
+  EXPECT_FALSE(qt.Application().QuitPosted());
+
+  qt.DestroyWindow();
+  EXPECT_FALSE(qt.Form().HasModelTable());
+  EXPECT_FALSE(qt.Form().HasProfileCopy());
+}
+
+TEST_F(Scale1FormModes, WindowHeightFollowsTheVisibleControls) {
+  const TestPackage package("FLSH");
+  QtForm qt(package.View());
+  const FormControls controls = qt.Window().Controls();
+  ASSERT_EQ(qt.Window().height(), 169);
+
+  controls.GroupBox2->SetVisible(false);
+  controls.ProgressBar->SetVisible(false);
+  EXPECT_EQ(qt.Window().height(), 161);  // the button's bottom edge
+  controls.FlashButton->SetVisible(false);
+  EXPECT_EQ(qt.Window().height(), 105);  // the file list's bottom edge
+  controls.FileListBox1->SetVisible(false);
+  EXPECT_EQ(qt.Window().height(), 52);  // the drop-down list's bottom edge
+
+  controls.GroupBox2->SetVisible(true);
+  EXPECT_EQ(qt.Window().height(), 169);
+  controls.GroupBox2->SetTop(72);
+  EXPECT_EQ(qt.Window().height(), 128);
+}
+
+}  // namespace
+}  // namespace cdflash::qtui::test
