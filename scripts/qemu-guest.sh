@@ -51,8 +51,8 @@ flock 9
 # ---- kernel: download and unpack once per flavour -------------------------
 KDIR=$W/kernel-$FLAVOUR
 if [ ! -f "$KDIR/.ready" ]; then
-  kernel_package() {
-    apt-cache depends "linux-image-$FLAVOUR" 2>/dev/null |
+  kernel_package() {  # the versioned package behind the flavour's meta package
+    { apt-cache depends "linux-image-$FLAVOUR" 2>/dev/null || true; } |
       awk '/Depends: linux-image-[0-9]/ { print $2; exit }'
   }
   KPKG=$(kernel_package)

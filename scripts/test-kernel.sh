@@ -31,7 +31,7 @@ cmake --build "$BUILD" --target sgio_guest_checks -j2 >"$BUILD.log" 2>&1 || {
 "$REPO/scripts/qemu-guest.sh" "$BUILD/bin/sgio_guest_checks"
 status=$?
 if [ "$status" -ne 0 ]; then
-  echo "test-kernel: the guest reported failure (status $status); tail of $CONSOLE:" >&2
+  echo "test-kernel: the guest run failed (status $status); tail of $CONSOLE:" >&2
   # Prefixed, so that no line of it passes for the checks' own summary.
   tr -d '\r' < "$CONSOLE" 2>/dev/null | tail -n 40 | sed 's/^/console| /' >&2
 fi
