@@ -25,6 +25,9 @@ LabelAdapter::LabelAdapter(QLabel& label, const Bounds& design, const DesignMetr
     : ControlAdapter(label, design, metrics, std::move(layoutChanged)), label_(label) {
   // Texts come from the firmware package and drive answers: never markup.
   label_.setTextFormat(Qt::PlainText);
+  // The designed height is the character height; Qt's line height adds room
+  // for accents above it. Aligned to the bottom, capitals and descenders fit.
+  label_.setAlignment(Qt::AlignLeft | Qt::AlignBottom);
   ApplyGeometry();
 }
 
