@@ -216,15 +216,6 @@ TEST_F(ControlAdapters, ButtonAndGroupBoxShowTheirCaptions) {
   controls.GroupBox2->Repaint();
 }
 
-TEST_F(ControlAdapters, WindowCaptionAndClose) {
-  controls.window->SetCaption(" Flash V1.043 ");
-  EXPECT_EQ(window.windowTitle(), QStringLiteral(" Flash V1.043 "));
-  EXPECT_EQ(controls.window->Caption(), " Flash V1.043 ");
-  EXPECT_FALSE(window.CloseRequested());
-  controls.window->Close();
-  EXPECT_TRUE(window.CloseRequested());
-}
-
 // --- Cursor and application -------------------------------------------------
 
 TEST(AppServices, HourglassIsAStateNotAStack) {
