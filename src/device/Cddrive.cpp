@@ -93,14 +93,14 @@ bool CDDrive::RunInquiry() {
       ExecCommand(0x12, 0, 0, 0, kInquiryAllocation, 0, 0, 0, 0, 0, 0, 0, 1, kInquiryAllocation);
   t.inquiryInProgress = false;
   if (result == 0) {
-    identity_ = "0";
+    identity_.assign(1, '0');  // not = "0": GCC 12 -Wrestrict false positive
     return false;
   }
   // Vendor (8), product (16) and revision (4) from INQUIRY byte 8, up to the
   // first zero byte, right-aligned in 28 as "%28.28s" does.
   const std::span<const std::uint8_t> fields(t.inquiryBuffer.data() + 8, 28);
-  identity_ = Format("%d-%d-%d ", hostAdapter_, target_, lun_) + letter_ + ": " +
-              RightAligned(FieldText(fields), 28);
+  identity_ = Format("%d-%d-%d %c: %s", hostAdapter_, target_, lun_, letter_,
+                     RightAligned(FieldText(fields), 28).c_str());
   return true;
 }
 
