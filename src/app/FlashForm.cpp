@@ -31,6 +31,7 @@ void TFlashForm::FormCreate(const void*) {
                             static_cast<IControl*>(c_.FlashButton)}) {
     control->SetTop(control->GetBounds().top - shift);
   }
+  StartFlashMode();
 }
 
 void TFlashForm::FormDestroy(const void*) {
@@ -39,12 +40,24 @@ void TFlashForm::FormDestroy(const void*) {
     list->reset();
   }
   Drives.reset();  // closes every drive before any buffer goes
+  // The device layer must not keep pointing at a block that is about to go.
+  if (TransferBuffer && CDDrive::DataBuffer() == TransferBuffer.get()) {
+    CDDrive::SetDataBuffer(nullptr, 0);
+  }
   TransferBuffer.reset();
   ChunkBuffer.reset();
   ProfileCopy.reset();
 }
 
-void TFlashForm::ComboBoxChange(const void*) {}
+void TFlashForm::ComboBoxChange(const void*) {
+  if (BuildMode) return;
+  const int k = c_.ComboBox->ItemIndex();
+  if (!Drives || k < 0 || k >= c_.ComboBox->Count() || k >= static_cast<int>(DriveMap.size())) {
+    return;
+  }
+  Drives->Select(static_cast<std::int16_t>(DriveMap[static_cast<std::size_t>(k)]));
+  SelectedDrive = Drives->Current;
+}
 
 void TFlashForm::FileListBox1Click(const void*) {}
 

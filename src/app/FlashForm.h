@@ -36,6 +36,22 @@ class TFlashForm {
   // length and the five-bank flag; true when a signature was found.
   bool CheckNewFormatBIN();
 
+  // Whether the current drive of Drives may be updated by this package.
+  std::uint8_t CheckCondition();
+
+  // The drive's vendor commands, sent to SelectedDrive through TransferBuffer.
+  // Each shows its own message box on failure and returns false.
+  bool WriteBuffer(std::uint32_t offset, const std::uint8_t* data, std::uint32_t length,
+                   std::uint8_t control);
+  bool ReadBuffer(std::uint32_t offset, std::uint8_t* data, std::uint32_t length);
+  bool WriteE2(const std::uint8_t* data, std::uint16_t address, std::uint8_t count);
+  bool SetupFlashProfile(std::uint8_t* block);  // block: at least kProfileBlockCapacity bytes
+  bool ReadVerifyProfile(const std::uint8_t* expected);
+  bool EntryCritical();
+
+  static constexpr std::int32_t kTransferBufferSize = 16384;
+  static constexpr std::size_t kProfileBlockCapacity = 4 + 0xFFFF + 1;
+
   // Read access for front ends and tests.
   bool InBuildMode() const { return BuildMode != 0; }
   bool IsFiveBank() const { return FiveBank != 0; }
@@ -46,8 +62,24 @@ class TFlashForm {
   bool HasChunkBuffer() const { return ChunkBuffer != nullptr; }
   bool HasProfileCopy() const { return ProfileCopy != nullptr; }
   bool HasModelTable() const { return ModelList != nullptr; }
+  CDDrives* DriveList() const { return Drives.get(); }
+  CDDrive* Selected() const { return SelectedDrive; }
+  const std::array<std::int32_t, 24>& DriveMapEntries() const { return DriveMap; }
+  const std::array<std::uint8_t, 12>& LastCommandBlock() const { return CommandBlock; }
+  bool ProfileWasFound() const { return ProfileFound != 0; }
+  std::uint32_t ProfileBlockLength() const { return ProfileLength; }
+  const std::string& ErrorText() const { return ErrorText_; }
 
  private:
+  // Flash-mode continuation of FormCreate: warn, detect, judge, offer.
+  void StartFlashMode();
+  // Ends the program from FormCreate: quit request with exit code 0, window closed.
+  void EndStartup();
+  // Sends CommandBlock to SelectedDrive; true when the drive took it cleanly.
+  bool SendCommandBlock(std::uint8_t direction, std::int32_t length);
+  // Shows `prefix` followed by the sense text of the last command.
+  void ShowCommandFailure(const char* prefix);
+
   using TextList = std::unique_ptr<std::vector<std::string>>;
 
   FormControls c_;
@@ -69,6 +101,8 @@ class TFlashForm {
   std::string LowerBound;
   std::string UpperBound;
   std::string RequiredIdentity;
+  // The error text of flash mode, composed whether or not it is shown.
+  std::string ErrorText_;
   // 3. The selected BIN name.
   std::string SelectedBinName;
   // 4-8.

@@ -30,6 +30,7 @@ TEST(FormCreate, TemplateOpensInBuildModeWithTheDesignLayout) {
 TEST(FormCreate, FlasherMovesTheLowerControlsUpByTheFileListHeight) {
   TestPackage package;
   FormHarness h(package.View());
+  h.dialogs.answers = {Answer::No};  // the move happens whatever the answer
   h.form.FormCreate();
   EXPECT_FALSE(h.form.InBuildMode());
   EXPECT_EQ(h.groupBox.GetBounds().top, 72);
@@ -43,6 +44,7 @@ TEST(FormCreate, StartsWithNoBuffersAndNoFlags) {
   TestPackage package;
   package.SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
   FormHarness h(package.View());
+  h.dialogs.answers = {Answer::No};
   h.form.FormCreate();
   EXPECT_FALSE(h.form.HasTransferBuffer());
   EXPECT_FALSE(h.form.HasChunkBuffer());
@@ -53,14 +55,12 @@ TEST(CheckNewFormatBIN, StoresLengthAndFlagForTheRun) {
   TestPackage five;
   five.SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
   FormHarness h5(five.View());
-  h5.form.FormCreate();
   EXPECT_TRUE(h5.form.CheckNewFormatBIN());
   EXPECT_EQ(h5.form.ImageLength(), 0x50000u);
   EXPECT_TRUE(h5.form.IsFiveBank());
 
   TestPackage none;
   FormHarness h0(none.View());
-  h0.form.FormCreate();
   EXPECT_FALSE(h0.form.CheckNewFormatBIN());
   EXPECT_EQ(h0.form.ImageLength(), 0x40000u);
   EXPECT_FALSE(h0.form.IsFiveBank());

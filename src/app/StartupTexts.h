@@ -1,0 +1,19 @@
+#pragma once
+// The texts that flash mode shows at start-up, built from the package header.
+
+#include <string>
+
+#include "package/PackageView.h"
+
+namespace cdflash {
+
+std::string DriveLabelText(const std::string& vendor);
+std::string WarningText(const PackageView& package);
+// The error text up to the list of drives; the caller appends the rest.
+std::string ErrorTextStart(const PackageView& package);
+
+inline constexpr const char* kNoDriveText = "\nCan't find ATAPI Drive !\n";
+inline constexpr const char* kDetectedDrivesHeading =
+    "\nDetected drives:\n-----------------------------------------------------------\n";
+
+}  // namespace cdflash

@@ -1,0 +1,222 @@
+// Flash mode at start-up: the warning, detection, the drive test and the
+// drop-down list, over simulated drives.
+
+#include <gtest/gtest.h>
+
+#include "device/Cddrives.h"
+#include "support/FlashModeHarness.h"
+
+namespace cdflash {
+namespace {
+
+using test::AcmeDrive;
+using test::AcmePackage;
+using test::FlashModeHarness;
+using test::OtherDrive;
+
+const char* const kRangedWarning =
+    "\nWARNING:\n\nThis flash utility only supports ACME CRW-4012 drive with firmware:1.00-1.50. "
+    "We recommend you close all applications in order to run this update! Don't turn off the "
+    "system while the flash is in progress!\n\nDo you wish to continue?\n";
+const char* const kRangedErrorStart =
+    "\nERROR:\n\nCan't found CRW-4012 firmware: 1.00-1.50 drive !\n"
+    "\nThis flash utility only supports CRW-4012 firmware: 1.00-1.50\n";
+const char* const kHeading =
+    "\nDetected drives:\n-----------------------------------------------------------\n";
+
+TEST(FlashStartup, DeclineEndsTheProgramWithoutTouchingAnyDrive) {
+  for (Answer answer : {Answer::No, Answer::Closed}) {
+    FlashModeHarness h;
+    sim::SimDrive& drive = h.bench.platform.AddDrive(AcmeDrive());
+    h.Create(answer);
+    auto& ui = *h.ui;
+    ASSERT_EQ(ui.dialogs.shown.size(), 1u);
+    EXPECT_EQ(ui.dialogs.shown[0].kind, "WarningYesNo");
+    EXPECT_EQ(ui.dialogs.shown[0].text, kRangedWarning);
+    EXPECT_EQ(ui.label.text_for_test(), "Select the ACME drive you want to update:");
+    EXPECT_EQ(ui.application.quits, std::vector<int>{0});
+    EXPECT_EQ(ui.window.closes, 1);
+    EXPECT_EQ(drive.CommandCount(), 0u);
+    EXPECT_EQ(h.bench.platform.Route().Initialisations(), 0);
+    EXPECT_FALSE(ui.form.HasDrives());
+    EXPECT_FALSE(ui.form.HasTransferBuffer());
+    EXPECT_TRUE(ui.fileList.Visible());
+    EXPECT_EQ(ui.window.caption, " Flash V1.043 ");
+  }
+}
+
+TEST(FlashStartup, NoDriveShowsCantFindAndLeavesNoSelection) {
+  FlashModeHarness h;
+  h.Create();
+  auto& ui = *h.ui;
+  ASSERT_EQ(ui.dialogs.shown.size(), 2u);
+  EXPECT_EQ(ui.dialogs.shown[1].kind, "Error");
+  EXPECT_EQ(ui.dialogs.shown[1].text, std::string(kRangedErrorStart) + "\nCan't find ATAPI Drive !\n");
+  EXPECT_EQ(ui.combo.ItemIndex(), -1);
+  EXPECT_EQ(ui.application.quits, std::vector<int>{0});
+  EXPECT_EQ(ui.window.closes, 1);
+  EXPECT_TRUE(ui.form.HasDrives());
+  EXPECT_FALSE(ui.form.HasTransferBuffer());
+}
+
+TEST(FlashStartup, OnlyTheQualifyingThirdDriveIsOffered) {
+  FlashModeHarness h;
+  h.bench.platform.AddDrive(OtherDrive());
+  h.bench.platform.AddDrive(AcmeDrive("0.90"));  // right model, revision below the range
+  h.bench.platform.AddDrive(AcmeDrive("1.20"));
+  h.Create();
+  auto& ui = *h.ui;
+  ASSERT_EQ(ui.combo.items, std::vector<std::string>{"0-0-0 2: ACME    CRW-4012A       1.20"});
+  EXPECT_EQ(ui.combo.ItemIndex(), 0);
+  EXPECT_EQ(ui.form.DriveMapEntries()[0], 2);
+  ASSERT_NE(ui.form.Selected(), nullptr);
+  EXPECT_EQ(ui.form.Selected()->Letter(), '2');
+  EXPECT_EQ(ui.form.Selected(), ui.form.DriveList()->Current);
+  EXPECT_TRUE(ui.application.quits.empty());
+  EXPECT_EQ(ui.window.closes, 0);
+  EXPECT_FALSE(ui.fileList.Visible());
+  EXPECT_EQ(ui.window.caption, "ACME Flash V1.043 CRW-4012");
+  // The error text was composed all the same, with the two others in it.
+  EXPECT_EQ(ui.form.ErrorText(), std::string(kRangedErrorStart) + kHeading +
+                                     "0-0-0 0: OTHER   DVD-ROM 16X     2.00\n"
+                                     "0-0-0 1: ACME    CRW-4012A       0.90\n");
+  ASSERT_EQ(ui.dialogs.shown.size(), 1u);  // the warning only
+}
+
+TEST(FlashStartup, WhenNoneQualifiesEveryDriveIsListedInTheErrorBox) {
+  FlashModeHarness h;
+  h.bench.platform.AddDrive(OtherDrive());
+  h.bench.platform.AddDrive(AcmeDrive("1.51"));
+  h.Create();
+  auto& ui = *h.ui;
+  ASSERT_EQ(ui.dialogs.shown.size(), 2u);
+  EXPECT_EQ(ui.dialogs.shown[1].kind, "Error");
+  EXPECT_EQ(ui.dialogs.shown[1].text, std::string(kRangedErrorStart) + kHeading +
+                                          "0-0-0 0: OTHER   DVD-ROM 16X     2.00\n"
+                                          "0-0-0 1: ACME    CRW-4012A       1.51\n");
+  EXPECT_EQ(ui.combo.Count(), 0);
+  EXPECT_EQ(ui.application.quits, std::vector<int>{0});
+  EXPECT_EQ(ui.window.closes, 1);
+  EXPECT_FALSE(ui.form.HasTransferBuffer());
+}
+
+TEST(FlashStartup, BoundsAreInclusiveAndComparedOrdinally) {
+  struct Case {
+    const char* revision;
+    bool qualifies;
+  };
+  for (const Case c : {Case{"1.00", true}, Case{"1.50", true}, Case{"1.2A", true},
+                       Case{"0.99", false}, Case{"1.5A", false}, Case{"1.5", true},  // "1.5 ": blank < digit
+                       Case{"1.50", true}, Case{"1.0a", true}, Case{"1.a0", false}}) {
+    FlashModeHarness h;
+    h.bench.platform.AddDrive(AcmeDrive(c.revision));
+    h.Create();
+    EXPECT_EQ(h.ui->combo.Count(), c.qualifies ? 1 : 0) << c.revision;
+  }
+}
+
+TEST(FlashStartup, IdentityMustMatchExactlyOverTwentyFourCharacters) {
+  for (const char* product : {"crw-4012A", "CRW-4012a", "CRW-4012A X", "CRW-4012"}) {
+    FlashModeHarness h;
+    sim::DriveConfig d = AcmeDrive();
+    d.product = product;
+    h.bench.platform.AddDrive(d);
+    h.Create();
+    EXPECT_EQ(h.ui->combo.Count(), 0) << product;
+  }
+}
+
+TEST(FlashStartup, AnyDrivePackageAcceptsEveryDriveAndAnyRevision) {
+  test::TestPackage p = AcmePackage();
+  p.Inquiry("--");
+  FlashModeHarness h(p);
+  h.bench.platform.AddDrive(OtherDrive());
+  h.bench.platform.AddDrive(AcmeDrive("9.99"));
+  h.Create();
+  EXPECT_EQ(h.ui->combo.Count(), 2);
+  EXPECT_EQ(h.ui->form.DriveMapEntries()[1], 1);
+}
+
+TEST(FlashStartup, AnyRevisionPackageSkipsTheRangeButNotTheIdentity) {
+  test::TestPackage p = AcmePackage();
+  p.FwRange("----------");
+  FlashModeHarness h(p);
+  h.bench.platform.AddDrive(OtherDrive());
+  h.bench.platform.AddDrive(AcmeDrive("ZZZZ"));
+  h.Create();
+  EXPECT_EQ(h.ui->combo.items, std::vector<std::string>{"0-0-0 1: ACME    CRW-4012A       ZZZZ"});
+  EXPECT_EQ(h.ui->form.ErrorText().substr(0, 30), "\nERROR:\n\nCan't found CRW-4012 ");
+}
+
+TEST(FlashStartup, EmptyVendorGivesTwoBlanksInTheLabel) {
+  test::TestPackage p = AcmePackage();
+  p.Vendor("");
+  FlashModeHarness h(p);
+  h.bench.platform.AddDrive(AcmeDrive());
+  h.Create();
+  EXPECT_EQ(h.ui->label.text_for_test(), "Select the  drive you want to update:");
+  EXPECT_EQ(h.ui->window.caption, " Flash V1.043 CRW-4012");
+}
+
+TEST(FlashStartup, FailedFreshInquiryShowsZeroAndKeepsTheDrive) {
+  FlashModeHarness h;
+  sim::SimDrive& drive = h.bench.platform.AddDrive(AcmeDrive());
+  drive.InjectAt(1, sim::Fault::WithSense(sim::kInvalidField));  // the INQUIRY of GetIdentity
+  h.Create();
+  auto& ui = *h.ui;
+  EXPECT_EQ(ui.combo.items, std::vector<std::string>{"0"});
+  ASSERT_NE(ui.form.Selected(), nullptr);
+  EXPECT_EQ(ui.form.Selected()->VendorProduct(), "");
+}
+
+TEST(FlashStartup, ReadyFormHoldsTheTransferBufferAndImageFormat) {
+  test::TestPackage p = AcmePackage();
+  p.SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
+  FlashModeHarness h(p);
+  h.bench.platform.AddDrive(AcmeDrive());
+  h.Create();
+  auto& ui = *h.ui;
+  EXPECT_TRUE(ui.form.HasTransferBuffer());
+  EXPECT_EQ(CDDrive::DataBufferLength(), 16384);
+  EXPECT_EQ(ui.form.ImageLength(), 0x50000u);
+  EXPECT_TRUE(ui.form.IsFiveBank());
+  EXPECT_EQ(ui.progress.Position(), 0);
+  EXPECT_TRUE(ui.button.Enabled());
+  EXPECT_EQ(ui.groupBox.caption, "");
+
+  ui.form.FormDestroy();
+  EXPECT_EQ(CDDrive::OpenCount(), 0);
+  EXPECT_EQ(CDDrive::DataBufferLength(), 2352);  // the device layer no longer points at it
+  EXPECT_FALSE(ui.form.HasTransferBuffer());
+}
+
+TEST(FlashStartup, ChoosingAnotherEntryChangesTheSelectedDriveOnly) {
+  FlashModeHarness h;
+  h.bench.platform.AddDrive(AcmeDrive("1.10"));
+  h.bench.platform.AddDrive(OtherDrive());
+  h.bench.platform.AddDrive(AcmeDrive("1.30"));
+  h.Create();
+  auto& ui = *h.ui;
+  ASSERT_EQ(ui.combo.Count(), 2);
+  const std::string caption = ui.window.caption;
+  const std::string label = ui.label.text_for_test();
+  const auto items = ui.combo.items;
+  const std::size_t commands = h.bench.platform.Drive(2).CommandCount();
+
+  ui.combo.SetItemIndex(1);
+  ui.form.ComboBoxChange(&ui.combo);
+  ASSERT_NE(ui.form.Selected(), nullptr);
+  EXPECT_EQ(ui.form.Selected()->Letter(), '2');
+  EXPECT_EQ(ui.window.caption, caption);
+  EXPECT_EQ(ui.label.text_for_test(), label);
+  EXPECT_EQ(ui.combo.items, items);
+  EXPECT_TRUE(ui.button.Enabled());
+  EXPECT_EQ(h.bench.platform.Drive(2).CommandCount(), commands);  // no command sent
+
+  ui.combo.SetItemIndex(0);
+  ui.form.ComboBoxChange(&ui.combo);
+  EXPECT_EQ(ui.form.Selected()->Letter(), '0');
+}
+
+}  // namespace
+}  // namespace cdflash

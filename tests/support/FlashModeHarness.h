@@ -1,0 +1,56 @@
+#pragma once
+// A flash-mode form over simulated drives: a test package, the simulator
+// installed in place of the system, and the fake controls.
+
+#include <memory>
+#include <string>
+
+#include "SimBench.h"
+#include "support/FakeControls.h"
+#include "support/TestPackage.h"
+
+namespace cdflash::test {
+
+inline TestPackage AcmePackage() {
+  TestPackage p;
+  p.Vendor("ACME").Model("CRW-4012").Inquiry("ACME    CRW-4012A").FwRange("1.00-1.50");
+  p.Revision("1.60.");
+  return p;
+}
+
+inline sim::DriveConfig AcmeDrive(const std::string& revision = "1.20") {
+  sim::DriveConfig d;
+  d.vendor = "ACME";
+  d.product = "CRW-4012A";
+  d.revision = revision;
+  return d;
+}
+
+inline sim::DriveConfig OtherDrive(const std::string& product = "DVD-ROM 16X") {
+  sim::DriveConfig d;
+  d.vendor = "OTHER";
+  d.product = product;
+  d.revision = "2.00";
+  return d;
+}
+
+struct FlashModeHarness {
+  explicit FlashModeHarness(TestPackage p = AcmePackage()) : package(std::move(p)) {
+    bench.dialogs.answers.clear();
+  }
+  // Builds the form and runs FormCreate, answering the warning with `answer`.
+  void Create(Answer answer = Answer::Yes) {
+    ui = std::make_unique<FormHarness>(package.View());
+    ui->dialogs.answers = {answer};
+    ui->form.FormCreate();
+  }
+  ~FlashModeHarness() {
+    if (ui) ui->form.FormDestroy();
+  }
+
+  TestPackage package;
+  sim::SimBench bench;
+  std::unique_ptr<FormHarness> ui;
+};
+
+}  // namespace cdflash::test
