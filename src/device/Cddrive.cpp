@@ -148,11 +148,11 @@ std::string CDDrive::GetIdentity() {
 }
 
 bool CDDrive::SenseMatches(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq) const {
-  return lastDelivered_ && senseKey_ == key && asc_ == asc && ascq_ == ascq;
+  return senseKey_ == key && asc_ == asc && ascq_ == ascq;
 }
 
 bool CDDrive::SenseMatches(std::uint8_t key, std::uint8_t asc) const {
-  return lastDelivered_ && senseKey_ == key && asc_ == asc;
+  return senseKey_ == key && asc_ == asc;
 }
 
 std::string CDDrive::SenseText() const {

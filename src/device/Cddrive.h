@@ -46,9 +46,9 @@ class CDDrive {
   // Runs INQUIRY again: the identity text, or "0" when INQUIRY fails.
   std::string GetIdentity();
 
-  // Compare the last command's sense bytes. A command that never reached the
-  // device (refused, or failed in the transport) matches nothing, so no
-  // caller mistakes it for a clean completion.
+  // Compare the last command's sense bytes as they are (the sense key byte
+  // whole). A command lost in the transport leaves zero bytes: callers that
+  // need a clean completion test LastCommandSucceeded() as well.
   bool SenseMatches(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq) const;
   bool SenseMatches(std::uint8_t key, std::uint8_t asc) const;
   std::string SenseText() const;       // "%02X %02X %02X. %02X, %04X"
