@@ -6,6 +6,7 @@
 #include "app/StartupTexts.h"
 #include "common/Text.h"
 #include "device/Cddrives.h"
+#include "device/DeviceMessages.h"
 
 namespace cdflash {
 
@@ -28,6 +29,9 @@ void TFlashForm::StartFlashMode() {
 
   ErrorText_ = ErrorTextStart(package_);
 
+  // The device layer shows its own boxes (open errors, a missing library)
+  // while the drives are found.
+  SetDeviceDialogs(s_.dialogs);
   Drives = std::make_unique<CDDrives>();
   if (Drives->Count() == 0) {
     ErrorText_ += kNoDriveText;

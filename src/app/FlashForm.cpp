@@ -2,13 +2,16 @@
 
 #include "app/AppTexts.h"
 #include "device/Cddrives.h"
+#include "device/DeviceMessages.h"
 
 namespace cdflash {
 
 TFlashForm::TFlashForm(FormControls controls, FormServices services, PackageView package)
     : c_(controls), s_(services), package_(package) {}
 
-TFlashForm::~TFlashForm() = default;
+TFlashForm::~TFlashForm() {
+  if (DeviceDialogs() == s_.dialogs) SetDeviceDialogs(nullptr);
+}
 
 void TFlashForm::FormCreate(const void*) {
   FiveBank = 0;

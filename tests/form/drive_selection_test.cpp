@@ -220,3 +220,21 @@ TEST(FlashStartup, ChoosingAnotherEntryChangesTheSelectedDriveOnly) {
 
 }  // namespace
 }  // namespace cdflash
+
+namespace cdflash {
+namespace {
+
+TEST(FlashStartup, DeviceLayerBoxesAppearInTheFormsDialogs) {
+  test::FlashModeHarness h;
+  h.bench.platform.Route().FailInitialisation(0x62, "Unable to load WNASPI32.DLL !");
+  h.bench.platform.AddDrive(test::AcmeDrive());
+  h.Create();
+  auto& shown = h.ui->dialogs.shown;
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_EQ(shown[1].kind, "Error");
+  EXPECT_EQ(shown[1].text, "Unable to load WNASPI32.DLL !");
+  EXPECT_EQ(shown[2].text.substr(shown[2].text.size() - 26), "\nCan't find ATAPI Drive !\n");
+}
+
+}  // namespace
+}  // namespace cdflash
