@@ -1,0 +1,32 @@
+#pragma once
+// The selection-only drop-down list (COMBOBOX, CBS_DROPDOWNLIST). Selecting by
+// program sends no CBN_SELCHANGE, so it raises no change event; only the user's
+// choice does (the window turns CBN_SELCHANGE into ComboBoxChange).
+
+#include "ui/win32/Win32Control.h"
+
+namespace cdflash::win32 {
+
+class Win32ComboBox final : public Win32Control, public IComboBox {
+ public:
+  Win32ComboBox(HWND parent, int id, const Bounds& design, int itemHeight, HFONT font,
+                LayoutHost& host);
+
+  int Count() const override;
+  std::string Item(int index) const override;  // throws std::out_of_range
+  void Add(const std::string& text) override;
+  void Insert(int index, const std::string& text) override;
+  void Delete(int index) override;
+  void Clear() override;
+  int ItemIndex() const override;
+  void SetItemIndex(int index) override;
+  void Repaint() override;
+
+ private:
+  void Place() override;
+  void CheckIndex(int index, int limit) const;
+
+  int itemHeight_;  // design pixels
+};
+
+}  // namespace cdflash::win32

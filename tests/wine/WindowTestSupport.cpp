@@ -1,0 +1,162 @@
+#include "WindowTestSupport.h"
+
+#include <stdexcept>
+
+namespace cdflash::win32::test {
+
+void PumpMessages(DWORD ms) {
+  const DWORD start = GetTickCount();
+  do {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (ms > 0) Sleep(5);
+  } while (GetTickCount() - start < ms);
+}
+
+RECT ChildRect(HWND child) {
+  RECT rect{};
+  GetWindowRect(child, &rect);
+  MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+SIZE ClientSize(HWND window) {
+  RECT rect{};
+  GetClientRect(window, &rect);
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+namespace {
+struct Search {
+  const char* className;
+  const char* title;
+  HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  DWORD process = 0;
+  GetWindowThreadProcessId(hwnd, &process);
+  if (process != GetCurrentProcessId()) return TRUE;
+  char name[256] = {};
+  GetClassNameA(hwnd, name, sizeof name);
+  if (lstrcmpiA(name, search->className) != 0) return TRUE;
+  if (search->title != nullptr) {
+    char title[256] = {};
+    GetWindowTextA(hwnd, title, sizeof title);
+    if (lstrcmpA(title, search->title) != 0) return TRUE;
+  }
+  search->found = hwnd;
+  return FALSE;
+}
+
+std::string DialogItemText(HWND box, int id) {
+  char text[4096] = {};
+  GetDlgItemTextA(box, id, text, sizeof text);
+  return text;
+}
+}  // namespace
+
+HWND FindOwnWindow(const char* className, const char* title) {
+  Search search{className, title, nullptr};
+  EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+BoxAnswerer::BoxAnswerer(std::string title, int button, int count,
+                         std::function<void(HWND)> onBox)
+    : title_(std::move(title)), button_(button), count_(count), onBox_(std::move(onBox)) {
+  thread_ = std::thread([this] { Run(); });
+}
+
+BoxAnswerer::~BoxAnswerer() {
+  stop_ = true;
+  thread_.join();
+}
+
+void BoxAnswerer::Run() {
+  HWND last = nullptr;
+  while (!stop_ && answered_ < count_) {
+    HWND box = FindOwnWindow("#32770", title_.c_str());
+    if (box == nullptr || box == last || !IsWindowVisible(box)) {
+      if (box == nullptr) last = nullptr;
+      Sleep(10);
+      continue;
+    }
+    BoxSeen seen;
+    seen.title = title_;
+    // 0xFFFF is the static control that holds a message box's text.
+    seen.text = DialogItemText(box, 0xFFFF);
+    seen.hasOk = GetDlgItem(box, IDOK) != nullptr;
+    seen.hasYes = GetDlgItem(box, IDYES) != nullptr;
+    seen.hasNo = GetDlgItem(box, IDNO) != nullptr;
+    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+      const auto icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+      char name[32] = {};
+      GetClassNameA(child, name, sizeof name);
+      if (icon != nullptr && lstrcmpiA(name, "Static") == 0) seen.icon = icon;
+    }
+    GetWindowRect(box, &seen.rect);
+    if (onBox_) onBox_(box);
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      seen_.push_back(seen);
+    }
+    last = box;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, button_)));
+    ++answered_;
+  }
+}
+
+bool BoxAnswerer::WaitDone(DWORD timeoutMs) {
+  const DWORD start = GetTickCount();
+  while (answered_ < count_) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+std::vector<BoxSeen> BoxAnswerer::Seen() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return seen_;
+}
+
+TempDirectory::TempDirectory() {
+  char base[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, base);
+  char path[MAX_PATH] = {};
+  if (GetTempFileNameA(base, "cdf", 0, path) == 0) throw std::runtime_error("GetTempFileName failed");
+  DeleteFileA(path);  // the unique name becomes the directory
+  if (!CreateDirectoryA(path, nullptr)) throw std::runtime_error("CreateDirectory failed");
+  path_ = path;
+}
+
+TempDirectory::~TempDirectory() {
+  for (const std::string& file : files_) {
+    const std::string full = path_ + "\\" + file;
+    SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(full.c_str());
+  }
+  for (const std::string& directory : directories_) RemoveDirectoryA((path_ + "\\" + directory).c_str());
+  RemoveDirectoryA(path_.c_str());
+}
+
+void TempDirectory::AddFile(const std::string& name, DWORD attributes) {
+  const std::string full = path_ + "\\" + name;
+  HANDLE file = CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + full);
+  CloseHandle(file);
+  files_.push_back(name);
+}
+
+void TempDirectory::AddDirectory(const std::string& name) {
+  CreateDirectoryA((path_ + "\\" + name).c_str(), nullptr);
+  directories_.push_back(name);
+}
+
+}  // namespace cdflash::win32::test

@@ -1,0 +1,167 @@
+// From window messages to the form's handlers: which user actions raise
+// which event, which changes by program raise none, the keyboard's way
+// through the controls, and the cursor.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "WindowTestSupport.h"
+#include "ui/win32/FlashWindow.h"
+
+namespace cdflash::win32::test {
+namespace {
+
+class WindowEvents : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WindowOptions options;
+    options.application = &application;
+    options.handlers = [this](FormEvent event, FlashWindow&) { events.push_back(event); };
+    window = FlashWindow::Create(std::move(options));
+    events.clear();  // FormCreate
+  }
+  void TearDown() override {
+    window.reset();
+    PumpMessages();
+  }
+  void Show() {
+    window->Show();
+    SetForegroundWindow(window->Handle());
+    PumpMessages(50);
+  }
+  HWND Control(const char* name) { return window->ControlHandle(name); }
+  // Runs `msg` through the loop's key handling; dispatches it when not handled.
+  void Key(HWND target, UINT message, WPARAM key, LPARAM flags = 0) {
+    const MSG msg{target, message, key, flags, 0, {}};
+    if (!window->HandleDialogKey(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    PumpMessages();
+  }
+  std::string FocusName() {
+    for (const char* name : {"ComboBox", "FlashButton", "FileListBox1", "GroupBox2", "ProgressBar"}) {
+      if (GetFocus() == Control(name)) return name;
+    }
+    return "?";
+  }
+
+  RecordingApplication application;
+  std::vector<FormEvent> events;
+  std::unique_ptr<FlashWindow> window;
+};
+
+TEST_F(WindowEvents, ComboSelectionByProgramRaisesNoChangeButTheUsersChoiceDoes) {
+  for (const char* item : {"first", "second", "third"}) window->ComboBox().Add(item);
+  window->ComboBox().SetItemIndex(1);
+  window->ComboBox().SetItemIndex(-1);
+  window->ComboBox().SetItemIndex(0);
+  PumpMessages();
+  EXPECT_TRUE(events.empty());
+
+  Show();
+  SetFocus(Control("ComboBox"));
+  Key(Control("ComboBox"), WM_KEYDOWN, VK_DOWN);
+  EXPECT_EQ(window->ComboBox().ItemIndex(), 1);
+  EXPECT_EQ(events, std::vector<FormEvent>{FormEvent::ComboBoxChange});
+}
+
+TEST_F(WindowEvents, AClickOnAFileRunsFileListBox1Click) {
+  TempDirectory directory;
+  directory.AddFile("A100.BIN");
+  directory.AddFile("B200.BIN");
+  window->FileListBox1().SetMask("*.BIN");
+  window->FileListBox1().SetDirectory(directory.Path());
+  ASSERT_EQ(window->FileListBox1().Count(), 2);
+  window->FileListBox1().SetItemIndex(0);  // by program: no click
+  PumpMessages();
+  EXPECT_TRUE(events.empty());
+
+  Show();
+  HWND list = Control("FileListBox1");
+  const int itemHeight = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+  const LPARAM second = MAKELPARAM(10, itemHeight + itemHeight / 2);
+  SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, second);
+  SendMessageA(list, WM_LBUTTONUP, 0, second);
+  PumpMessages();
+  EXPECT_EQ(window->FileListBox1().ItemIndex(), 1);
+  EXPECT_EQ(events, std::vector<FormEvent>{FormEvent::FileListBox1Click});
+  EXPECT_EQ(window->FileListBox1().FileName(), directory.Path() + "\\B200.BIN");
+}
+
+TEST_F(WindowEvents, TheButtonRunsFlashButtonClickOnlyWhileEnabled) {
+  SendMessageA(Control("FlashButton"), BM_CLICK, 0, 0);
+  PumpMessages();
+  EXPECT_EQ(events, std::vector<FormEvent>{FormEvent::FlashButtonClick});
+
+  events.clear();
+  window->FlashButton().SetEnabled(false);
+  EXPECT_FALSE(window->FlashButton().Enabled());
+  SendMessageA(Control("FlashButton"), BM_CLICK, 0, 0);
+  PumpMessages();
+  EXPECT_TRUE(events.empty());
+}
+
+TEST_F(WindowEvents, TabVisitsTheFocusableControlsInTabOrder) {
+  Show();
+  SetFocus(Control("ComboBox"));
+  std::vector<std::string> visited;
+  for (int i = 0; i < 3; ++i) {
+    Key(GetFocus(), WM_KEYDOWN, VK_TAB);
+    visited.push_back(FocusName());
+  }
+  // Tab orders 0..4 are ComboBox, GroupBox2, FlashButton, ProgressBar,
+  // FileListBox1; the group box and the progress bar take no focus.
+  EXPECT_EQ(visited, (std::vector<std::string>{"FlashButton", "FileListBox1", "ComboBox"}));
+}
+
+TEST_F(WindowEvents, TabSkipsHiddenAndDisabledControls) {
+  Show();
+  window->FileListBox1().SetVisible(false);
+  SetFocus(Control("ComboBox"));
+  Key(GetFocus(), WM_KEYDOWN, VK_TAB);
+  EXPECT_EQ(FocusName(), "FlashButton");
+  Key(GetFocus(), WM_KEYDOWN, VK_TAB);
+  EXPECT_EQ(FocusName(), "ComboBox");
+  window->FlashButton().SetEnabled(false);
+  Key(GetFocus(), WM_KEYDOWN, VK_TAB);
+  EXPECT_EQ(FocusName(), "ComboBox");
+}
+
+TEST_F(WindowEvents, ActivationFocusesTheFirstTabStop) {
+  Show();
+  EXPECT_EQ(FocusName(), "ComboBox");
+}
+
+TEST_F(WindowEvents, EnterOnTheButtonPressesIt) {
+  Show();
+  SetFocus(Control("FlashButton"));
+  Key(Control("FlashButton"), WM_KEYDOWN, VK_RETURN);
+  EXPECT_EQ(events, std::vector<FormEvent>{FormEvent::FlashButtonClick});
+}
+
+TEST_F(WindowEvents, AltF4InAnyControlClosesTheWindowAndRunsFormDestroy) {
+  Show();
+  SetFocus(Control("ComboBox"));
+  Key(Control("ComboBox"), WM_SYSKEYDOWN, VK_F4, static_cast<LPARAM>(KF_ALTDOWN) << 16);
+  PumpMessages(100);
+  EXPECT_EQ(window->Handle(), nullptr);
+  EXPECT_EQ(events, std::vector<FormEvent>{FormEvent::FormDestroy});
+  EXPECT_EQ(application.exitCodes, std::vector<int>{0});  // closing the window ends the program
+}
+
+TEST_F(WindowEvents, HourglassStaysWhileTheMouseMoves) {
+  window->Cursor().SetHourglass();
+  HWND button = Control("FlashButton");
+  EXPECT_EQ(SendMessageA(button, WM_SETCURSOR, reinterpret_cast<WPARAM>(button),
+                         MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+            TRUE);
+  EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_WAIT));
+  window->Cursor().SetDefault();
+  EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_ARROW));
+  EXPECT_FALSE(window->Cursor().Hourglass());
+}
+
+}  // namespace
+}  // namespace cdflash::win32::test

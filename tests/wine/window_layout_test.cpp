@@ -1,0 +1,235 @@
+// The real window at the test prefix's 96 DPI: every control where the form
+// design puts it, scaled by 0.8 and rounded as MulDiv rounds, its font, kind
+// and first texts; the self-sizing client area; the flash-mode move.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+#include <string>
+
+#include "RecordingDialogs.h"
+#include "WindowTestSupport.h"
+#include "app/FormLayout.h"
+#include "support/TestPackage.h"
+#include "ui/win32/FlashWindow.h"
+
+// RECT lives in the global namespace: so must its comparison and printer.
+static bool operator==(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+[[maybe_unused]] static void PrintTo(const RECT& r, std::ostream* os) {
+  *os << "{" << r.left << "," << r.top << " " << r.right - r.left << "x" << r.bottom - r.top << "}";
+}
+
+namespace cdflash::win32::test {
+namespace {
+
+RECT Rect(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
+
+// The form as its resource defines it: no handler runs.
+WindowOptions ResourceOnly() {
+  WindowOptions options;
+  options.handlers = [](FormEvent, FlashWindow&) {};
+  return options;
+}
+
+class Dpi96Window : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    window = FlashWindow::Create(ResourceOnly());
+    ASSERT_EQ(window->Dpi(), 96) << "the test prefix runs at 96 DPI";
+  }
+  HWND Control(const char* name) { return window->ControlHandle(name); }
+  std::unique_ptr<FlashWindow> window;
+};
+
+TEST_F(Dpi96Window, ControlsSitWhereTheDesignSaysScaledByFourFifths) {
+  const std::map<std::string, RECT> expected{
+      {"SelectDriveLabel", Rect(0, 0, 3, 16)},  {"FileListBox1", Rect(0, 51, 340, 33)},
+      {"ComboBox", Rect(0, 19, 340, 22)},       {"GroupBox2", Rect(0, 90, 340, 45)},
+      {"ProgressBar", Rect(6, 109, 257, 18)},   {"FlashButton", Rect(275, 109, 59, 20)},
+  };
+  for (const auto& [name, rect] : expected) {
+    ASSERT_NE(Control(name.c_str()), nullptr) << name;
+    EXPECT_EQ(ChildRect(Control(name.c_str())), rect) << name;
+  }
+}
+
+TEST_F(Dpi96Window, ClientAreaIsTheBoundingBoxAndTheWindowSitsAtItsDesignPlace) {
+  const SIZE client = ClientSize(window->Handle());
+  EXPECT_EQ(client.cx, 340);
+  EXPECT_EQ(client.cy, 135);
+  RECT frame{};
+  GetWindowRect(window->Handle(), &frame);
+  EXPECT_EQ(frame.left, 73);  // 91 and 84 at 0.8
+  EXPECT_EQ(frame.top, 67);
+}
+
+TEST_F(Dpi96Window, AdaptersKeepReportingDesignBounds) {
+  for (const ControlDesign& design : kFormDesign) {
+    EXPECT_EQ(window->Control(design.name)->GetBounds(), design.bounds) << design.name;
+  }
+}
+
+TEST_F(Dpi96Window, EveryControlHasTheBoldSystemFontInBig5AtSixteenPixels) {
+  for (const ControlDesign& design : kFormDesign) {
+    const auto font = reinterpret_cast<HFONT>(SendMessageA(Control(design.name.data()), WM_GETFONT, 0, 0));
+    ASSERT_NE(font, nullptr) << design.name;
+    LOGFONTA logFont{};
+    ASSERT_EQ(GetObjectA(font, sizeof logFont, &logFont), static_cast<int>(sizeof logFont));
+    EXPECT_EQ(logFont.lfHeight, -16) << design.name;  // character height 20 at 0.8
+    EXPECT_EQ(logFont.lfWeight, FW_BOLD) << design.name;
+    EXPECT_EQ(logFont.lfCharSet, CHINESEBIG5_CHARSET) << design.name;
+    EXPECT_STREQ(logFont.lfFaceName, "System") << design.name;
+  }
+}
+
+TEST_F(Dpi96Window, ListItemsAreSixteenPixelsHigh) {
+  EXPECT_EQ(SendMessageA(Control("FileListBox1"), LB_GETITEMHEIGHT, 0, 0), 16);
+  EXPECT_EQ(SendMessageA(Control("ComboBox"), CB_GETITEMHEIGHT, 0, 0), 16);
+}
+
+TEST_F(Dpi96Window, ControlsAreOfTheDesignedKindsAndCreatedInTableOrder) {
+  struct Kind {
+    const char* className;
+    LONG style;
+    LONG mask;
+  };
+  const std::map<std::string, Kind> kinds{
+      {"SelectDriveLabel", {"Static", SS_NOPREFIX, SS_NOPREFIX}},
+      {"FileListBox1", {"ListBox", LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT,
+                        LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT}},
+      {"ComboBox", {"ComboBox", CBS_DROPDOWNLIST, 0x3}},
+      {"GroupBox2", {"Button", BS_GROUPBOX, BS_TYPEMASK}},
+      {"ProgressBar", {"msctls_progress32", PBS_SMOOTH, PBS_SMOOTH}},
+      {"FlashButton", {"Button", BS_PUSHBUTTON, BS_TYPEMASK}},
+  };
+  int previousId = 0;
+  for (const ControlDesign& design : kFormDesign) {
+    HWND hwnd = Control(design.name.data());
+    const Kind& kind = kinds.at(std::string(design.name));
+    char className[64] = {};
+    GetClassNameA(hwnd, className, sizeof className);
+    EXPECT_STRCASEEQ(className, kind.className) << design.name;
+    EXPECT_EQ(GetWindowLongA(hwnd, GWL_STYLE) & kind.mask, kind.style) << design.name;
+    EXPECT_GT(GetDlgCtrlID(hwnd), previousId) << design.name;
+    previousId = GetDlgCtrlID(hwnd);
+  }
+}
+
+TEST_F(Dpi96Window, ControlsStartWithTheirDesignedState) {
+  EXPECT_EQ(window->Window().Caption(), "");
+  EXPECT_EQ(window->SelectDriveLabel().Text(), "");
+  EXPECT_EQ(window->GroupBox2().Caption(), "");
+  EXPECT_EQ(window->FlashButton().Caption(), "FLASH");
+  EXPECT_TRUE(window->FlashButton().Enabled());
+  EXPECT_EQ(window->ComboBox().Count(), 0);
+  EXPECT_EQ(window->ComboBox().ItemIndex(), -1);
+  EXPECT_EQ(window->ProgressBar().Minimum(), 0);
+  EXPECT_EQ(window->ProgressBar().Maximum(), 100);
+  EXPECT_EQ(window->ProgressBar().Position(), 0);
+  for (const ControlDesign& design : kFormDesign) {
+    EXPECT_TRUE(GetWindowLongA(Control(design.name.data()), GWL_STYLE) & WS_VISIBLE) << design.name;
+  }
+  EXPECT_FALSE(IsWindowVisible(window->Handle()));  // shown only by the program's start
+}
+
+TEST_F(Dpi96Window, ProgressBarAndButtonAreDrawnAboveTheGroupBox) {
+  for (const char* name : {"ProgressBar", "FlashButton"}) {
+    const RECT rect = ChildRect(Control(name));
+    const POINT centre{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    EXPECT_EQ(ChildWindowFromPointEx(window->Handle(), centre, CWP_SKIPINVISIBLE), Control(name))
+        << name;
+  }
+}
+
+TEST_F(Dpi96Window, ClientAreaFollowsTheVisibleControls) {
+  // The flash-mode move: the lowest three controls go up by the list's height.
+  for (IControl* control : std::initializer_list<IControl*>{
+           &window->GroupBox2(), &window->ProgressBar(), &window->FlashButton()}) {
+    control->SetTop(control->GetBounds().top - 41);
+  }
+  EXPECT_EQ(ClientSize(window->Handle()).cy, 103);  // 58 + 45
+  window->FileListBox1().SetVisible(false);
+  EXPECT_FALSE(window->FileListBox1().Visible());
+  EXPECT_EQ(ClientSize(window->Handle()).cy, 103);
+  window->GroupBox2().SetVisible(false);
+  window->ProgressBar().SetVisible(false);
+  window->FlashButton().SetVisible(false);
+  EXPECT_EQ(ClientSize(window->Handle()).cy, 41);  // the combo box: 19 + 22
+  window->FileListBox1().SetVisible(true);
+  EXPECT_EQ(ClientSize(window->Handle()).cy, 84);  // the list: 51 + 33
+  EXPECT_EQ(ClientSize(window->Handle()).cx, 340);
+}
+
+TEST_F(Dpi96Window, LabelGrowsWithItsTextAndTheWindowWithIt) {
+  const std::string text = "Select the VENDOR drive you want to update: and a good deal more text";
+  window->SelectDriveLabel().SetText(text);
+  EXPECT_EQ(window->SelectDriveLabel().Text(), text);
+  HWND label = Control("SelectDriveLabel");
+  HDC dc = GetDC(label);
+  SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  ReleaseDC(label, dc);
+  const RECT rect = ChildRect(label);
+  EXPECT_EQ(rect.right - rect.left, extent.cx);
+  EXPECT_EQ(window->SelectDriveLabel().GetBounds().width, MulDiv(extent.cx, 120, 96));
+  EXPECT_EQ(ClientSize(window->Handle()).cx, std::max<LONG>(340, extent.cx));
+  window->SelectDriveLabel().SetText("");
+  EXPECT_EQ(ChildRect(label).right, 3);
+  EXPECT_EQ(ClientSize(window->Handle()).cx, 340);
+}
+
+TEST_F(Dpi96Window, ComboBoxKeepsItsDesignedHeightWhenItemsChange) {
+  window->ComboBox().Add("1-0-0 D: ACME    CRW-4012A       1.20");
+  window->ComboBox().SetItemIndex(0);
+  EXPECT_EQ(ChildRect(Control("ComboBox")), Rect(0, 19, 340, 22));
+}
+
+// --- With the form's own start-up ------------------------------------------
+
+class FormStartUp : public ::testing::Test {
+ protected:
+  std::unique_ptr<FlashWindow> Create(const cdflash::test::TestPackage& package) {
+    WindowOptions options;
+    options.package = package.View();
+    options.dialogs = &dialogs;
+    options.application = &application;
+    return FlashWindow::Create(std::move(options));
+  }
+  sim::RecordingDialogs dialogs;
+  RecordingApplication application;
+};
+
+TEST_F(FormStartUp, FlashModeMovesTheLowerControlsUpByTheFileListHeight) {
+  cdflash::test::TestPackage package;  // its slot does not begin with the template marker
+  package.Vendor("ACME").Model("CRW-4012").FwRange("1.00-1.50").Inquiry("ACME    CRW-4012A");
+  dialogs.answers = {Answer::No};
+  auto window = Create(package);
+  EXPECT_FALSE(window->Form().InBuildMode());
+  EXPECT_EQ(window->GroupBox2().GetBounds().top, 72);
+  EXPECT_EQ(window->ProgressBar().GetBounds().top, 95);
+  EXPECT_EQ(window->FlashButton().GetBounds().top, 95);
+  EXPECT_EQ(ChildRect(window->ControlHandle("GroupBox2")), Rect(0, 58, 340, 45));
+  EXPECT_EQ(ChildRect(window->ControlHandle("ProgressBar")), Rect(6, 76, 257, 18));
+  EXPECT_EQ(ChildRect(window->ControlHandle("FlashButton")), Rect(275, 76, 59, 20));
+  EXPECT_EQ(ChildRect(window->ControlHandle("FileListBox1")), Rect(0, 51, 340, 33));
+  EXPECT_EQ(ClientSize(window->Handle()).cy, 103);
+}
+
+TEST_F(FormStartUp, BuildModeKeepsTheDesignPositions) {
+  cdflash::test::TestPackage package;
+  package.SetSlot(0, "BLNK");
+  auto window = Create(package);
+  EXPECT_TRUE(window->Form().InBuildMode());
+  EXPECT_EQ(ChildRect(window->ControlHandle("GroupBox2")), Rect(0, 90, 340, 45));
+  EXPECT_EQ(ChildRect(window->ControlHandle("FlashButton")), Rect(275, 109, 59, 20));
+  EXPECT_TRUE(window->FileListBox1().Visible());
+  EXPECT_EQ(window->Window().Caption().rfind(" Flash V1.043 ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace cdflash::win32::test
