@@ -38,6 +38,8 @@ void Win32ProgressBar::SetPosition(long long position) {
   const long long high = Maximum();
   const long long clamped = low <= high ? std::clamp(position, low, high) : low;
   SendMessageA(hwnd_, PBM_SETPOS, static_cast<WPARAM>(ToInt(clamped)), 0);
+  // Long operations keep the message loop from painting: draw the bar now.
+  UpdateWindow(hwnd_);
 }
 
 long long Win32ProgressBar::Position() const {
