@@ -42,6 +42,10 @@ int main(int argc, char** argv) {
     const std::vector<std::size_t> hits = FindKeyWord(file);
     std::printf("%s: key-word found %zu time(s)\n", argv[2], hits.size());
     if (hits.size() != 1) return 1;
+    if (hits[0] + cdflash::kPackageSize > file.size()) {
+      std::printf("the file ends inside the package: the slot is not stored in it\n");
+      return 1;
+    }
     const std::size_t slot = hits[0] + kSlotFromKeyWord;
     if (slot + 4 > file.size() || std::memcmp(file.data() + slot, "BLNK", 4) != 0) {
       std::printf("slot at %zu does not begin with the template marker\n", slot);
