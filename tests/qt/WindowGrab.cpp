@@ -35,7 +35,7 @@ class ConsoleDialogs final : public IDialogs {
 
 int GrabWindow(int argc, char** argv, const char* pngPath) {
   QApplication app(argc, argv);
-  QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+  QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
 
   ConsoleDialogs dialogs;
   WaitCursor cursor;

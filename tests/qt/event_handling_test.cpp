@@ -15,6 +15,7 @@
 #include <stdexcept>
 
 #include "ModalBoxAnswerer.h"
+#include "ShowWatcher.h"
 #include "ui/qt/FlashWindow.h"
 #include "ui/qt/FormBinding.h"
 #include "ui/qt/FormHandlers.h"
@@ -118,28 +119,6 @@ TEST_F(GuardedHandlers, FormDestroyRunsOnceWhenTheWindowIsDestroyed) {
 
 // --- RunApplication -----------------------------------------------------------
 
-// Records whether the window was ever shown, and can act on it once shown.
-class ShowWatcher final : public QObject {
- public:
-  explicit ShowWatcher(QWidget& window, std::function<void()> onShown = {})
-      : onShown_(std::move(onShown)) {
-    window.installEventFilter(this);
-  }
-  bool shown = false;
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Show && !shown) {
-      shown = true;
-      if (onShown_) QTimer::singleShot(0, onShown_);
-    }
-    return false;
-  }
-
- private:
-  std::function<void()> onShown_;
-};
-
 class RunApplicationTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -197,7 +176,7 @@ TEST_F(RunApplicationTest, ShowsTheWindowAfterFormCreateAndEndsWhenItCloses) {
   EXPECT_TRUE(watcher->shown);
   EXPECT_EQ(handlers.created, 1);
   EXPECT_EQ(handlers.destroyed, 1);
-  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("Flash utility"));
+  EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Flash utility"));
 }
 
 TEST_F(RunApplicationTest, AQuitPostedByFormCreateEndsTheProgramWithoutTheWindow) {

@@ -1,5 +1,6 @@
 #include "ui/qt/DesignMetrics.h"
 
+#include <QFontInfo>
 #include <QWidget>
 
 namespace cdflash::qtui {
@@ -21,6 +22,13 @@ QFont DesignMetrics::FormFont() const {
   QFont font(QStringLiteral("System"));
   font.setPixelSize(Scale(kFontHeight));
   font.setBold(true);
+  // Linux seldom has a "System" face, and the stand-in (a sans serif) is
+  // about a quarter wider than the designed font. Condensed, the label fits
+  // the window and a drive's whole identity text, revision included, fits
+  // the drop-down list as designed.
+  if (QFontInfo(font).family().compare(font.family(), Qt::CaseInsensitive) != 0) {
+    font.setStretch(QFont::Condensed);
+  }
   return font;
 }
 

@@ -17,7 +17,10 @@ namespace {
 
 // Start-up and loop, once the application object exists.
 void RunWindow(const FormFactory& makeForm) {
-  QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+  // The application's name, not its display name: on X11 Qt appends a
+  // display name to every window title ("Warning -- Flash utility"), and the
+  // boxes and the window must carry their own captions only.
+  QApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
 
   MessageBoxes dialogs;
   WaitCursor cursor;

@@ -1,0 +1,36 @@
+// cdflash-demo: the real Qt front end over simulated drives, so that flash
+// mode can be tried without hardware. It reads its own embedded package like
+// cdflash (a template opens in build mode; make a flasher from it with
+// make_test_flasher) and takes its drives from cdflash-demo.drives next to
+// the program. Never part of a release.
+
+#include <QApplication>
+#include <cstdio>
+
+#include "SimPlatform.h"
+#include "demo/DemoDrives.h"
+#include "device/platform/Platform.h"
+#include "ui/qt/FormHandlers.h"
+#include "ui/qt/RunApplication.h"
+
+int main(int argc, char** argv) {
+  using namespace cdflash;
+
+  // Created here to find the program's directory; RunApplication uses it.
+  QApplication app(argc, argv);
+
+  const demo::DemoDrives found =
+      demo::LoadDrives(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString());
+  for (const std::string& problem : found.problems) {
+    std::fprintf(stderr, "cdflash-demo: %s\n", problem.c_str());
+  }
+  std::fprintf(stderr, "cdflash-demo: %zu simulated drive(s) from %s\n", found.drives.size(),
+               found.source.c_str());
+
+  sim::SimPlatform machine(kPlatformLinux);
+  for (const sim::DriveConfig& drive : found.drives) machine.AddDrive(drive);
+  // The window and its drive list are gone before the platform is put back.
+  const sim::ScopedPlatform simulated(machine);
+
+  return qtui::RunApplication(argc, argv, qtui::MakeEmbeddedFlashForm);
+}
