@@ -141,10 +141,21 @@ class IApplication {
   virtual void PostQuit(int exitCode) = 0;
 };
 
+// Services of the operating system that the flash procedure uses.
+class ISystem {
+ public:
+  virtual ~ISystem() = default;
+  virtual void Sleep(unsigned milliseconds) = 0;
+  // Asks the system to restart at once, closing applications by force. The
+  // caller relies on no result.
+  virtual void RequestRestart() = 0;
+};
+
 struct FormServices {
   IDialogs* dialogs = nullptr;
   ICursor* cursor = nullptr;
   IApplication* application = nullptr;
+  ISystem* system = nullptr;  // null: sleep on this thread, restart nothing
 };
 
 }  // namespace cdflash

@@ -64,8 +64,6 @@ void TFlashForm::ComboBoxChange(const void*) {
 
 void TFlashForm::FileListBox1Click(const void*) {}
 
-void TFlashForm::FlashButtonClick(const void*) {}
-
 bool TFlashForm::CheckNewFormatBIN() {
   const ImageFormat format = ClassifyImage(package_.Slot());
   ImageLength_ = format.length;

@@ -50,6 +50,8 @@ class TFlashForm {
   bool EntryCritical();
 
   static constexpr std::int32_t kTransferBufferSize = 16384;
+  static constexpr std::uint32_t kChunkSize = 0x4000;
+  static constexpr std::size_t kProfileCopySize = 1024;
   static constexpr std::size_t kProfileBlockCapacity = 4 + 0xFFFF + 1;
 
   // Read access for front ends and tests.
@@ -62,6 +64,7 @@ class TFlashForm {
   bool HasChunkBuffer() const { return ChunkBuffer != nullptr; }
   bool HasProfileCopy() const { return ProfileCopy != nullptr; }
   bool HasModelTable() const { return ModelList != nullptr; }
+  bool FlashAllSelected() const { return FlashAll != 0; }
   CDDrives* DriveList() const { return Drives.get(); }
   CDDrive* Selected() const { return SelectedDrive; }
   const std::array<std::int32_t, 24>& DriveMapEntries() const { return DriveMap; }
@@ -75,6 +78,20 @@ class TFlashForm {
   void StartFlashMode();
   // Ends the program from FormCreate: quit request with exit code 0, window closed.
   void EndStartup();
+  // The update of SelectedDrive, from the confirmation to the restart offer.
+  void RunFlashProcedure();
+  // Confirmation and disc check; false when the run stops before anything is
+  // written to the drive.
+  bool ConfirmAndCheckDrive();
+  // Everything from the profile to the commit; true when the commit went through.
+  bool DownloadVerifyCommit();
+  // Sends a standard command without a data phase.
+  void SendStandard(std::uint8_t op, std::uint8_t b4);
+  // Shows `caption` in GroupBox2 at once.
+  void ShowPhase(const std::string& caption);
+  void AppendToPhase(const char* suffix);
+  void SleepFor(unsigned milliseconds);
+
   // Sends CommandBlock to SelectedDrive; true when the drive took it cleanly.
   bool SendCommandBlock(std::uint8_t direction, std::int32_t length);
   // Shows `prefix` followed by the sense text of the last command.

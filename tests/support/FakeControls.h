@@ -165,6 +165,14 @@ class FakeCursor : public ICursor {
   std::vector<std::string> log;
 };
 
+class FakeSystem : public ISystem {
+ public:
+  void Sleep(unsigned ms) override { sleeps.push_back(ms); }
+  void RequestRestart() override { ++restarts; }
+  std::vector<unsigned> sleeps;
+  int restarts = 0;
+};
+
 class FakeApplication : public IApplication {
  public:
   void PostQuit(int code) override { quits.push_back(code); }
@@ -182,7 +190,7 @@ inline Bounds DesignBounds(std::string_view name) {
 struct FormHarness {
   explicit FormHarness(PackageView package = PackageView::Embedded())
       : form(FormControls{&window, &label, &fileList, &combo, &groupBox, &progress, &button},
-             FormServices{&dialogs, &cursor, &application}, package) {}
+             FormServices{&dialogs, &cursor, &application, &system}, package) {}
 
   FakeWindow window;
   FakeLabel label{DesignBounds("SelectDriveLabel")};
@@ -194,6 +202,7 @@ struct FormHarness {
   ScriptedDialogs dialogs;
   FakeCursor cursor;
   FakeApplication application;
+  FakeSystem system;
   TFlashForm form;
 };
 

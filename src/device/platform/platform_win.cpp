@@ -1,26 +1,19 @@
-// Windows: placeholder until the pass-through and ASPI routes arrive. The
-// platform test is real; no drive is found and no device opens.
+// Windows: the platform test of GetVersionExA picks the route. The NT family
+// reaches its CD-ROM drives by pass-through through their letters; the other
+// platforms go through the ASPI layer and probe numbered addresses.
 
 #include <windows.h>
 
 #include "device/platform/Platform.h"
+#include "device/platform/drive_roots_win.h"
+#include "device/routes/aspi_win.h"
+#include "device/routes/passthrough_win.h"
 
 namespace cdflash {
 
 namespace {
 
-class NoDeviceRoute final : public IRoute {
- public:
-  std::uint8_t Initialise() override { return 0; }
-  RouteDevice Open(const DriveAddress&) override { return kNoDevice; }
-  RouteOutcome Execute(RouteDevice, const DriveAddress&, const RouteCommand&) override {
-    RouteOutcome outcome;
-    outcome.systemError = ERROR_NOT_SUPPORTED;
-    return outcome;
-  }
-  void CloseDevice(RouteDevice) override {}
-  bool Release(RouteDevice, bool) override { return false; }
-};
+static_assert(sizeof(OSVERSIONINFOA) == 148);
 
 class WindowsPlatform final : public IPlatform {
  public:
@@ -29,11 +22,23 @@ class WindowsPlatform final : public IPlatform {
     info.dwOSVersionInfoSize = sizeof(info);
     return ::GetVersionExA(&info) ? info.dwPlatformId : 0;
   }
-  IRoute& RouteFor(std::uint32_t) override { return route_; }
-  std::vector<DriveAddress> DriveAddresses(std::uint32_t) override { return {}; }
+
+  IRoute& RouteFor(std::uint32_t platformId) override {
+    if (platformId == kPlatformWin32Nt) return passThrough_;
+    return aspi_;
+  }
+
+  std::vector<DriveAddress> DriveAddresses(std::uint32_t platformId) override {
+    const std::vector<std::string> roots = LogicalDriveRoots();
+    if (platformId == kPlatformWin32Nt) {
+      return CdRomAddresses(roots, [](const std::string& root) { return ::GetDriveTypeA(root.c_str()); });
+    }
+    return AspiProbeAddresses(roots.size());
+  }
 
  private:
-  NoDeviceRoute route_;
+  PassThroughRoute passThrough_;
+  AspiRoute aspi_;
 };
 
 }  // namespace

@@ -1,0 +1,104 @@
+#include "device/routes/passthrough_win.h"
+
+#include <cstring>
+
+#include "common/Text.h"
+#include "device/DeviceMessages.h"
+
+namespace cdflash {
+
+namespace {
+
+constexpr DWORD kDesiredAccess = GENERIC_READ | GENERIC_WRITE;
+constexpr DWORD kShareMode = FILE_SHARE_READ;
+
+// What an open device holds: its handle and the record every command reuses.
+struct PassThroughDevice {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  PassThroughRecord record{};
+};
+
+PassThroughDevice* DeviceOf(RouteDevice device) {
+  return device == kNoDevice ? nullptr : reinterpret_cast<PassThroughDevice*>(device);
+}
+
+}  // namespace
+
+std::string PassThroughDevicePath(char letter) {
+  std::string path = "\\\\.\\?:";
+  path[4] = letter;
+  return path;
+}
+
+PassThroughRecord BuildPassThroughRecord(const DriveAddress& address, const RouteCommand& command) {
+  PassThroughRecord record;
+  std::memset(&record, 0, sizeof(record));
+  SCSI_PASS_THROUGH_DIRECT& r = record.request;
+  r.Length = sizeof(SCSI_PASS_THROUGH_DIRECT);
+  r.PathId = address.hostAdapter;
+  r.TargetId = address.target;
+  r.Lun = address.lun;
+  r.CdbLength = kCdbLength;
+  r.SenseInfoLength = kSenseRequestLength;
+  r.DataIn = command.dataIn ? SCSI_IOCTL_DATA_IN : SCSI_IOCTL_DATA_OUT;
+  r.DataTransferLength = static_cast<ULONG>(command.length);
+  r.TimeOutValue = command.timeoutSeconds;
+  r.DataBuffer = command.buffer;
+  r.SenseInfoOffset = offsetof(PassThroughRecord, sense);
+  std::memcpy(r.Cdb, command.cdb.data(), kCdbLength);
+  return record;
+}
+
+RouteDevice PassThroughRoute::Open(const DriveAddress& address) {
+  const std::string path = PassThroughDevicePath(address.letter);
+  const HANDLE handle =
+      ::CreateFileA(path.c_str(), kDesiredAccess, kShareMode, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    ShowDeviceMessage(Format("Error opening: %d, Drive: %s", static_cast<int>(error), path.c_str()));
+    return kNoDevice;
+  }
+  auto* device = new PassThroughDevice;
+  device->handle = handle;
+  return reinterpret_cast<RouteDevice>(device);
+}
+
+RouteOutcome PassThroughRoute::Execute(RouteDevice token, const DriveAddress& address,
+                                       const RouteCommand& command) {
+  RouteOutcome outcome;
+  PassThroughDevice* device = DeviceOf(token);
+  if (device == nullptr) {
+    outcome.systemError = ERROR_INVALID_HANDLE;
+    return outcome;
+  }
+  PassThroughRecord& record = device->record;
+  record = BuildPassThroughRecord(address, command);
+  DWORD returned = 0;
+  const BOOL ok = ::DeviceIoControl(device->handle, IOCTL_SCSI_PASS_THROUGH_DIRECT, &record,
+                                    sizeof(record), &record, sizeof(record), &returned, nullptr);
+  const DWORD error = ::GetLastError();
+  outcome.delivered = ok != FALSE;
+  outcome.completionStatus = record.request.ScsiStatus;
+  std::memcpy(outcome.sense.data(), record.sense, kSenseAreaLength);
+  // The SCSI status byte itself is not judged: a drive's refusal shows in
+  // its sense key.
+  outcome.succeeded = outcome.delivered && outcome.sense[2] == 0;
+  outcome.result = outcome.succeeded ? 1 : 0;
+  if (!outcome.succeeded) outcome.systemError = error;
+  return outcome;
+}
+
+void PassThroughRoute::CloseDevice(RouteDevice token) {
+  PassThroughDevice* device = DeviceOf(token);
+  if (device == nullptr) return;
+  ::CloseHandle(device->handle);
+  delete device;
+}
+
+bool PassThroughRoute::Release(RouteDevice device, bool) {
+  if (device == kNoDevice) return false;
+  CloseDevice(device);
+  return true;
+}
+
+}  // namespace cdflash

@@ -1,0 +1,51 @@
+#pragma once
+// The Windows NT route: the CD-ROM device opened through its drive letter
+// ("\\.\X:") and one IOCTL_SCSI_PASS_THROUGH_DIRECT per command, with the
+// sense data returned in the same 80-byte record.
+
+#include <windows.h>
+// windows.h first: the SCSI header needs its types.
+#include <ntddscsi.h>
+
+#include <cstddef>
+#include <string>
+
+#include "device/Route.h"
+
+namespace cdflash {
+
+// The record handed to the driver as input and output: the SDK's
+// SCSI_PASS_THROUGH_DIRECT, a ULONG filler and the sense area at 48.
+struct PassThroughRecord {
+  SCSI_PASS_THROUGH_DIRECT request;
+  ULONG filler;
+  UCHAR sense[kSenseAreaLength];
+};
+static_assert(sizeof(SCSI_PASS_THROUGH_DIRECT) == 44, "a 32-bit program's pass-through header");
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, DataTransferLength) == 12);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, TimeOutValue) == 16);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, DataBuffer) == 20);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, SenseInfoOffset) == 24);
+static_assert(offsetof(SCSI_PASS_THROUGH_DIRECT, Cdb) == 28);
+static_assert(offsetof(PassThroughRecord, sense) == 48);
+static_assert(sizeof(PassThroughRecord) == 80);
+
+/// The record for one command: cleared, then filled for `address` (its host
+/// adapter, target and LUN) and `command` (packet, direction, buffer, length
+/// and timeout in seconds).
+PassThroughRecord BuildPassThroughRecord(const DriveAddress& address, const RouteCommand& command);
+
+/// "\\.\X:" for the drive letter X.
+std::string PassThroughDevicePath(char letter);
+
+class PassThroughRoute final : public IRoute {
+ public:
+  std::uint8_t Initialise() override { return 0; }
+  RouteDevice Open(const DriveAddress& address) override;
+  RouteOutcome Execute(RouteDevice device, const DriveAddress& address,
+                       const RouteCommand& command) override;
+  void CloseDevice(RouteDevice device) override;
+  bool Release(RouteDevice device, bool noDeviceOpen) override;
+};
+
+}  // namespace cdflash
