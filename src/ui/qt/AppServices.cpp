@@ -1,6 +1,9 @@
 #include "ui/qt/AppServices.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QThread>
 #include <QCursor>
 #include <QGuiApplication>
 
@@ -25,6 +28,15 @@ void ApplicationService::PostQuit(int exitCode) {
   QMetaObject::invokeMethod(
       QCoreApplication::instance(), [exitCode] { QCoreApplication::exit(exitCode); },
       Qt::QueuedConnection);
+}
+
+void SystemService::Sleep(unsigned milliseconds) { QThread::msleep(milliseconds); }
+
+void SystemService::RequestRestart() {
+  QDBusInterface logind(QStringLiteral("org.freedesktop.login1"),
+                        QStringLiteral("/org/freedesktop/login1"),
+                        QStringLiteral("org.freedesktop.login1.Manager"), QDBusConnection::systemBus());
+  if (logind.isValid()) logind.call(QDBus::NoBlock, QStringLiteral("Reboot"), false);
 }
 
 }  // namespace cdflash::qtui

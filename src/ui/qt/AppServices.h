@@ -28,4 +28,12 @@ class ApplicationService final : public IApplication {
   bool quitPosted_ = false;
 };
 
+// Sleep on this thread; the restart asks logind to reboot at once, as the
+// session's user would from the desktop. The flash procedure relies on no result.
+class SystemService final : public ISystem {
+ public:
+  void Sleep(unsigned milliseconds) override;
+  void RequestRestart() override;
+};
+
 }  // namespace cdflash::qtui

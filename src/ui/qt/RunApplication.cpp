@@ -25,7 +25,8 @@ void RunWindow(const FormFactory& makeForm) {
   MessageBoxes dialogs;
   WaitCursor cursor;
   ApplicationService application;
-  const FormServices services{&dialogs, &cursor, &application};
+  SystemService system;
+  const FormServices services{&dialogs, &cursor, &application, &system};
 
   // Declared before the window, so both outlive it: destroying the window
   // runs FormDestroy.

@@ -306,6 +306,7 @@ LRESULT FlashWindow::OnCreate() {
     services.dialogs = &Dialogs();
     services.cursor = &cursor_;
     services.application = &application_;
+    services.system = &system_;
     form_ = std::make_unique<TFlashForm>(controls, services, options_.package);
     ControlsChanged();
     // Start-up work runs before the window is first shown; what escapes it

@@ -114,6 +114,7 @@ class FlashWindow final : private LayoutHost {
   Win32Dialogs dialogs_;
   Win32Cursor cursor_;
   Win32Application application_;
+  Win32System system_;
   std::unique_ptr<Win32Label> label_;
   std::unique_ptr<Win32FileListBox> fileList_;
   std::unique_ptr<Win32ComboBox> comboBox_;
