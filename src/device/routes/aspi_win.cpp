@@ -24,13 +24,14 @@ Entry EntryPoint(HMODULE library, const char* name) {
 }
 
 // Waits on `event` while the block is pending, at most `ms` milliseconds in
-// all. True when the block is no longer pending.
+// all. True when the block is no longer pending. GetTickCount differences
+// stay right across its wrap-around.
 bool WaitWhilePending(const aspi::ExecScsiCommand& block, HANDLE event, DWORD ms) {
-  const ULONGLONG deadline = ::GetTickCount64() + ms;
+  const DWORD start = ::GetTickCount();
   while (aspi::ReadStatus(block) == aspi::kPending) {
-    const ULONGLONG now = ::GetTickCount64();
-    if (now >= deadline) return false;
-    const DWORD result = ::WaitForSingleObject(event, static_cast<DWORD>(deadline - now));
+    const DWORD elapsed = ::GetTickCount() - start;
+    if (elapsed >= ms) return false;
+    const DWORD result = ::WaitForSingleObject(event, ms - elapsed);
     if (result == WAIT_OBJECT_0) {
       ::ResetEvent(event);
     } else if (result != WAIT_TIMEOUT) {
