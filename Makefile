@@ -14,6 +14,10 @@ build:
 	cmake --preset linux
 	cmake --build --preset linux -j2
 
+# The Linux window over simulated drives, as a flasher: flash mode without hardware.
+demo:
+	scripts/demo.sh
+
 windows:
 	scripts/install-deps.sh win32
 	cmake --preset win32

@@ -6,7 +6,8 @@
 //                            [--note T] [--revision T] [--five-bank] [--image FILE]
 //
 // Without --image the slot gets a generated four-bank image (signature 05 80
-// at 0x4000); --five-bank puts the signature at 0x1100 instead.
+// at 0x4000, the revision at 0xFFF0 where the simulated drive reads it);
+// --five-bank puts the signature at 0x1100 instead.
 
 #include <cstdio>
 #include <cstring>
@@ -100,6 +101,8 @@ int main(int argc, char** argv) {
     if (fiveBank) slot[0x4000] = 0;  // no four-bank signature
     slot[signature] = 0x05;
     slot[signature + 1] = static_cast<char>(0x80);
+    // The simulated drive takes its new revision from here when it commits.
+    std::memcpy(slot + 0xFFF0, opt["--revision"].data(), std::min<std::size_t>(opt["--revision"].size(), 4));
   }
 
   std::ofstream out(argv[2], std::ios::binary);
