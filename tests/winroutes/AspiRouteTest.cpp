@@ -1,0 +1,64 @@
+#include "AspiRouteTest.h"
+
+#include "common/Text.h"
+#include "device/DeviceMessages.h"
+#include "device/platform/Platform.h"
+
+namespace cdflash::winroutes {
+
+void AspiRouteTest::SetUp() {
+  ASSERT_EQ(SystemPlatform().PlatformId(), kPlatformWin32Windows)
+      << "these tests need Wine's Windows 9x mode for this program (the winroutes.win98_mode fixture)";
+  ASSERT_FALSE(LayerLoaded()) << "an earlier test left the layer loaded";
+  SetDeviceDialogs(&dialogs);
+}
+
+void AspiRouteTest::TearDown() {
+  CDDrive::SetTimeout(60);
+  CDDrive::SetDataBuffer(nullptr, 0);
+  EXPECT_EQ(CDDrive::OpenCount(), 0) << "a test left a drive open";
+  sim::RecordingDialogs quiet;
+  SetDeviceDialogs(&quiet);
+  { CDDrive nobody(' ', 0xFF, 0xFF, 0); }
+  SetDeviceDialogs(nullptr);
+  EXPECT_FALSE(LayerLoaded()) << "the layer stayed loaded";
+  layer.reset();
+}
+
+LayerDirectory& AspiRouteTest::UseSimulator(const std::string& ini) {
+  layer.emplace("sim", ini);
+  return *layer;
+}
+
+std::int32_t TestUnitReady(CDDrive& drive) {
+  return drive.ExecCommand(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0);
+}
+
+namespace {
+std::int32_t BufferCommand(CDDrive& drive, std::uint8_t op, std::uint8_t mode, std::uint32_t offset,
+                           std::int32_t length, std::uint8_t direction) {
+  const auto n = static_cast<std::uint32_t>(length);
+  return drive.ExecCommand(op, mode, 1, static_cast<std::uint8_t>(offset >> 16),
+                           static_cast<std::uint8_t>(offset >> 8), static_cast<std::uint8_t>(offset),
+                           static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8),
+                           static_cast<std::uint8_t>(n), 0, 0, 0, direction, length);
+}
+}  // namespace
+
+std::int32_t ReadBuffer(CDDrive& drive, std::uint32_t offset, std::int32_t length) {
+  return BufferCommand(drive, 0x3C, 1, offset, length, 1);
+}
+
+std::int32_t WriteBuffer(CDDrive& drive, std::uint32_t offset, std::int32_t length) {
+  return BufferCommand(drive, 0x3B, 5, offset, length, 0);
+}
+
+std::string DriveSection(int index, int hostAdapter, int target, const std::string& vendor,
+                         const std::string& product, const std::string& revision,
+                         const std::string& extra) {
+  return Format("[Drive%d]\r\nHostAdapter=%d\r\nTarget=%d\r\nVendor=%s\r\nProduct=%s\r\nRevision=%s\r\n",
+                index, hostAdapter, target, vendor.c_str(), product.c_str(), revision.c_str()) +
+         extra;
+}
+
+}  // namespace cdflash::winroutes

@@ -1,0 +1,105 @@
+#include "LayerDirectory.h"
+
+#include <bit>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace cdflash::winroutes {
+
+namespace {
+
+constexpr char kLayerFile[] = "WNASPI32.dll";
+
+std::string ProgramDirectory() {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string text(path, length);
+  return text.substr(0, text.find_last_of('\\'));
+}
+
+std::vector<std::uint8_t> HexBytes(const std::string& hex) {
+  std::vector<std::uint8_t> bytes;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+    bytes.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+  }
+  return bytes;
+}
+
+}  // namespace
+
+LayerDirectory::LayerDirectory(const std::string& layer, const std::string& ini) {
+  char base[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, base);
+  char path[MAX_PATH] = {};
+  if (GetTempFileNameA(base, "asp", 0, path) == 0) throw std::runtime_error("GetTempFileName failed");
+  DeleteFileA(path);
+  if (!CreateDirectoryA(path, nullptr)) throw std::runtime_error("CreateDirectory failed");
+  path_ = path;
+  if (!layer.empty()) {
+    const std::string source = ProgramDirectory() + "\\layers\\" + layer + "\\" + kLayerFile;
+    if (!CopyFileA(source.c_str(), (path_ + "\\" + kLayerFile).c_str(), FALSE)) {
+      throw std::runtime_error("cannot copy " + source);
+    }
+  }
+  if (!ini.empty()) std::ofstream(path_ + "\\WNASPI32.INI", std::ios::binary) << ini;
+  SetDllDirectoryA(path_.c_str());
+}
+
+LayerDirectory::~LayerDirectory() {
+  SetDllDirectoryA(nullptr);
+  for (const char* name : {kLayerFile, "WNASPI32.INI", "WNASPI32.LOG"}) {
+    DeleteFileA((path_ + "\\" + name).c_str());
+  }
+  RemoveDirectoryA(path_.c_str());
+}
+
+std::vector<LogLine> LayerDirectory::Log() const {
+  std::vector<LogLine> lines;
+  std::ifstream in(path_ + "\\WNASPI32.LOG");
+  std::string text;
+  while (std::getline(in, text)) {
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    std::istringstream words(text);
+    LogLine line;
+    std::string address;
+    words >> line.kind >> address;
+    line.address = static_cast<std::uint32_t>(std::stoul(address, nullptr, 16));
+    if (line.kind == "DONE") {
+      for (std::string word; words >> word;) line.words.push_back(word);
+    } else {
+      std::string hex;
+      words >> hex;
+      line.bytes = HexBytes(hex);
+    }
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+std::vector<LogLine> LayerDirectory::Log(const std::string& kind) const {
+  std::vector<LogLine> lines;
+  for (LogLine& line : Log()) {
+    if (line.kind == kind) lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+bool LayerLoaded() { return GetModuleHandleA("WNASPI32.DLL") != nullptr; }
+
+int ExpirePendingRequests() {
+  const HMODULE layer = GetModuleHandleA("WNASPI32.DLL");
+  if (layer == nullptr) return -1;
+  const auto expire = reinterpret_cast<int(__cdecl*)()>(
+      reinterpret_cast<void (*)()>(GetProcAddress(layer, "SimAspiExpirePending")));
+  return expire != nullptr ? expire() : -1;
+}
+
+std::size_t DriveRootCount() { return static_cast<std::size_t>(std::popcount(GetLogicalDrives())); }
+
+std::uint32_t Dword(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+  return bytes.at(at) | (bytes.at(at + 1) << 8) | (bytes.at(at + 2) << 16) |
+         (static_cast<std::uint32_t>(bytes.at(at + 3)) << 24);
+}
+
+}  // namespace cdflash::winroutes

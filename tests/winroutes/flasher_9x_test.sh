@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# A flasher made from the real cdflash.exe, started under Wine as a Windows
+# 9x program with the simulator DLL beside it (the ASPI route):
+#   - it shows the warning box, and after Yes its window;
+#   - the drop-down list holds the qualifying simulated drives, with blank
+#     drive letters, in probe order, the first one selected; the others are
+#     not listed;
+#   - the layer's log shows the INQUIRY probes, completed from its thread;
+#   - WORKDIR/windows-flash-mode.png is a screenshot of the window;
+#   - Alt+F4 ends it with exit code 0.
+# usage: flasher_9x_test.sh CDFLASH_EXE MAKE_TEST_FLASHER SIM_DLL WINDOW_TEXTS WORKDIR
+# Needs WINEPREFIX and DISPLAY as scripts/test-win32.sh sets them.
+set -uo pipefail
+
+exe=$1
+make_flasher=$2
+sim_dll=$3
+window_texts=$4
+work=$5
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/../.." && pwd)
+# shellcheck source=../../scripts/wine-env.sh
+. "$root/scripts/wine-env.sh"
+
+passed=0
+failed=0
+pass() { echo "PASS: $*"; passed=$((passed + 1)); }
+fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
+finish() {
+  echo "flasher (Windows 9x) checks: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+}
+
+if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
+  fail "no DISPLAY or WINEPREFIX: run through scripts/test-win32.sh"
+  finish
+fi
+
+# Waits for a process to end; prints its exit code, or "timeout".
+wait_exit() {
+  local pid=$1 seconds=$2 i
+  for ((i = 0; i < seconds * 10; i++)); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      echo $?
+      return
+    fi
+    sleep 0.1
+  done
+  kill "$pid" 2>/dev/null
+  echo timeout
+}
+
+rm -rf "$work"
+mkdir -p "$work"
+"$root/scripts/wine-run.sh" "$make_flasher" "$exe" "$work/SIMFLASH.EXE" \
+  --model CRW-4012 --inquiry "ACME    CRW-4012A" --range 1.00-1.50 --vendor ACME \
+  >"$work/make-flasher.log" 2>&1 || { fail "make_test_flasher"; finish; }
+cp "$sim_dll" "$work/WNASPI32.dll"
+cp "$window_texts" "$work/window_texts.exe"
+# Two qualifying drives among four; requests complete from the layer's thread.
+cat >"$work/WNASPI32.INI" <<'INI'
+[Layer]
+Completion=async
+Delay=5
+
+[Drive0]
+HostAdapter=0
+Target=0
+Vendor=ACME
+Product=CRW-4012A
+Revision=1.20
+
+[Drive1]
+HostAdapter=0
+Target=1
+Vendor=OTHER
+Product=CD-ROM X
+Revision=2.00
+
+[Drive2]
+HostAdapter=1
+Target=0
+Vendor=ACME
+Product=CRW-4012A
+Revision=1.60
+
+[Drive3]
+HostAdapter=1
+Target=1
+Vendor=ACME
+Product=CRW-4012A
+Revision=1.00
+INI
+bash "$here/windows_version.sh" win98 SIMFLASH.EXE || { fail "Windows 9x mode"; finish; }
+
+(cd "$work" && WINEDLLOVERRIDES=wnaspi32=n exec wine SIMFLASH.EXE </dev/null >"$work/flasher.log" 2>&1) &
+pid=$!
+box=$(timeout 30 xdotool search --sync --onlyvisible --name '^Warning$' 2>/dev/null | head -1)
+if [ -n "$box" ]; then
+  pass "the flasher starts with the warning"
+  xdotool windowfocus --sync "$box" 2>/dev/null
+  xdotool key y
+else
+  fail "no warning within 30 s"
+fi
+
+window=$(timeout 30 xdotool search --sync --onlyvisible --name '^ACME Flash V1\.043 CRW-4012$' 2>/dev/null | head -1)
+if [ -n "$window" ]; then
+  pass "window shown: '$(xdotool getwindowname "$window")'"
+  timeout -k 5 30 "$root/scripts/wine-run.sh" "$work/window_texts.exe" TFlashForm \
+    >"$work/window-texts.txt" 2>&1
+  cat "$work/window-texts.txt"
+  expect_line() {
+    if grep -qxF -- "$1" "$work/window-texts.txt"; then pass "$2"; else fail "$2: no line '$1'"; fi
+  }
+  expect_line 'combo count=2 selected=0' "two qualifying drives listed, the first selected"
+  expect_line 'item 0 "0-0-0  : ACME    CRW-4012A       1.20"' "first entry: host adapter 0, target 0"
+  expect_line 'item 1 "1-1-0  : ACME    CRW-4012A       1.00"' "second entry: host adapter 1, target 1"
+  expect_line 'child Static visible=1 text="Select the ACME drive you want to update:"' "label names the vendor"
+  expect_line 'child Button visible=1 text="FLASH"' "FLASH button"
+  sleep 0.5  # let it paint
+  if import -window "$window" "$work/windows-flash-mode.png"; then
+    pass "screenshot $work/windows-flash-mode.png"
+  else
+    fail "screenshot"
+  fi
+  xdotool windowfocus --sync "$window" 2>/dev/null
+  xdotool keydown alt key F4 keyup alt
+else
+  fail "no flash-mode window within 30 s"
+  xdotool search --onlyvisible --name '.' getwindowname %@ 2>/dev/null | sed 's/^/  visible: /'
+fi
+status=$(wait_exit "$pid" 20)
+if [ "$status" = 0 ]; then pass "the flasher ends with exit code 0"; else fail "the flasher ended with $status"; fi
+
+# The layer's log: INQUIRY requests, the first at host adapter 0 target 0,
+# each answered from the layer's own thread.
+tr -d '\r' <"$work/WNASPI32.LOG" >"$work/layer.log"
+log=$work/layer.log
+first=$(grep -m1 '^EXEC ' "$log" | awk '{print substr($3, 5, 2) "-" substr($3, 17, 2) " " substr($3, 97, 2)}')
+if [ "$first" = "00-00 12" ]; then pass "first request: INQUIRY at 0-0"; else fail "first request: '$first'"; fi
+if grep -q '^DONE .* async$' "$log"; then pass "requests completed asynchronously"; else fail "no asynchronous completion"; fi
+finish

@@ -1,0 +1,89 @@
+// The pass-through record the route hands to the driver, byte for byte
+// against the layout: SCSI_PASS_THROUGH_DIRECT of a 32-bit program, a
+// filler, the sense area at 48.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+
+#include "device/routes/passthrough_win.h"
+
+namespace cdflash {
+namespace {
+
+static_assert(IOCTL_SCSI_PASS_THROUGH_DIRECT == 0x4D014);
+
+using Bytes = std::array<std::uint8_t, 80>;
+
+Bytes Of(const PassThroughRecord& record) {
+  Bytes bytes;
+  std::memcpy(bytes.data(), &record, bytes.size());
+  return bytes;
+}
+
+void PutDword(Bytes& bytes, std::size_t at, std::uint32_t value) {
+  for (std::size_t i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// The record as the layout table describes it.
+Bytes Expected(const DriveAddress& address, std::uint8_t dataIn, std::uint32_t length,
+               std::uint32_t timeout, const void* buffer, const std::array<std::uint8_t, 12>& cdb) {
+  Bytes bytes{};
+  bytes[0] = 44;  // Length
+  bytes[3] = address.hostAdapter;
+  bytes[4] = address.target;
+  bytes[5] = address.lun;
+  bytes[6] = 12;  // CdbLength
+  bytes[7] = 24;  // SenseInfoLength
+  bytes[8] = dataIn;
+  PutDword(bytes, 12, length);
+  PutDword(bytes, 16, timeout);
+  PutDword(bytes, 20, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(buffer)));
+  PutDword(bytes, 24, 48);  // SenseInfoOffset
+  std::memcpy(bytes.data() + 28, cdb.data(), cdb.size());
+  return bytes;
+}
+
+RouteCommand Command(const std::array<std::uint8_t, 12>& cdb, bool dataIn, std::uint8_t* buffer,
+                     std::int32_t length, std::uint16_t timeout) {
+  RouteCommand command;
+  command.cdb = cdb;
+  command.dataIn = dataIn;
+  command.buffer = buffer;
+  command.length = length;
+  command.timeoutSeconds = timeout;
+  return command;
+}
+
+TEST(PassThroughRecordTest, DataInCommandMatchesTheLayout) {
+  std::array<std::uint8_t, 128> buffer{};
+  const std::array<std::uint8_t, 12> cdb{0x12, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0};
+  const DriveAddress address{'D', 0, 0, 0};
+  EXPECT_EQ(Of(BuildPassThroughRecord(address, Command(cdb, true, buffer.data(), 128, 60))),
+            Expected(address, 1, 128, 60, buffer.data(), cdb));
+}
+
+TEST(PassThroughRecordTest, DataOutCommandMatchesTheLayout) {
+  std::array<std::uint8_t, 16384> buffer{};
+  const std::array<std::uint8_t, 12> cdb{0x3B, 5, 1, 0x04, 0, 0, 0, 0x40, 0, 0x7F, 0, 0};
+  const DriveAddress address{'E', 1, 2, 3};
+  EXPECT_EQ(Of(BuildPassThroughRecord(address, Command(cdb, false, buffer.data(), 16384, 180))),
+            Expected(address, 0, 16384, 180, buffer.data(), cdb));
+}
+
+TEST(PassThroughRecordTest, CommandWithoutDataStillCarriesDataInAndTheBuffer) {
+  std::array<std::uint8_t, 16> buffer{};
+  const std::array<std::uint8_t, 12> cdb{};  // TEST UNIT READY
+  const DriveAddress address{'F', 0, 0, 0};
+  EXPECT_EQ(Of(BuildPassThroughRecord(address, Command(cdb, true, buffer.data(), 0, 60))),
+            Expected(address, 1, 0, 60, buffer.data(), cdb));
+}
+
+TEST(PassThroughRecordTest, DevicePathIsTheLetterInTheDeviceNamespace) {
+  EXPECT_EQ(PassThroughDevicePath('D'), "\\\\.\\D:");
+  EXPECT_EQ(PassThroughDevicePath('Z'), "\\\\.\\Z:");
+}
+
+}  // namespace
+}  // namespace cdflash
