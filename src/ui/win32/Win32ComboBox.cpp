@@ -6,7 +6,7 @@
 namespace cdflash::win32 {
 
 namespace {
-constexpr ChildWindowSpec Spec(int id) {
+constexpr ChildWindowSpec ChildFor(int id) {
   return {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, id};
 }
 constexpr int kDropDownItems = 8;  // entries shown when the list is open
@@ -14,7 +14,7 @@ constexpr int kDropDownItems = 8;  // entries shown when the list is open
 
 Win32ComboBox::Win32ComboBox(HWND parent, int id, const Bounds& design, int itemHeight,
                              HFONT font, LayoutHost& host)
-    : Win32Control(parent, Spec(id), design, font, host), itemHeight_(itemHeight) {
+    : Win32Control(parent, ChildFor(id), design, font, host), itemHeight_(itemHeight) {
   Place();
 }
 

@@ -7,15 +7,15 @@
 
 namespace cdflash::win32 {
 
-Win32Control::Win32Control(HWND parent, const ChildWindowSpec& spec, const Bounds& design,
+Win32Control::Win32Control(HWND parent, const ChildWindowSpec& child, const Bounds& design,
                            HFONT font, LayoutHost& host)
     : hwnd_(nullptr), design_(design), host_(host) {
-  hwnd_ = CreateWindowExA(spec.exStyle, spec.className, "",
-                          spec.style | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
-                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+  hwnd_ = CreateWindowExA(child.exStyle, child.className, "",
+                          child.style | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                          parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(child.id)),
                           GetModuleHandleA(nullptr), nullptr);
   if (hwnd_ == nullptr) {
-    throw std::runtime_error(std::string("Cannot create a control of class ") + spec.className +
+    throw std::runtime_error(std::string("Cannot create a control of class ") + child.className +
                              " (error " + std::to_string(GetLastError()) + ")");
   }
   SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

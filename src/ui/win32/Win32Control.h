@@ -21,7 +21,7 @@ struct ChildWindowSpec {
 
 class Win32Control : public virtual IControl {
  public:
-  Win32Control(HWND parent, const ChildWindowSpec& spec, const Bounds& design, HFONT font,
+  Win32Control(HWND parent, const ChildWindowSpec& child, const Bounds& design, HFONT font,
                LayoutHost& host);
   ~Win32Control() override = default;
   Win32Control(const Win32Control&) = delete;

@@ -9,7 +9,7 @@ namespace cdflash::win32 {
 
 namespace {
 // Exact height as designed (no rounding to whole items), sorted like a file list.
-constexpr ChildWindowSpec Spec(int id) {
+constexpr ChildWindowSpec ChildFor(int id) {
   return {"LISTBOX",
           LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
           WS_EX_CLIENTEDGE, id};
@@ -24,7 +24,7 @@ std::string JoinPath(const std::string& directory, const std::string& name) {
 
 Win32FileListBox::Win32FileListBox(HWND parent, int id, const Bounds& design, int itemHeight,
                                    HFONT font, LayoutHost& host)
-    : Win32Control(parent, Spec(id), design, font, host) {
+    : Win32Control(parent, ChildFor(id), design, font, host) {
   SendMessageA(hwnd_, LB_SETITEMHEIGHT, 0, Scale(itemHeight));
 }
 

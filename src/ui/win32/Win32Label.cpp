@@ -6,7 +6,7 @@ namespace cdflash::win32 {
 
 namespace {
 // Texts such as a vendor name are shown as they are: '&' is no accelerator.
-constexpr ChildWindowSpec Spec(int id) { return {"STATIC", SS_LEFT | SS_NOPREFIX, 0, id}; }
+constexpr ChildWindowSpec ChildFor(int id) { return {"STATIC", SS_LEFT | SS_NOPREFIX, 0, id}; }
 
 int TextWidth(HWND hwnd, HFONT font, const std::string& text) {
   if (text.empty()) return 0;
@@ -21,7 +21,7 @@ int TextWidth(HWND hwnd, HFONT font, const std::string& text) {
 }  // namespace
 
 Win32Label::Win32Label(HWND parent, int id, const Bounds& design, HFONT font, LayoutHost& host)
-    : Win32Control(parent, Spec(id), design, font, host), emptyWidth_(design.width), font_(font) {}
+    : Win32Control(parent, ChildFor(id), design, font, host), emptyWidth_(design.width), font_(font) {}
 
 std::string Win32Label::Text() const { return ReadWindowText(hwnd_); }
 
