@@ -73,11 +73,5 @@ TEST(AspiRequestBlockTest, RequestWithoutDataReadsInAndAlwaysCarriesLunZero) {
             Expected(1, 1, 0x48, 0, buffer.data(), kEvent, cdb));
 }
 
-TEST(AspiRequestBlockTest, SupportStatusIsTheSecondByte) {
-  EXPECT_EQ(aspi::SupportStatus(0x0000'0102), 0x01);
-  EXPECT_EQ(aspi::SupportStatus(0x0000'E800), 0xE8);
-  EXPECT_EQ(aspi::SupportStatus(0x00FF'0001), 0x00);
-}
-
 }  // namespace
 }  // namespace cdflash

@@ -80,10 +80,5 @@ TEST(PassThroughRecordTest, CommandWithoutDataStillCarriesDataInAndTheBuffer) {
             Expected(address, 1, 0, 60, buffer.data(), cdb));
 }
 
-TEST(PassThroughRecordTest, DevicePathIsTheLetterInTheDeviceNamespace) {
-  EXPECT_EQ(PassThroughDevicePath('D'), "\\\\.\\D:");
-  EXPECT_EQ(PassThroughDevicePath('Z'), "\\\\.\\Z:");
-}
-
 }  // namespace
 }  // namespace cdflash
