@@ -20,11 +20,15 @@ void TFlashForm::FormCreate(const void*) {
   TransferBuffer.reset();
   ProfileCopy.reset();
   ChunkBuffer.reset();
+  BuildBufferSize_ = 0;
 
   c_.window->SetCaption(kVersionCaption);
 
   BuildMode = package_.IsTemplate() ? 1 : 0;
-  if (BuildMode) return;  // the controls keep the positions of the design
+  if (BuildMode) {  // the controls keep the positions of the design
+    StartBuildMode();
+    return;
+  }
 
   // Flash mode: the group box, progress bar and button move up into the
   // place of the file list, which is hidden once the user confirms.
@@ -50,10 +54,14 @@ void TFlashForm::FormDestroy(const void*) {
   TransferBuffer.reset();
   ChunkBuffer.reset();
   ProfileCopy.reset();
+  BuildBufferSize_ = 0;
 }
 
 void TFlashForm::ComboBoxChange(const void*) {
-  if (BuildMode) return;
+  if (BuildMode) {
+    ChooseModel();
+    return;
+  }
   const int k = c_.ComboBox->ItemIndex();
   if (!Drives || k < 0 || k >= c_.ComboBox->Count() || k >= static_cast<int>(DriveMap.size())) {
     return;
@@ -61,8 +69,6 @@ void TFlashForm::ComboBoxChange(const void*) {
   Drives->Select(static_cast<std::int16_t>(DriveMap[static_cast<std::size_t>(k)]));
   SelectedDrive = Drives->Current;
 }
-
-void TFlashForm::FileListBox1Click(const void*) {}
 
 bool TFlashForm::CheckNewFormatBIN() {
   const ImageFormat format = ClassifyImage(package_.Slot());

@@ -16,6 +16,7 @@ namespace cdflash {
 
 class CDDrive;
 class CDDrives;
+class IBuildPlatform;
 
 class TFlashForm {
  public:
@@ -49,6 +50,16 @@ class TFlashForm {
   bool ReadVerifyProfile(const std::uint8_t* expected);
   bool EntryCritical();
 
+  // Build mode: loads the model table into ComboBox; on failure shows why,
+  // posts the quit request and returns false.
+  bool RetriveINI();
+  // Writes a flasher from this template, the chosen model and the clicked
+  // BIN file; true when the new file was written completely.
+  bool NewBuildFlashProgram();
+  // Where build mode finds the program, the current directory and files
+  // (the running system unless a test points it elsewhere).
+  void UseBuildPlatform(IBuildPlatform& platform) { buildPlatform_ = &platform; }
+
   static constexpr std::int32_t kTransferBufferSize = 16384;
   static constexpr std::uint32_t kChunkSize = 0x4000;
   static constexpr std::size_t kProfileCopySize = 1024;
@@ -72,10 +83,20 @@ class TFlashForm {
   bool ProfileWasFound() const { return ProfileFound != 0; }
   std::uint32_t ProfileBlockLength() const { return ProfileLength; }
   const std::string& ErrorText() const { return ErrorText_; }
+  // The model table list of one key (ModelKey order); empty when absent.
+  std::vector<std::string> ModelTableList(std::size_t key) const;
+  const std::string& SelectedBin() const { return SelectedBinName; }
+  const std::string& StartupDir() const { return StartupDirectory; }
+  std::size_t BuildBufferSize() const { return BuildBufferSize_; }
 
  private:
   // Flash-mode continuation of FormCreate: warn, detect, judge, offer.
   void StartFlashMode();
+  // Build-mode continuation of FormCreate: file list, model table, texts.
+  void StartBuildMode();
+  // Build-mode reaction to a model choice.
+  void ChooseModel();
+  IBuildPlatform& BuildPlatform() const;
   // Ends the program from FormCreate: quit request with exit code 0, window closed.
   void EndStartup();
   // The update of SelectedDrive, from the confirmation to the restart offer.
@@ -144,6 +165,9 @@ class TFlashForm {
   // 15. Buffers of the flash engine (ProfileCopy is the build buffer in build mode).
   std::unique_ptr<std::uint8_t[]> ProfileCopy;
   std::unique_ptr<std::uint8_t[]> ChunkBuffer;
+  std::size_t BuildBufferSize_ = 0;  // bytes of ProfileCopy while it is the build buffer
+
+  IBuildPlatform* buildPlatform_ = nullptr;
 };
 
 }  // namespace cdflash

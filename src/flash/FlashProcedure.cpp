@@ -30,6 +30,7 @@ constexpr long long kCommitScale = 200;
 void TFlashForm::FlashButtonClick(const void*) {
   if (BuildMode) {
     s_.cursor->SetHourglass();
+    NewBuildFlashProgram();
     s_.cursor->SetDefault();
     return;
   }

@@ -1,0 +1,69 @@
+#include <windows.h>
+
+#include "builder/BuildPlatform.h"
+
+namespace cdflash {
+namespace {
+
+class WindowsBuildPlatform : public IBuildPlatform {
+ public:
+  std::string ProgramPath() const override {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+      const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+      if (n == 0) return {};
+      if (n < path.size()) {
+        path.resize(n);
+        return path;
+      }
+      path.resize(path.size() * 2);  // cut short: try a larger buffer
+    }
+  }
+
+  // "X:\dir\sub", or "X:\" at the root of a drive.
+  std::string CurrentDirectory() const override {
+    const DWORD needed = GetCurrentDirectoryA(0, nullptr);
+    if (needed == 0) return {};
+    std::string dir(needed, '\0');
+    const DWORD n = GetCurrentDirectoryA(needed, dir.data());
+    if (n == 0 || n >= needed) return {};
+    dir.resize(n);
+    return dir;
+  }
+
+  bool FileExists(const std::string& path) const override {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
+};
+
+bool Identify(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+  const HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const BOOL ok = GetFileInformationByHandle(h, &info);
+  CloseHandle(h);
+  return ok != FALSE;
+}
+
+}  // namespace
+
+IBuildPlatform& SystemBuildPlatform() {
+  static WindowsBuildPlatform platform;
+  return platform;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION ia{}, ib{};
+  if (!Identify(a, ia) || !Identify(b, ib)) return false;
+  return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
+         ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+std::string AnsiUpper(const std::string& text) {
+  std::string out = text;
+  if (!out.empty()) CharUpperBuffA(out.data(), static_cast<DWORD>(out.size()));
+  return out;
+}
+
+}  // namespace cdflash

@@ -1,0 +1,43 @@
+#pragma once
+// The byte layout of a flasher written from a template: where the package
+// is found in the template file, the header that goes after the key-word,
+// and the name of the new file.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "package/FirmwareBlock.h"
+
+namespace cdflash {
+
+inline constexpr std::size_t kNoKeyWord = static_cast<std::size_t>(-1);
+
+// The position just after the key-word in `file`, found as the builder scans
+// the template byte by byte: a byte that breaks a partial match is not tried
+// again as the start of a new one. kNoKeyWord when the scan finds none.
+std::size_t FindKeyWordEnd(std::span<const std::uint8_t> file,
+                           std::span<const std::uint8_t, kKeyWordSize> keyWord);
+
+// The five header texts of a model in their stored forms.
+struct HeaderTexts {
+  std::string model;
+  std::string inquiry;
+  std::string fwRange;
+  std::string vendor;
+  std::string note;
+};
+
+// The 133-byte header: each text cut to 24 characters, a NUL and zero bytes
+// to 25; the revision field the first five characters of the upper-cased
+// BIN name, zero-filled; three zero bytes.
+std::array<std::uint8_t, kHeaderSize> MakePackageHeader(const HeaderTexts& texts,
+                                                        const std::string& upperBinName);
+
+// "%4.4s.EXE" of the BIN name: its first four characters, case kept, right
+// aligned with blanks when shorter.
+std::string FlasherFileName(const std::string& binName);
+
+}  // namespace cdflash

@@ -1,0 +1,117 @@
+#include "builder/IniFile.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+namespace cdflash {
+namespace {
+
+// Blanks as the profile reader counts them: the C white-space characters and
+// the end-of-file mark Ctrl-Z that old editors left behind.
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' ||
+         c == '\x1a';
+}
+
+std::string_view Trimmed(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// Names and values end at a NUL byte, as C strings do in the reader.
+std::string_view UpToNul(std::string_view s) { return s.substr(0, s.find('\0')); }
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameName(std::string_view stored, std::string_view wanted) {
+  stored = UpToNul(stored);
+  wanted = Trimmed(UpToNul(wanted));
+  return stored.size() == wanted.size() &&
+         std::equal(stored.begin(), stored.end(), wanted.begin(),
+                    [](char a, char b) { return Lower(a) == Lower(b); });
+}
+
+// The next line of `rest`: up to and including the next LF; a text without
+// any further LF is split at CR instead, so files with CR line ends work.
+std::string_view TakeLine(std::string_view& rest) {
+  std::size_t end = rest.find('\n');
+  if (end == std::string_view::npos) end = rest.find('\r');
+  end = (end == std::string_view::npos) ? rest.size() : end + 1;
+  const std::string_view line = rest.substr(0, end);
+  rest.remove_prefix(end);
+  return line;
+}
+
+}  // namespace
+
+std::optional<IniFile> IniFile::Load(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return Parse(text);
+}
+
+IniFile IniFile::Parse(std::string_view text) {
+  static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+  if (text.starts_with(kUtf8Mark)) text.remove_prefix(kUtf8Mark.size());
+
+  IniFile ini;
+  ini.sections_.push_back({});
+  while (!text.empty()) {
+    const std::string_view line = Trimmed(TakeLine(text));
+    if (line.empty()) continue;
+
+    if (line.front() == '[') {
+      // The name runs to the last ']' of the line; blanks inside the
+      // brackets belong to it. A '[' without a ']' is an ordinary line.
+      const std::size_t close = line.rfind(']');
+      if (close != std::string_view::npos && close > 0) {
+        ini.sections_.push_back({std::string(line.substr(1, close - 1)), {}});
+        continue;
+      }
+    }
+
+    Entry entry;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) {
+      entry.name = std::string(line);
+    } else {
+      entry.name = std::string(Trimmed(line.substr(0, equals)));
+      entry.value = std::string(Trimmed(line.substr(equals + 1)));
+    }
+    ini.sections_.back().entries.push_back(std::move(entry));
+  }
+  return ini;
+}
+
+std::string IniFile::GetString(std::string_view section, std::string_view key,
+                               std::string_view fallback) const {
+  std::string_view value = fallback;
+  // Only the first section of a name is searched, and in it the first key.
+  const auto s = std::find_if(sections_.begin(), sections_.end(),
+                              [&](const Section& x) { return SameName(x.name, section); });
+  if (s != sections_.end()) {
+    const auto e = std::find_if(s->entries.begin(), s->entries.end(),
+                                [&](const Entry& x) { return SameName(x.name, key); });
+    if (e != s->entries.end() && e->value) value = *e->value;
+  }
+
+  // A value in a pair of matching quotes loses them. The closing quote is
+  // dropped by removing the last character copied, so a value that only just
+  // fits the buffer loses its last character instead, as in the system reader.
+  value = UpToNul(value);
+  bool quoted = false;
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    quoted = true;
+    value.remove_prefix(1);
+  }
+  std::string out(value.substr(0, kValueBufferSize - 1));
+  if (quoted && value.size() <= kValueBufferSize && !out.empty()) out.pop_back();
+  return out;
+}
+
+}  // namespace cdflash

@@ -1,0 +1,103 @@
+// The flasher's byte layout and the path texts of build mode.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "builder/BuildPaths.h"
+#include "builder/BuildPlatform.h"
+#include "builder/FlasherImage.h"
+#include "package/PackageView.h"
+
+namespace cdflash {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes KeyWord() {
+  const auto key = PackageView::Embedded().KeyWord();
+  return Bytes(key.begin(), key.end());
+}
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+TEST(KeyWordScan, FindsTheEndOfTheFirstWholeKeyWord) {
+  const auto key = PackageView::Embedded().KeyWord();
+  const Bytes file = Join({Bytes(100, 'x'), KeyWord(), Bytes(10, 'y'), KeyWord()});
+  EXPECT_EQ(FindKeyWordEnd(file, key), 100 + kKeyWordSize);
+  EXPECT_EQ(FindKeyWordEnd(KeyWord(), key), kKeyWordSize);
+  EXPECT_EQ(FindKeyWordEnd(Bytes(1000, 'F'), key), kNoKeyWord);
+  EXPECT_EQ(FindKeyWordEnd(Bytes{}, key), kNoKeyWord);
+  Bytes cut = KeyWord();
+  cut.pop_back();  // the file ends one byte early
+  EXPECT_EQ(FindKeyWordEnd(cut, key), kNoKeyWord);
+}
+
+TEST(KeyWordScan, ByteThatBreaksAPartialMatchIsNotTriedAgain) {
+  const auto key = PackageView::Embedded().KeyWord();
+  const Bytes whole = KeyWord();
+  const Bytes head(whole.begin(), whole.begin() + 3);
+  // A partial key-word followed at once by the whole one: the first byte of
+  // the whole one breaks the partial match and is not compared again, so
+  // this occurrence is passed over and the next one is found.
+  const Bytes file = Join({head, KeyWord(), Bytes(5, 'z'), KeyWord()});
+  EXPECT_EQ(FindKeyWordEnd(file, key), 3 + kKeyWordSize + 5 + kKeyWordSize);
+  // A different byte in between lets the scan start afresh.
+  EXPECT_EQ(FindKeyWordEnd(Join({head, Bytes{'z'}, KeyWord()}), key), 4 + kKeyWordSize);
+}
+
+TEST(PackageHeader, FieldsAreNulAndZeroFilled) {
+  const auto header = MakePackageHeader(
+      {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "ACME    CRW-4012A       ", "1.00-1.50", "", "FLASH-ALL"},
+      "1.60.BIN");
+  const Bytes h(header.begin(), header.end());
+  const auto text = [&](std::size_t at, std::size_t n) { return std::string(h.begin() + at, h.begin() + at + n); };
+  EXPECT_EQ(text(kModelOffset, 25), std::string("ABCDEFGHIJKLMNOPQRSTUVWX\0", 25));
+  EXPECT_EQ(text(kInquiryOffset, 25), std::string("ACME    CRW-4012A       \0", 25));
+  EXPECT_EQ(text(kFwRangeOffset, 25), "1.00-1.50" + std::string(16, '\0'));
+  EXPECT_EQ(text(kVendorOffset, 25), std::string(25, '\0'));
+  EXPECT_EQ(text(kNoteOffset, 25), "FLASH-ALL" + std::string(16, '\0'));
+  EXPECT_EQ(text(kRevisionOffset, 8), std::string("1.60.\0\0\0", 8));
+
+  const auto shortName = MakePackageHeader({}, "AB");
+  EXPECT_EQ(Bytes(shortName.begin() + kRevisionOffset, shortName.end()),
+            (Bytes{'A', 'B', 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(FlasherName, FirstFourCharactersRightAlignedWithCaseKept) {
+  EXPECT_EQ(FlasherFileName("1.60.BIN"), "1.60.EXE");
+  EXPECT_EQ(FlasherFileName("a1b2.bin"), "a1b2.EXE");
+  EXPECT_EQ(FlasherFileName("abc"), " abc.EXE");
+  EXPECT_EQ(FlasherFileName(""), "    .EXE");
+  EXPECT_EQ(AnsiUpper("a1b2.bin"), "A1B2.BIN");
+}
+
+TEST(BuildPaths, NamesExtensionsAndJoins) {
+  EXPECT_EQ(ChangeFileExt("dir.d/cdflash", ".INI"), "dir.d/cdflash.INI");
+  EXPECT_EQ(ChangeFileExt("dir/cdflash.exe", ".INI"), "dir/cdflash.INI");
+  EXPECT_EQ(ChangeFileExt("a.b.c", ".INI"), "a.b.INI");
+  EXPECT_EQ(FileNamePart("/a/b/1.60.BIN"), "1.60.BIN");
+  EXPECT_EQ(FileNamePart("1.60.BIN"), "1.60.BIN");
+  EXPECT_EQ(FileNamePart(""), "");
+  EXPECT_EQ(ModelTablePath("/opt/x/CDFL.EXE"), "/opt/x/CDFL.INI");
+#ifdef _WIN32
+  EXPECT_EQ(FileNamePart("C:\\TOOLS\\CDFL.EXE"), "CDFL.EXE");
+  EXPECT_EQ(FileNamePart("C:CDFL.EXE"), "CDFL.EXE");
+  EXPECT_EQ(JoinPath("C:\\", "1.60.EXE"), "C:\\1.60.EXE");
+  EXPECT_EQ(JoinPath("C:\\WORK", "1.60.EXE"), "C:\\WORK\\1.60.EXE");
+  EXPECT_EQ(ModelTablePath("C:\\TOOLS.V2\\CDFL"), "C:\\TOOLS.V2\\CDFL.INI");
+  EXPECT_EQ(ModelTableAlternatePath("C:\\CDFL.EXE"), "");
+#else
+  EXPECT_EQ(FileNamePart("dir\\name"), "dir\\name");  // a backslash is part of a name here
+  EXPECT_EQ(JoinPath("/", "1.60.EXE"), "/1.60.EXE");
+  EXPECT_EQ(JoinPath("/work", "1.60.EXE"), "/work/1.60.EXE");
+  EXPECT_EQ(ModelTableAlternatePath("/opt/cdflash"), "/opt/cdflash.ini");
+#endif
+}
+
+}  // namespace
+}  // namespace cdflash

@@ -1,0 +1,111 @@
+// The INI reader against the rules of the Windows private-profile reader.
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "builder/IniFile.h"
+
+namespace cdflash {
+namespace {
+
+std::string Get(std::string_view text, const char* section, const char* key) {
+  return IniFile::Parse(text).GetString(section, key, "FAIL");
+}
+
+TEST(IniReader, NamesMatchWithoutRegardToCaseAndAreTrimmed) {
+  const std::string text = "  [model00]  \n  mODEL   =  CRW 4012  \n\tinquiry\t=\tACME\t\n";
+  EXPECT_EQ(Get(text, "MODEL00", "Model"), "CRW 4012");
+  EXPECT_EQ(Get(text, "MODEL00", "Inquiry"), "ACME");
+  EXPECT_EQ(Get(text, "Model00", "MODEL"), "CRW 4012");
+}
+
+TEST(IniReader, MissingSectionKeyOrEqualsSignGivesTheDefault) {
+  const std::string text = "[MODEL00]\nModel\nModel=second\nNote=\n[MODEL01]\n";
+  EXPECT_EQ(Get(text, "MODEL00", "Model"), "FAIL");  // first key has no '=' and wins
+  EXPECT_EQ(Get(text, "MODEL00", "Note"), "");        // empty is a value
+  EXPECT_EQ(Get(text, "MODEL00", "Vendor"), "FAIL");
+  EXPECT_EQ(Get(text, "MODEL01", "Model"), "FAIL");
+  EXPECT_EQ(Get(text, "MODEL02", "Model"), "FAIL");
+  EXPECT_EQ(Get("Model=top\n", "", "Model"), "top");  // lines before any section
+  EXPECT_EQ(Get("", "MODEL00", "Model"), "FAIL");
+}
+
+TEST(IniReader, FirstDuplicateWinsForKeysAndSections) {
+  const std::string text =
+      "[MODEL00]\nModel=one\nMODEL=two\n[Model00]\nModel=three\nNote=late\n";
+  EXPECT_EQ(Get(text, "MODEL00", "Model"), "one");
+  // Only the first section of a name is searched.
+  EXPECT_EQ(Get(text, "MODEL00", "Note"), "FAIL");
+}
+
+TEST(IniReader, MatchingQuotesAreRemoved) {
+  const std::string text =
+      "[S]\na=\"quoted value\"\nb='single'\nc=\"mixed'\nd=\"\ne=\"\"\nf=' x '\ng=x\"y\"\n";
+  EXPECT_EQ(Get(text, "S", "a"), "quoted value");
+  EXPECT_EQ(Get(text, "S", "b"), "single");
+  EXPECT_EQ(Get(text, "S", "c"), "\"mixed'");
+  EXPECT_EQ(Get(text, "S", "d"), "\"");
+  EXPECT_EQ(Get(text, "S", "e"), "");
+  EXPECT_EQ(Get(text, "S", "f"), " x ");
+  EXPECT_EQ(Get(text, "S", "g"), "x\"y\"");
+}
+
+TEST(IniReader, ValuesAreCutToTheBuffer) {
+  const std::string big(3000, 'v');
+  EXPECT_EQ(Get("[S]\nk=" + big + "\n", "S", "k"), big.substr(0, 2047));
+  EXPECT_EQ(Get("[S]\nk=" + big.substr(0, 2047), "S", "k").size(), 2047u);
+  // In quotes: the opening quote goes, then the text is cut to 2047 characters.
+  EXPECT_EQ(Get("[S]\nk=\"" + big + "\"\n", "S", "k"), big.substr(0, 2047));
+  EXPECT_EQ(Get("[S]\nk=\"" + big.substr(0, 2046) + "\"\n", "S", "k"), big.substr(0, 2046));
+  // One character longer: the copy holds 2047 characters without the closing
+  // quote, and removing "the quote" takes the last one of the value instead.
+  EXPECT_EQ(Get("[S]\nk=\"" + big.substr(0, 2047) + "\"\n", "S", "k"), big.substr(0, 2046));
+}
+
+TEST(IniReader, LineEndsOfEveryKind) {
+  EXPECT_EQ(Get("[S]\r\nk=crlf\r\nn=2\r\n", "S", "k"), "crlf");
+  EXPECT_EQ(Get("[S]\rk=cr\rn=2\r", "S", "k"), "cr");
+  EXPECT_EQ(Get("[S]\nk=no newline at the end", "S", "k"), "no newline at the end");
+  EXPECT_EQ(Get("[S]\n\n\n   \n\tk=after blank lines\x1a", "S", "k"), "after blank lines");
+  // A lone CR inside an LF-ended line belongs to the value.
+  EXPECT_EQ(Get("[S]\nk=a\rb\nn=2\n", "S", "k"), "a\rb");
+}
+
+TEST(IniReader, SectionHeadersAsTheSystemReadsThem) {
+  EXPECT_EQ(Get("[ S ]\nk=v\n", "S", "k"), "FAIL");       // blanks inside belong to the name
+  EXPECT_EQ(Get("[S] trailing\nk=v\n", "S", "k"), "v");     // text after ']' is ignored
+  EXPECT_EQ(Get("[S]x]\nk=v\n", "S]x", "k"), "v");          // the name ends at the last ']'
+  EXPECT_EQ(Get("[S]\n[broken\nk=v\n", "S", "k"), "v");     // no ']': an ordinary line
+  EXPECT_EQ(Get("[S]\n;k=comment\n", "S", "k"), "FAIL");
+  EXPECT_EQ(Get("\xEF\xBB\xBF[S]\nk=v\n", "S", "k"), "v");  // UTF-8 byte-order mark
+}
+
+TEST(IniReader, NulBytesEndNamesAndValues) {
+  const std::string text("[S\0junk]\nk\0x=one\nv=two\0three\n", 28);
+  EXPECT_EQ(Get(text, "S", "k"), "one");
+  EXPECT_EQ(Get(text, "S", "v"), "two");
+}
+
+TEST(IniReader, AnyBytesAreReadSafely) {
+  std::mt19937 random(1234);
+  for (int round = 0; round < 200; ++round) {
+    std::string junk(static_cast<std::size_t>(random() % 4096), '\0');
+    for (char& c : junk) c = static_cast<char>(random() % 8 == 0 ? "[]=\r\n\"'"[random() % 7] : random());
+    const IniFile ini = IniFile::Parse(junk);
+    for (const char* section : {"MODEL00", "", "S"}) {
+      EXPECT_LE(ini.GetString(section, "Model", "FAIL").size(), 2047u);
+    }
+  }
+  const std::string hugeLine(1 << 20, '=');
+  EXPECT_EQ(Get("[S]\n" + hugeLine, "S", "k"), "FAIL");
+  EXPECT_EQ(Get("[S]\nk" + hugeLine, "S", "k").size(), 2047u);
+}
+
+TEST(IniReader, UnreadableFileIsNoFile) {
+  EXPECT_FALSE(IniFile::Load("/nonexistent-folder-cdflash/none.INI").has_value());
+}
+
+}  // namespace
+}  // namespace cdflash
