@@ -485,6 +485,17 @@ TEST_F(Builder, OutputNeverReplacesTheRunningProgram) {
   EXPECT_EQ(ReadBytes(platform.program), templateBytes);
 }
 
+TEST_F(Builder, OutputThatCannotBeCreatedOrIsTheBinItselfIsRefused) {
+  const Bytes bin = Pattern(0x40000, 17);
+  EXPECT_FALSE(Build("abcd.EXE", bin));  // the output would be the BIN file
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"Message: Create abcd.EXE Fail"});
+  EXPECT_EQ(ReadBytes(folder / "abcd.EXE"), bin);
+
+  platform.directory = folder / "no-such-folder";
+  EXPECT_FALSE(Build("1.60.BIN", bin));
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"Message: Create 1.60.EXE Fail"});
+}
+
 TEST_F(Builder, MissingTemplateOrBinIsReportedByName) {
   fs::remove(platform.program);
   EXPECT_FALSE(Build("1.60.BIN", Pattern(0x40000, 16)));
