@@ -25,6 +25,6 @@ IBuildPlatform& SystemBuildPlatform();
 bool SameFile(const std::string& a, const std::string& b);
 
 // Upper case in the system's single-byte code page.
-std::string AnsiUpper(const std::string& text);
+std::string UpperCaseAnsi(const std::string& text);
 
 }  // namespace cdflash

@@ -45,7 +45,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 // File names on Linux are UTF-8 or anything else: only ASCII letters change,
 // so no byte of a longer character is ever altered.
-std::string AnsiUpper(const std::string& text) {
+std::string UpperCaseAnsi(const std::string& text) {
   std::string out = text;
   for (char& c : out) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');

@@ -60,7 +60,7 @@ bool SameFile(const std::string& a, const std::string& b) {
          ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-std::string AnsiUpper(const std::string& text) {
+std::string UpperCaseAnsi(const std::string& text) {
   std::string out = text;
   if (!out.empty()) CharUpperBuffA(out.data(), static_cast<DWORD>(out.size()));
   return out;

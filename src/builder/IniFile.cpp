@@ -33,14 +33,14 @@ bool SameName(std::string_view stored, std::string_view wanted) {
                     [](char a, char b) { return Lower(a) == Lower(b); });
 }
 
-// The next line of `rest`: up to and including the next LF; a text without
-// any further LF is split at CR instead, so files with CR line ends work.
+// The next line of `rest`: up to the next CR or LF, either of which ends a
+// line; the line ends that follow are taken with it.
 std::string_view TakeLine(std::string_view& rest) {
-  std::size_t end = rest.find('\n');
-  if (end == std::string_view::npos) end = rest.find('\r');
-  end = (end == std::string_view::npos) ? rest.size() : end + 1;
+  std::size_t end = rest.find_first_of("\r\n");
+  if (end == std::string_view::npos) end = rest.size();
   const std::string_view line = rest.substr(0, end);
   rest.remove_prefix(end);
+  while (!rest.empty() && (rest.front() == '\r' || rest.front() == '\n')) rest.remove_prefix(1);
   return line;
 }
 
@@ -65,11 +65,11 @@ IniFile IniFile::Parse(std::string_view text) {
     if (line.empty()) continue;
 
     if (line.front() == '[') {
-      // The name runs to the last ']' of the line; blanks inside the
-      // brackets belong to it. A '[' without a ']' is an ordinary line.
+      // The name runs to the last ']' of the line, blanks around it
+      // trimmed. A '[' without a ']' is an ordinary line.
       const std::size_t close = line.rfind(']');
       if (close != std::string_view::npos && close > 0) {
-        ini.sections_.push_back({std::string(line.substr(1, close - 1)), {}});
+        ini.sections_.push_back({std::string(Trimmed(line.substr(1, close - 1))), {}});
         continue;
       }
     }

@@ -2,10 +2,10 @@
 // A reader of Windows INI files that gives the results of the system's
 // private-profile reader for named values: section and key names matched
 // without regard to case, blanks trimmed around names and values, a pair of
-// matching quotes around a value removed, the first of duplicate sections
-// and keys taken, values cut to what a 2048-character buffer holds. It works
-// on the bytes of the file whatever they are: no line, value or buffer is
-// ever read past its end.
+// matching quotes around a value removed, CR and LF both ending a line, the
+// first of duplicate sections and keys taken, values cut to what a
+// 2048-character buffer holds. It works on the bytes of the file whatever
+// they are: no line, value or buffer is ever read past its end.
 
 #include <optional>
 #include <string>

@@ -124,7 +124,7 @@ bool TFlashForm::NewBuildFlashProgram() {
   const std::size_t restAt = packageAt + kHeaderSize + binLength;
   if (restAt > templateLength) return fail("Building fail: some problem in " + programName);
 
-  const auto header = MakePackageHeader(texts, AnsiUpper(binName));
+  const auto header = MakePackageHeader(texts, UpperCaseAnsi(binName));
   output.write(reinterpret_cast<const char*>(header.data()), header.size());
   if (binLength > 0) {
     output.write(reinterpret_cast<const char*>(ProfileCopy.get()),

@@ -73,7 +73,7 @@ TEST(FlasherName, FirstFourCharactersRightAlignedWithCaseKept) {
   EXPECT_EQ(FlasherFileName("a1b2.bin"), "a1b2.EXE");
   EXPECT_EQ(FlasherFileName("abc"), " abc.EXE");
   EXPECT_EQ(FlasherFileName(""), "    .EXE");
-  EXPECT_EQ(AnsiUpper("a1b2.bin"), "A1B2.BIN");
+  EXPECT_EQ(UpperCaseAnsi("a1b2.bin"), "A1B2.BIN");
 }
 
 TEST(BuildPaths, NamesExtensionsAndJoins) {

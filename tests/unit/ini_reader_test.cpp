@@ -69,12 +69,14 @@ TEST(IniReader, LineEndsOfEveryKind) {
   EXPECT_EQ(Get("[S]\rk=cr\rn=2\r", "S", "k"), "cr");
   EXPECT_EQ(Get("[S]\nk=no newline at the end", "S", "k"), "no newline at the end");
   EXPECT_EQ(Get("[S]\n\n\n   \n\tk=after blank lines\x1a", "S", "k"), "after blank lines");
-  // A lone CR inside an LF-ended line belongs to the value.
-  EXPECT_EQ(Get("[S]\nk=a\rb\nn=2\n", "S", "k"), "a\rb");
+  // A lone CR ends a line as well.
+  EXPECT_EQ(Get("[S]\nk=a\rb=c\nn=2\n", "S", "k"), "a");
+  EXPECT_EQ(Get("[S]\nk=a\rb=c\nn=2\n", "S", "b"), "c");
 }
 
 TEST(IniReader, SectionHeadersAsTheSystemReadsThem) {
-  EXPECT_EQ(Get("[ S ]\nk=v\n", "S", "k"), "FAIL");       // blanks inside belong to the name
+  EXPECT_EQ(Get("[ S ]\nk=v\n", "S", "k"), "v");          // blanks around the name go
+  EXPECT_EQ(Get("[S T]\nk=v\n", "S T", "k"), "v");        // blanks inside it stay
   EXPECT_EQ(Get("[S] trailing\nk=v\n", "S", "k"), "v");     // text after ']' is ignored
   EXPECT_EQ(Get("[S]x]\nk=v\n", "S]x", "k"), "v");          // the name ends at the last ']'
   EXPECT_EQ(Get("[S]\n[broken\nk=v\n", "S", "k"), "v");     // no ']': an ordinary line

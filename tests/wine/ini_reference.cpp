@@ -1,0 +1,124 @@
+// Each case is written to a file and read twice: by GetPrivateProfileStringA
+// and by our IniFile. Both must give the same value for every query.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "builder/IniFile.h"
+
+namespace cdflash {
+namespace {
+
+struct Query {
+  const char* section;
+  const char* key;
+};
+
+class IniReference : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char dir[MAX_PATH] = {};
+    ASSERT_NE(GetTempPathA(MAX_PATH, dir), 0u);
+    path_ = std::string(dir) + "cdflash-ini-reference-" + std::to_string(GetCurrentProcessId()) +
+            ".INI";
+  }
+  void TearDown() override { DeleteFileA(path_.c_str()); }
+
+  // Writes `text` and compares both readers on every query.
+  void Compare(const std::string& text, const std::vector<Query>& queries) {
+    FILE* f = std::fopen(path_.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fclose(f);
+    // The system keeps a cached copy keyed by name and time: flush it.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());
+
+    const IniFile ours = IniFile::Parse(text);
+    std::vector<char> buffer(IniFile::kValueBufferSize);
+    for (const Query& q : queries) {
+      const DWORD n = GetPrivateProfileStringA(q.section, q.key, "FAIL", buffer.data(),
+                                               static_cast<DWORD>(buffer.size()), path_.c_str());
+      const std::string theirs(buffer.data(), n);
+      EXPECT_EQ(ours.GetString(q.section, q.key, "FAIL"), theirs)
+          << "[" << q.section << "] " << q.key << " in:\n" << text.substr(0, 200);
+    }
+  }
+
+ private:
+  std::string path_;
+};
+
+TEST_F(IniReference, CaseBlanksAndDefaults) {
+  Compare("  [model00]  \r\n  mODEL   =  CRW 4012  \r\n\tinquiry\t=\tACME\t\r\nNote=\r\nVendor\r\n",
+          {{"MODEL00", "Model"}, {"MODEL00", "Inquiry"}, {"MODEL00", "Note"},
+           {"MODEL00", "Vendor"}, {"MODEL00", "BINMask"}, {"MODEL01", "Model"}});
+}
+
+TEST_F(IniReference, Duplicates) {
+  Compare("[MODEL00]\nModel=one\nMODEL=two\n[Model00]\nModel=three\nNote=late\n",
+          {{"MODEL00", "Model"}, {"MODEL00", "Note"}});
+  Compare("[S]\nk\nk=later\n", {{"S", "k"}});
+}
+
+TEST_F(IniReference, Quotes) {
+  Compare("[S]\na=\"quoted value\"\nb='single'\nc=\"mixed'\nd=\"\ne=\"\"\nf=' x '\ng=x\"y\"\n"
+          "h=\"  inner  \"\n",
+          {{"S", "a"}, {"S", "b"}, {"S", "c"}, {"S", "d"}, {"S", "e"}, {"S", "f"}, {"S", "g"},
+           {"S", "h"}});
+}
+
+TEST_F(IniReference, LongValues) {
+  const std::string big(3000, 'v');
+  Compare("[S]\na=" + big + "\nb=\"" + big + "\"\nc=\"" + big.substr(0, 2046) + "\"\nd=\"" +
+              big.substr(0, 2047) + "\"\ne=" + big.substr(0, 2047) + "\n",
+          {{"S", "a"}, {"S", "b"}, {"S", "c"}, {"S", "d"}, {"S", "e"}});
+}
+
+TEST_F(IniReference, LineEnds) {
+  Compare("[S]\rk=cr\rn=2\r", {{"S", "k"}, {"S", "n"}});
+  Compare("[S]\nk=no newline at the end", {{"S", "k"}});
+  Compare("[S]\n\n\n   \n\tk=after blank lines\x1a", {{"S", "k"}});
+  Compare("[S]\nk=a\rb=c\nn=2\n", {{"S", "k"}, {"S", "b"}, {"S", "n"}});
+  Compare("[S]\r\n\r\r\n\nk=crlf\r\n", {{"S", "k"}});
+}
+
+TEST_F(IniReference, SectionHeaders) {
+  Compare("[ S ]\nk=v\n", {{"S", "k"}, {" S ", "k"}});
+  Compare("[S T]\nk=v\n[\tU\t]\nk=u\n", {{"S T", "k"}, {"S  T", "k"}, {"U", "k"}});
+  Compare("[]\nk=empty\n", {{"", "k"}});
+  Compare("[S] trailing\nk=v\n", {{"S", "k"}});
+  Compare("[S]x]\nk=v\n", {{"S]x", "k"}, {"S", "k"}});
+  Compare("[S]\n[broken\nk=v\n", {{"S", "k"}});
+  Compare("[S]\n;k=comment\n#k2=hash\n", {{"S", "k"}, {"S", "k2"}});
+  Compare("\xEF\xBB\xBF[S]\nk=v\n", {{"S", "k"}});
+}
+
+TEST_F(IniReference, HighBytesAndControlCharacters) {
+  Compare("[S]\nk=caf\xE9 \xA0\nv=\x01\x02value\x7F\n", {{"S", "k"}, {"S", "v"}});
+}
+
+TEST_F(IniReference, NulBytes) {
+  Compare(std::string("[S\0junk]\nk\0x=one\nv=two\0three\n", 28), {{"S", "k"}, {"S", "v"}});
+}
+
+// Short random files over the characters that matter to the syntax.
+TEST_F(IniReference, RandomFilesOfSyntaxCharacters) {
+  static constexpr char kAlphabet[] = "[]= \t\r\n\"';aAbB\x1a\v\f";
+  unsigned state = 12345;
+  const auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 16; };
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    const unsigned length = next() % 80;
+    for (unsigned i = 0; i < length; ++i) text += kAlphabet[next() % (sizeof kAlphabet - 1)];
+    Compare(text, {{"a", "a"}, {"A", "b"}, {"b", "a"}, {"a b", "B"}, {"", "a"}});
+    if (HasFailure()) break;
+  }
+}
+
+}  // namespace
+}  // namespace cdflash
