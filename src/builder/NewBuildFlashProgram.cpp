@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -138,6 +139,10 @@ bool TFlashForm::NewBuildFlashProgram() {
   c_.ProgressBar->StepBy(StepsBetween(restAt - 1, templateLength - 2) * kProgressStep);
   output.close();
   if (output.fail()) return fail("Building fail: some problem in " + programName);
+  // The flasher runs like the template it came from (the execute bits on Linux).
+  std::error_code ignored;
+  std::filesystem::permissions(outputPath, std::filesystem::status(templatePath, ignored).permissions(),
+                               ignored);
 
   c_.GroupBox2->SetCaption(Format("Build %4.4s.EXE ok!", binName.c_str()));
   c_.GroupBox2->Repaint();

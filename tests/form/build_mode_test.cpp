@@ -368,6 +368,8 @@ TEST_F(Builder, FiveBankBinReplacesTheWholeSlotAndTheHeader) {
   EXPECT_EQ(h.progress.position, 0);
   EXPECT_EQ(h.cursor.log, (std::vector<std::string>{"hourglass", "default"}));
   EXPECT_TRUE(h.button.enabled);  // ready to build again
+  // The flasher can be started like the template (execute bits on Linux).
+  EXPECT_EQ(fs::status(folder / "1.60.EXE").permissions(), fs::status(platform.program).permissions());
 }
 
 TEST_F(Builder, FourBankBinKeepsTheLastBankOfTheTemplateSlot) {
