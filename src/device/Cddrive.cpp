@@ -136,7 +136,6 @@ std::int32_t CDDrive::ExecCommand(std::uint8_t op, std::uint8_t b1, std::uint8_t
   senseKey_ = outcome.sense[2];
   asc_ = outcome.sense[12];
   ascq_ = outcome.sense[13];
-  lastDelivered_ = outcome.delivered;
   lastSucceeded_ = outcome.delivered && outcome.succeeded;
   systemError_ = lastSucceeded_ ? 0 : outcome.systemError;
   return lastSucceeded_ ? outcome.result : 0;

@@ -85,7 +85,6 @@ class CDDrive {
   std::uint8_t ascq_ = 0;
   std::uint8_t completionStatus_ = 0;
   bool lastSucceeded_ = false;
-  bool lastDelivered_ = false;
   std::uint32_t systemError_ = 0;
   std::string identity_;
   IRoute* route_ = nullptr;  // the route this object was constructed with
