@@ -1,5 +1,5 @@
 # Thin wrapper: the real work is in CMake presets and scripts/.
-.PHONY: run test build windows demo clean
+.PHONY: run test build windows demo bench clean
 
 # Set everything up, build and start cdflash (Linux, Qt).
 run:
@@ -17,6 +17,13 @@ build:
 # The Linux window over simulated drives, as a flasher: flash mode without hardware.
 demo:
 	scripts/demo.sh
+
+# Figures of the flasher's own work around a (simulated) drive.
+bench:
+	scripts/install-deps.sh linux
+	cmake --preset linux >/dev/null
+	cmake --build --preset linux -j2 --target flash_bench
+	build/linux/bin/flash_bench
 
 windows:
 	scripts/install-deps.sh win32
