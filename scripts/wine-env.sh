@@ -39,3 +39,18 @@ cdflash_wine_prefix_ensure() {
     [ -f "$dir/.cdflash-ready" ] || cdflash_wine_prefix_create "$dir"
   ) 9>"$dir.lock"
 }
+
+# Waits for a process to end; prints its exit code, or "timeout".
+wait_exit() {
+  local pid=$1 seconds=$2 i
+  for ((i = 0; i < seconds * 10; i++)); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      echo $?
+      return
+    fi
+    sleep 0.1
+  done
+  kill "$pid" 2>/dev/null
+  echo timeout
+}

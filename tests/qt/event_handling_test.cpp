@@ -14,6 +14,7 @@
 #include <functional>
 #include <stdexcept>
 
+#include "LoopHangGuard.h"
 #include "ModalBoxAnswerer.h"
 #include "ShowWatcher.h"
 #include "ui/qt/FlashWindow.h"
@@ -121,17 +122,8 @@ TEST_F(GuardedHandlers, FormDestroyRunsOnceWhenTheWindowIsDestroyed) {
 
 class RunApplicationTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // A loop that nothing ends fails the test instead of hanging it.
-    hangGuard.setSingleShot(true);
-    QObject::connect(&hangGuard, &QTimer::timeout, [this] {
-      hung = true;
-      QCoreApplication::exit(0);
-    });
-    hangGuard.start(15000);
-  }
   void TearDown() override {
-    EXPECT_FALSE(hung) << "the event loop did not end";
+    EXPECT_FALSE(hangGuard.Hung()) << "the event loop did not end";
     for (const std::string& failure : boxes.Failures()) ADD_FAILURE() << failure;
   }
 
@@ -161,8 +153,7 @@ class RunApplicationTest : public ::testing::Test {
     ScriptedHandlers& target_;
   };
 
-  QTimer hangGuard;
-  bool hung = false;
+  LoopHangGuard hangGuard;  // a loop that nothing ends fails the test instead of hanging it
   ModalBoxAnswerer boxes;
   ScriptedHandlers handlers;
   std::unique_ptr<ShowWatcher> watcher;

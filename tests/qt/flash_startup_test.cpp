@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "LoopHangGuard.h"
 #include "ModalBoxAnswerer.h"
 #include "ShowWatcher.h"
 #include "device/Cddrive.h"
@@ -61,16 +62,9 @@ class Scale1FlashStartup : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(FlashWindow().logicalDpiY(), 120)
         << "run with QT_FONT_DPI=120 QT_ENABLE_HIGHDPI_SCALING=0";
-    // A loop that nothing ends fails the test instead of hanging it.
-    hangGuard.setSingleShot(true);
-    QObject::connect(&hangGuard, &QTimer::timeout, [this] {
-      hung = true;
-      QCoreApplication::exit(0);
-    });
-    hangGuard.start(15000);
   }
   void TearDown() override {
-    EXPECT_FALSE(hung) << "the event loop did not end";
+    EXPECT_FALSE(hangGuard.Hung()) << "the event loop did not end";
     for (const std::string& failure : boxes.Failures()) ADD_FAILURE() << failure;
   }
 
@@ -118,8 +112,7 @@ class Scale1FlashStartup : public ::testing::Test {
   bool WindowShown() const { return watcher != nullptr && watcher->shown; }
 
   sim::SimBench bench;  // outlives every drive the program opens
-  QTimer hangGuard;
-  bool hung = false;
+  LoopHangGuard hangGuard;  // a loop that nothing ends fails the test instead of hanging it
   ModalBoxAnswerer boxes;
   std::unique_ptr<ShowWatcher> watcher;
   OpenedWindow opened;

@@ -50,21 +50,6 @@ if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
   exit 1
 fi
 
-# Waits for a process to end; prints its exit code, or "timeout".
-wait_exit() {
-  local pid=$1 seconds=$2 i
-  for ((i = 0; i < seconds * 10; i++)); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      echo $?
-      return
-    fi
-    sleep 0.1
-  done
-  kill "$pid" 2>/dev/null
-  echo timeout
-}
-
 press_alt_f4() {
   xdotool windowfocus --sync "$1" 2>/dev/null
   xdotool keydown alt key F4 keyup alt

@@ -37,21 +37,6 @@ if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
   finish
 fi
 
-# Waits for a process to end; prints its exit code, or "timeout".
-wait_exit() {
-  local pid=$1 seconds=$2 i
-  for ((i = 0; i < seconds * 10; i++)); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      echo $?
-      return
-    fi
-    sleep 0.1
-  done
-  kill "$pid" 2>/dev/null
-  echo timeout
-}
-
 rm -rf "$work"
 mkdir -p "$work"
 "$root/scripts/wine-run.sh" "$make_flasher" "$exe" "$work/SIMFLASH.EXE" \
