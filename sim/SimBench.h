@@ -16,11 +16,11 @@ class SimBench {
  public:
   explicit SimBench(std::uint32_t platformId = kPlatformWin32Nt,
                     SimRoute::Style style = SimRoute::Style::PassThrough)
-      : platform(platformId, style), scope_(platform), previousDialogs_(DeviceDialogs()) {
-    SetDeviceDialogs(&dialogs);
+      : platform(platformId, style), scope_(platform), previousDialogs_(DeviceReports()) {
+    SetDeviceReports(&dialogs);
   }
   ~SimBench() {
-    SetDeviceDialogs(previousDialogs_);
+    SetDeviceReports(previousDialogs_);
     CDDrive::SetTimeout(60);
     CDDrive::SetDataBuffer(nullptr, 0);
   }
@@ -32,7 +32,7 @@ class SimBench {
 
  private:
   ScopedPlatform scope_;
-  IDialogs* previousDialogs_;
+  IDeviceReports* previousDialogs_;
 };
 
 }  // namespace cdflash::sim

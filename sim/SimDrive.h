@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "SimCommands.h"
+#include "device/ScsiCommands.h"
 #include "SimFaults.h"
 #include "SimTypes.h"
 

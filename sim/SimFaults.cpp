@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "SimCommands.h"
+#include "device/ScsiCommands.h"
 
 namespace cdflash::sim {
 
@@ -43,10 +43,7 @@ CommandPredicate IsEntryCritical() {
 }
 
 CommandPredicate IsCommit() {
-  return [](const Command& c) {
-    return c.cdb[0] == kOpWriteBuffer && FieldLength(c.cdb) == 0 &&
-           (c.cdb[9] == kControlCommit || c.cdb[9] == kControlCommitAll);
-  };
+  return [](const Command& c) { return IsCommitCommand(c.cdb); };
 }
 
 CommandPredicate NthMatch(CommandPredicate matches, std::size_t n) {

@@ -4,9 +4,14 @@
 // recording fakes. Positions and sizes are in design pixels (120 DPI): each
 // front end scales them to the screen.
 
+#include <functional>
 #include <string>
 
+#include "common/Answer.h"
+
 namespace cdflash {
+
+class ISystemServices;
 
 struct Bounds {
   int left = 0;
@@ -45,6 +50,8 @@ class IComboBox : public virtual IControl {
   virtual int ItemIndex() const = 0;  // -1: no selection
   virtual void SetItemIndex(int index) = 0;
   virtual void Repaint() = 0;
+  virtual bool Enabled() const = 0;
+  virtual void SetEnabled(bool enabled) = 0;
 };
 
 // List of the files of one directory that match a mask ("*.bin;*.BIN").
@@ -97,6 +104,10 @@ class IWindow {
   virtual std::string Caption() const = 0;
   virtual void SetCaption(const std::string& caption) = 0;
   virtual void Close() = 0;
+  // While blocked, the window refuses every request to close it (the close
+  // button, Alt+F4, the system's end-of-session query); Close() above still
+  // closes it.
+  virtual void SetCloseBlocked(bool blocked) = 0;
 };
 
 // The controls of the form, by the names the form gives them.
@@ -109,8 +120,6 @@ struct FormControls {
   IProgressBar* ProgressBar = nullptr;
   IButton* FlashButton = nullptr;
 };
-
-enum class Answer { Yes, No, Ok, Closed };
 
 // Modal message boxes, centred on the screen. Titles and buttons are the
 // toolkit's standard ones: "Warning", "Error", "Confirm", the application
@@ -141,21 +150,27 @@ class IApplication {
   virtual void PostQuit(int exitCode) = 0;
 };
 
-// Services of the operating system that the flash procedure uses.
-class ISystem {
+// The front end's threads. The UI thread runs the event loop and owns every
+// control; a long job (a flash run, a build) runs on a worker thread and
+// reaches the controls only through Post and Call.
+class IUiThread {
  public:
-  virtual ~ISystem() = default;
-  virtual void Sleep(unsigned milliseconds) = 0;
-  // Asks the system to restart at once, closing applications by force. The
-  // caller relies on no result.
-  virtual void RequestRestart() = 0;
+  virtual ~IUiThread() = default;
+  /// Runs `task` on the UI thread after everything posted before; returns at once.
+  virtual void Post(std::function<void()> task) = 0;
+  /// Runs `task` on the UI thread after everything posted before, and waits for it.
+  virtual void Call(const std::function<void()>& task) = 0;
+  /// Runs `job` on a worker thread, then `finished` on the UI thread after
+  /// everything the job posted. Returns at once.
+  virtual void RunInBackground(std::function<void()> job, std::function<void()> finished) = 0;
 };
 
 struct FormServices {
   IDialogs* dialogs = nullptr;
   ICursor* cursor = nullptr;
   IApplication* application = nullptr;
-  ISystem* system = nullptr;  // null: sleep on this thread, restart nothing
+  ISystemServices* system = nullptr;  // null: the running system
+  IUiThread* ui = nullptr;            // null: jobs run at once on the calling thread
 };
 
 }  // namespace cdflash

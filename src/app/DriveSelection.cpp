@@ -2,46 +2,43 @@
 // package may update and offer them in the drop-down list.
 
 #include "app/AppTexts.h"
+#include "app/DeviceReportBoxes.h"
 #include "app/FlashForm.h"
 #include "app/StartupTexts.h"
 #include "common/Text.h"
 #include "device/Cddrives.h"
 #include "device/DeviceMessages.h"
+#include "flash/FlashEngine.h"
 
 namespace cdflash {
 
 void TFlashForm::StartFlashMode() {
-  VendorText = package_.VendorText();
-  ModelText = package_.ModelText();
-  RequiredIdentity = package_.RequiredIdentity();
-  RangeText = package_.RangeText();
-  LowerBound = package_.LowerBound();
-  UpperBound = package_.UpperBound();
-
-  c_.SelectDriveLabel->SetText(DriveLabelText(VendorText));
+  const std::string vendor = package_.VendorText();
+  c_.SelectDriveLabel->SetText(DriveLabelText(vendor));
 
   if (s_.dialogs->WarningYesNo(WarningText(package_)) != Answer::Yes) {
     EndStartup();
     return;
   }
   c_.FileListBox1->SetVisible(false);
-  c_.window->SetCaption(VendorText + kVersionCaption + ModelText);
+  c_.window->SetCaption(vendor + kVersionCaption + package_.ModelText());
 
-  ErrorText_ = ErrorTextStart(package_);
+  std::string errorText = ErrorTextStart(package_);
 
-  // The device layer shows its own boxes (open errors, a missing library)
-  // while the drives are found.
-  SetDeviceDialogs(s_.dialogs);
+  // The device layer reports open errors and a missing library while the
+  // drives are found; the form shows them as they come.
+  deviceReports_ = std::make_unique<DeviceReportBoxes>(*s_.dialogs);
+  SetDeviceReports(deviceReports_.get());
   Drives = std::make_unique<CDDrives>();
   if (Drives->Count() == 0) {
-    ErrorText_ += kNoDriveText;
+    errorText += kNoDriveText;
     c_.ComboBox->SetItemIndex(-1);
-    s_.dialogs->Error(ErrorText_);
+    s_.dialogs->Error(errorText);
     EndStartup();
     return;
   }
 
-  ErrorText_ += kDetectedDrivesHeading;
+  errorText += kDetectedDrivesHeading;
   std::size_t offered = 0;
   for (int i = 0; i < Drives->Count(); ++i) {
     Drives->Select(static_cast<std::int16_t>(i));
@@ -49,11 +46,11 @@ void TFlashForm::StartFlashMode() {
       c_.ComboBox->Add(Drives->Current->GetIdentity());
       DriveMap[offered++] = i;
     } else {
-      ErrorText_ += Drives->Current->GetIdentity() + "\n";
+      errorText += Drives->Current->GetIdentity() + "\n";
     }
   }
   if (c_.ComboBox->Count() == 0) {
-    s_.dialogs->Error(ErrorText_);
+    s_.dialogs->Error(errorText);
     EndStartup();
     return;
   }
@@ -64,7 +61,7 @@ void TFlashForm::StartFlashMode() {
   TransferBuffer = std::make_unique<std::uint8_t[]>(kTransferBufferSize);
   CDDrive::SetDataBuffer(TransferBuffer.get(), kTransferBufferSize);
 
-  CheckNewFormatBIN();
+  engine_ = std::make_unique<FlashEngine>(package_, queued_, System());
   ComboBoxChange(c_.window);
 }
 
@@ -73,19 +70,15 @@ void TFlashForm::EndStartup() {
   c_.window->Close();
 }
 
-std::uint8_t TFlashForm::CheckCondition() {
+bool TFlashForm::CheckCondition() const {
   const CDDrive* drive = Drives ? Drives->Current : nullptr;
-  if (drive == nullptr) return 0;
-  const std::string vendorProduct = drive->VendorProduct();
+  if (drive == nullptr) return false;
+  if (package_.IsAnyDrive()) return true;
+  if (drive->VendorProduct() != package_.RequiredIdentity()) return false;
+  if (package_.IsAnyRevision()) return true;
   const std::string revision = drive->Revision();
-
-  if (package_.IsAnyDrive()) return 1;
-  if (vendorProduct != RequiredIdentity) return 0;
-  if (package_.IsAnyRevision()) return 1;
-  if (CompareOrdinal(revision, LowerBound) < 0 || CompareOrdinal(revision, UpperBound) > 0) {
-    return 0;
-  }
-  return 1;
+  return CompareOrdinal(revision, package_.LowerBound()) >= 0 &&
+         CompareOrdinal(revision, package_.UpperBound()) <= 0;
 }
 
 }  // namespace cdflash

@@ -1,30 +1,36 @@
 #include "app/FlashForm.h"
 
+#include <utility>
+
 #include "app/AppTexts.h"
+#include "app/DeviceReportBoxes.h"
+#include "app/Guard.h"
 #include "device/Cddrives.h"
 #include "device/DeviceMessages.h"
+#include "flash/FlashEngine.h"
+#include "system/SystemServices.h"
 
 namespace cdflash {
 
 TFlashForm::TFlashForm(FormControls controls, FormServices services, PackageView package)
-    : c_(controls), s_(services), package_(package) {}
+    : c_(controls), s_(services), package_(package), view_(c_, s_), queued_(view_, Ui()) {}
 
 TFlashForm::~TFlashForm() {
-  if (DeviceDialogs() == s_.dialogs) SetDeviceDialogs(nullptr);
+  if (deviceReports_ && DeviceReports() == deviceReports_.get()) SetDeviceReports(nullptr);
 }
 
-void TFlashForm::FormCreate(const void*) {
-  FiveBank = 0;
-  ProfileFound = 0;
-  FlashAll = 0;
-  TransferBuffer.reset();
-  ProfileCopy.reset();
-  ChunkBuffer.reset();
-  BuildBufferSize_ = 0;
+ISystemServices& TFlashForm::System() const { return s_.system ? *s_.system : SystemServices(); }
 
+IUiThread& TFlashForm::Ui() { return s_.ui ? *s_.ui : inlineUi_; }
+
+CDDrive* TFlashForm::Selected() const { return engine_ ? engine_->Drive() : nullptr; }
+
+void TFlashForm::FormCreate(const void*) {
+  TransferBuffer.reset();
+  engine_.reset();
   c_.window->SetCaption(kVersionCaption);
 
-  BuildMode = package_.IsTemplate() ? 1 : 0;
+  BuildMode = package_.IsTemplate();
   if (BuildMode) {  // the controls keep the positions of the design
     StartBuildMode();
     return;
@@ -42,43 +48,79 @@ void TFlashForm::FormCreate(const void*) {
 }
 
 void TFlashForm::FormDestroy(const void*) {
-  for (TextList* list : {&ModelList, &InquiryList, &FwRangeList, &BinMaskList, &VendorList,
-                         &NoteList}) {
-    list->reset();
-  }
+  models_ = {};
+  engine_.reset();
   Drives.reset();  // closes every drive before any buffer goes
   // The device layer must not keep pointing at a block that is about to go.
   if (TransferBuffer && CDDrive::DataBuffer() == TransferBuffer.get()) {
     CDDrive::SetDataBuffer(nullptr, 0);
   }
   TransferBuffer.reset();
-  ChunkBuffer.reset();
-  ProfileCopy.reset();
-  BuildBufferSize_ = 0;
 }
 
 void TFlashForm::ComboBoxChange(const void*) {
+  if (busy_) return;
   if (BuildMode) {
     ChooseModel();
     return;
   }
   const int k = c_.ComboBox->ItemIndex();
-  if (!Drives || k < 0 || k >= c_.ComboBox->Count() || k >= static_cast<int>(DriveMap.size())) {
+  if (!Drives || !engine_ || k < 0 || k >= c_.ComboBox->Count() ||
+      k >= static_cast<int>(DriveMap.size())) {
     return;
   }
   Drives->Select(static_cast<std::int16_t>(DriveMap[static_cast<std::size_t>(k)]));
-  SelectedDrive = Drives->Current;
+  engine_->SetDrive(Drives->Current);
 }
 
-bool TFlashForm::CheckNewFormatBIN() {
-  const ImageFormat format = ClassifyImage(package_.Slot());
-  ImageLength_ = format.length;
-  if (format.fiveBank) {
-    FiveBank = 1;
-  } else if (!format.recognised) {
-    FiveBank = 0;
+void TFlashForm::FlashButtonClick(const void*) {
+  if (busy_) return;
+  if (BuildMode) {
+    StartBuild();
+    return;
   }
-  return format.recognised;
+  if (!engine_ || engine_->Drive() == nullptr || !TransferBuffer) return;
+  view_.SetDriveEntry(c_.ComboBox->ItemIndex());
+  RunJob([this] { engine_->Run(); }, [] {});
+}
+
+void TFlashForm::RunJob(std::function<void()> job, std::function<void()> finished) {
+  busy_ = true;
+  buttonWasEnabled_ = c_.FlashButton->Enabled();
+  comboWasEnabled_ = c_.ComboBox->Enabled();
+  c_.FlashButton->SetEnabled(false);
+  c_.ComboBox->SetEnabled(false);
+  c_.window->SetCloseBlocked(true);
+  Ui().RunInBackground(
+      [this, job = std::move(job)] {
+        // Nothing may escape a worker thread: the error is shown on the UI thread.
+        try {
+          job();
+        } catch (...) {
+          jobError_ = std::current_exception();
+        }
+      },
+      [this, finished = std::move(finished)] {
+        try {
+          finished();
+        } catch (...) {
+          if (!jobError_) jobError_ = std::current_exception();
+        }
+        EndJob();
+        // Shown here as the message loop shows a handler's: this may run
+        // from the loop itself, where nothing may escape.
+        if (jobError_) {
+          RunGuarded(*s_.dialogs,
+                     [error = std::exchange(jobError_, nullptr)] { std::rethrow_exception(error); });
+        }
+      });
+}
+
+void TFlashForm::EndJob() {
+  c_.window->SetCloseBlocked(false);
+  c_.FlashButton->SetEnabled(buttonWasEnabled_);
+  c_.ComboBox->SetEnabled(comboWasEnabled_);
+  busy_ = false;
 }
 
 }  // namespace cdflash

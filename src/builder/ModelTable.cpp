@@ -1,21 +1,13 @@
 #include "builder/ModelTable.h"
 
+#include <algorithm>
+
 #include "common/Text.h"
 
 namespace cdflash {
 namespace {
 
 constexpr std::size_t kStoredLength = 24;
-
-// What the package header keeps of a value: every field fits its 25 bytes
-// with the NUL; the identity is exactly 24 characters.
-std::string StoredForm(std::size_t key, const std::string& value) {
-  switch (key) {
-    case kInquiryKey: return LeftAligned(value, kStoredLength);  // "%-24.24s"
-    case kBinMaskKey: return value;
-    default: return Truncated(value, kStoredLength);             // "%.24s"
-  }
-}
 
 }  // namespace
 
@@ -25,27 +17,27 @@ ModelTable ReadModelTable(const IniFile& ini) {
   ModelTable table;
   for (int n = 0; n < kMaxModels; ++n) {
     const std::string section = ModelSectionName(n);
-    std::array<std::string, kModelKeyCount> values;
-    for (std::size_t key = 0; key < kModelKeyCount; ++key) {
-      values[key] = ini.GetString(section, kModelKeyNames[key], kMissingValue);
-      table.lists[key].push_back(values[key]);
+    std::array<std::string, kModelKeyNames.size()> v;
+    for (std::size_t key = 0; key < v.size(); ++key) {
+      v[key] = ini.GetString(section, kModelKeyNames[key], kMissingValue);
     }
-    if (values[kModelKey] == kMissingValue) {
+    if (v[0] == kMissingValue) {
       table.stopSection = section;
       table.failed = (n == 0);
       return table;
     }
-    for (std::size_t key = kInquiryKey; key < kModelKeyCount; ++key) {
-      if (values[key] == kMissingValue) {
-        table.stopSection = section;
-        table.failed = true;
-        return table;
-      }
+    if (std::find(v.begin() + 1, v.end(), kMissingValue) != v.end()) {
+      table.stopSection = section;
+      table.failed = true;
+      return table;
     }
-    table.entries.push_back(values[kFwRangeKey] + " " + values[kInquiryKey]);
-    for (std::size_t key = 0; key < kModelKeyCount; ++key) {
-      table.lists[key].back() = StoredForm(key, values[key]);
-    }
+    table.entries.push_back(v[2] + " " + v[1]);
+    // What the package header keeps of each value: every field fits its 25
+    // bytes with the NUL; the identity is exactly 24 characters.
+    table.models.push_back(ModelEntry{Truncated(v[0], kStoredLength),
+                                      LeftAligned(v[1], kStoredLength),  // "%-24.24s"
+                                      Truncated(v[2], kStoredLength), v[3],
+                                      Truncated(v[4], kStoredLength), Truncated(v[5], kStoredLength)});
   }
   return table;
 }

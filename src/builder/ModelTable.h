@@ -6,25 +6,35 @@
 #include <string>
 #include <vector>
 
+#include "builder/FlasherImage.h"
 #include "builder/IniFile.h"
 
 namespace cdflash {
 
-// Keys of a section, in the order they are read and the lists are kept.
-enum ModelKey : std::size_t { kModelKey, kInquiryKey, kFwRangeKey, kBinMaskKey, kVendorKey, kNoteKey };
-inline constexpr std::size_t kModelKeyCount = 6;
-inline constexpr std::array<const char*, kModelKeyCount> kModelKeyNames = {
-    "Model", "Inquiry", "FW-Range", "BINMask", "Vendor", "Note"};
+// Keys of a section, in the order they are read.
+inline constexpr std::array<const char*, 6> kModelKeyNames = {"Model",   "Inquiry", "FW-Range",
+                                                              "BINMask", "Vendor",  "Note"};
 
 inline constexpr int kMaxModels = 100;
 // The value of a key that is absent; a value that reads the same counts as absent.
 inline constexpr const char* kMissingValue = "FAIL";
 
+// One model. In a complete section each value is in its stored form: cut to
+// what the package header keeps, the inquiry text blank-padded to 24.
+struct ModelEntry {
+  std::string model;
+  std::string inquiry;
+  std::string fwRange;
+  std::string binMask;
+  std::string vendor;
+  std::string note;
+
+  HeaderTexts Header() const { return {model, inquiry, fwRange, vendor, note}; }
+};
+
 struct ModelTable {
-  // One list per key. Complete sections hold their stored forms; the
-  // section at which reading stopped leaves its values as read.
-  std::array<std::vector<std::string>, kModelKeyCount> lists;
-  // The drop-down entry of each complete section: FW-Range, a blank, Inquiry.
+  std::vector<ModelEntry> models;
+  // The drop-down entry of each model: FW-Range, a blank, Inquiry, as read.
   std::vector<std::string> entries;
   // The section at which reading stopped, empty when all 100 were complete.
   std::string stopSection;

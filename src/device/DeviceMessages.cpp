@@ -3,7 +3,7 @@
 namespace cdflash {
 
 namespace {
-IDialogs* dialogs = nullptr;
+IDeviceReports* receiver = nullptr;
 
 std::string& LastText() {
   static std::string text;
@@ -11,17 +11,17 @@ std::string& LastText() {
 }
 }  // namespace
 
-void SetDeviceDialogs(IDialogs* d) { dialogs = d; }
-IDialogs* DeviceDialogs() { return dialogs; }
+void SetDeviceReports(IDeviceReports* reports) { receiver = reports; }
+IDeviceReports* DeviceReports() { return receiver; }
 
 void ShowDeviceMessage(const std::string& text) {
   LastText() = text;
-  if (dialogs != nullptr) dialogs->Message(text);
+  if (receiver != nullptr) receiver->DeviceMessage(text);
 }
 
 void ShowDeviceError(const std::string& text) {
   LastText() = text;
-  if (dialogs != nullptr) dialogs->Error(text);
+  if (receiver != nullptr) receiver->DeviceError(text);
 }
 
 const std::string& LastDeviceMessage() { return LastText(); }

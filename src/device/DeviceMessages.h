@@ -1,24 +1,30 @@
 #pragma once
-// The message boxes the device layer shows itself (open errors, a missing
-// ASPI library) go to one process-wide dialogs service, set by the front end
-// or by a test. Without one they are only kept as the last message text.
+// What the device layer has to tell the user while it opens devices (open
+// errors, a missing ASPI library) goes to one process-wide receiver, set by
+// the caller that shows it (the window, a test). Without one it is only kept
+// as the last message text.
 
 #include <string>
 
-#include "app/Controls.h"
-
 namespace cdflash {
 
-/// Sets the dialogs service for device messages; null shows nothing.
-void SetDeviceDialogs(IDialogs* dialogs);
-IDialogs* DeviceDialogs();
+class IDeviceReports {
+ public:
+  virtual ~IDeviceReports() = default;
+  /// A plain message for a box with one OK button.
+  virtual void DeviceMessage(const std::string& text) = 0;
+  /// An error for an error box with one OK button.
+  virtual void DeviceError(const std::string& text) = 0;
+};
 
-/// A plain message box with one OK button.
+/// Sets the receiver of device reports; null drops them.
+void SetDeviceReports(IDeviceReports* reports);
+IDeviceReports* DeviceReports();
+
 void ShowDeviceMessage(const std::string& text);
-/// An error box with one OK button.
 void ShowDeviceError(const std::string& text);
 
-/// The text of the last message shown through the two calls above.
+/// The text of the last report made through the two calls above.
 const std::string& LastDeviceMessage();
 
 }  // namespace cdflash

@@ -1,12 +1,13 @@
 // The drive's vendor command set: download and read-back of buffer data,
 // EEPROM bytes, the flash profile and the flash-critical state. Every data
-// phase goes through TransferBuffer.
+// phase goes through the device layer's data buffer.
 
 #include <algorithm>
 #include <cstring>
 
-#include "app/FlashForm.h"
 #include "device/Cddrive.h"
+#include "device/ScsiCommands.h"
+#include "flash/FlashEngine.h"
 #include "package/FirmwareBlock.h"
 
 namespace cdflash {
@@ -14,18 +15,29 @@ namespace {
 
 constexpr std::uint8_t kToDrive = 0;
 constexpr std::uint8_t kFromDrive = 1;
-constexpr std::uint8_t kProfileOffsetHigh = 0x08;  // buffer offset 0x80000
-constexpr std::uint8_t kProfileControl = 0x7F;
 constexpr std::int32_t kFlashIdLength = 128;
 
-std::uint8_t Byte(std::uint32_t value, int shift) {
-  return static_cast<std::uint8_t>((value >> shift) & 0xFF);
+// Whether `length` bytes fit the data buffer the command moves them through;
+// a longer length is refused by the device layer, which then reports the
+// command as failed.
+bool FitsTransfer(std::uint32_t length) {
+  return CDDrive::DataBuffer() != nullptr &&
+         length <= static_cast<std::uint32_t>(CDDrive::DataBufferLength());
+}
+
+std::int32_t TransferLength(std::uint32_t length) {
+  return length > 0x7FFFFFFFu ? -1 : static_cast<std::int32_t>(length);
+}
+
+bool ChangesTheDrive(const std::array<std::uint8_t, 12>& block) {
+  return block[0] == kOpWriteBuffer || (block[0] == kOpVendor && block[1] == kVendorWriteE2);
 }
 
 }  // namespace
 
-bool TFlashForm::SendCommandBlock(std::uint8_t direction, std::int32_t length) {
+bool FlashEngine::SendCommandBlock(std::uint8_t direction, std::int32_t length) {
   if (SelectedDrive == nullptr) return false;
+  if (ChangesTheDrive(CommandBlock)) wroteToDrive_ = true;
   const auto& b = CommandBlock;
   SelectedDrive->ExecCommand(b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10],
                              b[11], direction, length);
@@ -34,52 +46,35 @@ bool TFlashForm::SendCommandBlock(std::uint8_t direction, std::int32_t length) {
   return SelectedDrive->LastCommandSucceeded() && SelectedDrive->SenseMatches(0, 0, 0);
 }
 
-void TFlashForm::ShowCommandFailure(const char* prefix) {
-  s_.dialogs->Message(std::string(prefix) + (SelectedDrive ? SelectedDrive->SenseText() : ""));
+void FlashEngine::ShowCommandFailure(const char* prefix) {
+  observer_.Tell(NoticeKind::Plain,
+                 std::string(prefix) + (SelectedDrive ? SelectedDrive->SenseText() : ""));
 }
 
-// Copies only what fits the transfer buffer; a longer length is refused by the
-// device layer, which then reports the command as failed.
-static bool FitsTransfer(std::uint32_t length, const std::uint8_t* buffer) {
-  return buffer != nullptr && length <= static_cast<std::uint32_t>(TFlashForm::kTransferBufferSize);
-}
-
-static std::int32_t TransferLength(std::uint32_t length) {
-  return length > 0x7FFFFFFFu ? -1 : static_cast<std::int32_t>(length);
-}
-
-bool TFlashForm::WriteBuffer(std::uint32_t offset, const std::uint8_t* data, std::uint32_t length,
-                             std::uint8_t control) {
-  CommandBlock = {0x3B, 0x05, 0x01, Byte(offset, 16), Byte(offset, 8), Byte(offset, 0),
-                  Byte(length, 16), Byte(length, 8), Byte(length, 0), control, 0x00, 0x00};
-  if (length > 0 && FitsTransfer(length, TransferBuffer.get())) {
-    std::memcpy(TransferBuffer.get(), data, length);
+bool FlashEngine::WriteBuffer(std::uint32_t offset, const std::uint8_t* data, std::uint32_t length,
+                              std::uint8_t control) {
+  CommandBlock = WriteBufferCommand(offset, length, control);
+  if (length > 0 && data != nullptr && FitsTransfer(length)) {
+    std::memcpy(CDDrive::DataBuffer(), data, length);
   }
   if (SendCommandBlock(kToDrive, TransferLength(length))) return true;
   ShowCommandFailure("Write Buffer> ");
   return false;
 }
 
-bool TFlashForm::ReadBuffer(std::uint32_t offset, std::uint8_t* data, std::uint32_t length) {
-  CommandBlock = {0x3C, 0x01, 0x01, Byte(offset, 16), Byte(offset, 8), Byte(offset, 0),
-                  Byte(length, 16), Byte(length, 8), Byte(length, 0), 0x00, 0x00, 0x00};
+bool FlashEngine::ReadBuffer(std::uint32_t offset, std::uint8_t* data, std::uint32_t length) {
+  CommandBlock = ReadBufferCommand(offset, length);
   if (!SendCommandBlock(kFromDrive, TransferLength(length))) {
     ShowCommandFailure("Read Buffer> ");
     return false;
   }
-  if (length > 0 && FitsTransfer(length, TransferBuffer.get())) {
-    std::memcpy(data, TransferBuffer.get(), length);
-  }
+  if (length > 0 && FitsTransfer(length)) std::memcpy(data, CDDrive::DataBuffer(), length);
   return true;
 }
 
-bool TFlashForm::WriteE2(const std::uint8_t* data, std::uint16_t address, std::uint8_t count) {
-  CommandBlock = {0xDF, 0x0A, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+bool FlashEngine::WriteE2(const std::uint8_t* data, std::uint16_t address, std::uint8_t count) {
   for (unsigned i = 0; i < count; ++i) {
-    const auto at = static_cast<std::uint16_t>(address + i);  // wraps at 65536
-    CommandBlock[7] = Byte(at, 8);
-    CommandBlock[8] = Byte(at, 0);
-    CommandBlock[9] = data[i];
+    CommandBlock = WriteE2Command(static_cast<std::uint16_t>(address + i), data[i]);  // wraps at 65536
     if (!SendCommandBlock(kFromDrive, 0)) {
       ShowCommandFailure("Write E2> ");
       return false;
@@ -88,14 +83,14 @@ bool TFlashForm::WriteE2(const std::uint8_t* data, std::uint16_t address, std::u
   return true;
 }
 
-bool TFlashForm::SetupFlashProfile(std::uint8_t* block) {
-  CommandBlock = {0xDF, 0x11, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+bool FlashEngine::SetupFlashProfile(std::uint8_t* block) {
+  CommandBlock = ReadFlashIdCommand();
   if (!SendCommandBlock(kFromDrive, kFlashIdLength)) {
     ShowCommandFailure("Read Flash ID> ");
     return false;
   }
-  const std::uint8_t id0 = TransferBuffer[0];
-  const std::uint8_t id1 = TransferBuffer[1];
+  const std::uint8_t id0 = CDDrive::DataBuffer()[0];
+  const std::uint8_t id1 = CDDrive::DataBuffer()[1];
 
   const auto table = EmbeddedProfileTable();
   const auto pool = EmbeddedProfilePool();
@@ -115,40 +110,39 @@ bool TFlashForm::SetupFlashProfile(std::uint8_t* block) {
     bodyStart += bodyLength;
   }
   if (matched) {
-    ProfileFound = 1;
+    ProfileFound_ = true;
   } else {
     static constexpr std::uint8_t kNoProfile[4] = {0xFF, 0xFF, 0x00, 0x00};
     std::memcpy(block, kNoProfile, 4);
   }
-  ProfileLength = n + 4;
+  ProfileLength_ = n + 4;
 
-  std::memcpy(TransferBuffer.get(), block, ProfileLength);
-  CommandBlock = {0x3B, 0x05, 0x01, kProfileOffsetHigh, 0x00, 0x00, 0x00,
-                  Byte(ProfileLength, 8), Byte(ProfileLength, 0), kProfileControl, 0x00, 0x00};
-  if (!SendCommandBlock(kToDrive, static_cast<std::int32_t>(ProfileLength))) {
+  if (FitsTransfer(ProfileLength_)) std::memcpy(CDDrive::DataBuffer(), block, ProfileLength_);
+  CommandBlock = WriteProfileCommand(ProfileLength_);
+  if (!SendCommandBlock(kToDrive, static_cast<std::int32_t>(ProfileLength_))) {
     ShowCommandFailure("Write Profile> ");
     return false;
   }
   return true;
 }
 
-bool TFlashForm::ReadVerifyProfile(const std::uint8_t* expected) {
-  CommandBlock = {0x3C, 0x01, 0x01, kProfileOffsetHigh, 0x00, 0x00, 0x00,
-                  Byte(ProfileLength, 8), Byte(ProfileLength, 0), 0x00, 0x00, 0x00};
-  if (!SendCommandBlock(kFromDrive, static_cast<std::int32_t>(ProfileLength))) {
+bool FlashEngine::ReadVerifyProfile(const std::uint8_t* expected) {
+  CommandBlock = ReadProfileCommand(ProfileLength_);
+  if (!SendCommandBlock(kFromDrive, static_cast<std::int32_t>(ProfileLength_))) {
     ShowCommandFailure("Read Profile> ");
     return false;
   }
-  const std::size_t compared = std::min<std::size_t>(ProfileLength, kTransferBufferSize);
-  if (std::memcmp(TransferBuffer.get(), expected, compared) != 0) {
-    s_.dialogs->Message("Compared profile error!");
+  const std::size_t compared =
+      std::min<std::size_t>(ProfileLength_, static_cast<std::size_t>(CDDrive::DataBufferLength()));
+  if (std::memcmp(CDDrive::DataBuffer(), expected, compared) != 0) {
+    observer_.Tell(NoticeKind::Plain, "Compared profile error!");
     return false;
   }
   return true;
 }
 
-bool TFlashForm::EntryCritical() {
-  CommandBlock = {0x3B, 0x05, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, kProfileControl, 0x00, 0x00};
+bool FlashEngine::EntryCritical() {
+  CommandBlock = EntryCriticalCommand();
   if (SendCommandBlock(kFromDrive, 0)) return true;
   ShowCommandFailure("Entry critical> ");
   return false;

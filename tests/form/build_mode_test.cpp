@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "builder/BuildPlatform.h"
 #include "builder/ModelTable.h"
 #include "package/PackageView.h"
 #include "support/FakeControls.h"
@@ -47,17 +46,10 @@ class TempFolder {
 };
 
 // The program lives in the folder, which is also the current directory.
-class FolderPlatform : public IBuildPlatform {
- public:
-  FolderPlatform(std::string program, std::string directory)
-      : program(std::move(program)), directory(std::move(directory)) {}
-  std::string ProgramPath() const override { return program; }
-  std::string CurrentDirectory() const override { return directory; }
-  bool FileExists(const std::string& path) const override { return fs::is_regular_file(path); }
-
-  std::string program;
-  std::string directory;
-};
+void UseFolder(FormHarness& harness, const std::string& program, const std::string& directory) {
+  harness.system.program = program;
+  harness.system.directory = directory;
+}
 
 void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -88,7 +80,7 @@ std::string SampleSection(int n) {
 
 class BuildMode : public ::testing::Test {
  protected:
-  void SetUp() override { h.form.UseBuildPlatform(platform); }
+  void SetUp() override { UseFolder(h, folder / "CDFL.EXE", folder.Path()); }
   void WriteTable(const std::string& text) { WriteFile(TablePath(), text); }
   std::string TablePath() const { return folder / "CDFL.INI"; }
   void Start() { h.form.FormCreate(); }
@@ -99,8 +91,8 @@ class BuildMode : public ::testing::Test {
   }
 
   TempFolder folder;
-  FolderPlatform platform{folder / "CDFL.EXE", folder.Path()};
   FormHarness h;  // the program's own package: a template
+  test::FakeSystem& platform = h.system;
 };
 
 // --- The model table ---------------------------------------------------------
@@ -114,7 +106,6 @@ TEST_F(BuildMode, OneModelIsOfferedSelectedAndTheWindowRelabelled) {
   EXPECT_EQ(h.combo.items, std::vector<std::string>{"1.00-1.50 ACME    CRW-4012A"});
   EXPECT_EQ(h.combo.index, 0);
   EXPECT_EQ(h.fileList.directory, folder.Path());
-  EXPECT_EQ(h.form.StartupDir(), folder.Path());
   EXPECT_EQ(h.fileList.mask, "1.*.BIN;1.*.HEX");
   EXPECT_GE(h.fileList.updates, 1);
   EXPECT_TRUE(h.fileList.Visible());
@@ -122,7 +113,6 @@ TEST_F(BuildMode, OneModelIsOfferedSelectedAndTheWindowRelabelled) {
   EXPECT_EQ(h.label.text_for_test(), "Select Model: ");
   EXPECT_EQ(h.button.caption, "Build");
   EXPECT_FALSE(h.button.enabled);
-  EXPECT_EQ(h.form.SelectedBin(), "");
 }
 
 TEST_F(BuildMode, NumberingEndsAtTheFirstGapAndAtOneHundredModels) {
@@ -136,15 +126,13 @@ TEST_F(BuildMode, NumberingEndsAtTheFirstGapAndAtOneHundredModels) {
   for (int n = 0; n < 100; ++n) table += SampleSection(n);
   table += "[MODEL100]\nModel=NEVER\n";
   TempFolder other;
-  FolderPlatform otherPlatform{other / "CDFL.EXE", other.Path()};
   WriteFile(other / "CDFL.INI", table);
   FormHarness all;
-  all.form.UseBuildPlatform(otherPlatform);
+  UseFolder(all, other / "CDFL.EXE", other.Path());
   all.form.FormCreate();
   EXPECT_EQ(all.combo.Count(), 100);
   EXPECT_TRUE(all.dialogs.shown.empty());
   EXPECT_EQ(all.combo.items.back(), "1.00-1.59 ACME    CRW-40109");
-  EXPECT_EQ(all.form.ModelTableList(kModelKey).size(), 100u);
 }
 
 TEST_F(BuildMode, IncompleteSectionEndsTheProgramWithItsName) {
@@ -157,8 +145,6 @@ TEST_F(BuildMode, IncompleteSectionEndsTheProgramWithItsName) {
   EXPECT_EQ(h.application.quits, std::vector<int>{0});
   EXPECT_EQ(h.combo.index, -1);
   EXPECT_NE(h.button.caption, "Build");  // the set-up stops
-  // The lists also hold the values of the section that stopped the reading.
-  EXPECT_EQ(h.form.ModelTableList(kNoteKey), (std::vector<std::string>{"", "FAIL"}));
 }
 
 TEST_F(BuildMode, FailInCapitalsCountsAsMissingButNotInLowerCase) {
@@ -168,13 +154,12 @@ TEST_F(BuildMode, FailInCapitalsCountsAsMissingButNotInLowerCase) {
   EXPECT_EQ(h.dialogs.shown[0].text, TablePath() + " > Session MODEL00 error!");
 
   TempFolder other;
-  FolderPlatform otherPlatform{other / "CDFL.EXE", other.Path()};
   WriteFile(other / "CDFL.INI", Section(0, "M", "I", "R", "*.BIN", "V", "fail"));
   FormHarness lower;
-  lower.form.UseBuildPlatform(otherPlatform);
+  UseFolder(lower, other / "CDFL.EXE", other.Path());
   lower.form.FormCreate();
   EXPECT_TRUE(lower.dialogs.shown.empty());
-  EXPECT_EQ(lower.form.ModelTableList(kNoteKey).front(), "fail");
+  EXPECT_EQ(lower.combo.Count(), 1);
 }
 
 TEST_F(BuildMode, EmptyOrMissingTableEndsTheProgram) {
@@ -186,8 +171,7 @@ TEST_F(BuildMode, EmptyOrMissingTableEndsTheProgram) {
 
   FormHarness none;
   const fs::path sub = fs::path(folder / "sub");
-  FolderPlatform nowhere{(sub / "NONE.EXE").string(), folder.Path()};
-  none.form.UseBuildPlatform(nowhere);
+  UseFolder(none, (sub / "NONE.EXE").string(), folder.Path());
   none.form.FormCreate();
   ASSERT_EQ(none.dialogs.shown.size(), 1u);
   EXPECT_EQ(none.dialogs.shown[0].kind, "Message");
@@ -205,12 +189,17 @@ TEST_F(BuildMode, ValuesAreStoredInHeaderFormsWhileTheEntryShowsThemAsRead) {
   Start();
   ASSERT_TRUE(h.dialogs.shown.empty());
   EXPECT_EQ(h.combo.items.front(), range30 + " SHORTINQRY");
-  EXPECT_EQ(h.form.ModelTableList(kModelKey).front(), model30.substr(0, 24));
-  EXPECT_EQ(h.form.ModelTableList(kInquiryKey).front(), "SHORTINQRY" + std::string(14, ' '));
-  EXPECT_EQ(h.form.ModelTableList(kFwRangeKey).front(), range30.substr(0, 24));
-  EXPECT_EQ(h.form.ModelTableList(kVendorKey).front(), "VENDOR-NAME-LONGER-THAN-");
-  EXPECT_EQ(h.form.ModelTableList(kNoteKey).front(), "FLASH-ALL and then some ");
-  EXPECT_EQ(h.form.ModelTableList(kBinMaskKey).front(), "*.bin");
+  const ModelTable table = ReadModelTable(IniFile::Parse(
+      Section(0, model30, "SHORTINQRY", range30, "*.bin", "VENDOR-NAME-LONGER-THAN-24-CHARS",
+              "FLASH-ALL and then some more")));
+  ASSERT_EQ(table.models.size(), 1u);
+  const ModelEntry& stored = table.models.front();
+  EXPECT_EQ(stored.model, model30.substr(0, 24));
+  EXPECT_EQ(stored.inquiry, "SHORTINQRY" + std::string(14, ' '));
+  EXPECT_EQ(stored.fwRange, range30.substr(0, 24));
+  EXPECT_EQ(stored.vendor, "VENDOR-NAME-LONGER-THAN-");
+  EXPECT_EQ(stored.note, "FLASH-ALL and then some ");
+  EXPECT_EQ(stored.binMask, "*.bin");
   EXPECT_EQ(h.window.caption, " Flash V1.043 " + range30.substr(0, 24) + " [Buiding]");
 }
 
@@ -224,7 +213,7 @@ TEST_F(BuildMode, LowerCaseTableNameIsFoundWhenTheUpperCaseOneIsAbsent) {
 
   fs::remove(folder / "cdflash.ini");
   FormHarness none;
-  none.form.UseBuildPlatform(platform);
+  UseFolder(none, platform.program, platform.directory);
   none.form.FormCreate();
   ASSERT_EQ(none.dialogs.shown.size(), 1u);
   EXPECT_EQ(none.dialogs.shown[0].text, "Can't load " + (folder / "cdflash.INI"));
@@ -237,14 +226,12 @@ TEST_F(BuildMode, ClickRecordsTheFileNameAndModelChoiceDisablesTheButtonAgain) {
   h.fileList.items = {"0.10.BIN", "0.20.BIN"};
   h.fileList.index = 1;
   h.form.FileListBox1Click(&h.fileList);
-  EXPECT_EQ(h.form.SelectedBin(), "0.20.BIN");
   EXPECT_TRUE(h.button.enabled);
 
   const int updates = h.fileList.updates;
   h.combo.index = 1;
   h.form.ComboBoxChange(&h.combo);
   EXPECT_FALSE(h.button.enabled);
-  EXPECT_EQ(h.form.SelectedBin(), "0.20.BIN");  // kept, but a new click is needed
   EXPECT_EQ(h.fileList.mask, "1.*.BIN");
   EXPECT_EQ(h.fileList.updates, updates + 1);
   EXPECT_EQ(h.window.caption, " Flash V1.043 1.00-1.51 [Buiding]");
@@ -258,7 +245,6 @@ TEST_F(BuildMode, ClickWithoutSelectionEnablesTheButtonAndTheBuildFailsToOpen) {
   Start();
   h.fileList.index = -1;
   h.form.FileListBox1Click(&h.fileList);
-  EXPECT_EQ(h.form.SelectedBin(), "");
   EXPECT_TRUE(h.button.enabled);
 
   h.form.FlashButtonClick(&h.button);
@@ -436,13 +422,11 @@ TEST_F(Builder, BuiltFlasherCarriesItsPackageForFlashMode) {
 TEST_F(Builder, SecondBuildWithTheSameOrALongerBinIsCorrect) {
   const Bytes first = Pattern(0x40000, 7);
   ASSERT_TRUE(Build("1.10.BIN", first));
-  EXPECT_EQ(h.form.BuildBufferSize(), 0x40000u);
   const Bytes second = Pattern(0x40000, 8);
   ASSERT_TRUE(Build("1.11.BIN", second));
   ExpectTemplateWith(ReadBytes(folder / "1.11.EXE"), second);
   const Bytes longer = Pattern(0x50000, 9);
   ASSERT_TRUE(Build("1.12.BIN", longer));
-  EXPECT_EQ(h.form.BuildBufferSize(), 0x50000u);
   ExpectTemplateWith(ReadBytes(folder / "1.12.EXE"), longer);
   ExpectTemplateWith(ReadBytes(folder / "1.10.EXE"), first);  // earlier output untouched
 }

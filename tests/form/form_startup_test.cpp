@@ -4,7 +4,7 @@
 
 #include "app/AppTexts.h"
 #include "app/Guard.h"
-#include "support/FakeControls.h"
+#include "support/EngineHarness.h"
 #include "support/TestPackage.h"
 
 namespace cdflash {
@@ -40,39 +40,27 @@ TEST(FormCreate, FlasherMovesTheLowerControlsUpByTheFileListHeight) {
   EXPECT_EQ(h.label.GetBounds().top, 0);
 }
 
-TEST(FormCreate, StartsWithNoBuffersAndNoFlags) {
-  TestPackage package;
-  package.SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
-  FormHarness h(package.View());
-  h.dialogs.answers = {Answer::No};
-  h.form.FormCreate();
-  EXPECT_FALSE(h.form.HasTransferBuffer());
-  EXPECT_FALSE(h.form.HasChunkBuffer());
-  EXPECT_FALSE(h.form.HasProfileCopy());
-}
-
 TEST(CheckNewFormatBIN, StoresLengthAndFlagForTheRun) {
   TestPackage five;
   five.SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
-  FormHarness h5(five.View());
-  EXPECT_TRUE(h5.form.CheckNewFormatBIN());
-  EXPECT_EQ(h5.form.ImageLength(), 0x50000u);
-  EXPECT_TRUE(h5.form.IsFiveBank());
+  test::RecordingObserver observer;
+  test::FakeSystem system;
+  FlashEngine engine5(five.View(), observer, system);
+  EXPECT_TRUE(engine5.CheckNewFormatBIN());
+  EXPECT_EQ(engine5.ImageLength(), 0x50000u);
+  EXPECT_TRUE(engine5.FiveBank());
 
   TestPackage none;
-  FormHarness h0(none.View());
-  EXPECT_FALSE(h0.form.CheckNewFormatBIN());
-  EXPECT_EQ(h0.form.ImageLength(), 0x40000u);
-  EXPECT_FALSE(h0.form.IsFiveBank());
+  FlashEngine engine0(none.View(), observer, system);
+  EXPECT_FALSE(engine0.CheckNewFormatBIN());
+  EXPECT_EQ(engine0.ImageLength(), 0x40000u);
+  EXPECT_FALSE(engine0.FiveBank());
 }
 
 TEST(FormDestroy, ReleasesOnlyWhatExistsAndCanRunTwice) {
   FormHarness h;
   h.form.FormCreate();
   h.form.FormDestroy();
-  EXPECT_FALSE(h.form.HasDrives());
-  EXPECT_FALSE(h.form.HasTransferBuffer());
-  EXPECT_FALSE(h.form.HasModelTable());
   h.form.FormDestroy();  // nothing left: nothing to release twice
 }
 

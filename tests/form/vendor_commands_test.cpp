@@ -7,39 +7,31 @@
 #include <vector>
 
 #include "package/FirmwareBlock.h"
-#include "support/FlashModeHarness.h"
+#include "support/EngineHarness.h"
 
 namespace cdflash {
 namespace {
 
 using Block = std::array<std::uint8_t, 12>;
 using test::AcmeDrive;
-using test::FlashModeHarness;
+using test::EngineHarness;
 
 class VendorCommands : public ::testing::Test {
  protected:
   void SetUp() override {
-    sim::DriveConfig config = AcmeDrive();
-    drive = &h.bench.platform.AddDrive(config);
-    h.Create();
-    ASSERT_NE(h.ui->form.Selected(), nullptr);
+    drive = &h.AddDrive();
+    h.Start();
+    ASSERT_NE(h.engine->Drive(), nullptr);
     first = drive->Log().size();
   }
 
-  TFlashForm& form() { return h.ui->form; }
+  FlashEngine& form() { return *h.engine; }
   std::vector<sim::LogEntry> Sent() const {
     return {drive->Log().begin() + static_cast<std::ptrdiff_t>(first), drive->Log().end()};
   }
-  std::vector<test::ShownBox>& Boxes() { return h.ui->dialogs.shown; }
-  std::vector<std::string> Messages() {
-    std::vector<std::string> out;
-    for (const auto& box : Boxes()) {
-      if (box.kind == "Message") out.push_back(box.text);
-    }
-    return out;
-  }
+  std::vector<std::string> Messages() const { return h.observer.Messages(); }
 
-  FlashModeHarness h;
+  EngineHarness h;
   sim::SimDrive* drive = nullptr;
   std::size_t first = 0;
 };
@@ -59,13 +51,13 @@ TEST_F(VendorCommands, WriteAndReadBufferBlocksAndData) {
   EXPECT_EQ(sent[0].command.length, 0x4000);
   EXPECT_EQ(sent[1].command.cdb, (Block{0x3C, 0x01, 0x01, 0x01, 0xC0, 0x00, 0x00, 0x40, 0x00, 0, 0, 0}));
   EXPECT_TRUE(sent[1].command.dataIn);
-  EXPECT_TRUE(Boxes().size() == 1);  // the start-up warning only
+  EXPECT_TRUE(h.observer.boxes.empty());
 }
 
 TEST_F(VendorCommands, FieldsAboveTwentyFourBitsAreDropped) {
   std::uint8_t byte = 0x5A;
   ASSERT_TRUE(form().WriteBuffer(0xAB012345, &byte, 1, 0));
-  EXPECT_EQ(form().LastCommandBlock(),
+  EXPECT_EQ(Sent().back().command.cdb,
             (Block{0x3B, 0x05, 0x01, 0x01, 0x23, 0x45, 0x00, 0x00, 0x01, 0x00, 0, 0}));
   EXPECT_EQ(drive->Dram()[0x012345], 0x5A);
 
@@ -73,8 +65,6 @@ TEST_F(VendorCommands, FieldsAboveTwentyFourBitsAreDropped) {
   // before anything is sent.
   std::vector<std::uint8_t> big(16);
   EXPECT_FALSE(form().ReadBuffer(0, big.data(), 0x01000010));
-  EXPECT_EQ(form().LastCommandBlock(),
-            (Block{0x3C, 0x01, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0, 0, 0}));
   EXPECT_EQ(Sent().size(), 1u);
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0].rfind("Read Buffer> ", 0), 0u);
@@ -127,18 +117,18 @@ TEST(VendorProfiles, KnownFlashIdsGiveTheirProfileBlocks) {
     std::size_t bodyStart;
   };
   for (const Case c : {Case{{0xDA, 0xC8}, 318, 0}, Case{{0xBF, 0xB4}, 456, 314}}) {
-    FlashModeHarness local;
+    EngineHarness local;
     sim::DriveConfig config = AcmeDrive();
     config.flashId = c.id;
-    sim::SimDrive& d = local.bench.platform.AddDrive(config);
-    local.Create();
-    TFlashForm& f = local.ui->form;
+    sim::SimDrive& d = local.AddDrive(config);
+    local.Start();
+    FlashEngine& f = *local.engine;
     const std::size_t before = d.Log().size();
 
     std::vector<std::uint8_t> block(0x4000, 0xCC);
     ASSERT_TRUE(f.SetupFlashProfile(block.data()));
-    EXPECT_TRUE(f.ProfileWasFound());
-    EXPECT_EQ(f.ProfileBlockLength(), c.length);
+    EXPECT_TRUE(f.ProfileFound());
+    EXPECT_EQ(f.ProfileLength(), c.length);
 
     const std::size_t entry = c.bodyStart == 0 ? 0 : 4;
     EXPECT_TRUE(std::equal(block.begin(), block.begin() + 4, table.begin() + entry));
@@ -168,15 +158,15 @@ TEST(VendorProfiles, KnownFlashIdsGiveTheirProfileBlocks) {
 }
 
 TEST(VendorProfiles, UnknownFlashIdWritesTheEmptyProfile) {
-  FlashModeHarness local;
+  EngineHarness local;
   sim::DriveConfig config = AcmeDrive();
   config.flashId = {0x12, 0x34};
-  sim::SimDrive& d = local.bench.platform.AddDrive(config);
-  local.Create();
+  sim::SimDrive& d = local.AddDrive(config);
+  local.Start();
   std::vector<std::uint8_t> block(0x4000, 0xCC);
-  ASSERT_TRUE(local.ui->form.SetupFlashProfile(block.data()));
-  EXPECT_FALSE(local.ui->form.ProfileWasFound());
-  EXPECT_EQ(local.ui->form.ProfileBlockLength(), 4u);
+  ASSERT_TRUE(local.engine->SetupFlashProfile(block.data()));
+  EXPECT_FALSE(local.engine->ProfileFound());
+  EXPECT_EQ(local.engine->ProfileLength(), 4u);
   EXPECT_EQ(std::vector<std::uint8_t>(block.begin(), block.begin() + 5),
             (std::vector<std::uint8_t>{0xFF, 0xFF, 0x00, 0x00, 0xCC}));
   EXPECT_EQ(d.Log().back().command.length, 4);
@@ -185,7 +175,7 @@ TEST(VendorProfiles, UnknownFlashIdWritesTheEmptyProfile) {
 TEST_F(VendorCommands, ProfileReadBackComparesExactlyItsLength) {
   std::vector<std::uint8_t> block(0x4000);
   ASSERT_TRUE(form().SetupFlashProfile(block.data()));
-  ASSERT_EQ(form().ProfileBlockLength(), 318u);
+  ASSERT_EQ(form().ProfileLength(), 318u);
   std::vector<std::uint8_t> expected(block.begin(), block.begin() + 318);
   expected.resize(0x4000, 0x99);  // bytes past the profile never take part
   EXPECT_TRUE(form().ReadVerifyProfile(expected.data()));
@@ -200,8 +190,8 @@ TEST_F(VendorCommands, FailedFlashIdSendsNoProfileAndKeepsTheState) {
   std::vector<std::uint8_t> block(0x4000);
   EXPECT_FALSE(form().SetupFlashProfile(block.data()));
   EXPECT_EQ(Sent().size(), 1u);
-  EXPECT_EQ(form().ProfileBlockLength(), 0u);
-  EXPECT_FALSE(form().ProfileWasFound());
+  EXPECT_EQ(form().ProfileLength(), 0u);
+  EXPECT_FALSE(form().ProfileFound());
   EXPECT_EQ(Messages(), std::vector<std::string>{"Read Flash ID> 05 20 00. 02, 0000"});
 }
 
@@ -241,8 +231,8 @@ TEST_F(VendorCommands, TransportFailureWithoutSenseFailsEveryCommand) {
     EXPECT_FALSE(step.run()) << step.prefix;
     ASSERT_FALSE(Messages().empty());
     EXPECT_EQ(Messages().back().rfind(step.prefix, 0), 0u) << Messages().back();
-    EXPECT_FALSE(form().Selected()->LastCommandSucceeded());
-    EXPECT_TRUE(form().Selected()->SenseMatches(0, 0, 0)) << "no sense data was left";
+    EXPECT_FALSE(h.engine->Drive()->LastCommandSucceeded());
+    EXPECT_TRUE(h.engine->Drive()->SenseMatches(0, 0, 0)) << "no sense data was left";
   }
   // The second command of the profile set-up fails the same way.
   drive->InjectWhen(sim::NthMatch(sim::WithOpcode(0x3B), 0), sim::Fault::TransportFailure());

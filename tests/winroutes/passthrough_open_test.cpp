@@ -27,10 +27,10 @@ class PassThroughOpenTest : public ::testing::Test {
     ASSERT_EQ(SystemPlatform().PlatformId(), kPlatformWin32Nt);
     free_ = FreeDriveLetters();
     ASSERT_FALSE(free_.empty());
-    SetDeviceDialogs(&dialogs);
+    SetDeviceReports(&dialogs);
   }
   void TearDown() override {
-    SetDeviceDialogs(nullptr);
+    SetDeviceReports(nullptr);
     EXPECT_EQ(CDDrive::OpenCount(), 0);
   }
 

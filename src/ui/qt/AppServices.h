@@ -1,7 +1,14 @@
 #pragma once
 // The screen cursor and the application object, as the form uses them.
 
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
 #include "app/Controls.h"
+
+class QObject;
 
 namespace cdflash::qtui {
 
@@ -28,12 +35,25 @@ class ApplicationService final : public IApplication {
   bool quitPosted_ = false;
 };
 
-// Sleep on this thread; the restart asks logind to reboot at once, as the
-// session's user would from the desktop. The flash procedure relies on no result.
-class SystemService final : public ISystem {
+// The UI thread of the Qt front end. A job runs on a thread of its own;
+// what it posts or calls reaches the UI thread as queued invocations on one
+// receiver, so posts and calls keep their order; a call blocks the worker
+// until the UI thread has run it (a blocking-queued invocation).
+class QtUiThread final : public IUiThread {
  public:
-  void Sleep(unsigned milliseconds) override;
-  void RequestRestart() override;
+  QtUiThread();
+  ~QtUiThread() override;  // waits for a job still running
+  QtUiThread(const QtUiThread&) = delete;
+  QtUiThread& operator=(const QtUiThread&) = delete;
+
+  void Post(std::function<void()> task) override;
+  void Call(const std::function<void()>& task) override;
+  void RunInBackground(std::function<void()> job, std::function<void()> finished) override;
+
+ private:
+  std::unique_ptr<QObject> receiver_;  // lives on the UI thread
+  std::thread worker_;
+  std::atomic<bool> running_{false};
 };
 
 }  // namespace cdflash::qtui

@@ -67,4 +67,7 @@ void ComboBoxAdapter::SetItemIndex(int index) {
 
 void ComboBoxAdapter::Repaint() { combo_.repaint(); }
 
+bool ComboBoxAdapter::Enabled() const { return combo_.isEnabled(); }
+void ComboBoxAdapter::SetEnabled(bool enabled) { combo_.setEnabled(enabled); }
+
 }  // namespace cdflash::qtui

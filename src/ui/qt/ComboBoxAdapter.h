@@ -25,6 +25,8 @@ class ComboBoxAdapter final : public ControlAdapter, public IComboBox {
   int ItemIndex() const override;
   void SetItemIndex(int index) override;
   void Repaint() override;
+  bool Enabled() const override;
+  void SetEnabled(bool enabled) override;
 
  private:
   QComboBox& combo_;

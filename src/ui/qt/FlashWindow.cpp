@@ -1,5 +1,6 @@
 #include "ui/qt/FlashWindow.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -40,6 +41,14 @@ void FlashWindow::SetCaption(const std::string& caption) {
 void FlashWindow::Close() {
   closeRequested_ = true;
   close();
+}
+
+void FlashWindow::closeEvent(QCloseEvent* event) {
+  if (closeBlocked_ && !closeRequested_) {
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
 }
 
 FormControls FlashWindow::Controls() {

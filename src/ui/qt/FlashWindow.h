@@ -33,6 +33,7 @@ class FlashWindow final : public QWidget, public IWindow {
   std::string Caption() const override { return caption_; }
   void SetCaption(const std::string& caption) override;
   void Close() override;
+  void SetCloseBlocked(bool blocked) override { closeBlocked_ = blocked; }
 
   FormControls Controls();
   const DesignMetrics& Metrics() const { return metrics_; }
@@ -50,6 +51,10 @@ class FlashWindow final : public QWidget, public IWindow {
   void FileListClicked();
   void FlashButtonClicked();
 
+ protected:
+  // While a job runs the window refuses to close, except through Close().
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   void CreateControls();
   void SetTabOrder();
@@ -58,6 +63,7 @@ class FlashWindow final : public QWidget, public IWindow {
   DesignMetrics metrics_;
   std::string caption_;
   bool closeRequested_ = false;
+  bool closeBlocked_ = false;
   bool creating_ = true;
   std::function<void()> destroyHandler_;
 

@@ -25,13 +25,15 @@ void RunWindow(const FormFactory& makeForm) {
   MessageBoxes dialogs;
   WaitCursor cursor;
   ApplicationService application;
-  SystemService system;
-  const FormServices services{&dialogs, &cursor, &application, &system};
 
   // Declared before the window, so both outlive it: destroying the window
   // runs FormDestroy.
   std::unique_ptr<IFormHandlers> form;
   std::unique_ptr<FlashWindow> window;
+  // Declared last, so it goes first: a job still running ends before the
+  // form it works for.
+  QtUiThread ui;
+  const FormServices services{&dialogs, &cursor, &application, nullptr, &ui};
 
   bool started = false;
   RunGuarded(dialogs, [&] {

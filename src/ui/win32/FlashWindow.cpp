@@ -306,7 +306,6 @@ LRESULT FlashWindow::OnCreate() {
     services.dialogs = &Dialogs();
     services.cursor = &cursor_;
     services.application = &application_;
-    services.system = &system_;
     form_ = std::make_unique<TFlashForm>(controls, services, options_.package);
     ControlsChanged();
     // Start-up work runs before the window is first shown; what escapes it

@@ -87,9 +87,12 @@ class FlashWindow final : private LayoutHost {
     std::string Caption() const override;
     void SetCaption(const std::string& caption) override;
     void Close() override;  // posts WM_CLOSE: closing is safe even inside WM_CREATE
+    void SetCloseBlocked(bool blocked) override { closeBlocked_ = blocked; }
+    bool CloseBlocked() const { return closeBlocked_; }
 
    private:
     const HWND& hwnd_;
+    bool closeBlocked_ = false;
   };
 
   explicit FlashWindow(WindowOptions options);
@@ -114,7 +117,6 @@ class FlashWindow final : private LayoutHost {
   Win32Dialogs dialogs_;
   Win32Cursor cursor_;
   Win32Application application_;
-  Win32System system_;
   std::unique_ptr<Win32Label> label_;
   std::unique_ptr<Win32FileListBox> fileList_;
   std::unique_ptr<Win32ComboBox> comboBox_;

@@ -21,6 +21,8 @@ class Win32ComboBox final : public Win32Control, public IComboBox {
   int ItemIndex() const override;
   void SetItemIndex(int index) override;
   void Repaint() override;
+  bool Enabled() const override { return IsWindowEnabled(hwnd_) != FALSE; }
+  void SetEnabled(bool enabled) override { EnableWindow(hwnd_, enabled ? TRUE : FALSE); }
 
  private:
   void Place() override;

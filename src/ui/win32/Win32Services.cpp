@@ -21,8 +21,4 @@ void Win32Application::PostQuit(int exitCode) {
   }
 }
 
-void Win32System::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
-
-void Win32System::RequestRestart() { ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0); }
-
 }  // namespace cdflash::win32

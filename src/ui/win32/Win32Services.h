@@ -32,12 +32,4 @@ class Win32Application final : public IApplication {
   bool quitPosted_ = false;
 };
 
-// Sleep on this thread; the restart asks Windows to reboot at once and close
-// applications by force. The flash procedure relies on no result.
-class Win32System final : public ISystem {
- public:
-  void Sleep(unsigned milliseconds) override;
-  void RequestRestart() override;
-};
-
 }  // namespace cdflash::win32

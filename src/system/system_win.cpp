@@ -1,12 +1,17 @@
 #include <windows.h>
 
-#include "builder/BuildPlatform.h"
+#include "system/SystemServices.h"
 
 namespace cdflash {
 namespace {
 
-class WindowsBuildPlatform : public IBuildPlatform {
+class WindowsSystem final : public ISystemServices {
  public:
+  void Sleep(unsigned milliseconds) override { ::Sleep(milliseconds); }
+
+  // Reboot at once and close applications by force.
+  void RequestRestart() override { ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0); }
+
   std::string ProgramPath() const override {
     std::string path(MAX_PATH, '\0');
     for (;;) {
@@ -48,9 +53,9 @@ bool Identify(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
 
 }  // namespace
 
-IBuildPlatform& SystemBuildPlatform() {
-  static WindowsBuildPlatform platform;
-  return platform;
+ISystemServices& SystemServices() {
+  static WindowsSystem system;
+  return system;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -1,16 +1,48 @@
+#include <dbus/dbus.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 
-#include "builder/BuildPlatform.h"
+#include "system/SystemServices.h"
 
 namespace cdflash {
 namespace {
 
-class LinuxBuildPlatform : public IBuildPlatform {
+// Asks logind to reboot, as the session's user would from the desktop. The
+// request is sent without waiting for an answer.
+void RequestLogindReboot() {
+  DBusError error;
+  dbus_error_init(&error);
+  DBusConnection* bus = dbus_bus_get(DBUS_BUS_SYSTEM, &error);
+  if (bus == nullptr) {
+    dbus_error_free(&error);
+    return;
+  }
+  DBusMessage* call = dbus_message_new_method_call("org.freedesktop.login1", "/org/freedesktop/login1",
+                                                   "org.freedesktop.login1.Manager", "Reboot");
+  if (call != nullptr) {
+    dbus_bool_t interactive = FALSE;
+    dbus_message_append_args(call, DBUS_TYPE_BOOLEAN, &interactive, DBUS_TYPE_INVALID);
+    dbus_message_set_no_reply(call, TRUE);
+    dbus_connection_send(bus, call, nullptr);
+    dbus_connection_flush(bus);
+    dbus_message_unref(call);
+  }
+  dbus_connection_unref(bus);
+}
+
+class LinuxSystem final : public ISystemServices {
  public:
+  void Sleep(unsigned milliseconds) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
+
+  void RequestRestart() override { RequestLogindReboot(); }
+
   std::string ProgramPath() const override {
     std::string path(4096, '\0');
     const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
@@ -32,9 +64,9 @@ class LinuxBuildPlatform : public IBuildPlatform {
 
 }  // namespace
 
-IBuildPlatform& SystemBuildPlatform() {
-  static LinuxBuildPlatform platform;
-  return platform;
+ISystemServices& SystemServices() {
+  static LinuxSystem system;
+  return system;
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -1,0 +1,50 @@
+#include "app/FormView.h"
+
+namespace cdflash {
+
+void FormView::ShowCaption(const std::string& caption) {
+  c_.GroupBox2->SetCaption(caption);
+  c_.GroupBox2->Repaint();
+}
+
+void FormView::SetProgressRange(long long minimum, long long maximum) {
+  c_.ProgressBar->SetRange(minimum, maximum);
+}
+void FormView::SetProgressStep(long long step) { c_.ProgressBar->SetStep(step); }
+void FormView::SetProgressPosition(long long position) { c_.ProgressBar->SetPosition(position); }
+void FormView::StepProgress() { c_.ProgressBar->StepIt(); }
+void FormView::StepProgressBy(long long delta) { c_.ProgressBar->StepBy(delta); }
+
+Answer FormView::Ask(QuestionKind kind, const std::string& text) {
+  return kind == QuestionKind::Warning ? s_.dialogs->WarningYesNo(text)
+                                       : s_.dialogs->ConfirmYesNo(text);
+}
+
+void FormView::Tell(NoticeKind kind, const std::string& text) {
+  if (kind == NoticeKind::Warning) {
+    s_.dialogs->WarningOk(text);
+  } else {
+    s_.dialogs->Message(text);
+  }
+}
+
+void FormView::SetBusy(bool busy) {
+  if (busy) {
+    s_.cursor->SetHourglass();
+  } else {
+    s_.cursor->SetDefault();
+  }
+}
+
+// The new identity takes the place of the old entry, which stays selected.
+void FormView::DriveIdentityChanged(const std::string& identity) {
+  IComboBox& list = *c_.ComboBox;
+  if (driveEntry_ >= 0 && driveEntry_ < list.Count()) {
+    list.Insert(driveEntry_, identity);
+    list.Delete(driveEntry_ + 1);
+    list.SetItemIndex(driveEntry_);
+  }
+  list.Repaint();
+}
+
+}  // namespace cdflash

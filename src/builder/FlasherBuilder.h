@@ -1,0 +1,48 @@
+#pragma once
+// Writing a flasher: the template copied byte for byte, with the chosen
+// model's header after the key-word and the BIN file over the start of the
+// image slot. The builder shows its caption and progress through an
+// IProgressObserver and returns what happened instead of showing boxes.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "builder/FlasherImage.h"
+#include "common/ProgressObserver.h"
+
+namespace cdflash {
+
+class ISystemServices;
+
+struct BuildRequest {
+  HeaderTexts model;            // the chosen model's stored values
+  std::string binName;          // the BIN file's name as the user chose it
+  std::string binPath;          // where it is read from
+  std::string templatePath;     // the template to copy
+  std::string outputDirectory;  // where the new flasher goes
+};
+
+struct BuildResult {
+  bool ok = false;
+  std::string message;     // why the build failed, for the user; empty on success
+  std::string outputPath;  // the flasher written (or that would have been)
+};
+
+class FlasherBuilder {
+ public:
+  FlasherBuilder(std::span<const std::uint8_t, kKeyWordSize> keyWord, const ISystemServices& files,
+                 IProgressObserver& progress)
+      : keyWord_(keyWord), files_(files), progress_(progress) {}
+
+  // NewBuildFlashProgram: writes the flasher; ok when the new file was
+  // written completely. A failed build leaves no new file behind.
+  BuildResult Build(const BuildRequest& request);
+
+ private:
+  std::span<const std::uint8_t, kKeyWordSize> keyWord_;
+  const ISystemServices& files_;
+  IProgressObserver& progress_;
+};
+
+}  // namespace cdflash

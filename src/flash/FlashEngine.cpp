@@ -1,0 +1,203 @@
+// The update of the selected drive: confirmation, disc check, download of
+// profile and image into the drive's DRAM, read-back and comparison, and the
+// commit after which the drive programs its flash.
+
+#include "flash/FlashEngine.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/Text.h"
+#include "device/Cddrive.h"
+#include "device/ScsiCommands.h"
+#include "system/SystemServices.h"
+
+namespace cdflash {
+namespace {
+
+constexpr unsigned kPollPause = 30;  // milliseconds before each TEST UNIT READY
+constexpr int kQuietPasses = 10;     // passes without news before going on
+// A drive that never stops reporting "becoming ready" would keep the poll
+// going for ever; after this many passes in all it goes on as after quiet ones.
+constexpr int kMaxPollPasses = 2000;
+constexpr unsigned kCommitPause = 200;
+constexpr std::uint16_t kCommitTimeout = 180;
+constexpr std::uint16_t kCommandTimeout = 60;
+constexpr long long kCommitScale = 200;
+
+}  // namespace
+
+FlashEngine::FlashEngine(PackageView package, IFlashObserver& observer, ISystemServices& system)
+    : package_(package), observer_(observer), system_(system) {
+  CheckNewFormatBIN();
+}
+
+FlashEngine::~FlashEngine() = default;
+
+bool FlashEngine::CheckNewFormatBIN() {
+  const ImageFormat format = ClassifyImage(package_.Slot());
+  ImageLength_ = format.length;
+  FiveBank_ = format.fiveBank;
+  return format.recognised;
+}
+
+FlashOutcome FlashEngine::Run() {
+  ProfileFound_ = false;
+  ProfileLength_ = 0;
+  wroteToDrive_ = false;
+  if (SelectedDrive == nullptr) return FlashOutcome::NoDrive;
+
+  FlashOutcome stop{};
+  if (!ConfirmAndCheckDrive(stop)) return stop;
+
+  observer_.SetProgressRange(0, ImageLength_);
+  observer_.SetProgressStep(kChunkSize);
+  if (!ChunkBuffer) ChunkBuffer = std::make_unique<std::uint8_t[]>(kChunkSize);
+  observer_.SetBusy(true);
+
+  const FlashOutcome outcome = DownloadVerifyCommit();
+  if (outcome == FlashOutcome::Completed) Complete();
+
+  observer_.SetBusy(false);
+  observer_.SetProgressPosition(0);
+  return outcome;
+}
+
+void FlashEngine::Complete() {
+  CDDrive::SetTimeout(kCommandTimeout);
+  observer_.SetProgressPosition(kCommitScale);
+  system_.Sleep(kCommitPause);
+  ShowPhase("Flash Completed.");
+
+  // The drive now reports its new revision.
+  observer_.DriveIdentityChanged(SelectedDrive->GetIdentity());
+
+  if (observer_.Ask(QuestionKind::Confirm,
+                    "The system needs to be restarted for the changes to take "
+                    "effect(inquiry stream) ?") == Answer::Yes) {
+    observer_.SetBusy(false);
+    system_.RequestRestart();
+    ShowPhase("");
+  }
+}
+
+bool FlashEngine::ConfirmAndCheckDrive(FlashOutcome& stop) {
+  const std::string driveRevision = SelectedDrive->Revision();
+  const std::string packageRevision = package_.PackageRevision();
+  const int order = CompareOrdinal(driveRevision, packageRevision);
+  if (!package_.IsAnyRevision() && order >= 0) {
+    observer_.Tell(NoticeKind::Warning, "\nWARNING:\n\nYour drive FW:" + driveRevision +
+                                            " is aready the most updated ?");
+    stop = FlashOutcome::AlreadyUpToDate;
+    return false;
+  }
+  const std::string question =
+      "\nUpdate FW:" + driveRevision + " to FW:" + packageRevision + " ?\n";
+  if (observer_.Ask(order > 0 ? QuestionKind::Warning : QuestionKind::Confirm, question) !=
+      Answer::Yes) {
+    stop = FlashOutcome::Declined;
+    return false;
+  }
+
+  FlashAll_ = package_.IsFlashAll();
+
+  SendStandard(StandardCommand(kOpStartStopUnit, kLoadEject));
+  int quiet = 0;
+  for (int pass = 0; quiet < kQuietPasses && pass < kMaxPollPasses; ++pass) {
+    system_.Sleep(kPollPause);
+    SendStandard(StandardCommand(kOpTestUnitReady));
+    if (SelectedDrive->SenseMatches(0x02, 0x04, 0x01)) {
+      quiet = 0;  // becoming ready: wait for it to decide
+    } else if (SelectedDrive->SenseMatches(0x02, 0x3A)) {
+      break;  // no medium
+    } else if (SelectedDrive->LastCommandSucceeded() && SelectedDrive->SenseMatches(0x00, 0x00)) {
+      observer_.Tell(NoticeKind::Plain, "Remove disc, before to do the flash task.");
+      stop = FlashOutcome::DiscInDrive;
+      return false;
+    }
+    ++quiet;
+  }
+  SendStandard(StandardCommand(kOpStopPlayScan));
+  SendStandard(StandardCommand(kOpStartStopUnit, kStop));
+  return true;
+}
+
+FlashOutcome FlashEngine::DownloadVerifyCommit() {
+  const auto slot = package_.Slot();
+  const std::uint32_t length = std::min<std::uint32_t>(ImageLength_, kSlotSize);
+  const auto failed = [this] {
+    return wroteToDrive_ ? FlashOutcome::FailedAfterWrite : FlashOutcome::FailedBeforeWrite;
+  };
+
+  if (FiveBank_) {
+    ShowPhase("Write profile to drive's DRAM... ");
+    if (!SetupFlashProfile(ChunkBuffer.get())) {
+      AppendToPhase(", Fail! ");
+      return failed();
+    }
+    if (!ProfileCopy) ProfileCopy = std::make_unique<std::uint8_t[]>(kProfileCopySize);
+    std::memcpy(ProfileCopy.get(), ChunkBuffer.get(),
+                std::min<std::size_t>(ProfileLength_, kProfileCopySize));
+  }
+
+  ShowPhase("Write BIN to drive's DRAM... ");
+  observer_.SetProgressPosition(0);
+  for (std::uint32_t at = 0; at < length; at += kChunkSize) {
+    std::memcpy(ChunkBuffer.get(), slot.data() + at, kChunkSize);
+    if (!WriteBuffer(at, ChunkBuffer.get(), kChunkSize, kControlData)) {
+      AppendToPhase(", Fail! ");
+      return failed();
+    }
+    observer_.StepProgress();
+  }
+
+  ShowPhase("Drive entry critical... ");
+  if (!EntryCritical()) {
+    AppendToPhase(", Fail! ");
+    return failed();
+  }
+
+  ShowPhase("Read back and Verify drive's DRAM... ");
+  if (ProfileFound_ && !ReadVerifyProfile(ProfileCopy.get())) {
+    AppendToPhase(", Valid Profile Fail!");
+    return failed();
+  }
+  observer_.SetProgressPosition(0);
+  for (std::uint32_t at = 0; at < length; at += kChunkSize) {
+    if (!ReadBuffer(at, ChunkBuffer.get(), kChunkSize)) {
+      AppendToPhase(", Read Fail! ");
+      return failed();
+    }
+    if (std::memcmp(ChunkBuffer.get(), slot.data() + at, kChunkSize) != 0) {
+      AppendToPhase(", Compare BIN and DRAM Fail! ");
+      observer_.Tell(NoticeKind::Plain, "Compare BIN and DRAM fail!");
+      return failed();
+    }
+    observer_.StepProgress();
+  }
+
+  ShowPhase("Don't turn off the system, Flash is in progress...");
+  observer_.SetProgressRange(0, kCommitScale);
+  observer_.SetProgressPosition(kCommitScale - 2);
+  observer_.SetProgressStep(0);
+  CDDrive::SetTimeout(kCommitTimeout);
+  if (!WriteBuffer(0, ProfileCopy.get(), 0, FlashAll_ ? kControlCommitAll : kControlCommit)) {
+    ShowPhase("Flash Fail.");
+    return FlashOutcome::CommitFailed;
+  }
+  return FlashOutcome::Completed;
+}
+
+void FlashEngine::SendStandard(const std::array<std::uint8_t, 12>& block) {
+  CommandBlock = block;
+  SendCommandBlock(1, 0);
+}
+
+void FlashEngine::ShowPhase(const std::string& caption) {
+  caption_ = caption;
+  observer_.ShowCaption(caption_);
+}
+
+void FlashEngine::AppendToPhase(const char* suffix) { ShowPhase(caption_ + suffix); }
+
+}  // namespace cdflash

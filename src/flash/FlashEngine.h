@@ -1,0 +1,106 @@
+#pragma once
+// The update of one drive: the vendor commands and the procedure that uses
+// them, from the confirmation to the restart offer. Every command goes to
+// one drive through the device layer's data buffer (the front end registers
+// a 16 KiB one); all the user sees goes to an IFlashObserver. A run is one
+// call to Run() and may execute on a worker thread, as long as nothing else
+// sends commands meanwhile.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "flash/FlashObserver.h"
+#include "package/PackageView.h"
+
+namespace cdflash {
+
+class CDDrive;
+class ISystemServices;
+
+// How a run ended.
+enum class FlashOutcome {
+  Declined,           // the user answered No to the update question
+  AlreadyUpToDate,    // the drive's revision is not below the package's
+  DiscInDrive,        // the drive reported a disc; nothing was sent to it
+  NoDrive,            // no drive was selected
+  FailedBeforeWrite,  // a command failed before anything was written to the drive
+  FailedAfterWrite,   // failed while downloading or verifying: nothing committed
+  CommitFailed,       // the commit command failed
+  Completed,          // the commit went through
+};
+
+class FlashEngine {
+ public:
+  FlashEngine(PackageView package, IFlashObserver& observer, ISystemServices& system);
+  ~FlashEngine();
+  FlashEngine(const FlashEngine&) = delete;
+  FlashEngine& operator=(const FlashEngine&) = delete;
+
+  // The drive that the commands go to (owned by the drive list).
+  void SetDrive(CDDrive* drive) { SelectedDrive = drive; }
+  CDDrive* Drive() const { return SelectedDrive; }
+
+  // The update of the drive, from the confirmation to the restart offer.
+  FlashOutcome Run();
+
+  // Runs the image format test on the package's slot and stores the image
+  // length and the five-bank flag; true when a signature was found. The
+  // constructor runs it once.
+  bool CheckNewFormatBIN();
+  std::uint32_t ImageLength() const { return ImageLength_; }
+  bool FiveBank() const { return FiveBank_; }
+
+  // The drive's vendor commands. Each tells its own failure and returns false.
+  bool WriteBuffer(std::uint32_t offset, const std::uint8_t* data, std::uint32_t length,
+                   std::uint8_t control);
+  bool ReadBuffer(std::uint32_t offset, std::uint8_t* data, std::uint32_t length);
+  bool WriteE2(const std::uint8_t* data, std::uint16_t address, std::uint8_t count);
+  bool SetupFlashProfile(std::uint8_t* block);  // block: at least kProfileBlockCapacity bytes
+  bool ReadVerifyProfile(const std::uint8_t* expected);
+  bool EntryCritical();
+
+  // What the last profile set-up found, and the length of the block it sent.
+  bool ProfileFound() const { return ProfileFound_; }
+  std::uint32_t ProfileLength() const { return ProfileLength_; }
+  // Whether the package's note selects the commit of the whole flash.
+  bool FlashAll() const { return FlashAll_; }
+
+  static constexpr std::uint32_t kChunkSize = 0x4000;
+  static constexpr std::size_t kProfileCopySize = 1024;
+  static constexpr std::size_t kProfileBlockCapacity = 4 + 0xFFFF + 1;
+
+ private:
+  // Confirmation and disc check; an outcome when the run stops before
+  // anything is written to the drive.
+  bool ConfirmAndCheckDrive(FlashOutcome& stop);
+  // Everything from the profile to the commit.
+  FlashOutcome DownloadVerifyCommit();
+  void Complete();
+  void SendStandard(const std::array<std::uint8_t, 12>& block);
+  void ShowPhase(const std::string& caption);
+  void AppendToPhase(const char* suffix);
+
+  // Sends CommandBlock to SelectedDrive; true when the drive took it cleanly.
+  bool SendCommandBlock(std::uint8_t direction, std::int32_t length);
+  // Tells `prefix` followed by the sense text of the last command.
+  void ShowCommandFailure(const char* prefix);
+
+  PackageView package_;
+  IFlashObserver& observer_;
+  ISystemServices& system_;
+  CDDrive* SelectedDrive = nullptr;
+
+  std::uint32_t ImageLength_ = 0;
+  bool FiveBank_ = false;
+  bool ProfileFound_ = false;
+  bool FlashAll_ = false;
+  bool wroteToDrive_ = false;
+  std::uint32_t ProfileLength_ = 0;
+  std::string caption_;  // the phase caption last shown
+  std::array<std::uint8_t, 12> CommandBlock{};
+  std::unique_ptr<std::uint8_t[]> ChunkBuffer;
+  std::unique_ptr<std::uint8_t[]> ProfileCopy;
+};
+
+}  // namespace cdflash

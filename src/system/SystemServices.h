@@ -1,0 +1,39 @@
+#pragma once
+// The operating system's services that the flash run and the builder use:
+// waiting, the restart request, where the program and the working folder
+// are, and file tests. One implementation per OS (system_linux.cpp,
+// system_win.cpp); tests and the demo hand the engine and the builder an
+// implementation of their own.
+
+#include <string>
+
+namespace cdflash {
+
+class ISystemServices {
+ public:
+  virtual ~ISystemServices() = default;
+
+  /// Blocks the calling thread.
+  virtual void Sleep(unsigned milliseconds) = 0;
+  /// Asks the system to restart at once, closing applications by force.
+  virtual void RequestRestart() = 0;
+
+  /// Full path of the running program's executable file.
+  virtual std::string ProgramPath() const = 0;
+  /// The current working directory as a full path.
+  virtual std::string CurrentDirectory() const = 0;
+  /// True for an existing file; false for a directory or nothing.
+  virtual bool FileExists(const std::string& path) const = 0;
+};
+
+/// The running system.
+ISystemServices& SystemServices();
+
+/// True when both paths name one existing file (links and, on Windows, other
+/// spellings of the same path included).
+bool SameFile(const std::string& a, const std::string& b);
+
+/// Upper case in the system's single-byte code page.
+std::string UpperCaseAnsi(const std::string& text);
+
+}  // namespace cdflash
