@@ -44,9 +44,9 @@ class NoDrivesPlatform final : public IPlatform {
   std::unique_ptr<IRoute> route_;
 };
 
-// The window, TFlashForm over `package` and the real services, bound the way
-// the program binds them. Destroying the harness destroys the window first,
-// which runs FormDestroy.
+// The window, TFlashForm over `package` and the real services (a flash run
+// or a build on a worker thread), bound the way the program binds them.
+// Destroying the harness destroys the window first, which runs FormDestroy.
 class QtForm {
  public:
   explicit QtForm(const PackageView& package);
@@ -64,6 +64,7 @@ class QtForm {
   MessageBoxes dialogs_;
   WaitCursor cursor_;
   ApplicationService application_;
+  QtUiThread ui_;
   std::unique_ptr<FlashFormHandlers> handlers_;
   std::unique_ptr<FlashWindow> window_;
 };
