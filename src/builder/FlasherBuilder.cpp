@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <vector>
 
 #include "builder/BuildPaths.h"
 #include "common/Text.h"
@@ -13,7 +12,15 @@
 namespace cdflash {
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr long long kProgressStep = 1024;
+// A template is the program itself, a few MiB at most; anything far larger
+// is not one.
+constexpr std::size_t kTemplateLimit = 256u << 20;
+// Shorter than this, the image could not even replace the template marker,
+// and the output would still be a template.
+constexpr std::size_t kShortestImage = 4;
 
 // How many of the loop counts first..last (inclusive) are multiples of 1024:
 // the copy advances the progress bar on each of them.
@@ -23,19 +30,45 @@ long long StepsBetween(std::size_t first, std::size_t last) {
   return below(last) - (first == 0 ? -1 : below(first - 1));
 }
 
-// The length of an open stream, which is left at its start.
-std::size_t StreamLength(std::ifstream& in) {
-  in.seekg(0, std::ios::end);
-  const std::streamoff end = in.tellg();
-  in.seekg(0, std::ios::beg);
-  return end > 0 ? static_cast<std::size_t>(end) : 0;
-}
-
 BuildResult Failed(std::string message, std::string outputPath = {}) {
   return BuildResult{false, std::move(message), std::move(outputPath)};
 }
 
+// The flasher runs like the template it came from, but never with the
+// template's set-id or sticky bits, and its owner may always replace it.
+bool CopyPermissions(const std::string& templatePath, const std::string& outputPath) {
+  std::error_code error;
+  const fs::file_status status = fs::status(templatePath, error);
+  if (error) return false;
+  const fs::perms wanted = (status.permissions() & fs::perms::all) | fs::perms::owner_write |
+                           fs::perms::owner_exec;
+  fs::permissions(outputPath, wanted, fs::perm_options::replace, error);
+  return !error;
+}
+
 }  // namespace
+
+FileBytes ReadFileBytes(const std::string& path, std::size_t limit) {
+  FileBytes file;
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return file;
+  constexpr std::size_t kChunk = 64 * 1024;
+  while (file.bytes.size() <= limit) {
+    const std::size_t at = file.bytes.size();
+    const std::size_t want = std::min(kChunk, limit + 1 - at);
+    file.bytes.resize(at + want);
+    in.read(reinterpret_cast<char*>(file.bytes.data() + at), static_cast<std::streamsize>(want));
+    const auto got = static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0));
+    file.bytes.resize(at + got);
+    if (in.bad()) {
+      file.status = FileBytes::Status::ReadError;
+      return file;
+    }
+    if (in.eof()) break;
+  }
+  file.status = FileBytes::Status::Read;
+  return file;
+}
 
 BuildResult FlasherBuilder::Build(const BuildRequest& request) {
   const std::string& binName = request.binName;
@@ -43,30 +76,29 @@ BuildResult FlasherBuilder::Build(const BuildRequest& request) {
 
   // The BIN file, read whole before the output exists, so nothing written
   // later can change what is read.
-  std::ifstream bin;
-  if (!binName.empty() && files_.FileExists(request.binPath)) {
-    bin.open(request.binPath, std::ios::binary);
+  FileBytes bin;
+  if (!binName.empty() && files_.FileExists(request.binPath)) bin = read_(request.binPath, kSlotSize);
+  if (bin.status == FileBytes::Status::NotOpened) return Failed("Open " + binName + " fail!");
+  if (bin.status == FileBytes::Status::ReadError) {
+    return Failed("Building fail: " + binName + " could not be read");
   }
-  if (!bin.is_open()) return Failed("Open " + binName + " fail!");
-  const std::size_t binLength = StreamLength(bin);
+  const std::size_t binLength = bin.bytes.size();
   // A longer image would run over what follows the slot and damage the flasher.
   if (binLength > kSlotSize) {
     return Failed("Building fail: " + binName + " is larger than the image slot");
   }
-  std::vector<std::uint8_t> binBytes(binLength);
-  if (binLength > 0) {
-    bin.read(reinterpret_cast<char*>(binBytes.data()), static_cast<std::streamsize>(binLength));
+  if (binLength < kShortestImage) {
+    return Failed("Building fail: " + binName + " is too short to be a firmware image");
   }
-  bin.close();
 
   const std::string& templatePath = request.templatePath;
-  std::ifstream templateFile(templatePath, std::ios::binary);
-  if (!templateFile.is_open()) return Failed("Open " + templatePath + " fail!");
-  const std::size_t templateLength = StreamLength(templateFile);
-  std::vector<std::uint8_t> image(templateLength);
-  templateFile.read(reinterpret_cast<char*>(image.data()),
-                    static_cast<std::streamsize>(templateLength));
-  templateFile.close();
+  const std::string programName = FileNamePart(templatePath);
+  const FileBytes image = read_(templatePath, kTemplateLimit);
+  if (image.status == FileBytes::Status::NotOpened) return Failed("Open " + templatePath + " fail!");
+  if (image.status != FileBytes::Status::Read || image.bytes.size() > kTemplateLimit) {
+    return Failed("Building fail: " + programName + " could not be read");
+  }
+  const std::size_t templateLength = image.bytes.size();
 
   progress_.SetProgressRange(0, static_cast<long long>(templateLength));
   progress_.SetProgressPosition(0);
@@ -74,27 +106,29 @@ BuildResult FlasherBuilder::Build(const BuildRequest& request) {
 
   // Never write over the template or the BIN file being built from.
   const std::string outputPath = JoinPath(request.outputDirectory, FlasherFileName(binName));
+  const std::string partPath = outputPath + ".part";
   std::ofstream output;
   if (!SameFile(outputPath, templatePath) && !SameFile(outputPath, request.binPath)) {
-    output.open(outputPath, std::ios::binary | std::ios::trunc);
+    output.open(partPath, std::ios::binary | std::ios::trunc);
   }
   if (!output.is_open()) return Failed(Format("Create %4.4s.EXE Fail", binName.c_str()), outputPath);
-  // A failed build leaves no damaged flasher behind.
   const auto fail = [&](const std::string& message) {
     output.close();
-    std::remove(outputPath.c_str());
+    std::remove(partPath.c_str());
     return Failed(message, outputPath);
   };
-  const std::string programName = FileNamePart(templatePath);
+  const auto write = [&](const std::uint8_t* data, std::size_t length) {
+    if (length > 0) output.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(length));
+  };
 
-  const std::size_t packageAt = FindKeyWordEnd(image, keyWord_);
+  const std::size_t packageAt = FindKeyWordEnd(image.bytes, keyWord_);
   if (packageAt == kNoKeyWord) {
     if (templateLength > 0) {
       progress_.StepProgressBy(StepsBetween(0, templateLength - 1) * kProgressStep);
     }
     return fail("Building fail: not found key-word in " + programName);
   }
-  output.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(packageAt));
+  write(image.bytes.data(), packageAt);
   progress_.StepProgressBy(StepsBetween(0, packageAt - 1) * kProgressStep);
 
   // The template must hold the header and the whole BIN after the key-word.
@@ -102,23 +136,23 @@ BuildResult FlasherBuilder::Build(const BuildRequest& request) {
   if (restAt > templateLength) return fail("Building fail: some problem in " + programName);
 
   const auto header = MakePackageHeader(request.model, UpperCaseAnsi(binName));
-  output.write(reinterpret_cast<const char*>(header.data()), header.size());
-  if (binLength > 0) {
-    output.write(reinterpret_cast<const char*>(binBytes.data()),
-                 static_cast<std::streamsize>(binLength));
-  }
+  write(header.data(), header.size());
+  write(bin.bytes.data(), binLength);
   progress_.StepProgressBy(static_cast<long long>(binLength / 1024) * kProgressStep);
 
-  output.write(reinterpret_cast<const char*>(image.data() + restAt),
-               static_cast<std::streamsize>(templateLength - restAt));
+  write(image.bytes.data() + restAt, templateLength - restAt);
   // The copy loop counts one behind the byte it copies.
   progress_.StepProgressBy(StepsBetween(restAt - 1, templateLength - 2) * kProgressStep);
   output.close();
-  if (output.fail()) return fail("Building fail: some problem in " + programName);
-  // The flasher runs like the template it came from (the execute bits on Linux).
-  std::error_code ignored;
-  std::filesystem::permissions(outputPath,
-                               std::filesystem::status(templatePath, ignored).permissions(), ignored);
+  const std::string outputName = FileNamePart(outputPath);
+  if (output.fail()) return fail("Building fail: " + outputName + " could not be written");
+  if (!CopyPermissions(templatePath, partPath)) {
+    return fail("Building fail: the permissions of " + outputName + " could not be set");
+  }
+  std::string error;
+  if (!ReplaceFile(partPath, outputPath, error)) {
+    return fail("Building fail: " + outputName + " could not be replaced (" + error + ")");
+  }
 
   progress_.ShowCaption(Format("Build %4.4s.EXE ok!", binName.c_str()));
   progress_.SetProgressPosition(0);

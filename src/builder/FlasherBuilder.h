@@ -5,8 +5,10 @@
 // IProgressObserver and returns what happened instead of showing boxes.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "builder/FlasherImage.h"
 #include "common/ProgressObserver.h"
@@ -29,20 +31,36 @@ struct BuildResult {
   std::string outputPath;  // the flasher written (or that would have been)
 };
 
+// A whole file as read, or why it could not be.
+struct FileBytes {
+  enum class Status { Read, NotOpened, ReadError };
+  Status status = Status::NotOpened;
+  std::vector<std::uint8_t> bytes;  // at most limit + 1: one more tells it is too long
+};
+using FileReader = std::function<FileBytes(const std::string& path, std::size_t limit)>;
+
+// Reads `path` to its end (also a pipe or a file that changes meanwhile:
+// what was read is what is used), stopping after limit + 1 bytes.
+FileBytes ReadFileBytes(const std::string& path, std::size_t limit);
+
 class FlasherBuilder {
  public:
   FlasherBuilder(std::span<const std::uint8_t, kKeyWordSize> keyWord, const ISystemServices& files,
-                 IProgressObserver& progress)
-      : keyWord_(keyWord), files_(files), progress_(progress) {}
+                 IProgressObserver& progress, FileReader read = ReadFileBytes)
+      : keyWord_(keyWord), files_(files), progress_(progress), read_(std::move(read)) {}
 
   // NewBuildFlashProgram: writes the flasher; ok when the new file was
-  // written completely. A failed build leaves no new file behind.
+  // written completely. The file is written beside its final name and
+  // renamed over it at the end, so a flasher of that name is either
+  // replaced whole or left exactly as it was, and a failed build leaves no
+  // new file behind.
   BuildResult Build(const BuildRequest& request);
 
  private:
   std::span<const std::uint8_t, kKeyWordSize> keyWord_;
   const ISystemServices& files_;
   IProgressObserver& progress_;
+  FileReader read_;
 };
 
 }  // namespace cdflash

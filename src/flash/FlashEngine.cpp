@@ -5,6 +5,7 @@
 #include "flash/FlashEngine.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "common/Text.h"
@@ -17,9 +18,9 @@ namespace {
 
 constexpr unsigned kPollPause = 30;  // milliseconds before each TEST UNIT READY
 constexpr int kQuietPasses = 10;     // passes without news before going on
-// A drive that never stops reporting "becoming ready" would keep the poll
-// going for ever; after this many passes in all it goes on as after quiet ones.
-constexpr int kMaxPollPasses = 2000;
+// A drive that keeps reporting "becoming ready" has that long in all, command
+// time included, before the run stops without writing anything.
+constexpr std::chrono::milliseconds kReadyBound{60000};
 constexpr unsigned kCommitPause = 200;
 constexpr std::uint16_t kCommitTimeout = 180;
 constexpr std::uint16_t kCommandTimeout = 60;
@@ -46,6 +47,10 @@ FlashOutcome FlashEngine::Run() {
   ProfileLength_ = 0;
   wroteToDrive_ = false;
   if (SelectedDrive == nullptr) return FlashOutcome::NoDrive;
+  if (ImageLength_ == 0 || ImageLength_ > kSlotSize) {
+    observer_.Tell(NoticeKind::Plain, "This flasher holds no firmware image: nothing was sent to the drive.");
+    return FlashOutcome::FailedBeforeWrite;
+  }
 
   FlashOutcome stop{};
   if (!ConfirmAndCheckDrive(stop)) return stop;
@@ -56,6 +61,8 @@ FlashOutcome FlashEngine::Run() {
   observer_.SetBusy(true);
 
   const FlashOutcome outcome = DownloadVerifyCommit();
+  // Every run ends with the usual timeout, also after a failed commit.
+  CDDrive::SetTimeout(kCommandTimeout);
   if (outcome == FlashOutcome::Completed) Complete();
 
   observer_.SetBusy(false);
@@ -64,7 +71,6 @@ FlashOutcome FlashEngine::Run() {
 }
 
 void FlashEngine::Complete() {
-  CDDrive::SetTimeout(kCommandTimeout);
   observer_.SetProgressPosition(kCommitScale);
   system_.Sleep(kCommitPause);
   ShowPhase("Flash Completed.");
@@ -103,7 +109,15 @@ bool FlashEngine::ConfirmAndCheckDrive(FlashOutcome& stop) {
 
   SendStandard(StandardCommand(kOpStartStopUnit, kLoadEject));
   int quiet = 0;
-  for (int pass = 0; quiet < kQuietPasses && pass < kMaxPollPasses; ++pass) {
+  const std::chrono::milliseconds pollStart = system_.Uptime();
+  while (quiet < kQuietPasses) {
+    if (system_.Uptime() - pollStart >= kReadyBound) {
+      observer_.Tell(NoticeKind::Plain,
+                     "The drive did not become ready within 60 seconds. Nothing was written to "
+                     "it; take out any disc, wait until the drive is idle and try again.");
+      stop = FlashOutcome::DriveNotReady;
+      return false;
+    }
     system_.Sleep(kPollPause);
     SendStandard(StandardCommand(kOpTestUnitReady));
     if (SelectedDrive->SenseMatches(0x02, 0x04, 0x01)) {

@@ -22,7 +22,8 @@ class ISystemServices;
 enum class FlashOutcome {
   Declined,           // the user answered No to the update question
   AlreadyUpToDate,    // the drive's revision is not below the package's
-  DiscInDrive,        // the drive reported a disc; nothing was sent to it
+  DiscInDrive,        // the drive reported a disc; nothing was written to it
+  DriveNotReady,      // the drive kept "becoming ready" past the bound; nothing written
   NoDrive,            // no drive was selected
   FailedBeforeWrite,  // a command failed before anything was written to the drive
   FailedAfterWrite,   // failed while downloading or verifying: nothing committed

@@ -5,6 +5,7 @@
 // system_win.cpp); tests and the demo hand the engine and the builder an
 // implementation of their own.
 
+#include <chrono>
 #include <string>
 
 namespace cdflash {
@@ -15,6 +16,8 @@ class ISystemServices {
 
   /// Blocks the calling thread.
   virtual void Sleep(unsigned milliseconds) = 0;
+  /// A monotonic clock: time since some fixed point, never set back.
+  virtual std::chrono::milliseconds Uptime() const = 0;
   /// Asks the system to restart at once, closing applications by force.
   virtual void RequestRestart() = 0;
 
@@ -32,6 +35,11 @@ ISystemServices& SystemServices();
 /// True when both paths name one existing file (links and, on Windows, other
 /// spellings of the same path included).
 bool SameFile(const std::string& a, const std::string& b);
+
+/// Puts the file `from` in place of `to` in one step: afterwards `to` is
+/// either the new file whole or, on failure, exactly what it was. Both must
+/// be in one directory. False with `error` set when it fails.
+bool ReplaceFile(const std::string& from, const std::string& to, std::string& error);
 
 /// Upper case in the system's single-byte code page.
 std::string UpperCaseAnsi(const std::string& text);

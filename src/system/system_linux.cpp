@@ -2,7 +2,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <memory>
 #include <thread>
@@ -41,6 +44,11 @@ class LinuxSystem final : public ISystemServices {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   }
 
+  std::chrono::milliseconds Uptime() const override {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+  }
+
   void RequestRestart() override { RequestLogindReboot(); }
 
   std::string ProgramPath() const override {
@@ -73,6 +81,12 @@ bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa {}, sb {};
   if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to, std::string& error) {
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  error = std::strerror(errno);
+  return false;
 }
 
 // File names on Linux are UTF-8 or anything else: only ASCII letters change,

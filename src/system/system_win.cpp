@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <string>
+
 #include "system/SystemServices.h"
 
 namespace cdflash {
@@ -10,6 +12,11 @@ class WindowsSystem final : public ISystemServices {
   void Sleep(unsigned milliseconds) override { ::Sleep(milliseconds); }
 
   // Reboot at once and close applications by force.
+  std::chrono::milliseconds Uptime() const override {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+  }
+
   void RequestRestart() override { ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0); }
 
   std::string ProgramPath() const override {
@@ -63,6 +70,14 @@ bool SameFile(const std::string& a, const std::string& b) {
   if (!Identify(a, ia) || !Identify(b, ib)) return false;
   return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
          ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to, std::string& error) {
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  error = "error " + std::to_string(GetLastError());
+  return false;
 }
 
 std::string UpperCaseAnsi(const std::string& text) {

@@ -14,7 +14,8 @@
 
 #include "builder/ModelTable.h"
 #include "package/PackageView.h"
-#include "support/FakeControls.h"
+#include "builder/FlasherBuilder.h"
+#include "support/EngineHarness.h"
 
 namespace cdflash {
 namespace {
@@ -495,6 +496,53 @@ TEST_F(Builder, MissingTemplateOrBinIsReportedByName) {
   EXPECT_EQ(Boxes(), std::vector<std::string>{"Message: Open GONE.BIN fail!"});
   EXPECT_FALSE(fs::exists(folder / "GONE.EXE"));
 }
+
+TEST_F(Builder, BinTooShortToReplaceTheTemplateMarkerIsRefused) {
+  EXPECT_FALSE(Build("1.60.BIN", Bytes{1, 2, 3}));
+  EXPECT_EQ(Boxes(), std::vector<std::string>{
+                         "Message: Building fail: 1.60.BIN is too short to be a firmware image"});
+  EXPECT_FALSE(fs::exists(folder / "1.60.EXE"));
+}
+
+TEST_F(Builder, FailedRebuildLeavesTheExistingFlasherAsItWas) {
+  ASSERT_TRUE(Build("1.60.BIN", Pattern(0x40000, 18)));
+  const Bytes built = ReadBytes(folder / "1.60.EXE");
+  // A template cut short inside the slot fails after the output was begun.
+  WriteBytes(platform.program, Bytes(templateBytes.begin(),
+                                     templateBytes.begin() + static_cast<long>(keyAt + 1000)));
+  EXPECT_FALSE(Build("1.60.BIN", Pattern(0x40000, 19)));
+  EXPECT_EQ(ReadBytes(folder / "1.60.EXE"), built);
+  EXPECT_FALSE(fs::exists(folder / "1.60.EXE.part"));
+}
+
+TEST_F(Builder, UnreadableBinGivesAMessageAndNoOutput) {
+  WriteBytes(folder / "1.60.BIN", Pattern(0x40000, 20));
+  test::RecordingObserver progress;
+  const auto failingRead = [](const std::string& path, std::size_t limit) {
+    FileBytes file = ReadFileBytes(path, limit);
+    if (path.ends_with(".BIN")) {
+      file.status = FileBytes::Status::ReadError;  // as after an I/O error half-way
+      file.bytes.resize(file.bytes.size() / 2);
+    }
+    return file;
+  };
+  FlasherBuilder builder(PackageView::Embedded().KeyWord(), platform, progress, failingRead);
+  const BuildResult result = builder.Build({HeaderTexts{}, "1.60.BIN", folder / "1.60.BIN",
+                                            platform.program, folder.Path()});
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.message, "Building fail: 1.60.BIN could not be read");
+  EXPECT_FALSE(fs::exists(folder / "1.60.EXE"));
+}
+
+#ifndef _WIN32
+TEST_F(Builder, ReadOnlySetIdTemplateGivesAWritableExecutableFlasher) {
+  fs::permissions(platform.program, fs::perms::set_uid | fs::perms::owner_read | fs::perms::owner_exec |
+                                        fs::perms::group_read | fs::perms::group_exec);
+  ASSERT_TRUE(Build("1.60.BIN", Pattern(0x40000, 21)));
+  EXPECT_EQ(fs::status(folder / "1.60.EXE").permissions(),
+            fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+}
+#endif
 
 #endif  // CDFLASH_TEMPLATE_EXE
 

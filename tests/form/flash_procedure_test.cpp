@@ -199,13 +199,17 @@ TEST_F(FlashProcedure, QuietDriveIsFlashedAfterTenPasses) {
   EXPECT_EQ(ui().groupBox.caption, "Flash Completed.");
 }
 
-TEST_F(FlashProcedure, DriveThatStaysBecomingReadyIsPolledWithinABound) {
+TEST_F(FlashProcedure, DriveThatStaysBecomingReadyStopsTheRunBeforeAnyWrite) {
   sim::DriveConfig config = AcmeDrive("1.20");
   config.mediumScript = {sim::kBecomingReady};
   Start(ImagePackage(), config);
   Click();
-  EXPECT_EQ(CountOpcode(0x00), 2000u);
-  EXPECT_EQ(ui().groupBox.caption, "Flash Completed.");
+  EXPECT_FALSE(WroteAnything());
+  EXPECT_LE(ui().system.clock, std::chrono::milliseconds(60000 + 30));
+  ASSERT_EQ(ui().dialogs.shown.size(), 2u);
+  EXPECT_EQ(ui().dialogs.shown[1].text.rfind("The drive did not become ready", 0), 0u);
+  EXPECT_EQ(ui().groupBox.caption, "");
+  EXPECT_TRUE(ui().cursor.log.empty());
 }
 
 TEST_F(FlashProcedure, TransportFailureOfTheDiscTestIsNoDisc) {
@@ -283,7 +287,7 @@ TEST_F(FlashProcedure, FailedCommitSaysFlashFailAndAClickStartsAgain) {
   drive->InjectWhen(sim::IsCommit(), sim::Fault::WithSense({0x04, 0x44, 0x00}));
   Click();
   EXPECT_EQ(ui().groupBox.caption, "Flash Fail.");
-  EXPECT_EQ(CDDrive::Timeout(), 180);  // left raised, as after any failed commit
+  EXPECT_EQ(CDDrive::Timeout(), 60);  // back to the usual one, also after a failed commit
 
   Click();
   EXPECT_EQ(ui().groupBox.caption, "Flash Completed.");

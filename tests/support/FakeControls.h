@@ -3,6 +3,7 @@
 // builds a TFlashForm over them. Dialog answers are scripted; every box shown
 // is recorded with its kind and text.
 
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -176,7 +177,12 @@ class FakeCursor : public ICursor {
 // working folder where the test puts them, and real files there.
 class FakeSystem : public ISystemServices {
  public:
-  void Sleep(unsigned ms) override { sleeps.push_back(ms); }
+  void Sleep(unsigned ms) override {
+    sleeps.push_back(ms);
+    clock += std::chrono::milliseconds(ms);
+  }
+  // Time passes only in Sleep, plus what a test adds to `clock`.
+  std::chrono::milliseconds Uptime() const override { return clock; }
   void RequestRestart() override { ++restarts; }
   std::string ProgramPath() const override { return program; }
   std::string CurrentDirectory() const override { return directory; }
@@ -186,6 +192,7 @@ class FakeSystem : public ISystemServices {
   }
 
   std::vector<unsigned> sleeps;
+  std::chrono::milliseconds clock{0};
   int restarts = 0;
   std::string program;
   std::string directory;
