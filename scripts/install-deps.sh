@@ -11,7 +11,7 @@ want=()
 for g in "${groups[@]}"; do
   case "$g" in
     linux)  want+=(build-essential cmake make pkg-config libgtest-dev googletest qt6-base-dev
-                   libumockdev-dev umockdev libdbus-1-dev xvfb xauth xdotool libx11-dev imagemagick fonts-dejavu-core) ;;
+                   libumockdev-dev umockdev libdbus-1-dev python3-dbusmock dbus-daemon xvfb xauth xdotool libx11-dev imagemagick fonts-dejavu-core) ;;
     win32)  want+=(cmake make g++-mingw-w64-i686 mingw-w64-tools googletest wine wine32:i386 wine64
                    xvfb xdotool imagemagick fonts-wine fonts-liberation binutils-mingw-w64-i686) ;;
     kernel) want+=(qemu-system-x86 busybox-static cpio) ;;

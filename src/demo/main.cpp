@@ -9,6 +9,7 @@
 
 #include "SimPlatform.h"
 #include "demo/DemoDrives.h"
+#include "demo/DemoSystem.h"
 #include "device/platform/Platform.h"
 #include "ui/qt/FormHandlers.h"
 #include "ui/qt/RunApplication.h"
@@ -32,5 +33,6 @@ int main(int argc, char** argv) {
   // The window and its drive list are gone before the platform is put back.
   const sim::ScopedPlatform simulated(machine);
 
-  return qtui::RunApplication(argc, argv, qtui::MakeEmbeddedFlashForm);
+  demo::DemoSystem system;
+  return qtui::RunApplication(argc, argv, qtui::MakeEmbeddedFlashForm, &system);
 }

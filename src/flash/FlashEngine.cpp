@@ -64,6 +64,7 @@ FlashOutcome FlashEngine::Run() {
   // Every run ends with the usual timeout, also after a failed commit.
   CDDrive::SetTimeout(kCommandTimeout);
   if (outcome == FlashOutcome::Completed) Complete();
+  powerBlock_.reset();
 
   observer_.SetBusy(false);
   observer_.SetProgressPosition(0);
@@ -78,12 +79,21 @@ void FlashEngine::Complete() {
   // The drive now reports its new revision.
   observer_.DriveIdentityChanged(SelectedDrive->GetIdentity());
 
+  // The drive is done with: sleep and shutdown are allowed again, and a
+  // restart is not held up by our own block.
+  powerBlock_.reset();
   if (observer_.Ask(QuestionKind::Confirm,
                     "The system needs to be restarted for the changes to take "
                     "effect(inquiry stream) ?") == Answer::Yes) {
     observer_.SetBusy(false);
-    system_.RequestRestart();
-    ShowPhase("");
+    const RestartResult restart = system_.RequestRestart();
+    if (restart.requested) {
+      ShowPhase("");
+    } else {
+      observer_.Tell(NoticeKind::Plain, "The system could not be restarted: " + restart.problem +
+                                            ".\nThe drive has its new firmware; restart the "
+                                            "computer yourself to finish the update.");
+    }
   }
 }
 
@@ -142,6 +152,11 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
   const auto failed = [this] {
     return wroteToDrive_ ? FlashOutcome::FailedAfterWrite : FlashOutcome::FailedBeforeWrite;
   };
+
+  // From the first command that changes the drive until the run ends, the
+  // system must not sleep or shut down.
+  powerBlock_ = system_.BlockSleepAndShutdown("Updating the firmware of the drive " +
+                                              SelectedDrive->IdentityText());
 
   if (FiveBank_) {
     ShowPhase("Write profile to drive's DRAM... ");

@@ -16,6 +16,7 @@
 namespace cdflash {
 
 class CDDrive;
+class IPowerBlock;
 class ISystemServices;
 
 // How a run ended.
@@ -102,6 +103,7 @@ class FlashEngine {
   std::array<std::uint8_t, 12> CommandBlock{};
   std::unique_ptr<std::uint8_t[]> ChunkBuffer;
   std::unique_ptr<std::uint8_t[]> ProfileCopy;
+  std::unique_ptr<IPowerBlock> powerBlock_;  // held while the drive is being changed
 };
 
 }  // namespace cdflash

@@ -6,9 +6,22 @@
 // implementation of their own.
 
 #include <chrono>
+#include <memory>
 #include <string>
 
 namespace cdflash {
+
+// What became of a restart request.
+struct RestartResult {
+  bool requested = false;  // the system took the request
+  std::string problem;     // why not, for the user; empty when requested
+};
+
+// While it exists, the system neither sleeps nor shuts down by itself.
+class IPowerBlock {
+ public:
+  virtual ~IPowerBlock() = default;
+};
 
 class ISystemServices {
  public:
@@ -19,7 +32,10 @@ class ISystemServices {
   /// A monotonic clock: time since some fixed point, never set back.
   virtual std::chrono::milliseconds Uptime() const = 0;
   /// Asks the system to restart at once, closing applications by force.
-  virtual void RequestRestart() = 0;
+  virtual RestartResult RequestRestart() = 0;
+  /// Keeps the system awake and from shutting down for `reason` while the
+  /// returned block lives; null when the system offers no such block.
+  virtual std::unique_ptr<IPowerBlock> BlockSleepAndShutdown(const std::string& reason) = 0;
 
   /// Full path of the running program's executable file.
   virtual std::string ProgramPath() const = 0;

@@ -5,9 +5,10 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "system/SystemServices.h"
@@ -15,28 +16,59 @@
 namespace cdflash {
 namespace {
 
-// Asks logind to reboot, as the session's user would from the desktop. The
-// request is sent without waiting for an answer.
-void RequestLogindReboot() {
+constexpr const char* kLogind = "org.freedesktop.login1";
+constexpr const char* kLogindPath = "/org/freedesktop/login1";
+constexpr const char* kLogindManager = "org.freedesktop.login1.Manager";
+// Reboot may wait for the user to authenticate.
+constexpr int kRebootReplyTimeout = 120000;
+constexpr int kInhibitReplyTimeout = 10000;
+
+struct MessageUnref {
+  void operator()(DBusMessage* m) const { dbus_message_unref(m); }
+};
+using Message = std::unique_ptr<DBusMessage, MessageUnref>;
+
+struct ConnectionUnref {
+  void operator()(DBusConnection* c) const { dbus_connection_unref(c); }
+};
+using Connection = std::unique_ptr<DBusConnection, ConnectionUnref>;
+
+// The system bus, or null with `problem` set.
+Connection SystemBus(std::string& problem) {
+  static std::once_flag threads;
+  std::call_once(threads, [] { dbus_threads_init_default(); });
   DBusError error;
   dbus_error_init(&error);
-  DBusConnection* bus = dbus_bus_get(DBUS_BUS_SYSTEM, &error);
-  if (bus == nullptr) {
+  Connection bus(dbus_bus_get(DBUS_BUS_SYSTEM, &error));
+  if (!bus) {
+    problem = error.message != nullptr ? error.message : "the system bus is not running";
     dbus_error_free(&error);
-    return;
   }
-  DBusMessage* call = dbus_message_new_method_call("org.freedesktop.login1", "/org/freedesktop/login1",
-                                                   "org.freedesktop.login1.Manager", "Reboot");
-  if (call != nullptr) {
-    dbus_bool_t interactive = FALSE;
-    dbus_message_append_args(call, DBUS_TYPE_BOOLEAN, &interactive, DBUS_TYPE_INVALID);
-    dbus_message_set_no_reply(call, TRUE);
-    dbus_connection_send(bus, call, nullptr);
-    dbus_connection_flush(bus);
-    dbus_message_unref(call);
-  }
-  dbus_connection_unref(bus);
+  return bus;
 }
+
+// Calls a logind manager method and waits for its reply; null with
+// `problem` set when the call fails or is refused.
+Message CallLogind(DBusConnection& bus, Message call, int timeout, std::string& problem) {
+  DBusError error;
+  dbus_error_init(&error);
+  Message reply(dbus_connection_send_with_reply_and_block(&bus, call.get(), timeout, &error));
+  if (!reply) {
+    problem = error.message != nullptr ? error.message : "no answer from logind";
+    dbus_error_free(&error);
+  }
+  return reply;
+}
+
+// logind's inhibitor lock: held as long as its file descriptor is open.
+class InhibitorLock final : public IPowerBlock {
+ public:
+  explicit InhibitorLock(int fd) : fd_(fd) {}
+  ~InhibitorLock() override { close(fd_); }
+
+ private:
+  int fd_;
+};
 
 class LinuxSystem final : public ISystemServices {
  public:
@@ -49,7 +81,46 @@ class LinuxSystem final : public ISystemServices {
         std::chrono::steady_clock::now().time_since_epoch());
   }
 
-  void RequestRestart() override { RequestLogindReboot(); }
+  // Asks logind to reboot, as the session's user would from the desktop; it
+  // may ask the user to authenticate first.
+  RestartResult RequestRestart() override {
+    RestartResult result;
+    Connection bus = SystemBus(result.problem);
+    if (!bus) return result;
+    Message call(dbus_message_new_method_call(kLogind, kLogindPath, kLogindManager, "Reboot"));
+    dbus_bool_t interactive = TRUE;
+    if (!call ||
+        !dbus_message_append_args(call.get(), DBUS_TYPE_BOOLEAN, &interactive, DBUS_TYPE_INVALID)) {
+      result.problem = "out of memory";
+      return result;
+    }
+    result.requested = CallLogind(*bus, std::move(call), kRebootReplyTimeout, result.problem) != nullptr;
+    return result;
+  }
+
+  // A logind "block" inhibitor for sleep, shutdown and idle; without logind
+  // the run goes on unprotected.
+  std::unique_ptr<IPowerBlock> BlockSleepAndShutdown(const std::string& reason) override {
+    std::string problem;
+    Connection bus = SystemBus(problem);
+    if (!bus) return nullptr;
+    Message call(dbus_message_new_method_call(kLogind, kLogindPath, kLogindManager, "Inhibit"));
+    const char* what = "sleep:shutdown:idle";
+    const char* who = "cdflash";
+    const char* why = reason.c_str();
+    const char* mode = "block";
+    if (!call || !dbus_message_append_args(call.get(), DBUS_TYPE_STRING, &what, DBUS_TYPE_STRING, &who,
+                                           DBUS_TYPE_STRING, &why, DBUS_TYPE_STRING, &mode,
+                                           DBUS_TYPE_INVALID)) {
+      return nullptr;
+    }
+    Message reply = CallLogind(*bus, std::move(call), kInhibitReplyTimeout, problem);
+    int fd = -1;
+    if (!reply || !dbus_message_get_args(reply.get(), nullptr, DBUS_TYPE_UNIX_FD, &fd, DBUS_TYPE_INVALID)) {
+      return nullptr;
+    }
+    return std::make_unique<InhibitorLock>(fd);
+  }
 
   std::string ProgramPath() const override {
     std::string path(4096, '\0');

@@ -2,22 +2,68 @@
 
 #include <string>
 
+#include "system/RestartSteps.h"
 #include "system/SystemServices.h"
+#include "system/WindowsPrivilege.h"
 
 namespace cdflash {
 namespace {
+
+// A planned restart for an application's installation.
+constexpr DWORD kRestartReason = 0x00040000u /* SHTDN_REASON_MAJOR_APPLICATION */ |
+                                 0x00000002u /* SHTDN_REASON_MINOR_INSTALLATION */ |
+                                 0x80000000u /* SHTDN_REASON_FLAG_PLANNED */;
+
+class SystemRestartSteps final : public IRestartSteps {
+ public:
+  bool NeedsPrivilege() override {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    return !GetVersionExA(&version) || version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  }
+  bool EnableShutdownPrivilege(std::uint32_t& error) override {
+    return cdflash::EnableShutdownPrivilege(error);
+  }
+  bool ExitWindows(std::uint32_t& error) override {
+    if (ExitWindowsEx(EWX_REBOOT | EWX_FORCE, kRestartReason)) return true;
+    error = GetLastError();
+    return false;
+  }
+};
+
+// Keeps the system awake while it lives; only for the thread that made it,
+// which is the thread of the flash run.
+class ExecutionStateBlock final : public IPowerBlock {
+ public:
+  using SetState = EXECUTION_STATE(WINAPI*)(EXECUTION_STATE);
+  explicit ExecutionStateBlock(SetState set) : set_(set) { set_(ES_CONTINUOUS | ES_SYSTEM_REQUIRED); }
+  ~ExecutionStateBlock() override { set_(ES_CONTINUOUS); }
+
+ private:
+  SetState set_;
+};
 
 class WindowsSystem final : public ISystemServices {
  public:
   void Sleep(unsigned milliseconds) override { ::Sleep(milliseconds); }
 
-  // Reboot at once and close applications by force.
   std::chrono::milliseconds Uptime() const override {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now().time_since_epoch());
   }
 
-  void RequestRestart() override { ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0); }
+  RestartResult RequestRestart() override {
+    SystemRestartSteps steps;
+    return RestartWithPrivilege(steps);
+  }
+
+  // Windows 95 has no SetThreadExecutionState: there the run goes on without.
+  std::unique_ptr<IPowerBlock> BlockSleepAndShutdown(const std::string&) override {
+    const auto set = reinterpret_cast<ExecutionStateBlock::SetState>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetThreadExecutionState")));
+    if (set == nullptr) return nullptr;
+    return std::make_unique<ExecutionStateBlock>(set);
+  }
 
   std::string ProgramPath() const override {
     std::string path(MAX_PATH, '\0');

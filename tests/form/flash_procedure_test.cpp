@@ -117,9 +117,38 @@ TEST_F(FlashProcedure, FourBankImageIsDownloadedVerifiedAndCommitted) {
 
 TEST_F(FlashProcedure, AcceptedRestartIsRequestedAndClearsTheCaption) {
   Start();
+  // Sleep and shutdown are blocked from before the first write until the
+  // drive is done with, and released before the restart is asked for.
+  bool wroteBeforeBlock = true;
+  ui().system.onEvent = [&](const std::string& event) {
+    if (event.rfind("block", 0) == 0) wroteBeforeBlock = WroteAnything();
+  };
   Click({Answer::Yes, Answer::Yes});
   EXPECT_EQ(ui().system.restarts, 1);
   EXPECT_EQ(ui().groupBox.caption, "");
+  EXPECT_FALSE(wroteBeforeBlock);
+  EXPECT_EQ(ui().system.events,
+            (std::vector<std::string>{
+                "block: Updating the firmware of the drive 0-0-0 0: ACME    CRW-4012A       1.20",
+                "unblock", "restart"}));
+}
+
+TEST_F(FlashProcedure, RefusedRestartTellsTheUserToRestartByHand) {
+  Start();
+  ui().system.restartResult = {false, "not allowed"};
+  Click({Answer::Yes, Answer::Yes});
+  EXPECT_EQ(ui().system.restarts, 1);
+  EXPECT_EQ(ui().groupBox.caption, "Flash Completed.");
+  ASSERT_EQ(ui().dialogs.shown.size(), 3u);
+  EXPECT_EQ(ui().dialogs.shown[2].text.rfind("The system could not be restarted: not allowed.", 0), 0u);
+}
+
+TEST_F(FlashProcedure, FailedRunReleasesTheSleepBlock) {
+  Start();
+  drive->InjectWhen(sim::IsEntryCritical(), sim::Fault::WithSense(sim::kInvalidField));
+  Click();
+  ASSERT_EQ(ui().system.events.size(), 2u);
+  EXPECT_EQ(ui().system.events[1], "unblock");
 }
 
 TEST_F(FlashProcedure, FiveBankImageSendsAndVerifiesTheProfileFirst) {

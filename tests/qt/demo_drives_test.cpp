@@ -7,7 +7,8 @@
 #include <QTemporaryDir>
 
 #include "demo/DemoDrives.h"
-#include "support/FlashModeHarness.h"
+#include "demo/DemoSystem.h"
+#include "support/EngineHarness.h"
 
 namespace cdflash::demo {
 namespace {
@@ -100,6 +101,32 @@ TEST(DemoDrivesFile, TwoBuiltInDrivesQualifyForTheDefaultTestFlasher) {
   h.Create();
   EXPECT_EQ(h.ui->combo.items, (std::vector<std::string>{"0-0-0 0: ACME    CRW-4012A       1.20",
                                                          "0-0-0 2: ACME    CRW-4012A       1.50"}));
+}
+
+}  // namespace
+}  // namespace cdflash::demo
+
+namespace cdflash::demo {
+namespace {
+
+// A Yes to the restart question of the demo leaves the machine running and
+// tells the user why.
+TEST(DemoSystem, RestartIsOnlyRecordedAndExplained) {
+  test::EngineHarness h;
+  test::TestPackage& p = h.package;
+  p.SetSlotByte(0x4000, 0x05).SetSlotByte(0x4001, 0x80);
+  h.AddDrive();
+  h.Start();
+  DemoSystem system;
+  FlashEngine engine(h.package.View(), h.observer, system);
+  engine.SetDrive(h.engine->Drive());
+  h.observer.answers = {Answer::Yes, Answer::Yes};
+  EXPECT_EQ(engine.Run(), FlashOutcome::Completed);
+  EXPECT_EQ(system.RestartsRequested(), 1);
+  ASSERT_FALSE(h.observer.Messages().empty());
+  EXPECT_NE(h.observer.Messages().back().find("this is the demo, which never restarts the machine"),
+            std::string::npos);
+  EXPECT_EQ(h.observer.caption, "Flash Completed.");
 }
 
 }  // namespace

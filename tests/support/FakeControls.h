@@ -6,6 +6,7 @@
 #include <chrono>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -183,7 +184,24 @@ class FakeSystem : public ISystemServices {
   }
   // Time passes only in Sleep, plus what a test adds to `clock`.
   std::chrono::milliseconds Uptime() const override { return clock; }
-  void RequestRestart() override { ++restarts; }
+  RestartResult RequestRestart() override {
+    ++restarts;
+    Event("restart");
+    return restartResult;
+  }
+  std::unique_ptr<IPowerBlock> BlockSleepAndShutdown(const std::string& reason) override {
+    Event("block: " + reason);
+    struct Block final : IPowerBlock {
+      explicit Block(FakeSystem& s) : system(s) {}
+      ~Block() override { system.Event("unblock"); }
+      FakeSystem& system;
+    };
+    return std::make_unique<Block>(*this);
+  }
+  void Event(const std::string& what) {
+    events.push_back(what);
+    if (onEvent) onEvent(what);
+  }
   std::string ProgramPath() const override { return program; }
   std::string CurrentDirectory() const override { return directory; }
   bool FileExists(const std::string& path) const override {
@@ -194,6 +212,9 @@ class FakeSystem : public ISystemServices {
   std::vector<unsigned> sleeps;
   std::chrono::milliseconds clock{0};
   int restarts = 0;
+  RestartResult restartResult{true, {}};
+  std::vector<std::string> events;  // blocks, unblocks and restarts, in order
+  std::function<void(const std::string&)> onEvent;
   std::string program;
   std::string directory;
 };

@@ -16,7 +16,7 @@ namespace cdflash::qtui {
 namespace {
 
 // Start-up and loop, once the application object exists.
-void RunWindow(const FormFactory& makeForm) {
+void RunWindow(const FormFactory& makeForm, ISystemServices* system) {
   // The application's name, not its display name: on X11 Qt appends a
   // display name to every window title ("Warning -- Flash utility"), and the
   // boxes and the window must carry their own captions only.
@@ -33,7 +33,7 @@ void RunWindow(const FormFactory& makeForm) {
   // Declared last, so it goes first: a job still running ends before the
   // form it works for.
   QtUiThread ui;
-  const FormServices services{&dialogs, &cursor, &application, nullptr, &ui};
+  const FormServices services{&dialogs, &cursor, &application, system, &ui};
 
   bool started = false;
   RunGuarded(dialogs, [&] {
@@ -56,7 +56,7 @@ void RunWindow(const FormFactory& makeForm) {
 
 }  // namespace
 
-int RunApplication(int argc, char** argv, const FormFactory& makeForm) {
+int RunApplication(int argc, char** argv, const FormFactory& makeForm, ISystemServices* system) {
   std::optional<QApplication> app;
   try {
     if (QApplication::instance() == nullptr) app.emplace(argc, argv);
@@ -65,7 +65,7 @@ int RunApplication(int argc, char** argv, const FormFactory& makeForm) {
     std::fprintf(stderr, "%s\n", ExceptionBoxText(e.what()).c_str());
     return 0;
   }
-  RunWindow(makeForm);
+  RunWindow(makeForm, system);
   return 0;
 }
 

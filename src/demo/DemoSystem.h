@@ -1,0 +1,32 @@
+#pragma once
+// The demo's system services: the running system's, except that a restart
+// is only recorded and reported, never carried out, and nothing is blocked.
+
+#include <cstdio>
+
+#include "system/SystemServices.h"
+
+namespace cdflash::demo {
+
+class DemoSystem final : public ISystemServices {
+ public:
+  void Sleep(unsigned milliseconds) override { real_.Sleep(milliseconds); }
+  std::chrono::milliseconds Uptime() const override { return real_.Uptime(); }
+  RestartResult RequestRestart() override {
+    ++restartsRequested_;
+    std::fprintf(stderr, "cdflash-demo: restart requested; the demo leaves the machine running\n");
+    return {false, "this is the demo, which never restarts the machine"};
+  }
+  std::unique_ptr<IPowerBlock> BlockSleepAndShutdown(const std::string&) override { return nullptr; }
+  std::string ProgramPath() const override { return real_.ProgramPath(); }
+  std::string CurrentDirectory() const override { return real_.CurrentDirectory(); }
+  bool FileExists(const std::string& path) const override { return real_.FileExists(path); }
+
+  int RestartsRequested() const { return restartsRequested_; }
+
+ private:
+  ISystemServices& real_ = SystemServices();
+  int restartsRequested_ = 0;
+};
+
+}  // namespace cdflash::demo

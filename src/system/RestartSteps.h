@@ -1,0 +1,26 @@
+#pragma once
+// The steps of a Windows restart, apart from the calls that carry them out:
+// the NT family needs the shutdown privilege enabled in the process token
+// before it takes the request; Windows 9x needs none.
+
+#include <cstdint>
+#include <string>
+
+#include "system/SystemServices.h"
+
+namespace cdflash {
+
+class IRestartSteps {
+ public:
+  virtual ~IRestartSteps() = default;
+  virtual bool NeedsPrivilege() = 0;
+  /// False with the system's error code when the privilege cannot be had.
+  virtual bool EnableShutdownPrivilege(std::uint32_t& error) = 0;
+  /// Asks for the restart; false with the system's error code when refused.
+  virtual bool ExitWindows(std::uint32_t& error) = 0;
+};
+
+// Privilege first (where needed), then the request; what went wrong, for the user.
+RestartResult RestartWithPrivilege(IRestartSteps& steps);
+
+}  // namespace cdflash
