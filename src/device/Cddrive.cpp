@@ -5,6 +5,7 @@
 #include <span>
 
 #include "common/Text.h"
+#include "device/CommandVerdict.h"
 #include "device/DeviceMessages.h"
 #include "device/platform/Platform.h"
 
@@ -115,6 +116,7 @@ std::int32_t CDDrive::ExecCommand(std::uint8_t op, std::uint8_t b1, std::uint8_t
   command.dataIn = direction == 1;
   command.length = length;
   command.timeoutSeconds = t.timeout;
+  command.lengthIsMaximum = t.inquiryInProgress;
   std::int32_t capacity = 0;
   if (t.inquiryInProgress) {
     command.buffer = t.inquiryBuffer.data();
@@ -133,9 +135,10 @@ std::int32_t CDDrive::ExecCommand(std::uint8_t op, std::uint8_t b1, std::uint8_t
   }
 
   completionStatus_ = outcome.completionStatus;
-  senseKey_ = outcome.sense[2];
-  asc_ = outcome.sense[12];
-  ascq_ = outcome.sense[13];
+  const SenseTriple sense = ReadSense(outcome.sense);
+  senseKey_ = sense.key;
+  asc_ = sense.asc;
+  ascq_ = sense.ascq;
   lastSucceeded_ = outcome.delivered && outcome.succeeded;
   systemError_ = lastSucceeded_ ? 0 : outcome.systemError;
   return lastSucceeded_ ? outcome.result : 0;

@@ -35,18 +35,23 @@ struct RouteCommand {
   std::uint8_t* buffer = nullptr;
   std::int32_t length = 0;  // 0: no data phase; never more than `buffer` holds
   std::uint16_t timeoutSeconds = 60;
+  // The length is only a maximum (INQUIRY's allocation length): a device
+  // may move less. Every other data-in command must move all it asks for.
+  bool lengthIsMaximum = false;
 };
 
 struct RouteOutcome {
   // Whether the command reached the device and completed, so that the
   // status and sense area describe the device's answer.
   bool delivered = false;
-  // The route's own success rule (delivered and sense key byte 0).
+  // The route's own success rule (see CompletedCleanly).
   bool succeeded = false;
   // What ExecCommand returns on success (1, or the transfer length on ASPI).
   std::int32_t result = 0;
   std::uint8_t completionStatus = 0;
   std::array<std::uint8_t, kSenseAreaLength> sense{};
+  // Bytes of the data phase that did not move, where the route can tell.
+  std::int32_t residual = 0;
   // The system's error code when the command failed (errno, GetLastError).
   std::uint32_t systemError = 0;
 };

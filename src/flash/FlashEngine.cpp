@@ -187,12 +187,16 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
   }
 
   ShowPhase("Read back and Verify drive's DRAM... ");
-  if (ProfileFound_ && !ReadVerifyProfile(ProfileCopy.get())) {
-    AppendToPhase(", Valid Profile Fail!");
-    return failed();
+  if (ProfileFound_) {
+    PoisonTransferBuffer(ProfileCopy.get(), ProfileLength_);
+    if (!ReadVerifyProfile(ProfileCopy.get())) {
+      AppendToPhase(", Valid Profile Fail!");
+      return failed();
+    }
   }
   observer_.SetProgressPosition(0);
   for (std::uint32_t at = 0; at < length; at += kChunkSize) {
+    PoisonTransferBuffer(slot.data() + at, kChunkSize);
     if (!ReadBuffer(at, ChunkBuffer.get(), kChunkSize)) {
       AppendToPhase(", Read Fail! ");
       return failed();
@@ -220,6 +224,17 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
 void FlashEngine::SendStandard(const std::array<std::uint8_t, 12>& block) {
   CommandBlock = block;
   SendCommandBlock(1, 0);
+}
+
+// A read that "succeeds" without moving data must never verify: the buffer
+// it reads into first holds the complement of every byte expected.
+void FlashEngine::PoisonTransferBuffer(const std::uint8_t* expected, std::uint32_t length) {
+  std::uint8_t* buffer = CDDrive::DataBuffer();
+  const auto capacity = static_cast<std::uint32_t>(std::max(CDDrive::DataBufferLength(), 0));
+  if (buffer == nullptr || expected == nullptr) return;
+  for (std::uint32_t i = 0; i < std::min(length, capacity); ++i) {
+    buffer[i] = static_cast<std::uint8_t>(~expected[i]);
+  }
 }
 
 void FlashEngine::ShowPhase(const std::string& caption) {

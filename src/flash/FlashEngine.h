@@ -80,6 +80,7 @@ class FlashEngine {
   FlashOutcome DownloadVerifyCommit();
   void Complete();
   void SendStandard(const std::array<std::uint8_t, 12>& block);
+  void PoisonTransferBuffer(const std::uint8_t* expected, std::uint32_t length);
   void ShowPhase(const std::string& caption);
   void AppendToPhase(const char* suffix);
 

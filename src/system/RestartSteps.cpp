@@ -9,7 +9,7 @@ RestartResult RestartWithPrivilege(IRestartSteps& steps) {
     result.problem = "the shutdown privilege was refused (error " + std::to_string(error) + ")";
     return result;
   }
-  if (!steps.ExitWindows(error)) {
+  if (!steps.RequestReboot(error)) {
     result.problem = "the system refused to restart (error " + std::to_string(error) + ")";
     return result;
   }

@@ -17,7 +17,7 @@ class IRestartSteps {
   /// False with the system's error code when the privilege cannot be had.
   virtual bool EnableShutdownPrivilege(std::uint32_t& error) = 0;
   /// Asks for the restart; false with the system's error code when refused.
-  virtual bool ExitWindows(std::uint32_t& error) = 0;
+  virtual bool RequestReboot(std::uint32_t& error) = 0;
 };
 
 // Privilege first (where needed), then the request; what went wrong, for the user.

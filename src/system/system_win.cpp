@@ -24,7 +24,7 @@ class SystemRestartSteps final : public IRestartSteps {
   bool EnableShutdownPrivilege(std::uint32_t& error) override {
     return cdflash::EnableShutdownPrivilege(error);
   }
-  bool ExitWindows(std::uint32_t& error) override {
+  bool RequestReboot(std::uint32_t& error) override {
     if (ExitWindowsEx(EWX_REBOOT | EWX_FORCE, kRestartReason)) return true;
     error = GetLastError();
     return false;

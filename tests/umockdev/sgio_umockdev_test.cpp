@@ -43,7 +43,14 @@ struct SeenHeader {
 };
 
 // What the handler does instead of asking the drive.
-enum class Mishap { None, HostError, HostTimeout, IoctlFails };
+enum class Mishap {
+  None, HostError, HostTimeout, IoctlFails,
+  // The drive answers, but not as a success should read:
+  Busy,              // status BUSY, no sense data
+  CheckWithoutSense, // CHECK CONDITION, sb_len_wr 0 (stale bytes in the sense area)
+  DescriptorSense,   // CHECK CONDITION with descriptor-format sense 05 24 00
+  ShortRead,         // GOOD, but half the data did not move (resid > 0)
+};
 
 // One mocked /dev/srN with a simulated drive behind it.
 struct MockedSr {
@@ -115,6 +122,17 @@ gboolean HandleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
   header->resid = 0;
   if (mishap == Mishap::HostError || mishap == Mishap::HostTimeout) {
     header->host_status = mishap == Mishap::HostError ? kDidError : kDidTimeOut;
+  } else if (mishap == Mishap::Busy) {
+    header->status = 0x08;
+  } else if (mishap == Mishap::CheckWithoutSense) {
+    header->status = sim::kStatusCheckCondition;
+    if (sense != nullptr) std::fill_n(sense->data, senseLength, 0x5A);
+  } else if (mishap == Mishap::DescriptorSense) {
+    header->status = sim::kStatusCheckCondition;
+    const std::uint8_t descriptor[8] = {0x72, 0x05, 0x24, 0x00, 0, 0, 0, 0};
+    std::copy_n(descriptor, std::min(sizeof(descriptor), senseLength), sense->data);
+    header->sb_len_wr = static_cast<unsigned char>(std::min(sizeof(descriptor), senseLength));
+    header->driver_status = kDriverSense;
   } else {
     const std::span<std::uint8_t> buffer(data != nullptr ? data->data : nullptr, dataLength);
     const sim::Reply reply =
@@ -122,6 +140,7 @@ gboolean HandleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
     header->status = reply.status;
     header->masked_status = static_cast<unsigned char>(reply.status >> 1);
     header->resid = static_cast<int>(dataLength) - reply.transferred;
+    if (mishap == Mishap::ShortRead) header->resid = static_cast<int>(dataLength / 2);
     if (reply.status == sim::kStatusCheckCondition && sense != nullptr) {
       std::uint8_t fixed[18] = {0x70, 0, reply.sense.key, 0, 0, 0, 0, 10, 0, 0, 0, 0,
                                 reply.sense.asc, reply.sense.ascq, 0, 0, 0, 0};
@@ -321,6 +340,35 @@ TEST_F(SgIoUmockdevTest, TransportFailuresAreNeverSuccesses) {
   EXPECT_TRUE(sr.drive.InCriticalState());
   EXPECT_TRUE(drive.SenseMatches(0, 0, 0));
   EXPECT_EQ(drive.SystemError(), 0u);
+}
+
+// Answers that reach the route as a completed ioctl but are no success: the
+// status, the sense format and the residual each decide on their own.
+TEST_F(SgIoUmockdevTest, AnswersThatAreNoSuccessFailWithTheirOwnText) {
+  MockedSr& sr = AddSr(0);
+  CDDrive drive('0', 0, 0, 0);
+  ASSERT_EQ(CDDrive::OpenStatus(), 0);
+  std::vector<std::uint8_t> buffer(16384);
+  CDDrive::SetDataBuffer(buffer.data(), 16384);
+  const struct {
+    Mishap mishap;
+    const char* senseText;
+  } cases[] = {
+      {Mishap::Busy, "00 00 00. 08, 0000"},
+      {Mishap::CheckWithoutSense, "00 00 00. 02, 0000"},
+      {Mishap::DescriptorSense, "05 24 00. 02, 0000"},
+      {Mishap::ShortRead, "00 00 00. 00, 0000"},
+  };
+  for (const auto& c : cases) {
+    {
+      std::lock_guard lock(sr.mutex);
+      sr.next = c.mishap;
+    }
+    EXPECT_EQ(drive.ExecCommand(0x3C, 1, 1, 0, 0, 0, 0, 0x40, 0, 0, 0, 0, 1, 0x4000), 0);
+    EXPECT_FALSE(drive.LastCommandSucceeded());
+    EXPECT_EQ(drive.SenseText(), c.senseText);
+  }
+  CDDrive::SetDataBuffer(nullptr, 0);
 }
 
 TEST_F(SgIoUmockdevTest, MissingDeviceNodeShowsTheOpenError) {

@@ -26,7 +26,7 @@ class RecordingSteps final : public IRestartSteps {
     error = 1300;  // ERROR_NOT_ALL_ASSIGNED
     return privilegeOk_;
   }
-  bool ExitWindows(std::uint32_t& error) override {
+  bool RequestReboot(std::uint32_t& error) override {
     calls.push_back("restart");
     error = 5;
     return exitOk_;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstring>
 
+#include "device/CommandVerdict.h"
 #include "device/routes/passthrough_win.h"
 
 namespace cdflash {
@@ -78,6 +79,46 @@ TEST(PassThroughRecordTest, CommandWithoutDataStillCarriesDataInAndTheBuffer) {
   const DriveAddress address{'F', 0, 0, 0};
   EXPECT_EQ(Of(BuildPassThroughRecord(address, Command(cdb, true, buffer.data(), 0, 60))),
             Expected(address, 1, 0, 60, buffer.data(), cdb));
+}
+
+// A finished record is judged by its status, the sense bytes the driver
+// returned (in either format) and the bytes that moved.
+TEST(PassThroughRecordTest, FinishedRecordIsJudgedByStatusSenseAndTransfer) {
+  RouteCommand read;
+  read.cdb = {0x3C, 1, 1, 0, 0, 0, 0, 0x40, 0, 0, 0, 0};
+  read.length = 0x4000;
+  const DriveAddress address{'D', 1, 0, 0};
+  struct Case {
+    const char* name;
+    std::uint8_t status;
+    std::array<std::uint8_t, 4> senseStart;  // bytes 0..3 of the sense area
+    ULONG moved;
+    bool succeeded;
+    std::uint8_t key, asc;
+  };
+  const Case cases[] = {
+      {"good", 0x00, {}, 0x4000, true, 0, 0},
+      {"busy without sense", 0x08, {}, 0x4000, false, 0, 0},
+      {"check condition without sense", 0x02, {}, 0x4000, false, 0, 0},
+      {"descriptor sense", 0x02, {0x72, 0x05, 0x24, 0x00}, 0x4000, false, 0x05, 0x24},
+      {"fixed sense", 0x02, {0x70, 0, 0x05, 0}, 0x4000, false, 0x05, 0},
+      {"short read", 0x00, {}, 0x2000, false, 0, 0},
+  };
+  for (const Case& c : cases) {
+    PassThroughRecord record = BuildPassThroughRecord(address, read);
+    record.request.ScsiStatus = c.status;
+    std::memcpy(record.sense, c.senseStart.data(), c.senseStart.size());
+    record.request.DataTransferLength = c.moved;
+    const RouteOutcome outcome = JudgePassThroughRecord(record, true, 0, read);
+    EXPECT_EQ(outcome.succeeded, c.succeeded) << c.name;
+    EXPECT_EQ(outcome.completionStatus, c.status) << c.name;
+    EXPECT_EQ(ReadSense(outcome.sense), (SenseTriple{c.key, c.asc, 0})) << c.name;
+  }
+  // A record the driver refused is never a success, whatever it holds.
+  PassThroughRecord refused = BuildPassThroughRecord(address, read);
+  const RouteOutcome outcome = JudgePassThroughRecord(refused, false, 1117, read);
+  EXPECT_FALSE(outcome.succeeded);
+  EXPECT_EQ(outcome.systemError, 1117u);
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "device/CommandVerdict.h"
 #include "device/DeviceMessages.h"
+#include "device/ScsiCommands.h"
 
 namespace cdflash {
 
@@ -148,10 +150,15 @@ RouteOutcome AspiRoute::Execute(RouteDevice token, const DriveAddress& address,
   block = BuildExecRequest(address, command, event);
   send_(&block);
   const DWORD waitMs = static_cast<DWORD>(command.timeoutSeconds) * 1000U;
-  bool timedOut = false;
-  if (!WaitWhilePending(block, event, waitMs)) {
+  const bool timedOut = !WaitWhilePending(block, event, waitMs);
+  if (timedOut && IsCommitCommand(command.cdb)) {
+    // A commit is never aborted: the drive may be programming its flash, and
+    // an abort can reset the device half-way. The request keeps its block
+    // and event, and later commands to this drive fail at once.
+    device->unsettledEvent = event;
+    ++unsettled_;
+  } else if (timedOut) {
     // Take the request back before its block or buffer is used again.
-    timedOut = true;
     aspi::AbortRequest abort;
     std::memset(&abort, 0, sizeof(abort));
     abort.SRB_Cmd = aspi::kAbortRequest;
@@ -170,7 +177,8 @@ RouteOutcome AspiRoute::Execute(RouteDevice token, const DriveAddress& address,
   outcome.completionStatus = status;
   std::copy(std::begin(block.SenseArea), std::end(block.SenseArea), outcome.sense.begin());
   outcome.delivered = !timedOut && (status == aspi::kComplete || status == aspi::kError);
-  outcome.succeeded = outcome.delivered && status == aspi::kComplete && outcome.sense[2] == 0;
+  outcome.succeeded =
+      outcome.delivered && status == aspi::kComplete && ReadSense(outcome.sense).key == 0;
   outcome.result = command.length;
   if (!outcome.succeeded) outcome.systemError = timedOut ? ERROR_SEM_TIMEOUT : error;
   return outcome;

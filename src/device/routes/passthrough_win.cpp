@@ -1,8 +1,10 @@
 #include "device/routes/passthrough_win.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/Text.h"
+#include "device/CommandVerdict.h"
 #include "device/DeviceMessages.h"
 
 namespace cdflash {
@@ -76,13 +78,26 @@ RouteOutcome PassThroughRoute::Execute(RouteDevice token, const DriveAddress& ad
   DWORD returned = 0;
   const BOOL ok = ::DeviceIoControl(device->handle, IOCTL_SCSI_PASS_THROUGH_DIRECT, &record,
                                     sizeof(record), &record, sizeof(record), &returned, nullptr);
-  const DWORD error = ::GetLastError();
-  outcome.delivered = ok != FALSE;
+  return JudgePassThroughRecord(record, ok != FALSE, ::GetLastError(), command);
+}
+
+RouteOutcome JudgePassThroughRecord(const PassThroughRecord& record, bool ioctlSucceeded,
+                                    std::uint32_t error, const RouteCommand& command) {
+  RouteOutcome outcome;
+  outcome.delivered = ioctlSucceeded;
   outcome.completionStatus = record.request.ScsiStatus;
-  std::memcpy(outcome.sense.data(), record.sense, kSenseAreaLength);
-  // The SCSI status byte itself is not judged: a drive's refusal shows in
-  // its sense key.
-  outcome.succeeded = outcome.delivered && outcome.sense[2] == 0;
+  // Only the sense bytes the driver says it returned are the drive's.
+  const std::size_t senseLength =
+      std::min<std::size_t>(record.request.SenseInfoLength, kSenseAreaLength);
+  std::memcpy(outcome.sense.data(), record.sense, senseLength);
+  // On return DataTransferLength holds the bytes that moved.
+  const auto requested = static_cast<ULONG>(std::max(command.length, 0));
+  if (record.request.DataTransferLength < requested) {
+    outcome.residual = static_cast<std::int32_t>(requested - record.request.DataTransferLength);
+  }
+  outcome.succeeded = outcome.delivered &&
+                      CompletedCleanly(outcome.completionStatus, ReadSense(outcome.sense),
+                                       command, outcome.residual);
   outcome.result = outcome.succeeded ? 1 : 0;
   if (!outcome.succeeded) outcome.systemError = error;
   return outcome;

@@ -35,6 +35,12 @@ static_assert(sizeof(PassThroughRecord) == 80);
 /// and timeout in seconds).
 PassThroughRecord BuildPassThroughRecord(const DriveAddress& address, const RouteCommand& command);
 
+/// Judges a finished record: `ioctlSucceeded` and `error` are what
+/// DeviceIoControl gave back; status, the sense bytes the driver returned
+/// and the bytes moved decide (see CompletedCleanly).
+RouteOutcome JudgePassThroughRecord(const PassThroughRecord& record, bool ioctlSucceeded,
+                                    std::uint32_t error, const RouteCommand& command);
+
 /// "\\.\X:" for the drive letter X.
 std::string PassThroughDevicePath(char letter);
 

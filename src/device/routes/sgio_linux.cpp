@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/Text.h"
+#include "device/CommandVerdict.h"
 #include "device/DeviceMessages.h"
 #include "device/routes/SrNames.h"
 
@@ -73,9 +74,13 @@ RouteOutcome SgIoRoute::Execute(RouteDevice device, const DriveAddress&,
     return outcome;
   }
   outcome.delivered = true;
-  outcome.succeeded = outcome.sense[2] == 0;
+  outcome.residual = header.resid;
+  // Sense bytes past what the kernel wrote are no answer of the drive.
+  for (std::size_t i = header.sb_len_wr; i < outcome.sense.size(); ++i) outcome.sense[i] = 0;
+  outcome.succeeded = CompletedCleanly(header.status, ReadSense(outcome.sense), command,
+                                       outcome.residual);
   outcome.result = outcome.succeeded ? 1 : 0;
-  return outcome;  // a drive's refusal is told by its sense bytes, not by errno
+  return outcome;  // a drive's refusal is told by its status and sense, not by errno
 }
 
 void SgIoRoute::CloseDevice(RouteDevice device) {
