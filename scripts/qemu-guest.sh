@@ -97,7 +97,10 @@ visit() {  # depth-first: a module's dependencies load before the module itself
   for d in ${MODDEPS[$m]:-}; do visit "$d"; done
   MODORDER+=("$m")
 }
-for name in ata_piix sr_mod; do
+# ata_piix and sr_mod for the emulated ATAPI drive; scsi_debug (when the
+# kernel has it) as a second CD device that accepts WRITE BUFFER.
+for name in ata_piix sr_mod scsi_debug; do
+  [ "$name" = scsi_debug ] && ! (cd "$MODDIR" && find kernel -name "$name.ko*" | grep -q .) && continue
   path=$(cd "$MODDIR" && find kernel -name "$name.ko*" -print -quit)
   if [ -n "$path" ]; then
     visit "$path"
@@ -114,7 +117,10 @@ for m in "${MODORDER[@]}"; do
     *.ko.zst) zstd -q -d --rm "$ROOT/lib/modules/$file" || die "cannot unpack $file (zstd)"
               file=${file%.zst} ;;
   esac
-  echo "$file" >> "$ROOT/etc/modorder"
+  case $file in
+    scsi_debug.ko) echo "$file ptype=5" >> "$ROOT/etc/modorder" ;;  # a CD-ROM
+    *) echo "$file" >> "$ROOT/etc/modorder" ;;
+  esac
 done
 : > "$ROOT/etc/test-args"
 for a in "$@"; do printf '%s\n' "$a" >> "$ROOT/etc/test-args"; done
@@ -128,10 +134,12 @@ mount -t sysfs sysfs /sys
 mount -t devtmpfs devtmpfs /dev
 up() { read -r u _ < /proc/uptime; echo "$u"; }
 echo "@@cdflash init $(up)"
-while read -r m; do insmod "/lib/modules/$m" || echo "@@cdflash insmod $m failed"; done < /etc/modorder
-# The ATA bus is probed asynchronously: wait up to 15 s for the drive node.
+while read -r m args; do insmod "/lib/modules/$m" $args || echo "@@cdflash insmod $m failed"; done < /etc/modorder
+# The ATA bus is probed asynchronously: wait up to 15 s for the drive nodes.
+want=1
+grep -q '^scsi_debug' /etc/modorder && want=2
 i=0
-while [ ! -e /dev/sr0 ] && [ $i -lt 150 ]; do sleep 0.1; i=$((i + 1)); done
+while [ "$(ls /dev/sr* 2>/dev/null | wc -l)" -lt $want ] && [ $i -lt 150 ]; do sleep 0.1; i=$((i + 1)); done
 [ -e /dev/sr0 ] || echo "@@cdflash no /dev/sr0"
 # Let an unprivileged process open the drive: its commands then meet the
 # kernel's command filter instead of the file permissions.

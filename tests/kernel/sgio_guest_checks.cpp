@@ -1,7 +1,8 @@
 // Checks the Linux SG_IO route end to end against a real kernel. Runs as the
 // only program of a QEMU guest whose PIIX IDE bus carries an emulated ATAPI
-// drive without a disc (scripts/test-kernel.sh), first as root, then as an
-// unprivileged user whose WRITE BUFFER the kernel's command filter refuses.
+// drive without a disc, beside the kernel's scsi_debug device as a CD-ROM
+// that accepts WRITE BUFFER (scripts/test-kernel.sh), first as root, then as
+// an unprivileged user whose WRITE BUFFER the kernel's command filter refuses.
 // Prints one line per check and "N passed, N failed"; exit status 0 only when
 // every check passed.
 
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -23,6 +25,29 @@
 
 namespace cdflash::kernelcheck {
 namespace {
+
+// The drive "letter" of the /dev/srN whose SCSI vendor (sysfs) begins with
+// `vendor`; 0 when none. Device numbers depend on probe order, names do not.
+char SrWithVendor(const std::string& vendor) {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/sys/block", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (!name.starts_with("sr") || name.size() != 3) continue;
+    std::ifstream in(entry.path() / "device" / "vendor");
+    std::string text;
+    std::getline(in, text);
+    if (text.starts_with(vendor)) return name[2];
+  }
+  return 0;
+}
+
+CDDrive* SelectLetter(CDDrives& drives, char letter) {
+  for (int i = 0; i < drives.Count(); ++i) {
+    drives.Select(static_cast<std::int16_t>(i));
+    if (drives.Current->Letter() == letter) return drives.Current;
+  }
+  return nullptr;
+}
 
 // What QEMU's emulated ATAPI drive reports in INQUIRY bytes 8 to 35.
 const std::string kVendorProduct = "QEMU    QEMU DVD-ROM    ";
@@ -63,14 +88,15 @@ bool TransferUntouchedFrom(std::size_t offset) {
                      [](std::uint8_t b) { return b == kFill; });
 }
 
-// A drive is listed and identifies itself as the emulated drive.
+// Both devices are listed; the emulated drive identifies itself as such.
 CDDrive* CheckDiscovery(CheckLog& log, CDDrives& drives, const std::string& who) {
-  CDDrive* drive = drives.Current;
-  if (!log.Check(who + "one drive listed", drives.Count() == 1 && drive != nullptr,
-                 Format("count %d", drives.Count()))) {
+  const char letter = SrWithVendor("QEMU");
+  CDDrive* drive = SelectLetter(drives, letter);
+  if (!log.Check(who + "both drives listed", drives.Count() == 2 && drive != nullptr,
+                 Format("count %d, QEMU drive sr%c", drives.Count(), letter ? letter : '?'))) {
     return nullptr;
   }
-  log.Check(who + "open status 0", CDDrive::OpenStatus() == 0 && CDDrive::OpenCount() == 1,
+  log.Check(who + "open status 0", CDDrive::OpenStatus() == 0 && CDDrive::OpenCount() == 2,
             Format("open status %02X, open count %d", CDDrive::OpenStatus(), CDDrive::OpenCount()));
   log.Check(who + "vendor and product", drive->VendorProduct() == kVendorProduct,
             "\"" + drive->VendorProduct() + "\"");
@@ -83,7 +109,7 @@ void CheckIdentity(CheckLog& log, CDDrive& drive) {
   const std::string expected = Format("%d-%d-%d %c: ", drive.HostAdapter(), drive.Target(),
                                       drive.Lun(), drive.Letter()) +
                                kVendorProduct + kRevision;
-  log.Check("identity text", drive.IdentityText() == expected && drive.Letter() == '0',
+  log.Check("identity text", drive.IdentityText() == expected,
             "\"" + drive.IdentityText() + "\"");
   const std::string again = drive.GetIdentity();
   log.Check("GetIdentity repeats INQUIRY", again == expected, "\"" + again + "\"");
@@ -164,6 +190,38 @@ void CheckFilterRefuses(CheckLog& log, CDDrive& drive, const std::string& name, 
             Outcome(drive, result) + Format(", system error %u", drive.SystemError()));
 }
 
+// The scsi_debug CD-ROM takes a WRITE BUFFER, then reports the unit
+// attention that the new microcode causes; it refuses READ BUFFER.
+void CheckWriteBufferAccepted(CheckLog& log, CDDrives& drives) {
+  CDDrive* drive = SelectLetter(drives, SrWithVendor("Linux"));
+  if (!log.Check("scsi_debug CD-ROM listed", drive != nullptr)) return;
+  transfer.fill(kFill);
+  std::int32_t result = Send(*drive, {0x3B, 0x05, 0x01, 0, 0, 0, 0, 0x40, 0, 0, 0, 0}, kDataOut, 16384);
+  log.Check("scsi_debug: 16 KiB WRITE BUFFER completes GOOD",
+            result != 0 && drive->LastCommandSucceeded() && drive->CompletionStatus() == 0,
+            Outcome(*drive, result));
+  result = Send(*drive, {0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, kDataIn, 0);
+  log.Check("scsi_debug: the next command fails with the unit attention 06 3F 16",
+            result == 0 && !drive->LastCommandSucceeded() && drive->SenseText().starts_with("06 3F 16. 02"),
+            Outcome(*drive, result));
+  result = Send(*drive, {0x3C, 0x01, 0x01, 0, 0, 0, 0, 0x40, 0, 0, 0, 0}, kDataIn, 16384);
+  log.Check("scsi_debug: READ BUFFER fails 05 20 00 and reads nothing",
+            result == 0 && !drive->LastCommandSucceeded() && drive->SenseMatches(0x05, 0x20, 0x00),
+            Outcome(*drive, result));
+}
+
+// Without the right to send it, a WRITE BUFFER never reaches the device: the
+// next command meets no unit attention.
+void CheckWriteBufferFiltered(CheckLog& log, CDDrives& drives) {
+  CDDrive* drive = SelectLetter(drives, SrWithVendor("Linux"));
+  if (drive == nullptr) return;
+  CheckFilterRefuses(log, *drive, "unprivileged: scsi_debug WRITE BUFFER refused with EPERM",
+                     {0x3B, 0x05, 0x01, 0, 0, 0, 0, 0x40, 0, 0, 0, 0}, kDataOut, 16384);
+  const std::int32_t result = Send(*drive, {0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, kDataIn, 0);
+  log.Check("unprivileged: nothing reached scsi_debug (no unit attention)",
+            result != 0 && drive->LastCommandSucceeded(), Outcome(*drive, result));
+}
+
 void RunAsRoot(CheckLog& log) {
   log.Note("as root");
   {
@@ -179,6 +237,7 @@ void RunAsRoot(CheckLog& log) {
       CheckDriveRejects(log, *drive);
       CheckLengthPastBuffer(log, *drive);
     }
+    CheckWriteBufferAccepted(log, drives);
   }
   log.Check("closing the list closes every drive",
             CDDrive::OpenCount() == 0 && OpenDriveDescriptors() == 0,
@@ -206,6 +265,7 @@ void RunUnprivileged(CheckLog& log) {
                      {0xDF, 0x11, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0}, kDataIn, 128);
   // A refused command leaves the route usable.
   CheckNoDisc(log, *drive, "unprivileged, after a refusal: ");
+  CheckWriteBufferFiltered(log, drives);
 }
 
 }  // namespace
