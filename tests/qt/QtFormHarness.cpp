@@ -53,8 +53,9 @@ NoDrivesPlatform::~NoDrivesPlatform() { SetPlatformForTesting(previous_); }
 
 IRoute& NoDrivesPlatform::RouteFor(std::uint32_t) { return *route_; }
 
-QtForm::QtForm(const PackageView& package) : window_(std::make_unique<FlashWindow>()) {
-  const FormServices services{&dialogs_, &cursor_, &application_, nullptr, &ui_};
+QtForm::QtForm(const PackageView& package, ISystemServices* system)
+    : window_(std::make_unique<FlashWindow>()) {
+  const FormServices services{&dialogs_, &cursor_, &application_, system, &ui_};
   handlers_ = std::make_unique<FlashFormHandlers>(
       std::make_unique<TFlashForm>(window_->Controls(), services, package));
   BindForm(*window_, *handlers_, dialogs_);

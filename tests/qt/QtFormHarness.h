@@ -49,7 +49,7 @@ class NoDrivesPlatform final : public IPlatform {
 // Destroying the harness destroys the window first, which runs FormDestroy.
 class QtForm {
  public:
-  explicit QtForm(const PackageView& package);
+  explicit QtForm(const PackageView& package, ISystemServices* system = nullptr);
   ~QtForm();
 
   FlashWindow& Window() { return *window_; }
