@@ -29,14 +29,18 @@ class SimPlatform final : public IPlatform {
   std::size_t DriveCount() const { return drives_.size(); }
   SimRoute& Route() { return route_; }
   void SetPlatformId(std::uint32_t id) { platformId_ = id; }
+  // What CheckAccess answers (everything allowed unless set).
+  void SetAccess(DriveAccess access) { access_ = access; }
 
   // IPlatform
   std::uint32_t PlatformId() override { return platformId_; }
   IRoute& RouteFor(std::uint32_t) override { return route_; }
   std::vector<DriveAddress> DriveAddresses(std::uint32_t) override { return addresses_; }
+  DriveAccess CheckAccess() override { return access_; }
 
  private:
   std::uint32_t platformId_;
+  DriveAccess access_;
   SimRoute route_;
   std::vector<std::unique_ptr<SimDrive>> drives_;
   std::vector<DriveAddress> addresses_;

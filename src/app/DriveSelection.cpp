@@ -1,6 +1,8 @@
 // Flash mode at start-up: warn the user, find the drives, keep those the
 // package may update and offer them in the drop-down list.
 
+#include <cstdlib>
+
 #include "app/AppTexts.h"
 #include "app/DeviceReportBoxes.h"
 #include "app/FlashForm.h"
@@ -8,7 +10,10 @@
 #include "common/Text.h"
 #include "device/Cddrives.h"
 #include "device/DeviceMessages.h"
+#include "device/platform/Platform.h"
 #include "flash/FlashEngine.h"
+#include "system/Elevation.h"
+#include "system/SystemServices.h"
 
 namespace cdflash {
 
@@ -22,6 +27,12 @@ void TFlashForm::StartFlashMode() {
   }
   c_.FileListBox1->SetVisible(false);
   c_.window->SetCaption(vendor + kVersionCaption + package_.ModelText());
+
+  if (CurrentPlatform().CheckAccess().LacksRights()) {
+    OfferAdministrator();
+    EndStartup();
+    return;
+  }
 
   std::string errorText = ErrorTextStart(package_);
 
@@ -63,6 +74,21 @@ void TFlashForm::StartFlashMode() {
 
   engine_ = std::make_unique<FlashEngine>(package_, queued_, System());
   ComboBoxChange(c_.window);
+}
+
+// Drives exist, but this process may not send them firmware commands: say
+// so before anything is sent, and offer to start again as administrator.
+void TFlashForm::OfferAdministrator() {
+  ISystemServices& system = System();
+  const std::string program = system.ProgramPath();
+  if (s_.dialogs->WarningYesNo(kNeedsAdministratorText) != Answer::Yes) return;
+  const ElevationResult elevated =
+      system.RunElevated(ElevationCommand("pkexec", program, [](const char* name) { return std::getenv(name); }));
+  if (elevated.ran) return;
+  const std::string instead =
+      CommandText(ElevationCommand("sudo", program, [](const char* name) { return std::getenv(name); }));
+  s_.dialogs->Error("The flasher could not be started as administrator (" + elevated.problem +
+                    ").\n\nRun it from a terminal as administrator:\n\n" + instead);
 }
 
 void TFlashForm::EndStartup() {

@@ -58,6 +58,7 @@ class TFlashForm {
   bool RetriveINI();
   void ChooseModel();
   void StartBuild();
+  void OfferAdministrator();
   // Ends the program from FormCreate: quit request with exit code 0, window closed.
   void EndStartup();
   ISystemServices& System() const;

@@ -12,6 +12,10 @@ std::string WarningText(const PackageView& package);
 // The error text up to the list of drives; the caller appends the rest.
 std::string ErrorTextStart(const PackageView& package);
 
+inline constexpr const char* kNeedsAdministratorText =
+    "This flasher cannot use the CD drives of this computer: sending firmware commands to a "
+    "drive needs administrator rights, and it runs without them.\n\n"
+    "Start it again as administrator?";
 inline constexpr const char* kNoDriveText = "\nCan't find ATAPI Drive !\n";
 inline constexpr const char* kDetectedDrivesHeading =
     "\nDetected drives:\n-----------------------------------------------------------\n";

@@ -150,7 +150,7 @@ BuildResult FlasherBuilder::Build(const BuildRequest& request) {
     return fail("Building fail: the permissions of " + outputName + " could not be set");
   }
   std::string error;
-  if (!ReplaceFile(partPath, outputPath, error)) {
+  if (!ReplaceWholeFile(partPath, outputPath, error)) {
     return fail("Building fail: " + outputName + " could not be replaced (" + error + ")");
   }
 

@@ -18,6 +18,9 @@ class DemoSystem final : public ISystemServices {
     return {false, "this is the demo, which never restarts the machine"};
   }
   std::unique_ptr<IPowerBlock> BlockSleepAndShutdown(const std::string&) override { return nullptr; }
+  ElevationResult RunElevated(const std::vector<std::string>& command) override {
+    return real_.RunElevated(command);
+  }
   std::string ProgramPath() const override { return real_.ProgramPath(); }
   std::string CurrentDirectory() const override { return real_.CurrentDirectory(); }
   bool FileExists(const std::string& path) const override { return real_.FileExists(path); }

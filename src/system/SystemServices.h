@@ -8,6 +8,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace cdflash {
 
@@ -15,6 +16,12 @@ namespace cdflash {
 struct RestartResult {
   bool requested = false;  // the system took the request
   std::string problem;     // why not, for the user; empty when requested
+};
+
+// What became of starting the program again as administrator.
+struct ElevationResult {
+  bool ran = false;     // it ran (and has ended: this one only waited)
+  std::string problem;  // why not, for the user
 };
 
 // While it exists, the system neither sleeps nor shuts down by itself.
@@ -37,6 +44,9 @@ class ISystemServices {
   /// returned block lives; null when the system offers no such block.
   virtual std::unique_ptr<IPowerBlock> BlockSleepAndShutdown(const std::string& reason) = 0;
 
+  /// Runs `command` (an ElevationCommand) and waits for it to end.
+  virtual ElevationResult RunElevated(const std::vector<std::string>& command) = 0;
+
   /// Full path of the running program's executable file.
   virtual std::string ProgramPath() const = 0;
   /// The current working directory as a full path.
@@ -55,7 +65,7 @@ bool SameFile(const std::string& a, const std::string& b);
 /// Puts the file `from` in place of `to` in one step: afterwards `to` is
 /// either the new file whole or, on failure, exactly what it was. Both must
 /// be in one directory. False with `error` set when it fails.
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& error);
+bool ReplaceWholeFile(const std::string& from, const std::string& to, std::string& error);
 
 /// Upper case in the system's single-byte code page.
 std::string UpperCaseAnsi(const std::string& text);

@@ -1,5 +1,7 @@
 #include <dbus/dbus.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -122,6 +124,25 @@ class LinuxSystem final : public ISystemServices {
     return std::make_unique<InhibitorLock>(fd);
   }
 
+  // pkexec answers 126 when the user did not authorise it and 127 when it
+  // could not authorise at all.
+  ElevationResult RunElevated(const std::vector<std::string>& command) override {
+    std::vector<char*> argv;
+    for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    if (const int error = posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ)) {
+      return {false, command[0] + " could not be started: " + std::strerror(error)};
+    }
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status) && (WEXITSTATUS(status) == 126 || WEXITSTATUS(status) == 127)) {
+      return {false, "administrator rights were not granted"};
+    }
+    return {true, {}};
+  }
+
   std::string ProgramPath() const override {
     std::string path(4096, '\0');
     const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
@@ -154,7 +175,7 @@ bool SameFile(const std::string& a, const std::string& b) {
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& error) {
+bool ReplaceWholeFile(const std::string& from, const std::string& to, std::string& error) {
   if (std::rename(from.c_str(), to.c_str()) == 0) return true;
   error = std::strerror(errno);
   return false;

@@ -65,6 +65,11 @@ class WindowsSystem final : public ISystemServices {
     return std::make_unique<ExecutionStateBlock>(set);
   }
 
+  // The manifest asks for elevation at start: nothing to start again.
+  ElevationResult RunElevated(const std::vector<std::string>&) override {
+    return {false, "not available on Windows"};
+  }
+
   std::string ProgramPath() const override {
     std::string path(MAX_PATH, '\0');
     for (;;) {
@@ -118,7 +123,7 @@ bool SameFile(const std::string& a, const std::string& b) {
          ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to, std::string& error) {
+bool ReplaceWholeFile(const std::string& from, const std::string& to, std::string& error) {
   if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;
   }

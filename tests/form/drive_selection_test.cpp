@@ -226,3 +226,52 @@ TEST(FlashStartup, DeviceLayerBoxesAppearInTheFormsDialogs) {
 
 }  // namespace
 }  // namespace cdflash
+
+namespace cdflash {
+namespace {
+
+#ifndef _WIN32  // Windows asks for its rights through the manifest
+// Drives are there but the process may not send them firmware commands:
+// nothing is sent, the user is told and offered pkexec, and when that fails
+// is shown what to run instead.
+TEST(FlashStartup, WithoutRightsTheFlasherOffersAdministratorAndSendsNothing) {
+  for (const bool granted : {true, false}) {
+    test::FlashModeHarness h;
+    sim::SimDrive& drive = h.bench.platform.AddDrive(test::AcmeDrive());
+    h.bench.platform.SetAccess({1, 1, false});
+    h.ui = std::make_unique<test::FormHarness>(h.package.View());
+    h.ui->system.program = "/opt/flash ers/1.60.EXE";
+    h.ui->system.elevationResult = {granted, granted ? "" : "administrator rights were not granted"};
+    h.ui->dialogs.answers = {Answer::Yes, Answer::Yes};
+    ::setenv("DISPLAY", ":7", 1);
+    ::unsetenv("WAYLAND_DISPLAY");
+    h.ui->form.FormCreate();
+
+    EXPECT_EQ(drive.CommandCount(), 0u);
+    EXPECT_EQ(h.bench.platform.Route().Initialisations(), 0);
+    const auto& shown = h.ui->dialogs.shown;
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_EQ(shown[1].kind, "WarningYesNo");
+    EXPECT_NE(shown[1].text.find("needs administrator rights"), std::string::npos);
+    ASSERT_EQ(h.ui->system.elevations.size(), 1u);
+    const std::vector<std::string>& command = h.ui->system.elevations[0];
+    ASSERT_GE(command.size(), 4u);
+    EXPECT_EQ(command[0], "pkexec");
+    EXPECT_EQ(command[2], "DISPLAY=:7");
+    EXPECT_EQ(command.back(), "/opt/flash ers/1.60.EXE");
+    if (granted) {
+      EXPECT_EQ(shown.size(), 2u);
+    } else {
+      ASSERT_EQ(shown.size(), 3u);
+      EXPECT_EQ(shown[2].kind, "Error");
+      EXPECT_NE(shown[2].text.find("sudo env DISPLAY=:7"), std::string::npos) << shown[2].text;
+      EXPECT_NE(shown[2].text.find("'/opt/flash ers/1.60.EXE'"), std::string::npos);
+    }
+    EXPECT_EQ(h.ui->application.quits, std::vector<int>{0});
+  }
+}
+
+#endif
+
+}  // namespace
+}  // namespace cdflash

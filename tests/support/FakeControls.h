@@ -202,6 +202,10 @@ class FakeSystem : public ISystemServices {
     events.push_back(what);
     if (onEvent) onEvent(what);
   }
+  ElevationResult RunElevated(const std::vector<std::string>& command) override {
+    elevations.push_back(command);
+    return elevationResult;
+  }
   std::string ProgramPath() const override { return program; }
   std::string CurrentDirectory() const override { return directory; }
   bool FileExists(const std::string& path) const override {
@@ -215,6 +219,8 @@ class FakeSystem : public ISystemServices {
   RestartResult restartResult{true, {}};
   std::vector<std::string> events;  // blocks, unblocks and restarts, in order
   std::function<void(const std::string&)> onEvent;
+  std::vector<std::vector<std::string>> elevations;
+  ElevationResult elevationResult{true, {}};
   std::string program;
   std::string directory;
 };

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "system/Elevation.h"
 #include "system/RestartSteps.h"
 
 #ifdef _WIN32
@@ -84,6 +85,26 @@ TEST(ShutdownPrivilege, IsEnabledInTheProcessToken) {
   EXPECT_TRUE(enabled);
 }
 #endif
+
+}  // namespace
+}  // namespace cdflash
+
+namespace cdflash {
+namespace {
+
+TEST(Elevation, CommandCarriesTheDisplayAndQuotesWhatNeedsIt) {
+  const auto read = [](const char* name) -> const char* {
+    if (std::string(name) == "DISPLAY") return ":0";
+    if (std::string(name) == "XAUTHORITY") return "/run/user/1000/it's";
+    if (std::string(name) == "WAYLAND_DISPLAY") return "";  // set but empty: left out
+    return nullptr;
+  };
+  const auto command = ElevationCommand("pkexec", "/opt/cd flash/cdflash", read);
+  EXPECT_EQ(command, (std::vector<std::string>{"pkexec", "env", "DISPLAY=:0",
+                                               "XAUTHORITY=/run/user/1000/it's", "/opt/cd flash/cdflash"}));
+  EXPECT_EQ(CommandText(command),
+            "pkexec env DISPLAY=:0 'XAUTHORITY=/run/user/1000/it'\\''s' '/opt/cd flash/cdflash'");
+}
 
 }  // namespace
 }  // namespace cdflash

@@ -16,6 +16,15 @@ inline constexpr std::uint32_t kPlatformWin32Windows = 1;  // ASPI route
 inline constexpr std::uint32_t kPlatformWin32Nt = 2;       // pass-through route
 inline constexpr std::uint32_t kPlatformLinux = 0x100;     // SG_IO route
 
+// Whether this process may use the CD devices the system lists.
+struct DriveAccess {
+  int listed = 0;                  // device nodes the system lists
+  int openable = 0;                // of them, the ones this process can open
+  bool rawCommandsAllowed = true;  // the kernel lets it send WRITE BUFFER and vendor commands
+  // Drives exist, but this process may not update any of them.
+  bool LacksRights() const { return listed > 0 && (!rawCommandsAllowed || openable == 0); }
+};
+
 class IPlatform {
  public:
   virtual ~IPlatform() = default;
@@ -28,6 +37,11 @@ class IPlatform {
 
   /// The addresses the drive list tries, in order.
   virtual std::vector<DriveAddress> DriveAddresses(std::uint32_t platformId) = 0;
+
+  /// Whether this process may use the devices; without sending them anything.
+  /// Where rights are asked for at start (Windows, whose manifest asks for
+  /// elevation), everything is allowed.
+  virtual DriveAccess CheckAccess() { return {}; }
 };
 
 /// The platform of this OS.

@@ -3,8 +3,12 @@
 // containers and minimal systems).
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "device/platform/Platform.h"
@@ -14,6 +18,23 @@
 namespace cdflash {
 
 namespace {
+
+constexpr unsigned kCapSysRawio = 17;
+
+// CAP_SYS_RAWIO in the effective set: what the kernel's command filter asks
+// of WRITE BUFFER and vendor opcodes on a CD device.
+bool HasRawIo() {
+  if (::geteuid() == 0) return true;
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("CapEff:", 0) != 0) continue;
+    unsigned long long mask = 0;
+    std::istringstream(line.substr(7)) >> std::hex >> mask;
+    return (mask >> kCapSysRawio) & 1u;
+  }
+  return false;
+}
 
 class LinuxPlatform final : public IPlatform {
  public:
@@ -34,6 +55,20 @@ class LinuxPlatform final : public IPlatform {
       if (const auto letter = SrLetter(number)) addresses.push_back({*letter, 0, 0, 0});
     }
     return addresses;
+  }
+
+  DriveAccess CheckAccess() override {
+    DriveAccess access;
+    access.rawCommandsAllowed = HasRawIo();
+    for (const DriveAddress& address : DriveAddresses(kPlatformLinux)) {
+      ++access.listed;
+      const int fd = ::open(SrDevicePath(address.letter).c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+      if (fd >= 0) {
+        ++access.openable;
+        ::close(fd);
+      }
+    }
+    return access;
   }
 
  private:
