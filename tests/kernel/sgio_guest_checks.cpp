@@ -22,6 +22,7 @@
 #include "common/Text.h"
 #include "device/Cddrive.h"
 #include "device/Cddrives.h"
+#include "device/platform/Platform.h"
 
 namespace cdflash::kernelcheck {
 namespace {
@@ -222,8 +223,20 @@ void CheckWriteBufferFiltered(CheckLog& log, CDDrives& drives) {
             result != 0 && drive->LastCommandSucceeded(), Outcome(*drive, result));
 }
 
+// What the flasher learns before it sends anything: may it use the drives?
+void CheckAccess(CheckLog& log, bool root) {
+  const DriveAccess access = CurrentPlatform().CheckAccess();
+  log.Check(root ? "root may send firmware commands to both drives"
+                 : "unprivileged: the drives open, but firmware commands are not allowed",
+            access.listed == 2 && access.openable == 2 && access.rawCommandsAllowed == root &&
+                access.LacksRights() == !root,
+            Format("listed %d, openable %d, raw commands %s", access.listed, access.openable,
+                   access.rawCommandsAllowed ? "allowed" : "not allowed"));
+}
+
 void RunAsRoot(CheckLog& log) {
   log.Note("as root");
+  CheckAccess(log, true);
   {
     CDDrives drives;
     CDDrive* drive = CheckDiscovery(log, drives, "");
@@ -254,6 +267,7 @@ bool DropPrivileges(CheckLog& log) {
 
 void RunUnprivileged(CheckLog& log) {
   log.Note("as uid 1000, without CAP_SYS_RAWIO");
+  CheckAccess(log, false);
   CDDrives drives;
   CDDrive* drive = CheckDiscovery(log, drives, "unprivileged: ");
   if (drive == nullptr) return;
