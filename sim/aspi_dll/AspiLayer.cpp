@@ -7,6 +7,7 @@
 #include <span>
 
 #include "SimFaults.h"
+#include "device/ScsiCommands.h"
 
 namespace cdflash::sim::aspi_layer {
 
@@ -167,7 +168,10 @@ bool AspiLayer::CompleteLater(aspi::ExecScsiCommand* block) {
                             reinterpret_cast<LPCSTR>(&AspiLayer::DeferredThread), &reference)) {
     return false;
   }
-  auto* deferred = new Deferred{this, block, reference, config_.delayMs};
+  CommandBytes cdb{};
+  std::copy_n(block->CDBByte, std::min<std::size_t>(block->SRB_CDBLen, cdb.size()), cdb.begin());
+  const DWORD delay = IsCommitCommand(cdb) ? config_.commitDelayMs : config_.delayMs;
+  auto* deferred = new Deferred{this, block, reference, delay};
   const HANDLE thread = ::CreateThread(nullptr, 0, &AspiLayer::DeferredThread, deferred, 0, nullptr);
   if (thread == nullptr) {
     delete deferred;

@@ -121,6 +121,7 @@ LayerConfig LoadLayerConfig(const std::string& path) {
   config.supportStatus = static_cast<std::uint8_t>(ReadNumber(path, kLayerSection, "Support", 1, 16));
   config.asynchronous = EqualsIgnoringCase(ReadText(path, kLayerSection, "Completion", "sync"), "async");
   config.delayMs = ReadNumber(path, kLayerSection, "Delay", config.delayMs);
+  config.commitDelayMs = ReadNumber(path, kLayerSection, "CommitDelay", config.delayMs);
   config.honourAborts = !EqualsIgnoringCase(ReadText(path, kLayerSection, "Abort", "honour"), "ignore");
 
   // Every section whose name begins with "Drive", in file order.

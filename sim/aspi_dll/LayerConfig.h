@@ -30,6 +30,7 @@ struct LayerConfig {
   std::uint8_t supportStatus = 0x01;  // SS_COMP
   bool asynchronous = false;          // requests return pending, a thread completes them
   std::uint32_t delayMs = 20;         // how long such a thread waits first
+  std::uint32_t commitDelayMs = 20;   // the same for a commit (the drive programs its flash)
   bool honourAborts = true;
   std::vector<DriveEntry> drives;
 };

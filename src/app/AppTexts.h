@@ -1,10 +1,12 @@
 #pragma once
 #include <string>
 
+#include "app/Version.h"
+
 namespace cdflash {
 
 inline constexpr const char* kApplicationTitle = "Flash utility";
-inline constexpr const char* kVersionCaption = " Flash V1.043 ";
+inline constexpr const char* kVersionCaption = " Flash V" CDFLASH_VERSION_TEXT " ";
 
 // The text of the application's exception box: the message, with a full stop
 // appended when its last character sorts after '.'.

@@ -151,6 +151,23 @@ TEST_F(WindowEvents, AltF4InAnyControlClosesTheWindowAndRunsFormDestroy) {
   EXPECT_EQ(application.exitCodes, std::vector<int>{0});  // closing the window ends the program
 }
 
+TEST_F(WindowEvents, WhileAJobRunsOnlyTheProgramsOwnCloseClosesTheWindow) {
+  Show();
+  HWND hwnd = window->Handle();
+  window->Window().SetCloseBlocked(true);
+  SendMessageA(hwnd, WM_CLOSE, 0, 0);
+  SendMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+  Key(Control("ComboBox"), WM_SYSKEYDOWN, VK_F4, static_cast<LPARAM>(KF_ALTDOWN) << 16);
+  Key(hwnd, WM_SYSKEYDOWN, VK_F4, static_cast<LPARAM>(KF_ALTDOWN) << 16);
+  PumpMessages(100);
+  EXPECT_EQ(window->Handle(), hwnd);
+  EXPECT_EQ(SendMessageA(hwnd, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), FALSE);
+
+  window->Window().Close();
+  PumpMessages(100);
+  EXPECT_EQ(window->Handle(), nullptr);
+}
+
 TEST_F(WindowEvents, HourglassStaysWhileTheMouseMoves) {
   window->Cursor().SetHourglass();
   HWND button = Control("FlashButton");

@@ -10,6 +10,7 @@
 
 #include "app/FormLayout.h"
 #include "app/Guard.h"
+#include "ui/win32/ShutdownReason.h"
 #include "ui/win32/WindowText.h"
 
 namespace cdflash::win32 {
@@ -20,6 +21,8 @@ namespace {
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = 0;
 constexpr int kFirstControlId = 100;  // + position in kFormDesign
+constexpr wchar_t kShutdownReason[] =
+    L"The firmware of a drive is being updated. Switching off now can leave the drive unusable.";
 
 int ScreenDpi() {
   HDC screen = GetDC(nullptr);
@@ -54,7 +57,21 @@ std::string FlashWindow::Frame::Caption() const { return ReadWindowText(hwnd_); 
 void FlashWindow::Frame::SetCaption(const std::string& caption) { WriteWindowText(hwnd_, caption); }
 
 void FlashWindow::Frame::Close() {
+  closeRequested_ = true;
   if (hwnd_ != nullptr) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void FlashWindow::Frame::SetCloseBlocked(bool blocked) {
+  if (blocked == closeBlocked_) return;
+  closeBlocked_ = blocked;
+  if (hwnd_ == nullptr) return;
+  EnableMenuItem(GetSystemMenu(hwnd_, FALSE), SC_CLOSE,
+                 MF_BYCOMMAND | (blocked ? MF_GRAYED : MF_ENABLED));
+  if (blocked) {
+    SetShutdownReason(hwnd_, kShutdownReason);
+  } else {
+    ClearShutdownReason(hwnd_);
+  }
 }
 
 // --- creation ---
@@ -208,7 +225,7 @@ bool FlashWindow::HandleDialogKey(const MSG& msg) {
   // box swallows every system key it is given).
   if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4 && msg.hwnd != hwnd_ &&
       (HIWORD(msg.lParam) & KF_ALTDOWN) != 0) {
-    PostMessageA(hwnd_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (!frame_.CloseRefused()) PostMessageA(hwnd_, WM_SYSCOMMAND, SC_CLOSE, 0);
     return true;
   }
   if (msg.message != WM_KEYDOWN) return false;
@@ -302,10 +319,12 @@ LRESULT FlashWindow::OnCreate() {
     controls.GroupBox2 = groupBox_.get();
     controls.ProgressBar = progressBar_.get();
     controls.FlashButton = button_.get();
+    ui_ = std::make_unique<Win32UiThread>(hwnd_);
     FormServices services;
     services.dialogs = &Dialogs();
     services.cursor = &cursor_;
     services.application = &application_;
+    services.ui = ui_.get();
     form_ = std::make_unique<TFlashForm>(controls, services, options_.package);
     ControlsChanged();
     // Start-up work runs before the window is first shown; what escapes it
@@ -326,6 +345,8 @@ void FlashWindow::DestroyForm() {
 }
 
 void FlashWindow::OnDestroy() {
+  // A job still running is let finish first: it uses the form.
+  if (ui_) ui_->Close();
   DestroyForm();
   // Closing the main window ends the program; a failed creation is ended by Create's caller.
   if (created_) application_.PostQuit(0);
@@ -341,6 +362,18 @@ LRESULT FlashWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(wParam, lParam);
       return 0;
+    case Win32UiThread::kMessage:
+      if (ui_) ui_->RunQueued();
+      return 0;
+    // While a job runs, no request closes the window or ends the session.
+    case WM_CLOSE:
+      if (frame_.CloseRefused()) return 0;
+      break;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_CLOSE && frame_.CloseRefused()) return 0;
+      break;
+    case WM_QUERYENDSESSION:
+      return frame_.CloseBlocked() ? FALSE : TRUE;
     case WM_ACTIVATE:
       OnActivate(LOWORD(wParam) != WA_INACTIVE);
       return 0;

@@ -2,7 +2,9 @@
 // The main window of the Win32 front end: window class "TFlashForm", the child
 // controls of the form design at the screen's DPI, and the plumbing from
 // window messages to the handlers of TFlashForm. It carries no logic of its
-// own beyond drawing, self-sizing, keyboard focus and event plumbing.
+// own beyond drawing, self-sizing, keyboard focus and event plumbing, and
+// refusing to close while the form runs a job (on the UI thread service's
+// worker thread).
 //
 // Tests create it directly (without WinMain) and may replace the dialogs, the
 // application services and the handlers.
@@ -25,6 +27,7 @@
 #include "ui/win32/Win32Label.h"
 #include "ui/win32/Win32ProgressBar.h"
 #include "ui/win32/Win32Services.h"
+#include "ui/win32/Win32UiThread.h"
 
 namespace cdflash::win32 {
 
@@ -75,7 +78,8 @@ class FlashWindow final : private LayoutHost {
 
   // Keys the form handles before the focused control: Tab and Shift+Tab move
   // the focus along the tab order, Enter on the button presses it, Alt+F4
-  // closes the window. True when `msg` was one of them and has been handled.
+  // closes the window (unless a job runs). True when `msg` was one of them
+  // and has been handled.
   bool HandleDialogKey(const MSG& msg);
   // Moves the focus to the next (or previous) visible, enabled tab stop.
   void MoveFocus(bool backward);
@@ -87,12 +91,17 @@ class FlashWindow final : private LayoutHost {
     std::string Caption() const override;
     void SetCaption(const std::string& caption) override;
     void Close() override;  // posts WM_CLOSE: closing is safe even inside WM_CREATE
-    void SetCloseBlocked(bool blocked) override { closeBlocked_ = blocked; }
+    // While blocked the close item of the window menu is greyed and the
+    // system is told why the session may not end.
+    void SetCloseBlocked(bool blocked) override;
     bool CloseBlocked() const { return closeBlocked_; }
+    // Whether a request to close (other than Close()) is to be refused.
+    bool CloseRefused() const { return closeBlocked_ && !closeRequested_; }
 
    private:
     const HWND& hwnd_;
     bool closeBlocked_ = false;
+    bool closeRequested_ = false;
   };
 
   explicit FlashWindow(WindowOptions options);
@@ -117,6 +126,7 @@ class FlashWindow final : private LayoutHost {
   Win32Dialogs dialogs_;
   Win32Cursor cursor_;
   Win32Application application_;
+  std::unique_ptr<Win32UiThread> ui_;  // made with the window; outlives the form
   std::unique_ptr<Win32Label> label_;
   std::unique_ptr<Win32FileListBox> fileList_;
   std::unique_ptr<Win32ComboBox> comboBox_;

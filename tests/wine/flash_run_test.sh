@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# A whole flash run of a flasher made from the real cdflash.exe, under Wine as
+# a Windows 9x program over the simulator DLL, with slow commands: each one
+# completes DELAY ms later from the layer's own thread, the commit 2 s later.
+# From another process (flash_run_probe), throughout the run:
+#   - every read of the window (group box caption, progress bar position)
+#     is answered within 1 s, and the bar is seen at several positions;
+#   - WM_CLOSE and the end-of-session query while the drive programs its
+#     flash leave the window open;
+#   - the run ends with "Flash Completed." and the restart question, which is
+#     answered No; the window then closes and the program ends with exit code 0.
+# Prints the probe's figures (reads, latency, progress positions).
+# usage: flash_run_test.sh CDFLASH_EXE MAKE_TEST_FLASHER SIM_DLL PROBE WORKDIR [DELAY]
+# Needs WINEPREFIX and DISPLAY as scripts/test-win32.sh sets them.
+set -uo pipefail
+
+exe=$1
+make_flasher=$2
+sim_dll=$3
+probe=$4
+work=$5
+delay=${6:-120}
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# shellcheck source=../../scripts/wine-env.sh
+. "$root/scripts/wine-env.sh"
+
+passed=0
+failed=0
+pass() { echo "PASS: $*"; passed=$((passed + 1)); }
+fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
+finish() {
+  echo "flash run checks: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+}
+
+if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
+  fail "no DISPLAY or WINEPREFIX: run through scripts/test-win32.sh"
+  finish
+fi
+
+rm -rf "$work"
+mkdir -p "$work"
+"$root/scripts/wine-run.sh" "$make_flasher" "$exe" "$work/SLOWRUN.EXE" \
+  --model CRW-4012 --inquiry "ACME    CRW-4012A" --range 1.00-1.50 --vendor ACME \
+  >"$work/make-flasher.log" 2>&1 || { fail "make_test_flasher"; finish; }
+cp "$sim_dll" "$work/WNASPI32.dll"
+cp "$probe" "$work/flash_run_probe.exe"
+cat >"$work/WNASPI32.INI" <<INI
+[Layer]
+Completion=async
+Delay=$delay
+CommitDelay=2000
+
+[Drive0]
+HostAdapter=0
+Target=0
+Vendor=ACME
+Product=CRW-4012A
+Revision=1.20
+INI
+bash "$root/tests/winroutes/windows_version.sh" win98 SLOWRUN.EXE || { fail "Windows 9x mode"; finish; }
+
+(cd "$work" && WINEDLLOVERRIDES=wnaspi32=n exec wine SLOWRUN.EXE </dev/null >"$work/flasher.log" 2>&1) &
+pid=$!
+box=$(timeout 30 xdotool search --sync --onlyvisible --name '^Warning$' 2>/dev/null | head -1)
+if [ -n "$box" ]; then
+  xdotool windowfocus --sync "$box" 2>/dev/null
+  xdotool key y
+else
+  fail "no warning within 30 s"
+fi
+
+window=$(timeout 30 xdotool search --sync --onlyvisible --name '^ACME Flash V1\.043 CRW-4012$' 2>/dev/null | head -1)
+if [ -n "$window" ]; then
+  timeout -k 5 180 "$root/scripts/wine-run.sh" "$work/flash_run_probe.exe" >"$work/probe.txt" 2>&1
+  cat "$work/probe.txt"
+  fact() { grep -m1 -- "^$1" "$work/probe.txt"; }
+  expect() {
+    if grep -qxF -- "$1" "$work/probe.txt"; then pass "$2"; else fail "$2: no line '$1'"; fi
+  }
+  expect 'controls=found' "the probe found the group box, the progress bar and the button"
+  if grep -q '^box "Confirm" ".*Update FW:1\.20 to FW:1\.60 .*" answered=Yes$' "$work/probe.txt"; then
+    pass "the update question, answered Yes"
+  else
+    fail "no update question"
+  fi
+  unanswered=$(fact 'reads=' | sed -n 's/.* unanswered=\([0-9]*\)$/\1/p')
+  reads=$(fact 'reads=' | sed -n 's/^reads=\([0-9]*\) .*/\1/p')
+  if [ "${unanswered:-x}" = 0 ] && [ "${reads:-0}" -ge 100 ]; then
+    pass "all $reads reads answered within 1 s"
+  else
+    fail "reads: ${reads:-?}, unanswered within 1 s: ${unanswered:-?}"
+  fi
+  positions=$(fact 'positions=' | cut -d= -f2)
+  if [ "${positions:-0}" -ge 5 ]; then pass "progress bar seen at $positions positions"; else fail "progress bar seen at ${positions:-0} positions"; fi
+  expect 'close_during_commit answered=1 alive=1 caption_after="Don'"'"'t turn off the system, Flash is in progress..."' \
+    "WM_CLOSE during the commit leaves the window open"
+  expect 'end_session_during_commit answered=1 may_end=0' "the end of the session is refused during the commit"
+  expect 'restart_caption="Flash Completed."' "the run ends with \"Flash Completed.\""
+  if grep -q '^box "Confirm" ".*restarted.*" answered=No$' "$work/probe.txt"; then
+    pass "the restart question, answered No"
+  else
+    fail "no restart question"
+  fi
+  expect 'run_ended=1' "the FLASH button comes back after the run"
+  expect 'closed_after_run=1' "the window closes once the run has ended"
+else
+  fail "no flash-mode window within 30 s"
+  xdotool search --onlyvisible --name '.' getwindowname %@ 2>/dev/null | sed 's/^/  visible: /'
+fi
+status=$(wait_exit "$pid" 20)
+if [ "$status" = 0 ]; then pass "the flasher ends with exit code 0"; else fail "the flasher ended with $status"; fi
+finish
