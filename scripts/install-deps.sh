@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building and testing cdflash needs, and nothing twice.
-# usage: scripts/install-deps.sh [group...]   groups: linux win32 kernel (default: all)
+# usage: scripts/install-deps.sh [group...]   groups: linux win32 kernel release (default: all)
 # Runs `apt-get update` only when a package is actually missing.
 set -euo pipefail
 
 groups=("$@")
-[ ${#groups[@]} -gt 0 ] || groups=(linux win32 kernel)
+[ ${#groups[@]} -gt 0 ] || groups=(linux win32 kernel release)
 
 want=()
 for g in "${groups[@]}"; do
@@ -15,6 +15,7 @@ for g in "${groups[@]}"; do
     win32)  want+=(cmake make g++-mingw-w64-i686 mingw-w64-tools googletest wine wine32:i386 wine64
                    xvfb xdotool imagemagick fonts-wine fonts-liberation binutils-mingw-w64-i686) ;;
     kernel) want+=(qemu-system-x86 busybox-static cpio) ;;
+    release) want+=(unzip bc) ;;
     *) echo "install-deps: unknown group '$g'" >&2; exit 2 ;;
   esac
 done
