@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 
 #include "builder/BuildPaths.h"
 #include "common/Text.h"
@@ -11,8 +9,6 @@
 
 namespace cdflash {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr long long kProgressStep = 1024;
 // A template is the program itself, a few MiB at most; anything far larger
@@ -34,41 +30,7 @@ BuildResult Failed(std::string message, std::string outputPath = {}) {
   return BuildResult{false, std::move(message), std::move(outputPath)};
 }
 
-// The flasher runs like the template it came from, but never with the
-// template's set-id or sticky bits, and its owner may always replace it.
-bool CopyPermissions(const std::string& templatePath, const std::string& outputPath) {
-  std::error_code error;
-  const fs::file_status status = fs::status(templatePath, error);
-  if (error) return false;
-  const fs::perms wanted = (status.permissions() & fs::perms::all) | fs::perms::owner_write |
-                           fs::perms::owner_exec;
-  fs::permissions(outputPath, wanted, fs::perm_options::replace, error);
-  return !error;
-}
-
 }  // namespace
-
-FileBytes ReadFileBytes(const std::string& path, std::size_t limit) {
-  FileBytes file;
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return file;
-  constexpr std::size_t kChunk = 64 * 1024;
-  while (file.bytes.size() <= limit) {
-    const std::size_t at = file.bytes.size();
-    const std::size_t want = std::min(kChunk, limit + 1 - at);
-    file.bytes.resize(at + want);
-    in.read(reinterpret_cast<char*>(file.bytes.data() + at), static_cast<std::streamsize>(want));
-    const auto got = static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0));
-    file.bytes.resize(at + got);
-    if (in.bad()) {
-      file.status = FileBytes::Status::ReadError;
-      return file;
-    }
-    if (in.eof()) break;
-  }
-  file.status = FileBytes::Status::Read;
-  return file;
-}
 
 BuildResult FlasherBuilder::Build(const BuildRequest& request) {
   const std::string& binName = request.binName;
@@ -107,19 +69,17 @@ BuildResult FlasherBuilder::Build(const BuildRequest& request) {
   // Never write over the template or the BIN file being built from.
   const std::string outputPath = JoinPath(request.outputDirectory, FlasherFileName(binName));
   const std::string partPath = outputPath + ".part";
-  std::ofstream output;
-  if (!SameFile(outputPath, templatePath) && !SameFile(outputPath, request.binPath)) {
-    output.open(partPath, std::ios::binary | std::ios::trunc);
+  const bool allowed = !SameFile(outputPath, templatePath) && !SameFile(outputPath, request.binPath);
+  OutputFile output(allowed ? partPath : std::string());
+  if (!allowed || !output.IsOpen()) {
+    return Failed(Format("Create %4.4s.EXE Fail", binName.c_str()), outputPath);
   }
-  if (!output.is_open()) return Failed(Format("Create %4.4s.EXE Fail", binName.c_str()), outputPath);
   const auto fail = [&](const std::string& message) {
-    output.close();
+    output.Close();
     std::remove(partPath.c_str());
     return Failed(message, outputPath);
   };
-  const auto write = [&](const std::uint8_t* data, std::size_t length) {
-    if (length > 0) output.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(length));
-  };
+  const auto write = [&](const std::uint8_t* data, std::size_t length) { output.Write(data, length); };
 
   const std::size_t packageAt = FindKeyWordEnd(image.bytes, keyWord_);
   if (packageAt == kNoKeyWord) {
@@ -143,15 +103,19 @@ BuildResult FlasherBuilder::Build(const BuildRequest& request) {
   write(image.bytes.data() + restAt, templateLength - restAt);
   // The copy loop counts one behind the byte it copies.
   progress_.StepProgressBy(StepsBetween(restAt - 1, templateLength - 2) * kProgressStep);
-  output.close();
   const std::string outputName = FileNamePart(outputPath);
-  if (output.fail()) return fail("Building fail: " + outputName + " could not be written");
-  if (!CopyPermissions(templatePath, partPath)) {
-    return fail("Building fail: the permissions of " + outputName + " could not be set");
+  if (!output.Close()) {
+    std::remove(partPath.c_str());
+    return Failed("Building fail: " + outputName + " could not be written", outputPath);
+  }
+  if (!CopyExecutablePermissions(templatePath, partPath)) {
+    std::remove(partPath.c_str());
+    return Failed("Building fail: the permissions of " + outputName + " could not be set", outputPath);
   }
   std::string error;
   if (!ReplaceWholeFile(partPath, outputPath, error)) {
-    return fail("Building fail: " + outputName + " could not be replaced (" + error + ")");
+    std::remove(partPath.c_str());
+    return Failed("Building fail: " + outputName + " could not be replaced (" + error + ")", outputPath);
   }
 
   progress_.ShowCaption(Format("Build %4.4s.EXE ok!", binName.c_str()));

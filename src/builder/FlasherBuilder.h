@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "builder/FlasherImage.h"
+#include "common/Files.h"
 #include "common/ProgressObserver.h"
 
 namespace cdflash {
@@ -31,17 +32,7 @@ struct BuildResult {
   std::string outputPath;  // the flasher written (or that would have been)
 };
 
-// A whole file as read, or why it could not be.
-struct FileBytes {
-  enum class Status { Read, NotOpened, ReadError };
-  Status status = Status::NotOpened;
-  std::vector<std::uint8_t> bytes;  // at most limit + 1: one more tells it is too long
-};
 using FileReader = std::function<FileBytes(const std::string& path, std::size_t limit)>;
-
-// Reads `path` to its end (also a pipe or a file that changes meanwhile:
-// what was read is what is used), stopping after limit + 1 bytes.
-FileBytes ReadFileBytes(const std::string& path, std::size_t limit);
 
 class FlasherBuilder {
  public:

@@ -1,8 +1,8 @@
 #include "builder/IniFile.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+
+#include "common/Files.h"
 
 namespace cdflash {
 namespace {
@@ -47,11 +47,11 @@ std::string_view TakeLine(std::string_view& rest) {
 }  // namespace
 
 std::optional<IniFile> IniFile::Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return Parse(text);
+  // Far beyond any model table: a larger file is not one.
+  constexpr std::size_t kLargest = 16u << 20;
+  const FileBytes file = ReadFileBytes(path, kLargest);
+  if (file.status != FileBytes::Status::Read || file.bytes.size() > kLargest) return std::nullopt;
+  return Parse(std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()));
 }
 
 IniFile IniFile::Parse(std::string_view text) {

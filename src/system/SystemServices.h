@@ -67,6 +67,11 @@ bool SameFile(const std::string& a, const std::string& b);
 /// be in one directory. False with `error` set when it fails.
 bool ReplaceWholeFile(const std::string& from, const std::string& to, std::string& error);
 
+/// Gives `to` the permissions of `from` (Linux: its permission bits), never
+/// set-id or sticky bits, and always the owner's write and execute rights.
+/// False when they cannot be read or set.
+bool CopyExecutablePermissions(const std::string& from, const std::string& to);
+
 /// Upper case in the system's single-byte code page.
 std::string UpperCaseAnsi(const std::string& text);
 

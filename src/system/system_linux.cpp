@@ -181,6 +181,13 @@ bool ReplaceWholeFile(const std::string& from, const std::string& to, std::strin
   return false;
 }
 
+bool CopyExecutablePermissions(const std::string& from, const std::string& to) {
+  struct stat st {};
+  if (stat(from.c_str(), &st) != 0) return false;
+  const mode_t mode = (st.st_mode & 0777) | S_IWUSR | S_IXUSR;
+  return chmod(to.c_str(), mode) == 0;
+}
+
 // File names on Linux are UTF-8 or anything else: only ASCII letters change,
 // so no byte of a longer character is ever altered.
 std::string UpperCaseAnsi(const std::string& text) {

@@ -131,6 +131,15 @@ bool ReplaceWholeFile(const std::string& from, const std::string& to, std::strin
   return false;
 }
 
+// Windows keeps no execute bits: the flasher only must not be read-only.
+bool CopyExecutablePermissions(const std::string& from, const std::string& to) {
+  if (GetFileAttributesA(from.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+  const DWORD attributes = GetFileAttributesA(to.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  return (attributes & FILE_ATTRIBUTE_READONLY) == 0 ||
+         SetFileAttributesA(to.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) != FALSE;
+}
+
 std::string UpperCaseAnsi(const std::string& text) {
   std::string out = text;
   if (!out.empty()) CharUpperBuffA(out.data(), static_cast<DWORD>(out.size()));
