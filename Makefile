@@ -1,5 +1,5 @@
 # Thin wrapper: the real work is in CMake presets and scripts/.
-.PHONY: run test build windows demo bench clean
+.PHONY: run test build windows demo bench release clean
 
 # Set everything up, build and start cdflash (Linux, Qt).
 run:
@@ -24,6 +24,10 @@ bench:
 	cmake --preset linux >/dev/null
 	cmake --build --preset linux -j2 --target flash_bench
 	build/linux/bin/flash_bench
+
+# Release files of both systems (build/release), with the sizes of the programs.
+release:
+	scripts/release.sh
 
 windows:
 	scripts/install-deps.sh win32

@@ -24,7 +24,3 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 get_filename_component(CDFLASH_SOURCE_ROOT "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR "${CDFLASH_SOURCE_ROOT}/scripts/wine-run.sh")
 
-# A portable single-file utility: optimised for size, unused code dropped.
-set(CMAKE_C_FLAGS_RELEASE_INIT "-Os -DNDEBUG -ffunction-sections -fdata-sections")
-set(CMAKE_CXX_FLAGS_RELEASE_INIT "-Os -DNDEBUG -ffunction-sections -fdata-sections")
-set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-Wl,--gc-sections")

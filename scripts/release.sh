@@ -7,6 +7,9 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
 out=$root/build/release
+# Reproducible files: the time stamps that the linker and strip write into a
+# Windows executable are the last commit's.
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 1)}
 
 scripts/install-deps.sh linux win32 release
 cmake --preset linux >/dev/null

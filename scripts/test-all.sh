@@ -48,6 +48,7 @@ stage linux ctest_preset linux
 stage linux-asan ctest_preset linux-asan
 [ -x scripts/test-win32.sh ] && stage windows scripts/test-win32.sh
 [ -x scripts/test-kernel.sh ] && stage kernel scripts/test-kernel.sh
+stage release tests/release/check-release.sh
 
 echo
 echo "=== summary"

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Makes the release files (scripts/release.sh) and checks them: each archive
+# holds exactly the listed files, the package key-word occurs once in each
+# shipped executable, a flasher built from a shipped template is the one built
+# from the build tree's template stripped the same way, and the Windows
+# executable fits in 1.5 MiB. Ends with "N passed, N failed".
+set -uo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+cd "$root"
+passed=0
+failed=0
+pass() { echo "PASS: $*"; passed=$((passed + 1)); }
+fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
+finish() { echo "release checks: $passed passed, $failed failed"; [ "$failed" -eq 0 ]; exit; }
+
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 1)}
+scripts/release.sh || { fail "scripts/release.sh"; finish; }
+cmake --build --preset linux -j2 --target package_probe build_flasher >/dev/null || { fail "tools"; finish; }
+probe=build/linux/bin/package_probe
+builder=build/linux/bin/build_flasher
+version=$(sed -n 's/^project(cdflash VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+work=$(mktemp -d "${TMPDIR:-/tmp}/cdflash-release.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+sh examples/make-sample-bins.sh "$work/bins" >/dev/null
+
+# check_archive NAME LISTING EXE STRIP BUILT_EXE EXPECTED_FILES...
+check_archive() {
+  local name=$1 listing=$2 exe=$3 strip=$4 built=$5
+  shift 5
+  local expected actual
+  expected=$(printf '%s\n' "$@" | sort)
+  actual=$(eval "$listing" | grep -v '/$' | sed "s|^$name/||" | sort)
+  if [ "$actual" = "$expected" ]; then pass "$name holds exactly the listed files"
+  else fail "$name holds: $(echo $actual)"; fi
+
+  if "$probe" --check "$work/$name/$exe" >/dev/null; then pass "$name: key-word once in $exe"
+  else fail "$name: key-word in $exe"; fi
+
+  # The same flasher from the shipped template and from the build tree's.
+  mkdir -p "$work/$name-shipped" "$work/$name-built"
+  "$strip" -o "$work/$name-built/$(basename "$exe")" "$built"
+  local a b
+  a=$("$builder" "$work/$name/$exe" "$work/bins/1.60.BIN" "$work/$name-shipped") &&
+  b=$("$builder" "$work/$name-built/$(basename "$exe")" "$work/bins/1.60.BIN" "$work/$name-built") &&
+  if cmp -s "$a" "$b"; then pass "$name: a flasher from the shipped template equals one from the build tree"
+  else fail "$name: flashers from the shipped and the built template differ"; fi
+}
+
+tgz=cdflash-$version-linux-x86_64
+tar -xzf "build/release/$tgz.tar.gz" -C "$work"
+check_archive "$tgz" "tar -tzf build/release/$tgz.tar.gz" bin/cdflash strip build/linux/bin/cdflash \
+  bin/cdflash share/cdflash/examples/cdflash.INI share/cdflash/examples/make-sample-bins.sh \
+  share/doc/cdflash/README.md share/doc/cdflash/LICENSE share/applications/cdflash.desktop \
+  share/icons/hicolor/scalable/apps/cdflash.svg
+
+zip=cdflash-$version-win32
+unzip -q "build/release/$zip.zip" -d "$work"
+check_archive "$zip" "unzip -Z1 build/release/$zip.zip" cdflash.exe i686-w64-mingw32-strip \
+  build/win32/bin/cdflash.exe cdflash.exe cdflash.INI make-sample-bins.sh README.md LICENSE.txt
+
+size=$(stat -c %s "$work/$zip/cdflash.exe")
+limit=$((3 * 1024 * 1024 / 2))
+if [ "$size" -le "$limit" ]; then pass "cdflash.exe is $size bytes, within 1.5 MiB ($limit)"
+else fail "cdflash.exe is $size bytes, over 1.5 MiB ($limit)"; fi
+finish
