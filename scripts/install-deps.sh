@@ -20,16 +20,11 @@ for g in "${groups[@]}"; do
   esac
 done
 
-if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+SUDO=
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO=sudo
+fi
 export DEBIAN_FRONTEND=noninteractive
-
-# wine32 is an i386 package: the architecture must be known before it can be found.
-for p in "${want[@]}"; do
-  if [[ "$p" == *:i386 ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $SUDO dpkg --add-architecture i386
-    NEED_UPDATE=1
-  fi
-done
 
 missing=()
 for p in "${want[@]}"; do
@@ -39,8 +34,21 @@ done
 # de-duplicate
 mapfile -t missing < <(printf '%s\n' "${missing[@]}" | awk 'NF && !seen[$0]++')
 
-if [ ${#missing[@]} -eq 0 ] && [ -z "${NEED_UPDATE:-}" ]; then
+# wine32 is an i386 package: the architecture must be known before it can be found.
+for p in "${missing[@]}"; do
+  if [[ "$p" == *:i386 ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then NEED_I386=1; fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
   exit 0
+fi
+if [ -n "$SUDO" ] && ! command -v sudo >/dev/null 2>&1; then
+  echo "install-deps: these packages are missing: ${missing[*]}" >&2
+  echo "install-deps: installing them needs root, and sudo is not installed: run the same command as root." >&2
+  exit 1
+fi
+if [ -n "${NEED_I386:-}" ]; then
+  $SUDO dpkg --add-architecture i386
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "install-deps: installing ${missing[*]}"

@@ -3,8 +3,8 @@
 #   - it imports system DLLs only (libgcc, libstdc++ and winpthreads are linked in);
 #   - the package key-word occurs exactly once in the file, and the slot after
 #     it begins with the template marker;
-#   - started in a folder with a model table and BIN files it shows its
-#     build-mode window (screenshot windows-build-mode.png in WORKDIR), and
+#   - started in the workspace `make run` prepares (sample model table and BIN
+#     files) it shows its build-mode window with the sample models (screenshot windows-build-mode.png in WORKDIR), and
 #     Alt+F4 ends it with exit code 0;
 #   - with FLASHER_TOOL, a flasher made from it starts with the warning and,
 #     answered No, ends with exit code 0 without ever showing its window.
@@ -56,24 +56,15 @@ press_alt_f4() {
 }
 
 rm -rf "$work"
-mkdir -p "$work"
-cp "$exe" "$work/cdflash.exe"
-cat >"$work/cdflash.INI" <<'INI'
-[MODEL00]
-Model=CRW-4012
-Inquiry=ACME    CRW-4012A
-FW-Range=1.00-1.50
-BINMask=1.*.BIN;1.*.HEX
-Vendor=ACME
-Note=
-INI
-for f in 1.60.BIN 1.62.BIN 1.70.hex NOTES.TXT; do head -c 1024 /dev/zero >"$work/$f"; done
-
+# The workspace `make run` prepares: the template, the sample model table
+# next to it and the sample BIN files.
+"$root/scripts/prepare-workspace.sh" "$exe" "$work" >/dev/null
 (cd "$work" && exec wine cdflash.exe </dev/null >"$work/build-mode.log" 2>&1) &
 pid=$!
-id=$(timeout 30 xdotool search --sync --onlyvisible --name '^ Flash V1\.043 ' 2>/dev/null | head -1)
+# The caption carries the first sample model's range: the table was read.
+id=$(timeout 30 xdotool search --sync --onlyvisible --name '^ Flash V1\.043 1\.00-1\.59 \[Buiding\]$' 2>/dev/null | head -1)
 if [ -n "$id" ]; then
-  pass "build-mode window shown: '$(xdotool getwindowname "$id")'"
+  pass "build-mode window shown with the sample models: '$(xdotool getwindowname "$id")'"
   sleep 0.5  # let it paint
   import -window "$id" "$work/windows-build-mode.png" && pass "screenshot $work/windows-build-mode.png" ||
     fail "screenshot"
