@@ -127,6 +127,27 @@ TEST_P(AspiCommandTest, RefusedAbortKeepsTheDriveBusyUntilTheLayerEndsTheRequest
   EXPECT_EQ(dir.Log("EXEC").back().address, dir.Log("EXEC").front().address);
 }
 
+// A commit that times out is never aborted (the drive may be programming
+// its flash): the drive stays busy until the layer ends the request.
+TEST_P(AspiCommandTest, CommitThatTimesOutIsNotAborted) {
+  LayerDirectory& dir = UseDrive("", "NeverComplete=3B\r\n");
+  CDDrive drive(' ', 0, 1, 0);
+  ASSERT_EQ(CDDrive::OpenStatus(), 0x00);
+  CDDrive::SetTimeout(1);
+
+  EXPECT_EQ(drive.ExecCommand(0x3B, 5, 1, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 1, 0), 0);
+  EXPECT_FALSE(drive.LastCommandSucceeded());
+  EXPECT_TRUE(dir.Log("ABORT").empty());
+  const std::size_t sent = dir.Log("EXEC").size();
+  EXPECT_EQ(TestUnitReady(drive), 0);
+  EXPECT_EQ(drive.SystemError(), 170u);  // ERROR_BUSY: nothing goes out meanwhile
+  EXPECT_EQ(dir.Log("EXEC").size(), sent);
+
+  EXPECT_EQ(ExpirePendingRequests(), 1);
+  EXPECT_EQ(TestUnitReady(drive), 0);
+  EXPECT_TRUE(drive.SenseMatches(0x02, 0x3A, 0x00));
+}
+
 INSTANTIATE_TEST_SUITE_P(Completion, AspiCommandTest, ::testing::Values("sync", "async"),
                          [](const auto& info) { return std::string(info.param); });
 
