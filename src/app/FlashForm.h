@@ -39,9 +39,6 @@ class TFlashForm {
   void FileListBox1Click(const void* sender = nullptr);
   void FlashButtonClick(const void* sender = nullptr);
 
-  // Whether the current drive of the drive list may be updated by this package.
-  bool CheckCondition() const;
-
   static constexpr std::int32_t kTransferBufferSize = 16384;
 
   bool InBuildMode() const { return BuildMode; }
@@ -58,7 +55,6 @@ class TFlashForm {
   bool RetriveINI();
   void ChooseModel();
   void StartBuild();
-  void OfferAdministrator();
   // Ends the program from FormCreate: quit request with exit code 0, window closed.
   void EndStartup();
   ISystemServices& System() const;
