@@ -4,7 +4,6 @@
 // make_test_flasher) and takes its drives from cdflash-demo.drives next to
 // the program. Never part of a release.
 
-#include <QApplication>
 #include <cstdio>
 
 #include "SimPlatform.h"
@@ -12,16 +11,16 @@
 #include "demo/DemoSystem.h"
 #include "device/platform/Platform.h"
 #include "ui/qt/FormHandlers.h"
+#include "ui/cli/RunTerminal.h"
 #include "ui/qt/RunApplication.h"
 
 int main(int argc, char** argv) {
   using namespace cdflash;
 
-  // Created here to find the program's directory; RunApplication uses it.
-  QApplication app(argc, argv);
-
-  const demo::DemoDrives found =
-      demo::LoadDrives(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString());
+  demo::DemoSystem system;
+  std::string directory = system.ProgramPath();
+  directory = directory.substr(0, directory.find_last_of('/'));
+  const demo::DemoDrives found = demo::LoadDrives(directory);
   for (const std::string& problem : found.problems) {
     std::fprintf(stderr, "cdflash-demo: %s\n", problem.c_str());
   }
@@ -33,6 +32,9 @@ int main(int argc, char** argv) {
   // The window and its drive list are gone before the platform is put back.
   const sim::ScopedPlatform simulated(machine);
 
-  demo::DemoSystem system;
+  if (argc > 1) {  // the terminal front end over the same drives
+    cli::StdTerminal terminal;
+    return cli::RunTerminal(argc, argv, {terminal, system, PackageView::Embedded()});
+  }
   return qtui::RunApplication(argc, argv, qtui::MakeEmbeddedFlashForm, &system);
 }

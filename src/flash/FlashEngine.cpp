@@ -46,6 +46,7 @@ FlashOutcome FlashEngine::Run() {
   ProfileFound_ = false;
   ProfileLength_ = 0;
   wroteToDrive_ = false;
+  commitSent_ = false;
   if (SelectedDrive == nullptr) return FlashOutcome::NoDrive;
   if (ImageLength_ == 0 || ImageLength_ > kSlotSize) {
     observer_.Tell(NoticeKind::Plain, "This flasher holds no firmware image: nothing was sent to the drive.");
@@ -82,7 +83,7 @@ void FlashEngine::Complete() {
   // The drive is done with: sleep and shutdown are allowed again, and a
   // restart is not held up by our own block.
   powerBlock_.reset();
-  if (observer_.Ask(QuestionKind::Confirm,
+  if (observer_.Ask(QuestionKind::ConfirmRestart,
                     "The system needs to be restarted for the changes to take "
                     "effect(inquiry stream) ?") == Answer::Yes) {
     observer_.SetBusy(false);
@@ -152,6 +153,15 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
   const auto failed = [this] {
     return wroteToDrive_ ? FlashOutcome::FailedAfterWrite : FlashOutcome::FailedBeforeWrite;
   };
+  // A stop asked for before the commit ends the run cleanly: nothing is
+  // committed, so the drive's flash is untouched.
+  const auto stopRequested = [this] {
+    if (!cancelRequested_ || !cancelRequested_()) return false;
+    observer_.Tell(NoticeKind::Plain,
+                   "The update was stopped before the commit: nothing was committed, the drive's "
+                   "flash is untouched.");
+    return true;
+  };
 
   // From the first command that changes the drive until the run ends, the
   // system must not sleep or shut down.
@@ -172,6 +182,7 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
   ShowPhase("Write BIN to drive's DRAM... ");
   observer_.SetProgressPosition(0);
   for (std::uint32_t at = 0; at < length; at += kChunkSize) {
+    if (stopRequested()) return FlashOutcome::Cancelled;
     std::memcpy(ChunkBuffer.get(), slot.data() + at, kChunkSize);
     if (!WriteBuffer(at, ChunkBuffer.get(), kChunkSize, kControlData)) {
       AppendToPhase(", Fail! ");
@@ -196,6 +207,7 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
   }
   observer_.SetProgressPosition(0);
   for (std::uint32_t at = 0; at < length; at += kChunkSize) {
+    if (stopRequested()) return FlashOutcome::Cancelled;
     PoisonTransferBuffer(slot.data() + at, kChunkSize);
     if (!ReadBuffer(at, ChunkBuffer.get(), kChunkSize)) {
       AppendToPhase(", Read Fail! ");
@@ -209,11 +221,13 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
     observer_.StepProgress();
   }
 
+  if (stopRequested()) return FlashOutcome::Cancelled;
   ShowPhase("Don't turn off the system, Flash is in progress...");
   observer_.SetProgressRange(0, kCommitScale);
   observer_.SetProgressPosition(kCommitScale - 2);
   observer_.SetProgressStep(0);
   CDDrive::SetTimeout(kCommitTimeout);
+  commitSent_ = true;
   if (!WriteBuffer(0, ProfileCopy.get(), 0, FlashAll_ ? kControlCommitAll : kControlCommit)) {
     ShowPhase("Flash Fail.");
     return FlashOutcome::CommitFailed;

@@ -7,7 +7,9 @@
 // sends commands meanwhile.
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "flash/FlashObserver.h"
@@ -28,6 +30,7 @@ enum class FlashOutcome {
   NoDrive,            // no drive was selected
   FailedBeforeWrite,  // a command failed before anything was written to the drive
   FailedAfterWrite,   // failed while downloading or verifying: nothing committed
+  Cancelled,          // stopped on request before the commit: nothing committed
   CommitFailed,       // the commit command failed
   Completed,          // the commit went through
 };
@@ -45,6 +48,16 @@ class FlashEngine {
 
   // The update of the drive, from the confirmation to the restart offer.
   FlashOutcome Run();
+
+  // Asked between commands until the commit is sent; true stops the run
+  // there (a terminal's Ctrl-C). Empty: never.
+  void SetCancelCheck(std::function<bool()> cancelRequested) {
+    cancelRequested_ = std::move(cancelRequested);
+  }
+  // Of the last run: whether anything was written to the drive, and whether
+  // the commit was sent (from then on the run is never stopped).
+  bool WroteToDrive() const { return wroteToDrive_; }
+  bool CommitSent() const { return commitSent_; }
 
   // Runs the image format test on the package's slot and stores the image
   // length and the five-bank flag; true when a signature was found. The
@@ -99,6 +112,8 @@ class FlashEngine {
   bool ProfileFound_ = false;
   bool FlashAll_ = false;
   bool wroteToDrive_ = false;
+  std::atomic<bool> commitSent_{false};
+  std::function<bool()> cancelRequested_;
   std::uint32_t ProfileLength_ = 0;
   std::string caption_;  // the phase caption last shown
   std::array<std::uint8_t, 12> CommandBlock{};

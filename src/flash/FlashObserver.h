@@ -13,8 +13,9 @@
 namespace cdflash {
 
 // The look of a question: a confirmation ("Confirm", question icon) or a
-// warning ("Warning", warning icon); both with Yes and No.
-enum class QuestionKind { Confirm, Warning };
+// warning ("Warning", warning icon); both with Yes and No. The restart offer
+// is a confirmation of its own, so that an unattended run can tell it apart.
+enum class QuestionKind { Confirm, Warning, ConfirmRestart };
 
 // The look of a message with one OK button: a plain box (the application's
 // title) or a warning ("Warning", warning icon).

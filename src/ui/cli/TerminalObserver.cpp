@@ -1,0 +1,117 @@
+#include "ui/cli/TerminalObserver.h"
+
+#include <algorithm>
+
+#include "common/Text.h"
+
+namespace cdflash::cli {
+namespace {
+
+constexpr int kBarWidth = 30;
+
+// Message texts are shown as they are; on a terminal the blank lines a box
+// keeps around them only stretch the output.
+std::string AsLines(const std::string& text) {
+  const auto first = text.find_first_not_of('\n');
+  if (first == std::string::npos) return "\n";
+  const auto last = text.find_last_not_of('\n');
+  return text.substr(first, last - first + 1) + "\n";
+}
+
+bool IsYes(const std::string& line) {
+  const auto first = line.find_first_not_of(" \t");
+  const auto last = line.find_last_not_of(" \t");
+  const std::string word = first == std::string::npos ? "" : line.substr(first, last - first + 1);
+  return word == "y" || word == "Y" || word == "yes" || word == "Yes" || word == "YES";
+}
+
+}  // namespace
+
+std::string ProgressLine(const std::string& caption, int percent) {
+  percent = std::clamp(percent, 0, 100);
+  const int filled = percent * kBarWidth / 100;
+  return caption + " [" + std::string(static_cast<std::size_t>(filled), '#') +
+         std::string(static_cast<std::size_t>(kBarWidth - filled), '-') + "] " +
+         Format("%3d%%", percent);
+}
+
+int TerminalObserver::Percent() const {
+  if (maximum_ <= minimum_) return 0;
+  return static_cast<int>((std::clamp(position_, minimum_, maximum_) - minimum_) * 100 /
+                          (maximum_ - minimum_));
+}
+
+void TerminalObserver::EndLine() {
+  if (lineOpen_) terminal_.Out("\n");
+  lineOpen_ = false;
+}
+
+void TerminalObserver::Redraw() {
+  if (terminal_.IsTty()) {
+    terminal_.Out("\r\x1b[K" + ProgressLine(caption_, Percent()));
+    lineOpen_ = true;
+    return;
+  }
+  const int tenth = Percent() / 10;
+  if (tenth != lastTenth_ && position_ > minimum_) {
+    terminal_.Out(Format("  %d%%\n", tenth * 10));
+  }
+  lastTenth_ = tenth;
+}
+
+void TerminalObserver::ShowCaption(const std::string& caption) {
+  caption_ = caption;
+  if (terminal_.IsTty()) {
+    if (caption.empty()) return;
+    EndLine();
+    Redraw();
+  } else if (!caption.empty()) {
+    terminal_.Out(caption + "\n");
+    lastTenth_ = -1;
+  }
+}
+
+void TerminalObserver::SetProgressRange(long long minimum, long long maximum) {
+  minimum_ = minimum;
+  maximum_ = maximum;
+}
+
+void TerminalObserver::SetProgressPosition(long long position) {
+  const int before = Percent();
+  position_ = std::clamp(position, minimum_, std::max(minimum_, maximum_));
+  if (caption_.empty() || (Percent() == before && terminal_.IsTty())) return;
+  Redraw();
+}
+
+Answer TerminalObserver::Ask(QuestionKind kind, const std::string& text) {
+  EndLine();
+  terminal_.Out(AsLines(text));
+  const bool restart = kind == QuestionKind::ConfirmRestart;
+  if (answers_.yes && (!restart || answers_.restart)) {
+    terminal_.Out("[y/N] y (--" + std::string(restart ? "restart" : "yes") + ")\n");
+    return Answer::Yes;
+  }
+  if (restart && answers_.yes) {
+    terminal_.Out("[y/N] n (no --restart)\n");
+    return Answer::No;
+  }
+  terminal_.Out("[y/N] ");
+  const auto line = terminal_.ReadLine();
+  if (!line) {
+    terminal_.Out("\n");
+    return Answer::Closed;
+  }
+  return IsYes(*line) ? Answer::Yes : Answer::No;
+}
+
+void TerminalObserver::Tell(NoticeKind, const std::string& text) {
+  EndLine();
+  terminal_.Out(AsLines(text));
+}
+
+void TerminalObserver::DriveIdentityChanged(const std::string& identity) {
+  EndLine();
+  terminal_.Out("The drive now reports: " + identity + "\n");
+}
+
+}  // namespace cdflash::cli

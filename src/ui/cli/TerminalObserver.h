@@ -1,0 +1,48 @@
+#pragma once
+// The flash engine's observer on a terminal: the phase captions and the
+// progress (one self-redrawing line with a bar on a terminal; otherwise a
+// line per phase and per 10 %), the questions asked on the terminal or
+// answered by --yes / --restart, and the messages printed.
+
+#include "flash/FlashObserver.h"
+#include "ui/cli/Terminal.h"
+
+namespace cdflash::cli {
+
+struct Answers {
+  bool yes = false;      // --yes: Yes to every question but the restart offer
+  bool restart = false;  // --restart: Yes to the restart offer as well
+};
+
+class TerminalObserver final : public IFlashObserver {
+ public:
+  TerminalObserver(ITerminal& terminal, Answers answers) : terminal_(terminal), answers_(answers) {}
+
+  void ShowCaption(const std::string& caption) override;
+  void SetProgressRange(long long minimum, long long maximum) override;
+  void SetProgressStep(long long step) override { step_ = step; }
+  void SetProgressPosition(long long position) override;
+  void StepProgress() override { SetProgressPosition(position_ + step_); }
+  void StepProgressBy(long long delta) override { SetProgressPosition(position_ + delta); }
+  Answer Ask(QuestionKind kind, const std::string& text) override;
+  void Tell(NoticeKind kind, const std::string& text) override;
+  void SetBusy(bool) override {}
+  void DriveIdentityChanged(const std::string& identity) override;
+
+ private:
+  int Percent() const;
+  void Redraw();
+  void EndLine();  // leaves a progress line so that other text starts on its own
+
+  ITerminal& terminal_;
+  Answers answers_;
+  std::string caption_;
+  long long minimum_ = 0, maximum_ = 100, step_ = 10, position_ = 0;
+  int lastTenth_ = -1;      // the last 10 % step printed (plain output)
+  bool lineOpen_ = false;   // a progress line is on the screen (terminal output)
+};
+
+// "caption [#####-----]  50%", the bar 30 characters wide.
+std::string ProgressLine(const std::string& caption, int percent);
+
+}  // namespace cdflash::cli
