@@ -11,7 +11,7 @@ passed=0
 failed=0
 pass() { echo "PASS: $*"; passed=$((passed + 1)); }
 fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
-finish() { echo "release checks: $passed passed, $failed failed"; [ "$failed" -eq 0 ]; exit; }
+finish() { echo "release: $passed passed, $failed failed"; [ "$failed" -eq 0 ]; exit; }
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 1)}
 scripts/release.sh || { fail "scripts/release.sh"; finish; }
