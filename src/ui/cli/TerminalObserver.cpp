@@ -53,7 +53,7 @@ void TerminalObserver::Redraw() {
     return;
   }
   const int tenth = Percent() / 10;
-  if (tenth != lastTenth_ && position_ > minimum_) {
+  if (tenth > lastTenth_) {
     terminal_.Out(Format("  %d%%\n", tenth * 10));
   }
   lastTenth_ = tenth;
@@ -67,7 +67,7 @@ void TerminalObserver::ShowCaption(const std::string& caption) {
     Redraw();
   } else if (!caption.empty()) {
     terminal_.Out(caption + "\n");
-    lastTenth_ = -1;
+    lastTenth_ = 0;
   }
 }
 

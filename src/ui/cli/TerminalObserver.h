@@ -38,7 +38,7 @@ class TerminalObserver final : public IFlashObserver {
   Answers answers_;
   std::string caption_;
   long long minimum_ = 0, maximum_ = 100, step_ = 10, position_ = 0;
-  int lastTenth_ = -1;      // the last 10 % step printed (plain output)
+  int lastTenth_ = 0;       // the last 10 % step printed (plain output)
   bool lineOpen_ = false;   // a progress line is on the screen (terminal output)
 };
 

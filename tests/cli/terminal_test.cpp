@@ -1,0 +1,251 @@
+// The terminal front end in-process, over simulated drives: what --list and
+// --json say of each drive, a whole --flash run, every exit code, Ctrl-C
+// before and after the commit, and --build against the window's Build.
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "support/EngineHarness.h"
+#include "support/FakeControls.h"
+#include "ui/cli/Interrupt.h"
+#include "ui/cli/RunTerminal.h"
+#include "ui/cli/TerminalObserver.h"
+
+namespace cdflash::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RecordingTerminal final : public ITerminal {
+ public:
+  void Out(const std::string& t) override { out += t; }
+  void Err(const std::string& t) override { err += t; }
+  std::optional<std::string> ReadLine() override {
+    if (input.empty()) return std::nullopt;
+    std::string line = input.front();
+    input.pop_front();
+    return line;
+  }
+  bool IsTty() const override { return tty; }
+
+  std::string out, err;
+  std::deque<std::string> input;
+  bool tty = false;
+};
+
+// A flasher for ACME CRW-4012A 1.00-1.50 with a four-bank image (revision
+// 1.60), over simulated drives on Linux.
+struct Machine {
+  Machine() {
+    package.SetSlotByte(0x4000, 0x05).SetSlotByte(0x4001, 0x80);
+    package.SetSlot(sim::kRevisionOffset, "1.60");
+  }
+  int Run(std::vector<std::string> args) {
+    args.insert(args.begin(), "cdflash");
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    return RunTerminal(static_cast<int>(argv.size()), argv.data(), {terminal, system, package.View()});
+  }
+  test::TestPackage package = test::AcmePackage();
+  sim::SimBench bench{kPlatformLinux};
+  test::FakeSystem system;
+  RecordingTerminal terminal;
+};
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(TerminalList, EveryDriveWithItsVerdictAsTextAndJson) {
+  Machine m;
+  m.bench.platform.AddDrive(test::AcmeDrive("1.20"));
+  m.bench.platform.AddDrive(test::OtherDrive());
+  m.bench.platform.AddDrive(test::AcmeDrive("0.90"));
+  m.bench.platform.AddAbsent({'3', 0, 0, 0});
+  EXPECT_EQ(m.Run({"--list"}), kExitFlashed);
+  const std::string& out = m.terminal.out;
+  for (const char* part : {"0-0-0 0: ACME    CRW-4012A       1.20", "device: /dev/sr0",
+                           "this flasher may update it", "another model", "revision out of range 1.00-1.50",
+                           "/dev/sr3\n    not for this flasher: could not be opened"}) {
+    EXPECT_TRUE(Has(out, part)) << part << "\n" << out;
+  }
+
+  m.terminal.out.clear();
+  EXPECT_EQ(m.Run({"--list", "--json"}), kExitFlashed);
+  const std::string& json = m.terminal.out;
+  EXPECT_TRUE(Has(json, "\"mode\": \"flasher\""));
+  EXPECT_TRUE(Has(json, "\"revision\": \"1.20\", \"device\": \"/dev/sr0\", \"updatable\": true}"));
+  EXPECT_TRUE(Has(json, "{\"opened\": false, \"device\": \"/dev/sr3\", \"updatable\": false, "
+                        "\"reason\": \"could not be opened\"}"));
+}
+
+TEST(TerminalList, TemplateListsWithoutVerdicts) {
+  Machine m;
+  m.package.SetSlot(0, "BLNK");
+  m.bench.platform.AddDrive(test::AcmeDrive("1.20"));
+  EXPECT_EQ(m.Run({"--list", "--json"}), kExitFlashed);
+  EXPECT_TRUE(Has(m.terminal.out, "\"mode\": \"template\""));
+  EXPECT_FALSE(Has(m.terminal.out, "updatable"));
+}
+
+TEST(TerminalFlash, WholeRunWithYes) {
+  Machine m;
+  sim::SimDrive& drive = m.bench.platform.AddDrive(test::AcmeDrive("1.20"));
+  EXPECT_EQ(m.Run({"--flash", "/dev/sr0", "--yes"}), kExitFlashed);
+  ASSERT_EQ(drive.Commits().size(), 1u);
+  EXPECT_FALSE(drive.Bricked());
+  EXPECT_EQ(drive.Revision(), "1.60");
+  EXPECT_TRUE(Has(m.terminal.out, "Update FW:1.20 to FW:1.60 ?\n[y/N] y (--yes)"));
+  EXPECT_TRUE(Has(m.terminal.out, "Flash Completed.\n"));
+  EXPECT_TRUE(Has(m.terminal.out, "effect(inquiry stream) ?\n[y/N] n (no --restart)"));
+  EXPECT_EQ(m.system.restarts, 0);
+}
+
+TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::deque<std::string> input;
+    std::string revision;
+    std::function<void(sim::SimDrive&, test::TestPackage&)> arrange;
+    int exit;
+  };
+  const auto none = [](sim::SimDrive&, test::TestPackage&) {};
+  const Case cases[] = {
+      {"restart accepted", {"--flash", "0", "--yes", "--restart"}, {}, "1.20", none, kExitFlashed},
+      {"warning answered no", {"--flash", "0"}, {"n"}, "1.20", none, kExitNothingDone},
+      {"update answered no", {"--flash", "0"}, {"y", "no"}, "1.20", none, kExitNothingDone},
+      {"already up to date", {"--flash", "0", "--yes"}, {}, "1.50", [](sim::SimDrive&, test::TestPackage& p) {
+         p.Revision("1.50.");
+       }, kExitNothingDone},
+      {"no such drive", {"--flash", "7", "--yes"}, {}, "1.20", none, kExitNothingDone},
+      {"revision out of range", {"--flash", "0-0-0", "--yes"}, {}, "0.90", none, kExitNothingDone},
+      {"disc in the drive", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage&) {
+         d.SetMediumScript({sim::kGood});
+       }, kExitFailedBeforeWrite},
+      {"flash ID refused", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage& p) {
+         p.SetSlotByte(0x4000, 0).SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
+         d.InjectWhen(sim::WithOpcode(kOpVendor), sim::Fault::WithSense(sim::kInvalidOpcode));
+       }, kExitFailedBeforeWrite},
+      {"read-back refused", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage&) {
+         d.InjectWhen(sim::IsReadBuffer(), sim::Fault::WithSense({0x03, 0x11, 0x00}));
+       }, kExitFailedAfterWrite},
+      {"commit refused", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage&) {
+         d.InjectWhen(sim::IsCommit(), sim::Fault::WithSense({0x04, 0x44, 0x00}));
+       }, kExitCommitFailed},
+      {"unknown option", {"--flash", "0", "--bogus"}, {}, "1.20", none, kExitUsage},
+      {"two commands", {"--list", "--models"}, {}, "1.20", none, kExitUsage},
+      {"json without list", {"--json"}, {}, "1.20", none, kExitUsage},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Machine m;
+    sim::SimDrive& drive = m.bench.platform.AddDrive(test::AcmeDrive(c.revision));
+    c.arrange(drive, m.package);
+    m.terminal.input = c.input;
+    EXPECT_EQ(m.Run(c.args), c.exit) << m.terminal.out << m.terminal.err;
+    EXPECT_EQ(drive.Commits().size(), c.exit == kExitFlashed ? 1u : 0u);
+    EXPECT_FALSE(drive.Bricked());
+  }
+}
+
+// A real SIGINT, raised while a simulated command runs: before the commit it
+// stops the run with nothing committed; once the commit is sent it is refused.
+#ifndef _WIN32
+TEST(TerminalFlash, CtrlCStopsBeforeTheCommitAndIsRefusedAfterIt) {
+  for (const bool atCommit : {false, true}) {
+    SCOPED_TRACE(atCommit ? "during the commit" : "during the download");
+    Machine m;
+    sim::SimDrive& drive = m.bench.platform.AddDrive(test::AcmeDrive("1.20"));
+    const sim::CommandPredicate when = atCommit ? sim::IsCommit() : sim::NthMatch(sim::IsWriteBufferData(), 4);
+    drive.InjectWhen([when](const sim::Command& c) {
+      if (when(c)) std::raise(SIGINT);
+      return false;
+    }, sim::Fault::TransportFailure());
+    ::testing::internal::CaptureStderr();
+    const int exit = m.Run({"--flash", "0", "--yes"});
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    if (atCommit) {
+      EXPECT_EQ(exit, kExitFlashed);
+      EXPECT_EQ(drive.Commits().size(), 1u);
+      EXPECT_TRUE(Has(errors, std::string("Ctrl-C refused: ") + kCommitInProgressText)) << errors;
+    } else {
+      EXPECT_EQ(exit, kExitFailedAfterWrite);
+      EXPECT_TRUE(drive.Commits().empty());
+      EXPECT_TRUE(Has(m.terminal.out, "stopped before the commit: nothing was committed"));
+    }
+  }
+}
+#endif
+
+TEST(TerminalProgress, BarAndPercentOnATerminalTenthsOtherwise) {
+  EXPECT_EQ(ProgressLine("Write", 50), "Write [###############---------------]  50%");
+  for (const bool tty : {true, false}) {
+    RecordingTerminal terminal;
+    terminal.tty = tty;
+    TerminalObserver observer(terminal, {});
+    observer.ShowCaption("Phase");
+    observer.SetProgressRange(0, 100);
+    observer.SetProgressStep(5);
+    for (int i = 0; i < 20; ++i) observer.StepProgress();
+    if (tty) {
+      EXPECT_TRUE(Has(terminal.out, "\r\x1b[KPhase [##############################] 100%"));
+    } else {
+      EXPECT_EQ(terminal.out, "Phase\n  10%\n  20%\n  30%\n  40%\n  50%\n  60%\n  70%\n  80%\n  90%\n  100%\n");
+    }
+  }
+}
+
+#ifdef CDFLASH_TEMPLATE_EXE
+std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// --build writes the bytes the window's Build writes, for each BIN given.
+TEST(TerminalBuild, SameBytesAsTheWindowForEveryBin) {
+  const fs::path dir = fs::temp_directory_path() / ("cdflash-cli-build-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "window");
+  fs::create_directories(dir / "terminal");
+  fs::copy_file(CDFLASH_TEMPLATE_EXE, dir / "CDFL.EXE");
+  std::ofstream(dir / "CDFL.INI") << "[MODEL00]\nModel=CRW-4012\nInquiry=ACME    CRW-4012A\nFW-Range=1.00-1.50\n"
+                                     "BINMask=*.BIN\nVendor=ACME\nNote=note\n";
+  for (const char* name : {"1.60.BIN", "1.61.BIN"}) {
+    std::ofstream bin(dir / name, std::ios::binary);
+    for (int i = 0; i < 0x40000; ++i) bin.put(static_cast<char>(i * 7 + name[3]));
+  }
+
+  test::FormHarness window(PackageView::Embedded());  // a template: build mode
+  window.system.program = (dir / "CDFL.EXE").string();
+  window.system.directory = (dir / "window").string();
+  window.form.FormCreate();
+  window.fileList.directory = dir.string();
+  window.fileList.items = {"1.60.BIN"};
+  window.fileList.index = 0;
+  window.form.FileListBox1Click();
+  window.form.FlashButtonClick();
+  ASSERT_TRUE(window.dialogs.shown.empty());
+
+  Machine m;
+  m.system.program = window.system.program;
+  m.system.directory = dir.string();
+  std::vector<std::string> args = {"--build", "--model", "CRW-4012", "--bin", (dir / "1.60.BIN").string(),
+                                   "--bin", (dir / "1.61.BIN").string(), "--out", (dir / "terminal").string()};
+  std::vector<const char*> argv = {"cdflash"};
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  EXPECT_EQ(RunTerminal(static_cast<int>(argv.size()), argv.data(), {m.terminal, m.system, PackageView::Embedded()}),
+            kExitFlashed)
+      << m.terminal.err;
+  EXPECT_EQ(ReadBytes(dir / "terminal" / "1.60.EXE"), ReadBytes(dir / "window" / "1.60.EXE"));
+  EXPECT_TRUE(fs::exists(dir / "terminal" / "1.61.EXE"));
+  EXPECT_TRUE(Has(m.terminal.out, "Build 1.61.EXE ok!"));
+  fs::remove_all(dir);
+}
+#endif
+
+}  // namespace
+}  // namespace cdflash::cli

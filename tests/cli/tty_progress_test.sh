@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# A flasher made from the demo program runs --flash --yes through a
+# pseudo-terminal (script): its progress is one self-redrawing line with a
+# bar and a percentage; through a pipe it is a plain line per 10 %.
+set -uo pipefail
+demo=$1
+make_flasher=$2
+work=$(mktemp -d "${TMPDIR:-/tmp}/cdflash-tty.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+"$make_flasher" "$demo" "$work/acme" --revision 1.60. >/dev/null || exit 1
+chmod +x "$work/acme"
+passed=0
+failed=0
+check() { if eval "$2"; then echo "PASS: $1"; passed=$((passed + 1)); else echo "FAIL: $1"; failed=$((failed + 1)); fi; }
+
+script -qefc "$work/acme --flash 0 --yes" "$work/tty.log" </dev/null >/dev/null 2>&1
+status=$?
+check "flashed through a terminal (exit $status)" '[ $status -eq 0 ]'
+redraw=$(printf '\r\033[K')
+check "the progress line redraws itself" 'grep -qaF "${redraw}Write BIN to drive" "$work/tty.log"'
+check "a full bar at 100 %" 'grep -q "\[##############################\] 100%" "$work/tty.log"'
+
+"$work/acme" --flash 0 --yes </dev/null >"$work/plain.log" 2>&1
+check "through a pipe: one line per 10 %" '[ "$(grep -c "^  [0-9]*0%$" "$work/plain.log")" -ge 20 ]'
+check "through a pipe: no redrawing" '! grep -q $'"'"'\r'"'"' "$work/plain.log"'
+echo "tty progress: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
