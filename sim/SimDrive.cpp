@@ -1,6 +1,8 @@
 #include "SimDrive.h"
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
 
 namespace cdflash::sim {
 
@@ -17,13 +19,19 @@ void PutField(std::span<std::uint8_t> field, const std::string& text, bool zeroP
   std::copy_n(text.begin(), std::min(text.size(), field.size()), field.begin());
 }
 
+// The bytes a ShortTransfer fault lets through of a `size`-byte transfer.
+std::size_t ShortLength(const Fault& fault, std::size_t size) {
+  return fault.count == Fault::kHalf ? size / 2 : std::min(fault.count, size);
+}
+
 }  // namespace
 
 SimDrive::SimDrive(DriveConfig config)
     : config_(std::move(config)),
       revision_(config_.revision),
       dram_(kDramSize, 0),
-      dramState_(kDramSize, kUntouched),
+      written_(kDramSize, 0),
+      readBack_(kDramSize, 0),
       flash_(kImageAreaSize, 0xFF) {
   // The factory firmware carries its revision where every image does.
   std::copy_n(revision_.begin(), std::min<std::size_t>(revision_.size(), 4),
@@ -40,15 +48,21 @@ Reply SimDrive::Execute(const std::array<std::uint8_t, 12>& cdb, bool dataIn,
                          std::span<std::uint8_t> data) {
   const Command command{nextIndex_++, cdb, dataIn, static_cast<std::int32_t>(data.size())};
   Reply answer;
+  std::optional<Fault> fault;
   if (gone_) {
     answer.transport = Transport::Gone;
-  } else if (const auto fault = faults_.Take(command)) {
+  } else if ((fault = faults_.Take(command))) {
     switch (fault->kind) {
       case Fault::Kind::CheckCondition:
         answer = Refused(fault->sense);
         break;
+      case Fault::Kind::Busy:
+        answer = {Transport::Completed, kStatusBusy, kGood, 0};
+        break;
       case Fault::Kind::TransportFailure:
       case Fault::Kind::Timeout:
+        // Whatever the drive did, the host never learns of it: nothing it
+        // may have read counts as received.
         if (fault->executed) Run(command, data);
         answer = Reply{};
         answer.transport = fault->kind == Fault::Kind::Timeout ? Transport::TimedOut
@@ -56,7 +70,9 @@ Reply SimDrive::Execute(const std::array<std::uint8_t, 12>& cdb, bool dataIn,
         break;
       case Fault::Kind::CorruptReadBack:
         answer = Run(command, data);
-        Corrupt(command, answer, data, *fault);
+        break;
+      case Fault::Kind::ShortTransfer:
+        answer = Run(command, dataIn ? data.first(ShortLength(*fault, data.size())) : data);
         break;
       case Fault::Kind::DeviceGone:
         gone_ = true;
@@ -66,6 +82,8 @@ Reply SimDrive::Execute(const std::array<std::uint8_t, 12>& cdb, bool dataIn,
   } else {
     answer = Run(command, data);
   }
+  if (answer.transport == Transport::Completed) Received(command, answer);
+  if (fault && fault->kind == Fault::Kind::CorruptReadBack) Corrupt(command, answer, data, *fault);
   log_.push_back({command, answer});
   return answer;
 }
@@ -141,7 +159,8 @@ Reply SimDrive::WriteBuffer(const Command& command, std::span<std::uint8_t> data
   if (command.dataIn || data.size() != length) return Refused(kInvalidField);
   if (offset > kDramSize || length > kDramSize - offset) return Refused(kInvalidField);
   std::copy(data.begin(), data.end(), dram_.begin() + offset);
-  std::fill_n(dramState_.begin() + offset, length, kWritten);
+  std::fill_n(written_.begin() + offset, length, std::uint8_t{1});
+  std::fill_n(readBack_.begin() + offset, length, std::uint8_t{0});
   if (offset < kImageAreaSize) imageExtent_ = std::max(imageExtent_, std::min(offset + length, kImageAreaSize));
   return Good(static_cast<std::int32_t>(length));
 }
@@ -155,9 +174,6 @@ Reply SimDrive::ReadBuffer(const Command& command, std::span<std::uint8_t> data)
   if (offset > kDramSize || length > kDramSize - offset) return Refused(kInvalidField);
   const std::size_t n = std::min<std::size_t>(length, data.size());
   std::copy_n(dram_.begin() + offset, n, data.begin());
-  for (std::size_t i = offset; i < offset + n; ++i) {
-    if (dramState_[i] == kWritten) dramState_[i] = kVerified;
-  }
   return Good(static_cast<std::int32_t>(n));
 }
 
@@ -182,13 +198,11 @@ Reply SimDrive::Vendor(const Command& command, std::span<std::uint8_t> data) {
 }
 
 void SimDrive::Commit(std::uint8_t control) {
-  CommitRecord record{control, imageExtent_, false};
-  for (std::uint32_t i = 0; i < imageExtent_; ++i) {
-    if (dramState_[i] != kVerified) {
-      record.bricked = true;
-      break;
-    }
-  }
+  // Bricked: some programmed byte was never written, or not read back
+  // unaltered since it was.
+  const bool bricked = std::memchr(written_.data(), 0, imageExtent_) != nullptr ||
+                       std::memchr(readBack_.data(), 0, imageExtent_) != nullptr;
+  const CommitRecord record{control, imageExtent_, bricked};
   std::copy_n(dram_.begin(), imageExtent_, flash_.begin());
   if (imageExtent_ >= kRevisionOffset + 4) {
     revision_.assign(flash_.begin() + kRevisionOffset, flash_.begin() + kRevisionOffset + 4);
@@ -197,7 +211,14 @@ void SimDrive::Commit(std::uint8_t control) {
   // The drive restarts on its new firmware: the download is over.
   critical_ = false;
   imageExtent_ = 0;
-  std::fill(dramState_.begin(), dramState_.end(), kUntouched);
+  std::fill(written_.begin(), written_.end(), std::uint8_t{0});
+  std::fill(readBack_.begin(), readBack_.end(), std::uint8_t{0});
+}
+
+void SimDrive::Received(const Command& command, const Reply& answer) {
+  if (command.cdb[0] != kOpReadBuffer || answer.status != kStatusGood) return;
+  // Only the bytes that reached the host are read back.
+  std::fill_n(readBack_.begin() + FieldOffset(command.cdb), answer.transferred, std::uint8_t{1});
 }
 
 void SimDrive::Corrupt(const Command& command, const Reply& answer, std::span<std::uint8_t> data,
@@ -210,7 +231,7 @@ void SimDrive::Corrupt(const Command& command, const Reply& answer, std::span<st
     // What the host saw was not what the drive holds: not verified.
     if (command.cdb[0] == kOpReadBuffer) {
       const std::size_t at = FieldOffset(command.cdb) + i;
-      if (dramState_[at] == kVerified) dramState_[at] = kWritten;
+      readBack_[at] = 0;
     }
   }
 }

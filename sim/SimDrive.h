@@ -75,7 +75,6 @@ class SimDrive {
   std::size_t CommandCount() const { return nextIndex_; }
 
  private:
-  enum ByteState : std::uint8_t { kUntouched, kWritten, kVerified };
 
   Reply Run(const Command& command, std::span<std::uint8_t> data);
   Reply TestUnitReady();
@@ -84,13 +83,19 @@ class SimDrive {
   Reply ReadBuffer(const Command& command, std::span<std::uint8_t> data);
   Reply Vendor(const Command& command, std::span<std::uint8_t> data);
   void Commit(std::uint8_t control);
+  // Bookkeeping of a command whose answer reached the host.
+  void Received(const Command& command, const Reply& answer);
   void Corrupt(const Command& command, const Reply& answer, std::span<std::uint8_t> data,
                const Fault& fault);
 
   DriveConfig config_;
   std::string revision_;
   std::vector<std::uint8_t> dram_;
-  std::vector<ByteState> dramState_;
+  // Per DRAM byte: written since the last commit, and read back unaltered
+  // since it was written (a byte is verified when both are 1). Two byte
+  // maps, so that every update is a fill over a range.
+  std::vector<std::uint8_t> written_;
+  std::vector<std::uint8_t> readBack_;
   std::uint32_t imageExtent_ = 0;  // end of the highest image write since the last commit
   std::vector<std::uint8_t> flash_;
   std::map<std::uint16_t, std::uint8_t> eeprom_;

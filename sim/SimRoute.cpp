@@ -1,5 +1,9 @@
 #include "SimRoute.h"
 
+#include "device/CommandVerdict.h"
+
+#include <algorithm>
+
 #include "common/Text.h"
 #include "device/DeviceMessages.h"
 
@@ -78,14 +82,21 @@ RouteOutcome SimRoute::Execute(RouteDevice device, const DriveAddress&, const Ro
       return outcome;
   }
   outcome.delivered = true;
+  // Only CHECK CONDITION brings sense data; BUSY and the like leave it zero.
   if (answer.status == kStatusCheckCondition) PutFixedSense(outcome.sense, answer.sense);
   if (style_ == Style::Aspi) {
+    // The layer tells the target status only as SS_COMP or SS_ERR, and
+    // nothing of the bytes moved.
     outcome.completionStatus = answer.status == kStatusGood ? kAspiComplete : kAspiError;
     outcome.succeeded = outcome.completionStatus == kAspiComplete && outcome.sense[2] == 0;
     outcome.result = command.length;
   } else {
+    // The driver hands back the SCSI status and the bytes that moved; the
+    // success rule looks at the sense key only, so a BUSY status or a short
+    // data-in transfer still counts as a success here.
     outcome.completionStatus = answer.status;
-    outcome.succeeded = outcome.sense[2] == 0;
+    outcome.residual = command.length - std::clamp(answer.transferred, 0, command.length);
+    outcome.succeeded = CompletedCleanly(answer.status, ReadSense(outcome.sense), command, outcome.residual);
     outcome.result = 1;
   }
   return outcome;

@@ -1,8 +1,10 @@
 #pragma once
 // The in-process route to simulated drives: a bus of drives by address, with
-// the success rule of either Windows route (pass-through: result 1; ASPI:
-// SRB status SS_COMP, result = transfer length, the library released by a
-// destruction that finds no device open) and a record of opens and closes.
+// the result values of either Windows route (pass-through: result 1, the
+// bytes not moved as the residual, success on a zero sense key, which lets a
+// BUSY status or a short data-in transfer pass; ASPI: SRB status SS_COMP,
+// result = transfer length, the library released by a destruction that
+// finds no device open) and a record of opens and closes.
 
 #include <string>
 #include <vector>

@@ -26,6 +26,7 @@ inline constexpr Sense kSequenceError{0x05, 0x2C, 0x00};
 
 inline constexpr std::uint8_t kStatusGood = 0x00;
 inline constexpr std::uint8_t kStatusCheckCondition = 0x02;
+inline constexpr std::uint8_t kStatusBusy = 0x08;
 
 // One command as the drive received it. `index` counts the drive's commands
 // from 0 (the INQUIRY of the first open is command 0).
@@ -64,6 +65,9 @@ struct Fault {
     Timeout,          // no answer in time
     CorruptReadBack,  // data from the drive arrives with `count` bytes from `offset` inverted
     DeviceGone,       // the drive disappears for good, from this command on
+    Busy,             // BUSY status without sense data; nothing done
+    ShortTransfer,    // a data-in command moves at most `count` bytes, yet ends GOOD;
+                      // a command without a data-in phase runs as usual
   };
   Kind kind = Kind::CheckCondition;
   Sense sense{};
@@ -80,6 +84,17 @@ struct Fault {
     return {Kind::CorruptReadBack, {}, offset, count};
   }
   static Fault DeviceGone() { return {Kind::DeviceGone}; }
+  static Fault Busy() { return {Kind::Busy}; }
+  // ShortTransfer's `count` for half of the host's transfer length.
+  static constexpr std::size_t kHalf = static_cast<std::size_t>(-1);
+  static Fault ShortTransfer(std::size_t moved = kHalf) {
+    return {Kind::ShortTransfer, {}, 0, moved};
+  }
+  // The drive carries the command out, then its answer is lost.
+  static Fault TimeoutAfterExecution() { return {Kind::Timeout, {}, 0, 1, true}; }
+  static Fault TransportFailureAfterExecution() {
+    return {Kind::TransportFailure, {}, 0, 1, true};
+  }
 };
 
 using CommandPredicate = std::function<bool(const Command&)>;

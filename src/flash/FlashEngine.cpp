@@ -246,7 +246,8 @@ void FlashEngine::PoisonTransferBuffer(const std::uint8_t* expected, std::uint32
   std::uint8_t* buffer = CDDrive::DataBuffer();
   const auto capacity = static_cast<std::uint32_t>(std::max(CDDrive::DataBufferLength(), 0));
   if (buffer == nullptr || expected == nullptr) return;
-  for (std::uint32_t i = 0; i < std::min(length, capacity); ++i) {
+  const std::uint32_t count = std::min(length, capacity);
+  for (std::uint32_t i = 0; i < count; ++i) {
     buffer[i] = static_cast<std::uint8_t>(~expected[i]);
   }
 }

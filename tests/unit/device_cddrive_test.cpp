@@ -246,11 +246,11 @@ TEST_F(SuccessRuleTest, FlagBitAloneInSenseKeyByteFails) {
   EXPECT_EQ(drive->SenseText(), "20 00 00. 02, 0000");
 }
 
-TEST_F(SuccessRuleTest, SenseKeyZeroWithAscPassesTheRouteButNotTheCleanTest) {
+TEST_F(SuccessRuleTest, CheckConditionWithSenseKeyZeroIsNoSuccess) {
   NextCommand(Fault::WithSense({0x00, 0x5D, 0x00}));
-  EXPECT_EQ(TestUnitReady(*drive), 1);
-  EXPECT_TRUE(drive->LastCommandSucceeded());
-  EXPECT_FALSE(drive->SenseMatches(0, 0, 0));
+  EXPECT_EQ(TestUnitReady(*drive), 0);
+  EXPECT_FALSE(drive->LastCommandSucceeded());
+  EXPECT_TRUE(drive->SenseMatches(0x00, 0x5D, 0x00));
 }
 
 TEST_F(SuccessRuleTest, TransportFailureWithoutSenseIsNeverASuccess) {

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "SimDrive.h"
+#include "SimRoute.h"
 
 namespace cdflash::sim {
 namespace {
@@ -354,6 +356,56 @@ TEST(SimDriveFaultTest, CorruptionAltersOnlyWhatTheHostReceives) {
   EXPECT_EQ(back[30], 0xF0);
   EXPECT_EQ(back[31], 0xF0);
   EXPECT_EQ(drive.Dram()[30], 0x0F);
+}
+
+TEST(SimDriveFaultTest, AnswersTheHostNeverFullyGotAreNotVerified) {
+  struct Case {
+    const char* what;
+    std::optional<Fault> fault;
+    bool delivered;
+    std::uint8_t status;
+    std::int32_t residual;
+    std::size_t landed;  // bytes of the drive's data in the host buffer
+    bool bricked;        // by a commit after every other chunk was read back
+  };
+  const Case cases[] = {
+      {"clean read", std::nullopt, true, kStatusGood, 0, kChunk, false},
+      {"busy", Fault::Busy(), true, kStatusBusy, kChunk, 0, true},
+      {"short transfer, half", Fault::ShortTransfer(), true, kStatusGood, kChunk / 2, kChunk / 2, true},
+      {"short transfer, one byte short", Fault::ShortTransfer(kChunk - 1), true, kStatusGood, 1, kChunk - 1, true},
+      {"timeout after execution", Fault::TimeoutAfterExecution(), false, kStatusGood, 0, kChunk, true},
+  };
+  const Bytes image = Image(0x40000);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SimDrive drive;
+    SimRoute route;
+    route.Attach({}, drive);
+    Download(drive, image);
+    EntryCritical(drive);
+    ASSERT_TRUE(ReadBack(drive, image, 0));
+    if (c.fault) drive.InjectAt(drive.CommandCount(), *c.fault);
+    Bytes host(kChunk, 0xEE);
+    cdflash::RouteCommand read{ReadBufferCdb(0, kChunk), true, host.data(), kChunk};
+    const cdflash::RouteOutcome outcome = route.Execute(0, {}, read);
+    EXPECT_EQ(outcome.delivered, c.delivered);
+    EXPECT_EQ(outcome.completionStatus, c.status);
+    EXPECT_EQ(outcome.residual, c.residual);
+    EXPECT_TRUE(std::all_of(outcome.sense.begin(), outcome.sense.end(), [](auto b) { return b == 0; }));
+    EXPECT_TRUE(std::equal(host.begin(), host.begin() + c.landed, image.begin()));
+    EXPECT_TRUE(std::all_of(host.begin() + c.landed, host.end(), [](auto b) { return b == 0xEE; }));
+    Commit(drive);
+    EXPECT_EQ(drive.Bricked(), c.bricked);
+  }
+
+  // A BUSY write changes nothing; a short transfer leaves data-out commands alone.
+  SimDrive drive;
+  drive.InjectAt(0, Fault::Busy());
+  drive.InjectAt(1, Fault::ShortTransfer());
+  EXPECT_EQ(Write(drive, 0, Bytes(16, 0x44)).status, kStatusBusy);
+  EXPECT_EQ(drive.Dram()[0], 0);
+  EXPECT_EQ(Write(drive, 0, Bytes(16, 0x44)).transferred, 16);
+  EXPECT_EQ(drive.Dram()[15], 0x44);
 }
 
 TEST(SimDriveTest, LogRecordsEveryCommandWithItsReply) {

@@ -1,0 +1,74 @@
+#pragma once
+// One flash run of the engine over one simulated drive, in one of the run
+// shapes: the image format, the drive's flash chip and the commit kind. The
+// user answers Yes to the update question and No to the restart question.
+
+#include <array>
+#include <chrono>
+#include <vector>
+#include <cstdint>
+#include <span>
+
+#include "support/EngineHarness.h"
+
+namespace cdflash::test {
+
+struct RunShape {
+  const char* name;
+  bool fiveBank;
+  std::array<std::uint8_t, 2> flashId;
+  bool flashAll;  // the package's note asks for the commit of the whole flash
+};
+
+// An image whose bytes differ from chunk to chunk, with its revision where
+// the drive takes it from at the commit and the signature of its format.
+inline TestPackage ImagePackage(const RunShape& shape) {
+  TestPackage p = AcmePackage();
+  for (std::size_t i = 0; i < kSlotSize; ++i) {
+    p.SetSlotByte(i, static_cast<std::uint8_t>((i * 31 + i / 0x4000) & 0xFF));
+  }
+  p.SetSlot(sim::kRevisionOffset, "1.60");
+  if (shape.fiveBank) {
+    p.SetSlotByte(0x4000, 0).SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
+  } else {
+    p.SetSlotByte(0x4000, 0x05).SetSlotByte(0x4001, 0x80);
+  }
+  if (shape.flashAll) p.Note("FLASH-ALL");
+  return p;
+}
+
+class EngineRun {
+ public:
+  EngineRun(const TestPackage& package, const RunShape& shape) : shape_(shape), h_(package) {
+    sim::DriveConfig config = AcmeDrive("1.20");
+    config.flashId = shape.flashId;
+    drive_ = &h_.AddDrive(config);
+    h_.Start();
+    first_ = drive_->CommandCount();
+    h_.observer.answers = {Answer::Yes, Answer::No};
+  }
+
+  // Plans `fault` for the run's command `k` (0: the engine's first command).
+  void InjectAt(std::size_t k, const sim::Fault& fault) { drive_->InjectAt(first_ + k, fault); }
+  FlashOutcome Go() { return h_.engine->Run(); }
+  // TEST UNIT READY answers from now on (the last one repeats).
+  void SetMediumScript(std::vector<sim::Sense> script) { drive_->SetMediumScript(std::move(script)); }
+  // The run's time: it passes only in the engine's waits.
+  std::chrono::milliseconds Elapsed() const { return h_.system.clock; }
+
+  // The commands the engine sent, in order.
+  std::span<const sim::LogEntry> Sent() const { return std::span(drive_->Log()).subspan(first_); }
+  const RunShape& Shape() const { return shape_; }
+  const sim::SimDrive& Drive() const { return *drive_; }
+  const RecordingObserver& Observer() const { return h_.observer; }
+  const FlashEngine& Engine() const { return *h_.engine; }
+  PackageView Package() const { return h_.package.View(); }
+
+ private:
+  RunShape shape_;
+  EngineHarness h_;
+  sim::SimDrive* drive_ = nullptr;
+  std::size_t first_ = 0;
+};
+
+}  // namespace cdflash::test

@@ -1,0 +1,90 @@
+#pragma once
+// The checks every run must pass, whatever fault it met: the drive is never
+// bricked, the run ends with the caption expected of it, success is claimed
+// only for a commit that programmed the image, the outcome agrees with what
+// the drive went through, and the engine leaves progress, busy state and
+// timeout as a run must.
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "EngineRun.h"
+#include "RunExpectation.h"
+
+namespace cdflash::test {
+
+struct Verdict {
+  std::vector<std::string> problems;  // empty: the run passed
+  bool commitSent = false;
+  bool bricked = false;
+  bool falseSuccess = false;
+};
+
+// The last commit programmed the whole image, verified, with the package's
+// commit kind, and the drive reports the package's revision.
+inline bool ImageProgrammed(const EngineRun& run) {
+  const auto& commits = run.Drive().Commits();
+  if (commits.empty()) return false;
+  const sim::CommitRecord& last = commits.back();
+  const std::uint32_t length = run.Engine().ImageLength();
+  const auto slot = run.Package().Slot();
+  return !last.bricked && last.programmed == length &&
+         last.control == CommitCommand(run.Shape().flashAll)[9] &&
+         std::equal(slot.begin(), slot.begin() + length, run.Drive().Flash().begin()) &&
+         run.Drive().Revision() == run.Package().PackageRevision();
+}
+
+inline bool ChangesTheDrive(const sim::LogEntry& e) {
+  const auto& cdb = e.command.cdb;
+  return cdb[0] == kOpWriteBuffer || (cdb[0] == kOpVendor && cdb[1] == kVendorWriteE2);
+}
+
+inline bool OutcomeMatchesDrive(FlashOutcome outcome, const EngineRun& run, bool commitSent) {
+  const auto sent = run.Sent();
+  const bool wrote = std::any_of(sent.begin(), sent.end(), ChangesTheDrive);
+  const bool noCommit = !commitSent && run.Drive().Commits().empty();
+  switch (outcome) {
+    case FlashOutcome::Completed:
+      return ImageProgrammed(run);
+    case FlashOutcome::CommitFailed:
+      return commitSent;
+    case FlashOutcome::FailedAfterWrite:
+      return wrote && noCommit;
+    case FlashOutcome::FailedBeforeWrite:
+      return !wrote && noCommit;
+    default:
+      return false;  // the run stopped before its download
+  }
+}
+
+inline Verdict Judge(const EngineRun& run, FlashOutcome outcome, const std::string& expectedCaption) {
+  Verdict v;
+  const auto sent = run.Sent();
+  v.commitSent = std::any_of(sent.begin(), sent.end(),
+                             [](const sim::LogEntry& e) { return IsCommitCommand(e.command.cdb); });
+  v.bricked = run.Drive().Bricked();
+  const RecordingObserver& o = run.Observer();
+  const auto shown = [&o](auto matches) { return std::any_of(o.captions.begin(), o.captions.end(), matches); };
+  const bool showsCompleted = shown([](const std::string& c) { return c == kCompletedCaption; });
+  const bool showsFailure = shown([](const std::string& c) { return c.find("Fail") != std::string::npos; });
+  v.falseSuccess = (outcome == FlashOutcome::Completed || showsCompleted) && !ImageProgrammed(run);
+
+  const auto check = [&v](bool good, const std::string& problem) {
+    if (!good) v.problems.push_back(problem);
+  };
+  check(!v.bricked, "the drive is bricked");
+  check(!v.falseSuccess, "success without the image programmed");
+  check(o.caption == expectedCaption, "caption \"" + o.caption + "\", expected \"" + expectedCaption + "\"");
+  check(!showsCompleted || (!showsFailure && outcome == FlashOutcome::Completed),
+        "\"" + kCompletedCaption + "\" after a failure");
+  check(OutcomeMatchesDrive(outcome, run, v.commitSent),
+        "outcome " + std::to_string(static_cast<int>(outcome)) + " does not match the drive");
+  check(o.position == 0, "progress left at " + std::to_string(o.position));
+  check(!o.busy, "still busy");
+  const std::uint16_t timeout = CDDrive::Timeout();
+  check(timeout == 60, "timeout left at " + std::to_string(timeout));
+  return v;
+}
+
+}  // namespace cdflash::test
