@@ -1,5 +1,5 @@
 # Thin wrapper: the real work is in CMake presets and scripts/.
-.PHONY: run test build windows demo bench release clean
+.PHONY: run test build windows demo bench release fuzz clean
 
 # Set everything up, build and start cdflash (Linux, Qt).
 run:
@@ -28,6 +28,10 @@ bench:
 # Release files of both systems (build/release), with the sizes of the programs.
 release:
 	scripts/release.sh
+
+# Each fuzz target for a minute, with its executions and coverage.
+fuzz:
+	scripts/fuzz.sh 60
 
 windows:
 	scripts/install-deps.sh win32

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building and testing cdflash needs, and nothing twice.
-# usage: scripts/install-deps.sh [group...]   groups: linux win32 kernel release (default: all)
+# usage: scripts/install-deps.sh [group...]   groups: linux win32 kernel release fuzz (default: all)
 # Runs `apt-get update` only when a package is actually missing.
 set -euo pipefail
 
 groups=("$@")
-[ ${#groups[@]} -gt 0 ] || groups=(linux win32 kernel release)
+[ ${#groups[@]} -gt 0 ] || groups=(linux win32 kernel release fuzz)
 
 want=()
 for g in "${groups[@]}"; do
@@ -16,6 +16,7 @@ for g in "${groups[@]}"; do
                    xvfb xdotool imagemagick fonts-wine fonts-liberation binutils-mingw-w64-i686) ;;
     kernel) want+=(qemu-system-x86 busybox-static cpio) ;;
     release) want+=(unzip bc) ;;
+    fuzz) want+=(clang libclang-rt-14-dev) ;;
     *) echo "install-deps: unknown group '$g'" >&2; exit 2 ;;
   esac
 done

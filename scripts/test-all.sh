@@ -49,6 +49,7 @@ stage linux-asan ctest_preset linux-asan
 [ -x scripts/test-win32.sh ] && stage windows scripts/test-win32.sh
 [ -x scripts/test-kernel.sh ] && stage kernel scripts/test-kernel.sh
 stage release tests/release/check-release.sh
+stage fuzz scripts/fuzz.sh 15
 
 echo
 echo "=== summary"

@@ -17,15 +17,9 @@ void PutText(std::uint8_t* field, std::size_t size, const std::string& text) {
 
 std::size_t FindKeyWordEnd(std::span<const std::uint8_t> file,
                            std::span<const std::uint8_t, kKeyWordSize> keyWord) {
-  std::size_t matched = 0;
-  for (std::size_t j = 0; j < file.size(); ++j) {
-    if (file[j] == keyWord[matched]) {
-      if (++matched == kKeyWordSize) return j + 1;
-    } else {
-      matched = 0;
-    }
-  }
-  return kNoKeyWord;
+  const auto found = std::search(file.begin(), file.end(), keyWord.begin(), keyWord.end());
+  if (found == file.end()) return kNoKeyWord;
+  return static_cast<std::size_t>(found - file.begin()) + kKeyWordSize;
 }
 
 std::array<std::uint8_t, kHeaderSize> MakePackageHeader(const HeaderTexts& texts,

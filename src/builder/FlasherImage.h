@@ -15,9 +15,8 @@ namespace cdflash {
 
 inline constexpr std::size_t kNoKeyWord = static_cast<std::size_t>(-1);
 
-// The position just after the key-word in `file`, found as the builder scans
-// the template byte by byte: a byte that breaks a partial match is not tried
-// again as the start of a new one. kNoKeyWord when the scan finds none.
+// The position just after the first occurrence of the key-word in `file`;
+// kNoKeyWord when there is none.
 std::size_t FindKeyWordEnd(std::span<const std::uint8_t> file,
                            std::span<const std::uint8_t, kKeyWordSize> keyWord);
 
