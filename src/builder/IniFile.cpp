@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "builder/Utf16Text.h"
 #include "common/Files.h"
 
 namespace cdflash {
@@ -55,6 +56,10 @@ std::optional<IniFile> IniFile::Load(const std::string& path) {
 }
 
 IniFile IniFile::Parse(std::string_view text) {
+  if (IsUtf16LeText(text)) {
+    const std::string converted = Utf16LeToCp1252(text);
+    return Parse(converted);
+  }
   static constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
   if (text.starts_with(kUtf8Mark)) text.remove_prefix(kUtf8Mark.size());
 

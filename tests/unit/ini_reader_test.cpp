@@ -109,5 +109,22 @@ TEST(IniReader, UnreadableFileIsNoFile) {
   EXPECT_FALSE(IniFile::Load("/nonexistent-folder-cdflash/none.INI").has_value());
 }
 
+// A file saved as UTF-16LE with its byte-order mark reads as the same file in
+// code page 1252: names and values alike.
+TEST(IniReader, Utf16LittleEndianFileReadsInCodePage1252) {
+  const auto utf16 = [](std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t c : text) {
+      bytes += static_cast<char>(c & 0xFF);
+      bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+  };
+  const IniFile ini = IniFile::Parse(utf16(u"[MODEL00]\r\nModel = Caf\u00e9 \u20ac1\r\nNote=\u4e2d\U0001F600x\r\n"));
+  EXPECT_EQ(ini.GetString("model00", "MODEL", "FAIL"), "Caf\xE9 \x80" "1");
+  EXPECT_EQ(ini.GetString("MODEL00", "Note", "FAIL"), "??x");  // neither is in the code page
+  EXPECT_EQ(IniFile::Parse(utf16(u"[S]\nk=v") + "\x41").GetString("S", "k", ""), "v");  // odd byte dropped
+}
+
 }  // namespace
 }  // namespace cdflash
