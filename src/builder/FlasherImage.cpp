@@ -1,6 +1,7 @@
 #include "builder/FlasherImage.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "common/Text.h"
 #include "package/PackageView.h"
@@ -17,7 +18,8 @@ void PutText(std::uint8_t* field, std::size_t size, const std::string& text) {
 
 std::size_t FindKeyWordEnd(std::span<const std::uint8_t> file,
                            std::span<const std::uint8_t, kKeyWordSize> keyWord) {
-  const auto found = std::search(file.begin(), file.end(), keyWord.begin(), keyWord.end());
+  const auto found = std::search(file.begin(), file.end(),
+                                 std::boyer_moore_horspool_searcher(keyWord.begin(), keyWord.end()));
   if (found == file.end()) return kNoKeyWord;
   return static_cast<std::size_t>(found - file.begin()) + kKeyWordSize;
 }
