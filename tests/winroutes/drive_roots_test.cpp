@@ -1,5 +1,5 @@
 // Drive roots and the addresses the drive list tries on Windows; under Wine
-// also a machine with more roots than the 80-character buffer of old held.
+// also a machine with more roots than an 80-character buffer holds.
 
 #include <gtest/gtest.h>
 

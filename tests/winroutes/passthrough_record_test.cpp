@@ -27,7 +27,7 @@ void PutDword(Bytes& bytes, std::size_t at, std::uint32_t value) {
   for (std::size_t i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-// The record as the layout table describes it.
+// The record byte for byte: the 44-byte request, a filler, the sense area at 48.
 Bytes Expected(const DriveAddress& address, std::uint8_t dataIn, std::uint32_t length,
                std::uint32_t timeout, const void* buffer, const std::array<std::uint8_t, 12>& cdb) {
   Bytes bytes{};
