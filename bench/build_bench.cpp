@@ -17,16 +17,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-class NoProgress final : public cdflash::IProgressObserver {
- public:
-  void ShowCaption(const std::string&) override {}
-  void SetProgressRange(long long, long long) override {}
-  void SetProgressStep(long long) override {}
-  void SetProgressPosition(long long) override {}
-  void StepProgress() override {}
-  void StepProgressBy(long long) override {}
-};
-
 }  // namespace
 
 void BenchBuild(int runs) {
@@ -43,7 +33,7 @@ void BenchBuild(int runs) {
   image.Write(bytes.data(), bytes.size());
   image.Close();
 
-  NoProgress progress;
+  NullProgressObserver progress;
   FlasherBuilder builder(PackageView::Embedded().KeyWord(), SystemServices(), progress);
   double build = 0, copy = 0;
   bool ok = true;

@@ -21,4 +21,15 @@ class IProgressObserver {
   virtual void StepProgressBy(long long delta) = 0;
 };
 
+// Shows nothing: for jobs whose progress nobody watches.
+class NullProgressObserver final : public IProgressObserver {
+ public:
+  void ShowCaption(const std::string&) override {}
+  void SetProgressRange(long long, long long) override {}
+  void SetProgressStep(long long) override {}
+  void SetProgressPosition(long long) override {}
+  void StepProgress() override {}
+  void StepProgressBy(long long) override {}
+};
+
 }  // namespace cdflash

@@ -10,27 +10,13 @@
 #include "package/PackageView.h"
 #include "system/SystemServices.h"
 
-namespace {
-
-class NoProgress final : public cdflash::IProgressObserver {
- public:
-  void ShowCaption(const std::string&) override {}
-  void SetProgressRange(long long, long long) override {}
-  void SetProgressStep(long long) override {}
-  void SetProgressPosition(long long) override {}
-  void StepProgress() override {}
-  void StepProgressBy(long long) override {}
-};
-
-}  // namespace
-
 int main(int argc, char** argv) {
   if (argc != 4) {
     std::fprintf(stderr, "usage: build_flasher TEMPLATE BIN OUTDIR\n");
     return 2;
   }
   using namespace cdflash;
-  NoProgress progress;
+  NullProgressObserver progress;
   FlasherBuilder builder(PackageView::Embedded().KeyWord(), SystemServices(), progress);
   const BuildRequest request{{"Quillon QR-4816", "QUILLON QR-4816A        ", "1.00-1.59", "Quillon Devices",
                               "four banks"},
