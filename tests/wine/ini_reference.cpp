@@ -120,5 +120,23 @@ TEST_F(IniReference, RandomFilesOfSyntaxCharacters) {
   }
 }
 
+// Notepad's "Unicode": UTF-16LE with a byte-order mark. Values come back in
+// the program's code page, characters it lacks as '?'.
+TEST_F(IniReference, Utf16LittleEndianWithByteOrderMark) {
+  std::string text = "\xFF\xFE";
+  for (const char16_t c : std::u16string(u"[MODEL00]\r\nModel = Caf\u00e9 \u20ac1\r\nNote=\u4e2dx\r\n"
+                                         u"[Section \u00c4]\r\nKey\u00e9=\u00fc\r\n")) {
+    text += static_cast<char>(c & 0xFF);
+    text += static_cast<char>(c >> 8);
+  }
+  Compare(text, {{"MODEL00", "Model"}, {"MODEL00", "Note"}, {"Section \xC4", "Key\xE9"}});
+}
+
+// Bytes above 127 in a plain file are kept as they are, in names and values.
+TEST_F(IniReference, NonAsciiBytesInAPlainFile) {
+  Compare("[MOD\xC9L00]\r\nModel=Caf\xE9 \x80\xFF\r\nN\xF6te= \xA0x\xA0 \r\n",
+          {{"MOD\xC9L00", "Model"}, {"MOD\xC9L00", "N\xF6te"}, {"mod\xC9l00", "Model"}});
+}
+
 }  // namespace
 }  // namespace cdflash
