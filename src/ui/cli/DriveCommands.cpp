@@ -2,6 +2,7 @@
 // the same checks and texts as the window.
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 #include <vector>
 
