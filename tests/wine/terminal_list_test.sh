@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# cdflash.exe given arguments, under Wine as a Windows 9x program over the
+# simulator DLL with two drives: one this flasher may update, one of another
+# model.
+#   - through files: --list and --list --json name both drives with their
+#     verdicts (exit code 0), --help shows the exit codes (0), an unknown
+#     option is a usage error (5);
+#   - started from a console the way Windows starts a window program
+#     (console_host): the output appears on that console, and a redirected
+#     standard output still goes to its file.
+# Prints each run's time.
+# usage: terminal_list_test.sh CDFLASH_EXE MAKE_TEST_FLASHER SIM_DLL CONSOLE_HOST WORKDIR
+# Needs WINEPREFIX and DISPLAY as scripts/test-win32.sh sets them.
+set -uo pipefail
+
+exe=$1
+make_flasher=$2
+sim_dll=$3
+console_host=$4
+work=$5
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# shellcheck source=../../scripts/wine-env.sh
+. "$root/scripts/wine-env.sh"
+# shellcheck source=terminal_runs.sh
+. "$root/tests/wine/terminal_runs.sh"
+
+if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
+  fail "no DISPLAY or WINEPREFIX: run through scripts/test-win32.sh"
+  finish "terminal list"
+fi
+
+prepare_flasher TERMLIST.EXE || finish "terminal list"
+cp "$console_host" "$work/console_host.exe"
+write_layer_ini <<'INI'
+[Drive0]
+HostAdapter=0
+Target=0
+Vendor=ACME
+Product=CRW-4012A
+Revision=1.20
+
+[Drive1]
+HostAdapter=0
+Target=1
+Vendor=OTHER
+Product=CD-ROM X
+Revision=2.00
+INI
+
+# --- through files ---------------------------------------------------------
+updatable='    this flasher may update it'
+refused='    not for this flasher: another model (this flasher is for ACME    CRW-4012A)'
+
+run list TERMLIST.EXE --list
+expect_status list 0
+expect_line list '0-0-0  : ACME    CRW-4012A       1.20' "--list names the ACME drive"
+expect_line list '0-1-0  : OTHER   CD-ROM X        2.00' "--list names the other drive"
+if [ "$(grep -xF -e "$updatable" -e "$refused" "$work/list.out")" = "$updatable"$'\n'"$refused" ]; then
+  pass "--list: the ACME drive may be updated, the other is another model"
+else
+  fail "--list verdicts"
+fi
+
+run json TERMLIST.EXE --list --json
+expect_status json 0
+verdicts=$(python3 -c '
+import json, sys
+data = json.load(open(sys.argv[1]))
+print(data["mode"])
+for d in data["drives"]:
+    print(d["identity"], d["updatable"], d.get("reason", "-"), sep="|")
+' "$work/json.out" 2>&1)
+expected="flasher
+0-0-0  : ACME    CRW-4012A       1.20|True|-
+0-1-0  : OTHER   CD-ROM X        2.00|False|another model (this flasher is for ACME    CRW-4012A)"
+if [ "$verdicts" = "$expected" ]; then pass "--list --json: both drives and their verdicts"; else
+  fail "--list --json gave:"
+  echo "$verdicts" | sed 's/^/  /'
+fi
+
+run help TERMLIST.EXE --help
+expect_status help 0
+expect_line help 'Exit codes of --flash:' "--help shows the exit codes"
+expect_line help '  5  usage error' "--help lists exit code 5"
+
+run bogus TERMLIST.EXE --bogus
+expect_status bogus 5
+if grep -q -- '--bogus' "$work/bogus.err"; then pass "the unknown option is named on standard error"; else
+  fail "no mention of --bogus on standard error"
+fi
+
+# --- from a console ------------------------------------------------------------
+# console_host prints "exit=N" and the console's rows as "console: TEXT".
+run console console_host.exe TERMLIST.EXE --list
+expect_line console 'exit=0' "from a console: exit code 0"
+expect_line console 'console: 0-0-0  : ACME    CRW-4012A       1.20' "from a console: the list is on the console"
+
+run console_redirected console_host.exe --stdout redirected.txt TERMLIST.EXE --list
+tr -d '\r' <"$work/redirected.txt" >"$work/redirected.out"
+expect_line console_redirected 'exit=0' "from a console, output redirected: exit code 0"
+expect_line redirected '0-1-0  : OTHER   CD-ROM X        2.00' "the redirected output is in its file"
+if ! grep -q 'CRW-4012A' "$work/console_redirected.out"; then pass "and not on the console"; else
+  fail "the redirected list also reached the console"
+fi
+
+run console_usage console_host.exe --stdout usage.txt TERMLIST.EXE --bogus
+expect_line console_usage 'exit=5' "from a console: a usage error is exit code 5"
+if grep -q '^console: .*--bogus' "$work/console_usage.out"; then
+  pass "standard error, not redirected, reaches the console"
+else
+  fail "the usage error is not on the console"
+fi
+
+finish "terminal list"

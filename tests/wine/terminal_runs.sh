@@ -1,0 +1,70 @@
+# Shared by the terminal_*_test.sh scripts; source it after setting exe,
+# make_flasher, sim_dll, work and root. A flasher made from cdflash.exe runs
+# in WORKDIR as a Windows 9x program with the simulator DLL beside it; each
+# run's output goes through files (a pipe could be held open by Wine's
+# services), line ends as '\n'.
+
+passed=0
+failed=0
+pass() { echo "PASS: $*"; passed=$((passed + 1)); }
+fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
+finish() {
+  echo "$1 checks: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit
+}
+
+# prepare_flasher NAME: WORKDIR holds the flasher NAME (ACME CRW-4012,
+# revisions 1.00-1.50, image 1.60) and the simulator DLL, in Windows 9x mode.
+prepare_flasher() {
+  flasher=$1
+  rm -rf "$work"
+  mkdir -p "$work"
+  if ! "$root/scripts/wine-run.sh" "$make_flasher" "$exe" "$work/$flasher" \
+    --model CRW-4012 --inquiry "ACME    CRW-4012A" --range 1.00-1.50 --vendor ACME \
+    >"$work/make-flasher.log" 2>&1; then
+    fail "make_test_flasher"
+    return 1
+  fi
+  cp "$sim_dll" "$work/WNASPI32.dll"
+  bash "$root/tests/winroutes/windows_version.sh" win98 "$flasher" || { fail "Windows 9x mode"; return 1; }
+}
+
+# write_layer_ini: standard input becomes the layer's WNASPI32.INI; its log
+# starts empty.
+write_layer_ini() {
+  cat >"$work/WNASPI32.INI"
+  rm -f "$work/WNASPI32.LOG"
+}
+
+# run NAME PROGRAM [ARGS...]: runs PROGRAM in WORKDIR under Wine with the
+# simulator DLL; NAME.out and NAME.err hold its output, NAME.status its exit
+# code. Prints the time it took.
+run() {
+  local name=$1 started ended status
+  shift
+  started=$(date +%s%N)
+  (cd "$work" && WINEDLLOVERRIDES="mscoree,mshtml=;wnaspi32=n" exec timeout -k 5 60 wine "$@" \
+    </dev/null >"$work/$name.raw" 2>"$work/$name.raw-err")
+  status=$?
+  ended=$(date +%s%N)
+  tr -d '\r' <"$work/$name.raw" >"$work/$name.out"
+  tr -d '\r' <"$work/$name.raw-err" >"$work/$name.err"
+  echo "$status" >"$work/$name.status"
+  echo "run $name: $* -> exit code $status in $(((ended - started) / 1000000)) ms"
+}
+
+expect_status() {
+  local got
+  got=$(cat "$work/$1.status")
+  if [ "$got" = "$2" ]; then pass "$1: exit code $2"; else
+    fail "$1: exit code $got, expected $2"
+    sed 's/^/  out: /' "$work/$1.out" | tail -20
+    sed 's/^/  err: /' "$work/$1.err" | grep -v ':fixme:' | tail -20
+  fi
+}
+
+# expect_line NAME LINE WHAT: NAME's standard output has LINE.
+expect_line() {
+  if grep -qxF -- "$2" "$work/$1.out"; then pass "$3"; else fail "$3: no line '$2' in $1"; fi
+}
