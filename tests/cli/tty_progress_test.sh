@@ -16,9 +16,10 @@ check() { if eval "$2"; then echo "PASS: $1"; passed=$((passed + 1)); else echo 
 script -qefc "$work/acme --flash 0 --yes" "$work/tty.log" </dev/null >/dev/null 2>&1
 status=$?
 check "flashed through a terminal (exit $status)" '[ $status -eq 0 ]'
-redraw=$(printf '\r\033[K')
+redraw=$(printf '\r')
 check "the progress line redraws itself" 'grep -qaF "${redraw}Write BIN to drive" "$work/tty.log"'
-check "a full bar at 100 %" 'grep -q "\[##############################\] 100%" "$work/tty.log"'
+check "a full bar at 100 %" 'grep -q "\[####################\] 100%" "$work/tty.log"'
+check "the finished run leaves no empty bar behind" '! grep -qa "Flash Completed\. \[-" "$work/tty.log"'
 
 "$work/acme" --flash 0 --yes </dev/null >"$work/plain.log" 2>&1
 check "through a pipe: one line per 10 %" '[ "$(grep -c "^  [0-9]*0%$" "$work/plain.log")" -ge 20 ]'

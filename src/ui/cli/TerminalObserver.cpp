@@ -7,7 +7,9 @@
 namespace cdflash::cli {
 namespace {
 
-constexpr int kBarWidth = 30;
+// Narrow enough that the longest caption's line fits 80 columns: a line
+// that wraps cannot be redrawn in place.
+constexpr int kBarWidth = 20;
 
 // Message texts are shown as they are; on a terminal the blank lines a box
 // keeps around them only stretch the output.
@@ -44,11 +46,17 @@ int TerminalObserver::Percent() const {
 void TerminalObserver::EndLine() {
   if (lineOpen_) terminal_.Out("\n");
   lineOpen_ = false;
+  lineLength_ = 0;
 }
 
 void TerminalObserver::Redraw() {
   if (terminal_.IsTty()) {
-    terminal_.Out("\r\x1b[K" + ProgressLine(caption_, Percent()));
+    // Carriage return and blanks over what is left of the longer line: no
+    // escape sequences, which not every console understands.
+    const std::string line = ProgressLine(caption_, Percent());
+    const std::size_t blanks = lineLength_ > line.size() ? lineLength_ - line.size() : 0;
+    terminal_.Out("\r" + line + std::string(blanks, ' '));
+    lineLength_ = line.size();
     lineOpen_ = true;
     return;
   }
@@ -79,7 +87,8 @@ void TerminalObserver::SetProgressRange(long long minimum, long long maximum) {
 void TerminalObserver::SetProgressPosition(long long position) {
   const int before = Percent();
   position_ = std::clamp(position, minimum_, std::max(minimum_, maximum_));
-  if (caption_.empty() || (Percent() == before && terminal_.IsTty())) return;
+  // The bar going back to 0 once the run is over is not shown.
+  if (!busy_ || caption_.empty() || (Percent() == before && terminal_.IsTty())) return;
   Redraw();
 }
 

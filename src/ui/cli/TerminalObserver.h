@@ -26,7 +26,7 @@ class TerminalObserver final : public IFlashObserver {
   void StepProgressBy(long long delta) override { SetProgressPosition(position_ + delta); }
   Answer Ask(QuestionKind kind, const std::string& text) override;
   void Tell(NoticeKind kind, const std::string& text) override;
-  void SetBusy(bool) override {}
+  void SetBusy(bool busy) override { busy_ = busy; }
   void DriveIdentityChanged(const std::string& identity) override;
 
  private:
@@ -40,9 +40,11 @@ class TerminalObserver final : public IFlashObserver {
   long long minimum_ = 0, maximum_ = 100, step_ = 10, position_ = 0;
   int lastTenth_ = 0;       // the last 10 % step printed (plain output)
   bool lineOpen_ = false;   // a progress line is on the screen (terminal output)
+  std::size_t lineLength_ = 0;
+  bool busy_ = false;       // between the run's start of work and its end
 };
 
-// "caption [#####-----]  50%", the bar 30 characters wide.
+// "caption [#####-----]  50%", the bar 20 characters wide.
 std::string ProgressLine(const std::string& caption, int percent);
 
 }  // namespace cdflash::cli
