@@ -11,8 +11,8 @@ want=()
 for g in "${groups[@]}"; do
   case "$g" in
     linux)  want+=(build-essential cmake make pkg-config libgtest-dev googletest qt6-base-dev
-                   libumockdev-dev umockdev libdbus-1-dev libcli11-dev python3-dbusmock dbus-daemon xvfb xauth xdotool libx11-dev imagemagick fonts-dejavu-core) ;;
-    win32)  want+=(cmake make g++-mingw-w64-i686 mingw-w64-tools googletest libcli11-dev wine wine32:i386 wine64
+                   libumockdev-dev umockdev libdbus-1-dev python3-dbusmock dbus-daemon xvfb xauth xdotool libx11-dev imagemagick fonts-dejavu-core) ;;
+    win32)  want+=(cmake make g++-mingw-w64-i686 mingw-w64-tools googletest wine wine32:i386 wine64
                    xvfb xdotool imagemagick fonts-wine fonts-liberation binutils-mingw-w64-i686) ;;
     kernel) want+=(qemu-system-x86 busybox-static cpio) ;;
     release) want+=(unzip bc) ;;

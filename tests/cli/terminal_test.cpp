@@ -12,6 +12,7 @@
 
 #include "support/EngineHarness.h"
 #include "support/FakeControls.h"
+#include "ui/cli/Arguments.h"
 #include "ui/cli/Interrupt.h"
 #include "ui/cli/RunTerminal.h"
 #include "ui/cli/TerminalObserver.h"
@@ -180,6 +181,32 @@ TEST(TerminalFlash, CtrlCStopsBeforeTheCommitAndIsRefusedAfterIt) {
   }
 }
 #endif
+
+TEST(TerminalArguments, BothOptionFormsRepeatsAndMistakes) {
+  struct Case {
+    std::vector<const char*> argv;
+    bool ok;
+  };
+  const Case cases[] = {
+      {{"cdflash", "--flash=/dev/sr1", "--yes"}, true},
+      {{"cdflash", "--build", "--model", "0", "--bin", "a.BIN", "--bin=b.BIN"}, true},
+      {{"cdflash", "-h"}, true},
+      {{"cdflash", "--flash"}, false},        // no value
+      {{"cdflash", "--list=yes"}, false},     // a flag takes none
+      {{"cdflash", "--lsit"}, false},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    const auto parsed = ParseArguments(static_cast<int>(c.argv.size()), c.argv.data(), error);
+    EXPECT_EQ(parsed.has_value(), c.ok) << c.argv[1] << ": " << error;
+  }
+  std::string error;
+  const char* argv[] = {"cdflash", "--bin", "a", "--flash=/dev/sr1", "--bin=b"};
+  const auto parsed = ParseArguments(5, argv, error);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->flash, "/dev/sr1");
+  EXPECT_EQ(parsed->bins, (std::vector<std::string>{"a", "b"}));
+}
 
 TEST(TerminalProgress, BarAndPercentOnATerminalTenthsOtherwise) {
   EXPECT_EQ(ProgressLine("Write", 50), "Write [##########----------]  50%");
