@@ -24,27 +24,15 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # shellcheck source=../../scripts/wine-env.sh
 . "$root/scripts/wine-env.sh"
 
-passed=0
-failed=0
-pass() { echo "PASS: $*"; passed=$((passed + 1)); }
-fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
-finish() {
-  echo "flash run checks: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+# shellcheck source=terminal_runs.sh
+. "$root/tests/wine/terminal_runs.sh"
 
 if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
   fail "no DISPLAY or WINEPREFIX: run through scripts/test-win32.sh"
-  finish
+  finish "flash run"
 fi
 
-rm -rf "$work"
-mkdir -p "$work"
-"$root/scripts/wine-run.sh" "$make_flasher" "$exe" "$work/SLOWRUN.EXE" \
-  --model CRW-4012 --inquiry "ACME    CRW-4012A" --range 1.00-1.50 --vendor ACME \
-  >"$work/make-flasher.log" 2>&1 || { fail "make_test_flasher"; finish; }
-cp "$sim_dll" "$work/WNASPI32.dll"
+prepare_flasher SLOWRUN.EXE || finish "flash run"
 cp "$probe" "$work/flash_run_probe.exe"
 cat >"$work/WNASPI32.INI" <<INI
 [Layer]
@@ -59,7 +47,6 @@ Vendor=ACME
 Product=CRW-4012A
 Revision=1.20
 INI
-bash "$root/tests/winroutes/windows_version.sh" win98 SLOWRUN.EXE || { fail "Windows 9x mode"; finish; }
 
 (cd "$work" && WINEDLLOVERRIDES=wnaspi32=n exec wine SLOWRUN.EXE </dev/null >"$work/flasher.log" 2>&1) &
 pid=$!
@@ -111,4 +98,4 @@ else
 fi
 status=$(wait_exit "$pid" 20)
 if [ "$status" = 0 ]; then pass "the flasher ends with exit code 0"; else fail "the flasher ended with $status"; fi
-finish
+finish "flash run"

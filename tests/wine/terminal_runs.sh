@@ -1,4 +1,5 @@
-# Shared by the terminal_*_test.sh scripts; source it after setting exe,
+# Shared by the Wine scripts that run a flasher over the simulator DLL
+# (terminal_*_test.sh, flash_run_test.sh); source it after setting exe,
 # make_flasher, sim_dll, work and root. A flasher made from cdflash.exe runs
 # in WORKDIR as a Windows 9x program with the simulator DLL beside it; each
 # run's output goes through files (a pipe could be held open by Wine's
