@@ -6,6 +6,7 @@
 #include "builder/BuildPaths.h"
 #include "builder/FlasherBuilder.h"
 #include "builder/IniFile.h"
+#include "common/FileMask.h"
 #include "system/SystemServices.h"
 
 namespace cdflash {
@@ -16,7 +17,7 @@ constexpr const char* kBuildCaptionEnd = " [Buiding]";
 }  // namespace
 
 void TFlashForm::StartBuildMode() {
-  c_.FileListBox1->SetDirectory(System().CurrentDirectory());
+  binDirectory_ = System().CurrentDirectory();
   if (!RetriveINI()) return;  // the program is ending
   c_.FileListBox1->SetVisible(true);
   c_.SelectDriveLabel->SetText("Select Model: ");
@@ -61,16 +62,26 @@ void TFlashForm::ChooseModel() {
     return;
   }
   const ModelEntry& model = models_.models[static_cast<std::size_t>(k)];
-  c_.FileListBox1->SetMask(model.binMask);
-  c_.FileListBox1->Update();  // also when the mask has not changed
+  binMask_ = model.binMask;
+  ListBinFiles();  // read anew also when the mask has not changed
   c_.window->SetCaption(kVersionCaption + model.fwRange + kBuildCaptionEnd);
   // A file must be clicked again for the new model before a build.
   c_.FlashButton->SetEnabled(false);
 }
 
+void TFlashForm::ListBinFiles() {
+  c_.FileListBox1->SetItems(MatchingFiles(System().ListFiles(binDirectory_), binMask_));
+}
+
+std::string TFlashForm::SelectedBinPath() const {
+  const int k = c_.FileListBox1->ItemIndex();
+  if (k < 0 || k >= c_.FileListBox1->Count()) return {};
+  return JoinPath(binDirectory_, c_.FileListBox1->Item(k));
+}
+
 void TFlashForm::FileListBox1Click(const void*) {
   if (busy_) return;
-  SelectedBinName = FileNamePart(c_.FileListBox1->FileName());
+  SelectedBinName = FileNamePart(SelectedBinPath());
   c_.FlashButton->SetEnabled(true);
 }
 
@@ -81,7 +92,7 @@ void TFlashForm::StartBuild() {
   if (k < 0 || static_cast<std::size_t>(k) >= models_.models.size()) return;
   const ISystemServices& system = System();
   BuildRequest request{models_.models[static_cast<std::size_t>(k)].Header(), SelectedBinName,
-                       c_.FileListBox1->FileName(), system.ProgramPath(), system.CurrentDirectory()};
+                       SelectedBinPath(), system.ProgramPath(), system.CurrentDirectory()};
 
   s_.cursor->SetHourglass();
   auto result = std::make_shared<BuildResult>();

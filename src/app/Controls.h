@@ -1,17 +1,36 @@
 #pragma once
 // The controls, dialogs and services that TFlashForm drives. The Qt and Win32
 // front ends implement them with real widgets; tests implement them with
-// recording fakes. Positions and sizes are in design pixels (120 DPI): each
-// front end scales them to the screen.
+// recording fakes, and one contract suite holds all three to what is written
+// here. Positions and sizes are in design pixels (120 DPI): each front end
+// scales them to the screen.
+//
+// Lists and indexes, the same for every list:
+// - Item, Insert and Delete with an index out of range throw
+//   std::out_of_range ("List index out of bounds (N)"): reading or removing
+//   an entry that is not there is a fault of the caller, never a silent "".
+//   Insert takes 0..Count(), Count() meaning at the end.
+// - SetItemIndex with an index out of range selects nothing (-1), as -1 does.
+// - Texts are single-byte strings and come back byte for byte.
+// - Nothing the program does raises an event; only the user's actions do.
 
 #include <functional>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "common/Answer.h"
 
 namespace cdflash {
 
 class ISystemServices;
+
+// The exception of an index out of range, for every list implementation.
+inline void CheckListIndex(int index, int count) {
+  if (index < 0 || index >= count) {
+    throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+  }
+}
 
 struct Bounds {
   int left = 0;
@@ -54,19 +73,16 @@ class IComboBox : public virtual IControl {
   virtual void SetEnabled(bool enabled) = 0;
 };
 
-// List of the files of one directory that match a mask ("*.bin;*.BIN").
+// The list of BIN files. It shows the names it is given, in the order given;
+// the form lists the directory and matches the mask (common/FileMask.h).
 class IFileListBox : public virtual IControl {
  public:
-  virtual void SetDirectory(const std::string& directory) = 0;
-  virtual std::string Directory() const = 0;
-  virtual void SetMask(const std::string& mask) = 0;
-  virtual std::string Mask() const = 0;
-  virtual void Update() = 0;  // read the directory again
+  // Replaces the entries; no entry is selected afterwards.
+  virtual void SetItems(const std::vector<std::string>& names) = 0;
   virtual int Count() const = 0;
   virtual std::string Item(int index) const = 0;
-  virtual int ItemIndex() const = 0;
-  // Directory and selected item as a full path; empty when nothing is selected.
-  virtual std::string FileName() const = 0;
+  virtual int ItemIndex() const = 0;  // -1: no selection
+  virtual void SetItemIndex(int index) = 0;
 };
 
 class IGroupBox : public virtual IControl {

@@ -54,6 +54,10 @@ class TFlashForm {
   // quit request and returns false.
   bool RetriveINI();
   void ChooseModel();
+  // Shows the files of binDirectory_ that match binMask_, read anew.
+  void ListBinFiles();
+  // The clicked BIN file as a full path; empty when none is selected.
+  std::string SelectedBinPath() const;
   void StartBuild();
   // Ends the program from FormCreate: quit request with exit code 0, window closed.
   void EndStartup();
@@ -75,6 +79,8 @@ class TFlashForm {
   bool BuildMode = false;
   ModelTable models_;           // build mode
   std::string SelectedBinName;  // build mode: the BIN file clicked
+  std::string binDirectory_;    // build mode: where the BIN files are listed from
+  std::string binMask_;         // build mode: the chosen model's BINMask
   std::array<std::int32_t, 24> DriveMap{};  // position in Drives of each drop-down entry
   std::unique_ptr<CDDrives> Drives;
   // The 16 KiB data buffer registered with the device layer.

@@ -24,6 +24,9 @@ class DemoSystem final : public ISystemServices {
   std::string ProgramPath() const override { return real_.ProgramPath(); }
   std::string CurrentDirectory() const override { return real_.CurrentDirectory(); }
   bool FileExists(const std::string& path) const override { return real_.FileExists(path); }
+  std::vector<std::string> ListFiles(const std::string& directory) const override {
+    return real_.ListFiles(directory);
+  }
 
   int RestartsRequested() const { return restartsRequested_; }
 

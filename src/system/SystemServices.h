@@ -1,7 +1,7 @@
 #pragma once
 // The operating system's services that the flash run and the builder use:
 // waiting, the restart request, where the program and the working folder
-// are, and file tests. One implementation per OS (system_linux.cpp,
+// are, file tests and directory listings. One implementation per OS (system_linux.cpp,
 // system_win.cpp); tests and the demo hand the engine and the builder an
 // implementation of their own.
 
@@ -53,6 +53,11 @@ class ISystemServices {
   virtual std::string CurrentDirectory() const = 0;
   /// True for an existing file; false for a directory or nothing.
   virtual bool FileExists(const std::string& path) const = 0;
+  /// The names of the files a file list shows in `directory`, in no set
+  /// order: files only (links to files included), none hidden (Linux: no
+  /// name starting with '.'; Windows: no hidden or system file). Empty when
+  /// the directory cannot be read.
+  virtual std::vector<std::string> ListFiles(const std::string& directory) const = 0;
 };
 
 /// The running system.

@@ -1,4 +1,6 @@
 #include <dbus/dbus.h>
+#include <dirent.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -159,6 +161,26 @@ class LinuxSystem final : public ISystemServices {
   bool FileExists(const std::string& path) const override {
     struct stat st {};
     return !path.empty() && stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  }
+
+  std::vector<std::string> ListFiles(const std::string& directory) const override {
+    std::vector<std::string> names;
+    const int dirFd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0) return names;
+    DIR* dir = fdopendir(dirFd);
+    if (dir == nullptr) {
+      close(dirFd);
+      return names;
+    }
+    while (const dirent* entry = readdir(dir)) {
+      if (entry->d_name[0] == '.') continue;
+      struct stat st {};
+      if (fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)) {
+        names.emplace_back(entry->d_name);
+      }
+    }
+    closedir(dir);  // closes dirFd too
+    return names;
   }
 };
 

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "system/RestartSteps.h"
 #include "system/SystemServices.h"
@@ -97,6 +98,22 @@ class WindowsSystem final : public ISystemServices {
   bool FileExists(const std::string& path) const override {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
+
+  std::vector<std::string> ListFiles(const std::string& directory) const override {
+    std::vector<std::string> names;
+    if (directory.empty()) return names;
+    const char last = directory.back();
+    const std::string all = directory + (last == '\\' || last == '/' || last == ':' ? "*" : "\\*");
+    WIN32_FIND_DATAA found{};
+    const HANDLE search = FindFirstFileA(all.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    constexpr DWORD kSkipped = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    do {
+      if ((found.dwFileAttributes & kSkipped) == 0) names.emplace_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
   }
 };
 

@@ -249,11 +249,11 @@ TEST(TerminalBuild, SameBytesAsTheWindowForEveryBin) {
 
   test::FormHarness window(PackageView::Embedded());  // a template: build mode
   window.system.program = (dir / "CDFL.EXE").string();
-  window.system.directory = (dir / "window").string();
+  window.system.directory = dir.string();  // the BIN files are listed from here
   window.form.FormCreate();
-  window.fileList.directory = dir.string();
-  window.fileList.items = {"1.60.BIN"};
-  window.fileList.index = 0;
+  window.system.directory = (dir / "window").string();  // the flasher is written here
+  ASSERT_EQ(window.fileList.items, (std::vector<std::string>{"1.60.BIN", "1.61.BIN"}));
+  window.fileList.SetItemIndex(0);
   window.form.FileListBox1Click();
   window.form.FlashButtonClick();
   ASSERT_TRUE(window.dialogs.shown.empty());

@@ -99,16 +99,16 @@ class BuildMode : public ::testing::Test {
 // --- The model table ---------------------------------------------------------
 
 TEST_F(BuildMode, OneModelIsOfferedSelectedAndTheWindowRelabelled) {
-  WriteTable(Section(0, "CRW-4012", "ACME    CRW-4012A", "1.00-1.50", "1.*.BIN;1.*.HEX", "ACME",
+  WriteTable(Section(0, "CRW-4012", "ACME    CRW-4012A", "1.00-1.50", "1.*.BIN; 1.*.HEX", "ACME",
                      "first"));
+  for (const char* name : {"1.61.hex", "1.60.BIN", "2.00.BIN", "1.60.BIN.txt"}) WriteFile(folder / name, "x");
+  fs::create_directory(folder / "1.99.BIN");
   Start();
   EXPECT_TRUE(h.dialogs.shown.empty()) << ::testing::PrintToString(Boxes());
   EXPECT_TRUE(h.application.quits.empty());
   EXPECT_EQ(h.combo.items, std::vector<std::string>{"1.00-1.50 ACME    CRW-4012A"});
   EXPECT_EQ(h.combo.index, 0);
-  EXPECT_EQ(h.fileList.directory, folder.Path());
-  EXPECT_EQ(h.fileList.mask, "1.*.BIN;1.*.HEX");
-  EXPECT_GE(h.fileList.updates, 1);
+  EXPECT_EQ(h.fileList.items, (std::vector<std::string>{"1.60.BIN", "1.61.hex"}));
   EXPECT_TRUE(h.fileList.Visible());
   EXPECT_EQ(h.window.caption, " Flash V1.043 1.00-1.50 [Buiding]");
   EXPECT_EQ(h.label.text_for_test(), "Select Model: ");
@@ -221,24 +221,25 @@ TEST_F(BuildMode, LowerCaseTableNameIsFoundWhenTheUpperCaseOneIsAbsent) {
 }
 #endif
 
-TEST_F(BuildMode, ClickRecordsTheFileNameAndModelChoiceDisablesTheButtonAgain) {
+TEST_F(BuildMode, ClickRecordsTheFileNameAndModelChoiceListsTheFolderAnew) {
   WriteTable(SampleSection(0) + SampleSection(1));
+  WriteFile(folder / "0.10.BIN", "x");
   Start();
-  h.fileList.items = {"0.10.BIN", "0.20.BIN"};
-  h.fileList.index = 1;
+  ASSERT_EQ(h.fileList.items, std::vector<std::string>{"0.10.BIN"});
+  h.fileList.SetItemIndex(0);
   h.form.FileListBox1Click(&h.fileList);
   EXPECT_TRUE(h.button.enabled);
 
-  const int updates = h.fileList.updates;
+  WriteFile(folder / "1.60.BIN", "x");
   h.combo.index = 1;
   h.form.ComboBoxChange(&h.combo);
   EXPECT_FALSE(h.button.enabled);
-  EXPECT_EQ(h.fileList.mask, "1.*.BIN");
-  EXPECT_EQ(h.fileList.updates, updates + 1);
+  EXPECT_EQ(h.fileList.items, std::vector<std::string>{"1.60.BIN"});
   EXPECT_EQ(h.window.caption, " Flash V1.043 1.00-1.51 [Buiding]");
 
-  h.form.ComboBoxChange(&h.combo);  // the same model again still re-reads the folder
-  EXPECT_EQ(h.fileList.updates, updates + 2);
+  WriteFile(folder / "1.61.BIN", "x");
+  h.form.ComboBoxChange(&h.combo);  // the same model again still reads the folder anew
+  EXPECT_EQ(h.fileList.items, (std::vector<std::string>{"1.60.BIN", "1.61.BIN"}));
 }
 
 TEST_F(BuildMode, ClickWithoutSelectionEnablesTheButtonAndTheBuildFailsToOpen) {
@@ -294,8 +295,8 @@ class Builder : public BuildMode {
   // Puts a BIN file in the folder, clicks it and presses "Build".
   bool Build(const std::string& name, const Bytes& bin) {
     WriteBytes(folder / name, bin);
-    h.fileList.items = {name};
-    h.fileList.index = 0;
+    h.fileList.SetItems({name});
+    h.fileList.SetItemIndex(0);
     h.form.FileListBox1Click(&h.fileList);
     h.dialogs.shown.clear();
     h.form.FlashButtonClick(&h.button);
@@ -488,8 +489,8 @@ TEST_F(Builder, MissingTemplateOrBinIsReportedByName) {
   EXPECT_FALSE(Build("1.60.BIN", Pattern(0x40000, 16)));
   EXPECT_EQ(Boxes(), std::vector<std::string>{"Message: Open " + platform.program + " fail!"});
 
-  h.fileList.items = {"GONE.BIN"};
-  h.fileList.index = 0;
+  h.fileList.SetItems({"GONE.BIN"});
+  h.fileList.SetItemIndex(0);
   h.form.FileListBox1Click(&h.fileList);
   h.dialogs.shown.clear();
   h.form.FlashButtonClick(&h.button);

@@ -3,6 +3,7 @@
 // builds a TFlashForm over them. Dialog answers are scripted; every box shown
 // is recorded with its kind and text.
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <filesystem>
@@ -47,15 +48,25 @@ class FakeComboBox : public FakeControl, public IComboBox {
  public:
   using FakeControl::FakeControl;
   int Count() const override { return static_cast<int>(items.size()); }
-  std::string Item(int i) const override { return items.at(static_cast<std::size_t>(i)); }
+  std::string Item(int i) const override {
+    CheckListIndex(i, Count());
+    return items[static_cast<std::size_t>(i)];
+  }
   void Add(const std::string& t) override { items.push_back(t); }
   void Insert(int i, const std::string& t) override {
+    CheckListIndex(i, Count() + 1);
     items.insert(items.begin() + i, t);
+    if (index >= i) ++index;
   }
-  void Delete(int i) override { items.erase(items.begin() + i); }
+  void Delete(int i) override {
+    CheckListIndex(i, Count());
+    items.erase(items.begin() + i);
+    if (index == i) index = -1;
+    else if (index > i) --index;
+  }
   void Clear() override { items.clear(); index = -1; }
   int ItemIndex() const override { return index; }
-  void SetItemIndex(int i) override { index = i; }
+  void SetItemIndex(int i) override { index = i >= 0 && i < Count() ? i : -1; }
   void Repaint() override { ++repaints; }
   bool Enabled() const override { return enabled; }
   void SetEnabled(bool e) override { enabled = e; }
@@ -69,24 +80,22 @@ class FakeComboBox : public FakeControl, public IComboBox {
 class FakeFileListBox : public FakeControl, public IFileListBox {
  public:
   using FakeControl::FakeControl;
-  void SetDirectory(const std::string& d) override { directory = d; }
-  std::string Directory() const override { return directory; }
-  void SetMask(const std::string& m) override { mask = m; }
-  std::string Mask() const override { return mask; }
-  void Update() override { ++updates; }
-  int Count() const override { return static_cast<int>(items.size()); }
-  std::string Item(int i) const override { return items.at(static_cast<std::size_t>(i)); }
-  int ItemIndex() const override { return index; }
-  std::string FileName() const override {
-    if (index < 0 || index >= Count()) return {};
-    return directory + "/" + items[static_cast<std::size_t>(index)];
+  void SetItems(const std::vector<std::string>& names) override {
+    items = names;
+    index = -1;
+    ++listings;
   }
+  int Count() const override { return static_cast<int>(items.size()); }
+  std::string Item(int i) const override {
+    CheckListIndex(i, Count());
+    return items[static_cast<std::size_t>(i)];
+  }
+  int ItemIndex() const override { return index; }
+  void SetItemIndex(int i) override { index = i >= 0 && i < Count() ? i : -1; }
 
-  std::string directory;
-  std::string mask;
   std::vector<std::string> items;
   int index = -1;
-  int updates = 0;
+  int listings = 0;  // calls of SetItems
 };
 
 class FakeGroupBox : public FakeControl, public IGroupBox {
@@ -103,15 +112,19 @@ class FakeGroupBox : public FakeControl, public IGroupBox {
 class FakeProgressBar : public FakeControl, public IProgressBar {
  public:
   using FakeControl::FakeControl;
-  void SetRange(long long lo, long long hi) override { minimum = lo; maximum = hi; }
+  void SetRange(long long lo, long long hi) override {
+    minimum = lo;
+    maximum = std::max(lo, hi);
+    SetPosition(position);
+  }
   long long Minimum() const override { return minimum; }
   long long Maximum() const override { return maximum; }
-  void SetPosition(long long p) override { position = p; }
+  void SetPosition(long long p) override { position = std::clamp(p, minimum, maximum); }
   long long Position() const override { return position; }
   void SetStep(long long s) override { step = s; }
   long long Step() const override { return step; }
   void StepIt() override { StepBy(step); }
-  void StepBy(long long d) override { position = std::min(maximum, position + d); }
+  void StepBy(long long d) override { SetPosition(position + d); }
 
   long long minimum = 0, maximum = 100, position = 0, step = 10;
 };
@@ -211,6 +224,9 @@ class FakeSystem : public ISystemServices {
   bool FileExists(const std::string& path) const override {
     std::error_code error;
     return !path.empty() && std::filesystem::is_regular_file(path, error);
+  }
+  std::vector<std::string> ListFiles(const std::string& d) const override {
+    return SystemServices().ListFiles(d);
   }
 
   std::vector<unsigned> sleeps;

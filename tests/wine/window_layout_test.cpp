@@ -99,7 +99,8 @@ TEST_F(Dpi96Window, ControlsAreOfTheDesignedKindsAndCreatedInTableOrder) {
   };
   const std::map<std::string, Kind> kinds{
       {"SelectDriveLabel", {"Static", SS_NOPREFIX, SS_NOPREFIX}},
-      {"FileListBox1", {"ListBox", LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT,
+      // Unsorted: the list shows the files in the order the form gives them.
+      {"FileListBox1", {"ListBox", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                         LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT}},
       {"ComboBox", {"ComboBox", CBS_DROPDOWNLIST, 0x3}},
       {"GroupBox2", {"Button", BS_GROUPBOX, BS_TYPEMASK}},

@@ -29,7 +29,7 @@ ComboBoxAdapter::ComboBoxAdapter(QComboBox& combo, const Bounds& design,
 int ComboBoxAdapter::Count() const { return combo_.count(); }
 
 std::string ComboBoxAdapter::Item(int index) const {
-  if (index < 0 || index >= combo_.count()) return {};
+  CheckListIndex(index, combo_.count());
   return combo_.itemData(index, kBytesRole).toByteArray().toStdString();
 }
 
@@ -38,6 +38,7 @@ void ComboBoxAdapter::Add(const std::string& text) { Insert(combo_.count(), text
 // QComboBox selects the first entry added to an empty list; a native
 // drop-down keeps "no selection" until a selection is set.
 void ComboBoxAdapter::Insert(int index, const std::string& text) {
+  CheckListIndex(index, combo_.count() + 1);
   const QSignalBlocker blocker(combo_);
   const bool hadSelection = combo_.currentIndex() >= 0;
   combo_.insertItem(index, ToQString(text), Bytes(text));
@@ -46,7 +47,7 @@ void ComboBoxAdapter::Insert(int index, const std::string& text) {
 
 // Deleting the selected entry leaves no selection, as in a native list.
 void ComboBoxAdapter::Delete(int index) {
-  if (index < 0 || index >= combo_.count()) return;
+  CheckListIndex(index, combo_.count());
   const QSignalBlocker blocker(combo_);
   const bool wasSelected = index == combo_.currentIndex();
   combo_.removeItem(index);

@@ -17,7 +17,7 @@ class ComboBoxAdapter final : public ControlAdapter, public IComboBox {
                   LayoutChanged layoutChanged);
 
   int Count() const override;
-  std::string Item(int index) const override;  // "" outside the list
+  std::string Item(int index) const override;
   void Add(const std::string& text) override;
   void Insert(int index, const std::string& text) override;
   void Delete(int index) override;

@@ -1,13 +1,16 @@
 #include "ui/qt/FileListAdapter.h"
 
-#include <QDir>
+#include <QFile>
 #include <QSignalBlocker>
 
 #include "ui/qt/FileListWidget.h"
-#include "ui/qt/QtText.h"
 #include "ui/qt/RowHeightDelegate.h"
 
 namespace cdflash::qtui {
+
+namespace {
+constexpr int kBytesRole = Qt::UserRole;
+}  // namespace
 
 FileListAdapter::FileListAdapter(FileListWidget& list, const Bounds& design,
                                  const DesignMetrics& metrics, LayoutChanged layoutChanged)
@@ -18,33 +21,22 @@ FileListAdapter::FileListAdapter(FileListWidget& list, const Bounds& design,
   ApplyGeometry();
 }
 
-void FileListAdapter::SetDirectory(const std::string& directory) {
-  directory_ = directory;
-  Update();
-}
-
-void FileListAdapter::SetMask(const std::string& mask) {
-  mask_ = mask;
-  Update();
-}
-
-void FileListAdapter::Update() {
-  QStringList patterns = ToQString(mask_).split(u';', Qt::SkipEmptyParts);
-  QDir dir(QFile::decodeName(QByteArray::fromStdString(directory_)));
-  dir.setNameFilters(patterns);  // case-insensitive by default
-  dir.setFilter(QDir::Files);
-  dir.setSorting(QDir::Name | QDir::IgnoreCase);
-
+void FileListAdapter::SetItems(const std::vector<std::string>& names) {
   const QSignalBlocker blocker(list_);
   list_.clear();
-  if (!patterns.isEmpty()) list_.addItems(dir.entryList());
+  for (const std::string& name : names) {
+    const QByteArray bytes(name.data(), static_cast<qsizetype>(name.size()));
+    auto* item = new QListWidgetItem(QFile::decodeName(bytes));
+    item->setData(kBytesRole, bytes);
+    list_.addItem(item);
+  }
 }
 
 int FileListAdapter::Count() const { return list_.count(); }
 
 std::string FileListAdapter::Item(int index) const {
-  if (index < 0 || index >= list_.count()) return {};
-  return FileNameBytes(list_.item(index)->text());
+  CheckListIndex(index, list_.count());
+  return list_.item(index)->data(kBytesRole).toByteArray().toStdString();
 }
 
 int FileListAdapter::ItemIndex() const {
@@ -52,12 +44,14 @@ int FileListAdapter::ItemIndex() const {
   return selected.isEmpty() ? -1 : list_.row(selected.front());
 }
 
-std::string FileListAdapter::FileName() const {
-  const int index = ItemIndex();
-  if (index < 0) return {};
-  std::string path = directory_;
-  if (!path.empty() && path.back() != '/') path += '/';
-  return path + Item(index);
+void FileListAdapter::SetItemIndex(int index) {
+  const QSignalBlocker blocker(list_);
+  if (index < 0 || index >= list_.count()) {
+    list_.clearSelection();
+    list_.setCurrentRow(-1);
+  } else {
+    list_.setCurrentRow(index);
+  }
 }
 
 }  // namespace cdflash::qtui

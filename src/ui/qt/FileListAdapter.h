@@ -1,9 +1,10 @@
 #pragma once
-// The file list box: the files of one directory that match a mask of
-// patterns separated by ';', matched without regard to case and sorted by
-// name. Setting the directory or the mask reads the directory again.
+// The file list box: shows the file names the form gives it, in its order.
+// Each entry keeps the bytes of its name; the display goes through Qt's
+// file-name codec.
 
 #include <string>
+#include <vector>
 
 #include "ui/qt/ControlAdapter.h"
 
@@ -16,20 +17,14 @@ class FileListAdapter final : public ControlAdapter, public IFileListBox {
   FileListAdapter(FileListWidget& list, const Bounds& design, const DesignMetrics& metrics,
                   LayoutChanged layoutChanged);
 
-  void SetDirectory(const std::string& directory) override;
-  std::string Directory() const override { return directory_; }
-  void SetMask(const std::string& mask) override;
-  std::string Mask() const override { return mask_; }
-  void Update() override;
+  void SetItems(const std::vector<std::string>& names) override;
   int Count() const override;
-  std::string Item(int index) const override;  // "" outside the list
-  int ItemIndex() const override;              // the selected row, -1 when none
-  std::string FileName() const override;
+  std::string Item(int index) const override;
+  int ItemIndex() const override;  // the selected row, -1 when none
+  void SetItemIndex(int index) override;
 
  private:
   FileListWidget& list_;
-  std::string directory_;
-  std::string mask_ = "*.*";
 };
 
 }  // namespace cdflash::qtui

@@ -1,9 +1,8 @@
 #pragma once
 // Texts cross the toolkit boundary here: the core keeps single-byte strings,
-// Qt keeps QString. File names go through Qt's file-name codec so that they
-// come back to the core byte for byte.
+// Qt keeps QString. Controls that hand texts back keep the bytes they were
+// given beside the displayed text.
 
-#include <QFile>
 #include <QString>
 #include <string>
 
@@ -11,11 +10,6 @@ namespace cdflash::qtui {
 
 inline QString ToQString(const std::string& text) {
   return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-inline std::string FileNameBytes(const QString& name) {
-  const QByteArray bytes = QFile::encodeName(name);
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 }  // namespace cdflash::qtui

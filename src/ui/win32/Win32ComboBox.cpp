@@ -1,6 +1,5 @@
 #include "ui/win32/Win32ComboBox.h"
 
-#include <stdexcept>
 #include <string>
 
 namespace cdflash::win32 {
@@ -45,19 +44,13 @@ void Win32ComboBox::Place() {
   }
 }
 
-void Win32ComboBox::CheckIndex(int index, int limit) const {
-  if (index < 0 || index >= limit) {
-    throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
-  }
-}
-
 int Win32ComboBox::Count() const {
   const LRESULT count = SendMessageA(hwnd_, CB_GETCOUNT, 0, 0);
   return count == CB_ERR ? 0 : static_cast<int>(count);
 }
 
 std::string Win32ComboBox::Item(int index) const {
-  CheckIndex(index, Count());
+  CheckListIndex(index, Count());
   const LRESULT length = SendMessageA(hwnd_, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length == CB_ERR || length <= 0) return {};
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
@@ -72,13 +65,13 @@ void Win32ComboBox::Add(const std::string& text) {
 }
 
 void Win32ComboBox::Insert(int index, const std::string& text) {
-  CheckIndex(index, Count() + 1);
+  CheckListIndex(index, Count() + 1);
   SendMessageA(hwnd_, CB_INSERTSTRING, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void Win32ComboBox::Delete(int index) {
-  CheckIndex(index, Count());
+  CheckListIndex(index, Count());
   SendMessageA(hwnd_, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 

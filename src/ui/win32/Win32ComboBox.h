@@ -13,7 +13,7 @@ class Win32ComboBox final : public Win32Control, public IComboBox {
                 LayoutHost& host);
 
   int Count() const override;
-  std::string Item(int index) const override;  // throws std::out_of_range
+  std::string Item(int index) const override;
   void Add(const std::string& text) override;
   void Insert(int index, const std::string& text) override;
   void Delete(int index) override;
@@ -26,7 +26,6 @@ class Win32ComboBox final : public Win32Control, public IComboBox {
 
  private:
   void Place() override;
-  void CheckIndex(int index, int limit) const;
 
   int itemHeight_;  // design pixels
 };

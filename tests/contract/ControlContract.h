@@ -1,0 +1,184 @@
+#pragma once
+// What every implementation of the form's controls does (app/Controls.h):
+// the Qt adapters, the Win32 controls and the test fakes run these same
+// cases. An implementation is given as a rig:
+//
+//   struct Rig {
+//     FormControls Controls();
+//     int UserEvents() const;  // change, click and button events raised so far
+//   };
+//
+// Include this header in one source file of a test program and instantiate
+// it there: INSTANTIATE_TYPED_TEST_SUITE_P(Name, ControlContract, Rig).
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/Controls.h"
+
+namespace cdflash::contract {
+
+template <typename Rig>
+class ControlContract : public ::testing::Test {
+ protected:
+  // Nothing the program does raises an event; only the user's actions do.
+  void TearDown() override { EXPECT_EQ(rig.UserEvents(), 0); }
+
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    for (int i = 0; i < c.FileListBox1->Count(); ++i) names.push_back(c.FileListBox1->Item(i));
+    return names;
+  }
+
+  Rig rig;
+  FormControls c = rig.Controls();
+};
+
+TYPED_TEST_SUITE_P(ControlContract);
+
+// A drive's identity or a file name may hold any single-byte text.
+constexpr const char* kOddBytes = "0-1-0 E: VENDOR \xA4\xA4\xA4\xE5 \xE9\xFC 1.0";
+
+TYPED_TEST_P(ControlContract, ListsHandBackTheBytesTheyWereGiven) {
+  FormControls& c = this->c;
+  c.ComboBox->Add(kOddBytes);
+  EXPECT_EQ(c.ComboBox->Item(0), kOddBytes);
+  c.FileListBox1->SetItems({"V100.BIN", "\xE9t\xE9.bin"});
+  EXPECT_EQ(c.FileListBox1->Item(1), "\xE9t\xE9.bin");
+  c.SelectDriveLabel->SetText(kOddBytes);
+  EXPECT_EQ(c.SelectDriveLabel->Text(), kOddBytes);
+}
+
+TYPED_TEST_P(ControlContract, ComboBoxSelectionStaysOnItsEntry) {
+  IComboBox& combo = *this->c.ComboBox;
+  combo.Add("b");
+  combo.Add("d");
+  EXPECT_EQ(combo.ItemIndex(), -1) << "adding selects nothing";
+  combo.SetItemIndex(1);
+  combo.Insert(0, "a");
+  combo.Insert(2, "c");
+  combo.Insert(combo.Count(), "e");
+  ASSERT_EQ(combo.Count(), 5);
+  EXPECT_EQ(combo.Item(combo.ItemIndex()), "d");
+  combo.Delete(0);
+  EXPECT_EQ(combo.Item(combo.ItemIndex()), "d");
+  combo.Delete(combo.ItemIndex());
+  EXPECT_EQ(combo.ItemIndex(), -1);
+  EXPECT_EQ(combo.Item(2), "e");
+  combo.SetItemIndex(0);
+  combo.Clear();
+  EXPECT_EQ(combo.Count(), 0);
+  EXPECT_EQ(combo.ItemIndex(), -1);
+}
+
+TYPED_TEST_P(ControlContract, FileListShowsTheNamesInTheOrderGivenWithNoneSelected) {
+  IFileListBox& list = *this->c.FileListBox1;
+  list.SetItems({"v101.bin", "V100.BIN", "a.bin"});
+  EXPECT_EQ(this->Files(), (std::vector<std::string>{"v101.bin", "V100.BIN", "a.bin"}));
+  EXPECT_EQ(list.ItemIndex(), -1);
+  list.SetItemIndex(2);
+  EXPECT_EQ(list.ItemIndex(), 2);
+  list.SetItems({"V102.BIN"});
+  EXPECT_EQ(list.ItemIndex(), -1) << "a new listing drops the selection";
+  list.SetItems({});
+  EXPECT_EQ(list.Count(), 0);
+}
+
+// Reading or removing an entry that is not there throws; selecting one
+// selects nothing.
+TYPED_TEST_P(ControlContract, IndexesOutOfRangeThrowOrSelectNothing) {
+  IComboBox& combo = *this->c.ComboBox;
+  IFileListBox& list = *this->c.FileListBox1;
+  combo.Add("only");
+  list.SetItems({"ONLY.BIN"});
+  const std::vector<std::pair<const char*, std::function<void()>>> faults = {
+      {"combo Item(1)", [&] { combo.Item(1); }},
+      {"combo Item(-1)", [&] { combo.Item(-1); }},
+      {"combo Insert(2)", [&] { combo.Insert(2, "x"); }},
+      {"combo Insert(-1)", [&] { combo.Insert(-1, "x"); }},
+      {"combo Delete(1)", [&] { combo.Delete(1); }},
+      {"combo Delete(-1)", [&] { combo.Delete(-1); }},
+      {"file list Item(1)", [&] { list.Item(1); }},
+      {"file list Item(-1)", [&] { list.Item(-1); }},
+  };
+  for (const auto& [what, call] : faults) {
+    EXPECT_THROW(call(), std::out_of_range) << what;
+  }
+  EXPECT_EQ(combo.Count(), 1);
+  EXPECT_EQ(list.Count(), 1);
+
+  for (const int index : {1, 7, -2}) {
+    combo.SetItemIndex(0);
+    combo.SetItemIndex(index);
+    EXPECT_EQ(combo.ItemIndex(), -1) << index;
+    list.SetItemIndex(0);
+    list.SetItemIndex(index);
+    EXPECT_EQ(list.ItemIndex(), -1) << index;
+  }
+}
+
+// Image lengths exceed 16 bits; the position never leaves the range.
+TYPED_TEST_P(ControlContract, ProgressBarKeepsItsPositionInsideItsRange) {
+  IProgressBar& bar = *this->c.ProgressBar;
+  bar.SetRange(0, 0x50000);
+  EXPECT_EQ(bar.Maximum(), 0x50000);
+  bar.SetStep(0x4000);
+  EXPECT_EQ(bar.Step(), 0x4000);
+  bar.SetPosition(0x48000);
+  bar.StepIt();
+  EXPECT_EQ(bar.Position(), 0x4C000);
+  bar.StepIt();
+  bar.StepIt();
+  EXPECT_EQ(bar.Position(), 0x50000) << "stops at the maximum";
+  bar.StepBy(-0x60000);
+  EXPECT_EQ(bar.Position(), 0) << "stops at the minimum";
+  bar.SetPosition(1LL << 40);
+  EXPECT_EQ(bar.Position(), 0x50000);
+  bar.SetRange(0, 100);
+  EXPECT_EQ(bar.Position(), 100) << "a smaller range takes the position with it";
+  bar.SetRange(60, 80);
+  EXPECT_EQ(bar.Minimum(), 60);
+  EXPECT_EQ(bar.Position(), 80);
+  bar.SetPosition(-5);
+  EXPECT_EQ(bar.Position(), 60);
+}
+
+TYPED_TEST_P(ControlContract, CaptionsStatesAndPlacesReadBackAsSet) {
+  FormControls& c = this->c;
+  c.window->SetCaption(" Flash V1.043 1.00-1.50 [Buiding]");
+  EXPECT_EQ(c.window->Caption(), " Flash V1.043 1.00-1.50 [Buiding]");
+  c.GroupBox2->SetCaption("Write Buffer> 05 24 00. 02, 0000");
+  c.GroupBox2->Repaint();
+  EXPECT_EQ(c.GroupBox2->Caption(), "Write Buffer> 05 24 00. 02, 0000");
+  c.FlashButton->SetCaption("Build");
+  EXPECT_EQ(c.FlashButton->Caption(), "Build");
+
+  c.FlashButton->SetEnabled(false);
+  c.ComboBox->SetEnabled(false);
+  EXPECT_FALSE(c.FlashButton->Enabled());
+  EXPECT_FALSE(c.ComboBox->Enabled());
+  c.FlashButton->SetEnabled(true);
+  c.ComboBox->SetEnabled(true);
+  EXPECT_TRUE(c.FlashButton->Enabled() && c.ComboBox->Enabled());
+
+  c.FileListBox1->SetVisible(false);
+  EXPECT_FALSE(c.FileListBox1->Visible());
+  c.FileListBox1->SetVisible(true);
+  EXPECT_TRUE(c.FileListBox1->Visible());
+  const Bounds before = c.ProgressBar->GetBounds();
+  c.ProgressBar->SetTop(before.top - 41);
+  EXPECT_EQ(c.ProgressBar->GetBounds(), (Bounds{before.left, before.top - 41, before.width, before.height}));
+}
+
+REGISTER_TYPED_TEST_SUITE_P(ControlContract, ListsHandBackTheBytesTheyWereGiven,
+                            ComboBoxSelectionStaysOnItsEntry,
+                            FileListShowsTheNamesInTheOrderGivenWithNoneSelected,
+                            IndexesOutOfRangeThrowOrSelectNothing,
+                            ProgressBarKeepsItsPositionInsideItsRange,
+                            CaptionsStatesAndPlacesReadBackAsSet);
+
+}  // namespace cdflash::contract
