@@ -15,6 +15,7 @@ namespace cdflash::sim::aspi_layer {
 struct Refusal {
   std::uint8_t opcode = 0;
   Sense sense;
+  bool commitOnly = false;  // only the commit (WRITE BUFFER, control 80 or A0)
 };
 
 struct DriveEntry {
@@ -23,7 +24,7 @@ struct DriveEntry {
   std::uint8_t lun = 0;
   DriveConfig config;
   std::vector<std::uint8_t> neverComplete;  // opcodes whose requests stay pending
-  std::vector<Refusal> refusals;            // opcodes answered with a sense triple
+  std::vector<Refusal> refusals;            // commands answered with a sense triple
 };
 
 struct LayerConfig {

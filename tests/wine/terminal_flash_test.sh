@@ -5,7 +5,7 @@
 #     the restart offer answered No; the layer's log holds the commit (WRITE
 #     BUFFER with control 80) and the drive's good answer to it;
 #   - runs the layer makes fail, each with its exit code and without a
-#     commit in the log.
+#     commit the drive took.
 # Prints the requests of the whole run and each run's time.
 # usage: terminal_flash_test.sh CDFLASH_EXE MAKE_TEST_FLASHER SIM_DLL WORKDIR
 # Needs WINEPREFIX and DISPLAY as scripts/test-win32.sh sets them.
@@ -43,7 +43,8 @@ requests() {
     $1 == "EXEC" { cdb[$2] = substr($3, 97, 2) " " substr($3, 115, 2) }
     $1 == "DONE" && ($2 in cdb) { print cdb[$2], $3; delete cdb[$2] }'
 }
-commits() { requests | grep -cE '^3B (80|A0) ' ; }
+# Commits the drive took: WRITE BUFFER with control 80 or A0 that completed well.
+commits() { requests | grep -cE '^3B (80|A0) 01$' ; }
 
 # --- a whole run -----------------------------------------------------------
 layer_ini
@@ -74,6 +75,7 @@ while IFS='|' read -r name extra code wrote; do
 done <<'RUNS'
 disc_in_drive|Medium=00 00 00|2|no
 read_buffer_refused|Refuse=3C 05 24 00|3|yes
+commit_refused|RefuseCommit=05 24 00|4|yes
 RUNS
 
 finish "terminal flash"
