@@ -22,8 +22,9 @@ demo:
 bench:
 	scripts/install-deps.sh linux
 	cmake --preset linux >/dev/null
-	cmake --build --preset linux -j2 --target flash_bench window_bench
-	build/linux/bin/flash_bench
+	cmake --build --preset linux -j2 --target flash_bench window_bench cdflash
+	strip -o build/linux/bench-template build/linux/bin/cdflash
+	build/linux/bin/flash_bench build/linux/bench-template
 	build/linux/bin/window_bench
 
 # Release files of both systems (build/release), with the sizes of the programs.

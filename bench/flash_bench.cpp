@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <vector>
 
 #include "support/FlashModeHarness.h"
+#include "system/SystemServices.h"
 
 namespace {
 
@@ -55,11 +57,13 @@ void BenchFlash(bool fiveBank, int runs) {
 
 }  // namespace
 
-void BenchBuild(int runs);
+void BenchBuild(int runs, const std::string& templatePath);
 
-int main() {
+// flash_bench [TEMPLATE]: the build figures use TEMPLATE (make bench gives
+// the stripped Linux program, the size of the released one), else this program.
+int main(int argc, char** argv) {
   BenchFlash(false, 20);
   BenchFlash(true, 20);
-  BenchBuild(20);
+  BenchBuild(20, argc > 1 ? argv[1] : cdflash::SystemServices().ProgramPath());
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "builder/FlasherBuilder.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 
 #include "builder/BuildPaths.h"
@@ -55,7 +56,7 @@ BuildResult FlasherBuilder::Build(const BuildRequest& request) {
 
   const std::string& templatePath = request.templatePath;
   const std::string programName = FileNamePart(templatePath);
-  const FileBytes image = read_(templatePath, kTemplateLimit);
+  FileBytes image = read_(templatePath, kTemplateLimit);
   if (image.status == FileBytes::Status::NotOpened) return Failed("Open " + templatePath + " fail!");
   if (image.status != FileBytes::Status::Read || image.bytes.size() > kTemplateLimit) {
     return Failed("Building fail: " + programName + " could not be read");
@@ -79,7 +80,6 @@ BuildResult FlasherBuilder::Build(const BuildRequest& request) {
     std::remove(partPath.c_str());
     return Failed(message, outputPath);
   };
-  const auto write = [&](const std::uint8_t* data, std::size_t length) { output.Write(data, length); };
 
   const std::size_t packageAt = FindKeyWordEnd(image.bytes, keyWord_);
   if (packageAt == kNoKeyWord) {
@@ -88,20 +88,24 @@ BuildResult FlasherBuilder::Build(const BuildRequest& request) {
     }
     return fail("Building fail: not found key-word in " + programName);
   }
-  write(image.bytes.data(), packageAt);
-  progress_.StepProgressBy(StepsBetween(0, packageAt - 1) * kProgressStep);
-
   // The template must hold the header and the whole BIN after the key-word.
   const std::size_t restAt = packageAt + kHeaderSize + binLength;
-  if (restAt > templateLength) return fail("Building fail: some problem in " + programName);
+  if (restAt > templateLength) {
+    progress_.StepProgressBy(StepsBetween(0, packageAt - 1) * kProgressStep);
+    return fail("Building fail: some problem in " + programName);
+  }
 
+  // Header and BIN go over the template's own bytes in memory, and the file
+  // is written in one piece: no pass over the bytes but the write itself.
   const auto header = MakePackageHeader(request.model, UpperCaseAnsi(binName));
-  write(header.data(), header.size());
-  write(bin.bytes.data(), binLength);
+  const auto packageStart = image.bytes.begin() + static_cast<std::ptrdiff_t>(packageAt);
+  std::copy(header.begin(), header.end(), packageStart);
+  std::copy(bin.bytes.begin(), bin.bytes.end(), packageStart + static_cast<std::ptrdiff_t>(kHeaderSize));
+  output.Write(image.bytes.data(), templateLength);
+  // The bar moves as a copy byte by byte would move it, a step per 1024
+  // bytes; past the BIN that copy counts one behind the byte it copies.
+  progress_.StepProgressBy(StepsBetween(0, packageAt - 1) * kProgressStep);
   progress_.StepProgressBy(static_cast<long long>(binLength / 1024) * kProgressStep);
-
-  write(image.bytes.data() + restAt, templateLength - restAt);
-  // The copy loop counts one behind the byte it copies.
   progress_.StepProgressBy(StepsBetween(restAt - 1, templateLength - 2) * kProgressStep);
   const std::string outputName = FileNamePart(outputPath);
   if (!output.Close()) {

@@ -1,7 +1,7 @@
 #include "builder/FlasherImage.h"
 
 #include <algorithm>
-#include <functional>
+#include <cstring>
 
 #include "common/Text.h"
 #include "package/PackageView.h"
@@ -18,10 +18,20 @@ void PutText(std::uint8_t* field, std::size_t size, const std::string& text) {
 
 std::size_t FindKeyWordEnd(std::span<const std::uint8_t> file,
                            std::span<const std::uint8_t, kKeyWordSize> keyWord) {
-  const auto found = std::search(file.begin(), file.end(),
-                                 std::boyer_moore_horspool_searcher(keyWord.begin(), keyWord.end()));
-  if (found == file.end()) return kNoKeyWord;
-  return static_cast<std::size_t>(found - file.begin()) + kKeyWordSize;
+  if (file.size() < kKeyWordSize) return kNoKeyWord;
+  // memchr jumps to the next byte that could start a key-word, scanning many
+  // bytes at a time; only there are the other bytes compared. Places are
+  // tried in file order, so the first whole key-word is the one found.
+  const std::uint8_t* const lastStart = file.data() + (file.size() - kKeyWordSize);
+  for (const std::uint8_t* at = file.data(); at <= lastStart; ++at) {
+    const std::size_t left = static_cast<std::size_t>(lastStart - at) + 1;
+    at = static_cast<const std::uint8_t*>(std::memchr(at, keyWord[0], left));
+    if (at == nullptr) return kNoKeyWord;
+    if (std::memcmp(at + 1, keyWord.data() + 1, kKeyWordSize - 1) == 0) {
+      return static_cast<std::size_t>(at - file.data()) + kKeyWordSize;
+    }
+  }
+  return kNoKeyWord;
 }
 
 std::array<std::uint8_t, kHeaderSize> MakePackageHeader(const HeaderTexts& texts,

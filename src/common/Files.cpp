@@ -3,15 +3,41 @@
 #include <algorithm>
 
 namespace cdflash {
+namespace {
+
+// What is read at a time once the expected end has been passed.
+constexpr std::size_t kChunk = 64 * 1024;
+
+// The length of the file behind `in` as far as a seek tells, 0 when it cannot
+// (a pipe, a device, a file of the kernel's). Only a first guess: the read
+// still goes on to the real end. False when the stream could not be brought
+// back to its start.
+bool GuessLength(std::FILE* in, std::size_t& length) {
+  length = 0;
+  if (std::fseek(in, 0, SEEK_END) != 0) return true;  // not seekable: nothing moved
+  const long end = std::ftell(in);
+  if (end > 0) length = static_cast<std::size_t>(end);
+  return std::fseek(in, 0, SEEK_SET) == 0;
+}
+
+}  // namespace
 
 FileBytes ReadFileBytes(const std::string& path, std::size_t limit) {
   FileBytes file;
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!in) return file;
-  constexpr std::size_t kChunk = 64 * 1024;
+  std::size_t guess = 0;
+  if (!GuessLength(in.get(), guess)) {
+    file.status = FileBytes::Status::ReadError;
+    return file;
+  }
+  // The whole file in one read into a buffer of its size: growing the buffer
+  // chunk by chunk would fill and copy the bytes again at every step. One byte
+  // more than expected shows at once whether the file has grown since.
+  std::size_t want = std::min(guess, limit) + 1;
   while (file.bytes.size() <= limit) {
     const std::size_t at = file.bytes.size();
-    const std::size_t want = std::min(kChunk, limit + 1 - at);
+    want = std::min(want, limit + 1 - at);
     file.bytes.resize(at + want);
     const std::size_t got = std::fread(file.bytes.data() + at, 1, want, in.get());
     file.bytes.resize(at + got);
@@ -20,6 +46,7 @@ FileBytes ReadFileBytes(const std::string& path, std::size_t limit) {
       return file;
     }
     if (got < want) break;  // the end of the file
+    want = kChunk;
   }
   file.status = FileBytes::Status::Read;
   return file;

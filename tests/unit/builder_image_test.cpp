@@ -49,6 +49,28 @@ TEST(KeyWordScan, ByteThatBreaksAPartialMatchIsNotTriedAgain) {
   EXPECT_EQ(FindKeyWordEnd(Join({head, Bytes{'z'}, KeyWord()}), key), 4 + kKeyWordSize);
 }
 
+// Runs of the key-word's first byte make every place a candidate; a whole
+// key-word may sit at the start or the very end, or be cut short by the end.
+TEST(KeyWordScan, EveryPlaceUpToTheLastThatHoldsAWholeKeyWordIsTried) {
+  const auto key = PackageView::Embedded().KeyWord();
+  const Bytes whole = KeyWord();
+  const Bytes cut(whole.begin(), whole.end() - 1);
+  const Bytes run(40, whole[0]);
+  const struct {
+    Bytes file;
+    std::size_t end;
+  } cases[] = {
+      {Join({whole, run}), kKeyWordSize},
+      {Join({run, whole}), run.size() + kKeyWordSize},
+      {Join({run, whole, run, whole}), run.size() + kKeyWordSize},
+      {Join({run, cut}), kNoKeyWord},
+      {Join({cut, cut, whole}), 2 * cut.size() + kKeyWordSize},
+  };
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(FindKeyWordEnd(cases[i].file, key), cases[i].end) << "case " << i;
+  }
+}
+
 TEST(PackageHeader, FieldsAreNulAndZeroFilled) {
   const auto header = MakePackageHeader(
       {"ABCDEFGHIJKLMNOPQRSTUVWXYZ", "ACME    CRW-4012A       ", "1.00-1.50", "", "FLASH-ALL"},

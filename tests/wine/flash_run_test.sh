@@ -24,8 +24,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # shellcheck source=../../scripts/wine-env.sh
 . "$root/scripts/wine-env.sh"
 
-# shellcheck source=terminal_runs.sh
-. "$root/tests/wine/terminal_runs.sh"
+# shellcheck source=flasher_runs.sh
+. "$root/tests/wine/flasher_runs.sh"
 
 if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
   fail "no DISPLAY or WINEPREFIX: run through scripts/test-win32.sh"
@@ -48,17 +48,7 @@ Product=CRW-4012A
 Revision=1.20
 INI
 
-(cd "$work" && WINEDLLOVERRIDES=wnaspi32=n exec wine SLOWRUN.EXE </dev/null >"$work/flasher.log" 2>&1) &
-pid=$!
-box=$(timeout 30 xdotool search --sync --onlyvisible --name '^Warning$' 2>/dev/null | head -1)
-if [ -n "$box" ]; then
-  xdotool windowfocus --sync "$box" 2>/dev/null
-  xdotool key y
-else
-  fail "no warning within 30 s"
-fi
-
-window=$(timeout 30 xdotool search --sync --onlyvisible --name '^ACME Flash V1\.043 CRW-4012$' 2>/dev/null | head -1)
+start_window SLOWRUN.EXE
 if [ -n "$window" ]; then
   timeout -k 5 180 "$root/scripts/wine-run.sh" "$work/flash_run_probe.exe" >"$work/probe.txt" 2>&1
   cat "$work/probe.txt"

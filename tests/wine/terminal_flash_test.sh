@@ -18,8 +18,8 @@ work=$4
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # shellcheck source=../../scripts/wine-env.sh
 . "$root/scripts/wine-env.sh"
-# shellcheck source=terminal_runs.sh
-. "$root/tests/wine/terminal_runs.sh"
+# shellcheck source=flasher_runs.sh
+. "$root/tests/wine/flasher_runs.sh"
 
 if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
   fail "no DISPLAY or WINEPREFIX: run through scripts/test-win32.sh"

@@ -17,35 +17,21 @@ make_flasher=$2
 sim_dll=$3
 window_texts=$4
 work=$5
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-root=$(cd "$here/../.." && pwd)
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # shellcheck source=../../scripts/wine-env.sh
 . "$root/scripts/wine-env.sh"
-
-passed=0
-failed=0
-pass() { echo "PASS: $*"; passed=$((passed + 1)); }
-fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
-finish() {
-  echo "flasher (Windows 9x) checks: $passed passed, $failed failed"
-  [ "$failed" -eq 0 ]
-  exit
-}
+# shellcheck source=../wine/flasher_runs.sh
+. "$root/tests/wine/flasher_runs.sh"
 
 if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
   fail "no DISPLAY or WINEPREFIX: run through scripts/test-win32.sh"
-  finish
+  finish "flasher (Windows 9x)"
 fi
 
-rm -rf "$work"
-mkdir -p "$work"
-"$root/scripts/wine-run.sh" "$make_flasher" "$exe" "$work/SIMFLASH.EXE" \
-  --model CRW-4012 --inquiry "ACME    CRW-4012A" --range 1.00-1.50 --vendor ACME \
-  >"$work/make-flasher.log" 2>&1 || { fail "make_test_flasher"; finish; }
-cp "$sim_dll" "$work/WNASPI32.dll"
+prepare_flasher SIMFLASH.EXE || finish "flasher (Windows 9x)"
 cp "$window_texts" "$work/window_texts.exe"
 # Two qualifying drives among four; requests complete from the layer's thread.
-cat >"$work/WNASPI32.INI" <<'INI'
+write_layer_ini <<'INI'
 [Layer]
 Completion=async
 Delay=5
@@ -78,33 +64,20 @@ Vendor=ACME
 Product=CRW-4012A
 Revision=1.00
 INI
-bash "$here/windows_version.sh" win98 SIMFLASH.EXE || { fail "Windows 9x mode"; finish; }
-
-(cd "$work" && WINEDLLOVERRIDES=wnaspi32=n exec wine SIMFLASH.EXE </dev/null >"$work/flasher.log" 2>&1) &
-pid=$!
-box=$(timeout 30 xdotool search --sync --onlyvisible --name '^Warning$' 2>/dev/null | head -1)
-if [ -n "$box" ]; then
-  pass "the flasher starts with the warning"
-  xdotool windowfocus --sync "$box" 2>/dev/null
-  xdotool key y
-else
-  fail "no warning within 30 s"
-fi
-
-window=$(timeout 30 xdotool search --sync --onlyvisible --name '^ACME Flash V1\.043 CRW-4012$' 2>/dev/null | head -1)
+start_window SIMFLASH.EXE
 if [ -n "$window" ]; then
   pass "window shown: '$(xdotool getwindowname "$window")'"
   timeout -k 5 30 "$root/scripts/wine-run.sh" "$work/window_texts.exe" TFlashForm \
     >"$work/window-texts.txt" 2>&1
   cat "$work/window-texts.txt"
-  expect_line() {
+  expect_text() {
     if grep -qxF -- "$1" "$work/window-texts.txt"; then pass "$2"; else fail "$2: no line '$1'"; fi
   }
-  expect_line 'combo count=2 selected=0' "two qualifying drives listed, the first selected"
-  expect_line 'item 0 "0-0-0  : ACME    CRW-4012A       1.20"' "first entry: host adapter 0, target 0"
-  expect_line 'item 1 "1-1-0  : ACME    CRW-4012A       1.00"' "second entry: host adapter 1, target 1"
-  expect_line 'child Static visible=1 text="Select the ACME drive you want to update:"' "label names the vendor"
-  expect_line 'child Button visible=1 text="FLASH"' "FLASH button"
+  expect_text 'combo count=2 selected=0' "two qualifying drives listed, the first selected"
+  expect_text 'item 0 "0-0-0  : ACME    CRW-4012A       1.20"' "first entry: host adapter 0, target 0"
+  expect_text 'item 1 "1-1-0  : ACME    CRW-4012A       1.00"' "second entry: host adapter 1, target 1"
+  expect_text 'child Static visible=1 text="Select the ACME drive you want to update:"' "label names the vendor"
+  expect_text 'child Button visible=1 text="FLASH"' "FLASH button"
   sleep 0.5  # let it paint
   if import -window "$window" "$work/windows-flash-mode.png"; then
     pass "screenshot $work/windows-flash-mode.png"
@@ -127,4 +100,4 @@ log=$work/layer.log
 first=$(grep -m1 '^EXEC ' "$log" | awk '{print substr($3, 5, 2) "-" substr($3, 17, 2) " " substr($3, 97, 2)}')
 if [ "$first" = "00-00 12" ]; then pass "first request: INQUIRY at 0-0"; else fail "first request: '$first'"; fi
 if grep -q '^DONE .* async$' "$log"; then pass "requests completed asynchronously"; else fail "no asynchronous completion"; fi
-finish
+finish "flasher (Windows 9x)"

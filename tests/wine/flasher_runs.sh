@@ -1,6 +1,6 @@
 # Shared by the Wine scripts that run a flasher over the simulator DLL
-# (terminal_*_test.sh, flash_run_test.sh); source it after setting exe,
-# make_flasher, sim_dll, work and root. A flasher made from cdflash.exe runs
+# (terminal_*_test.sh, flash_run_test.sh, winroutes/flasher_9x_test.sh);
+# source it after setting exe, make_flasher, sim_dll, work and root. A flasher made from cdflash.exe runs
 # in WORKDIR as a Windows 9x program with the simulator DLL beside it; each
 # run's output goes through files (a pipe could be held open by Wine's
 # services), line ends as '\n'.
@@ -68,4 +68,23 @@ expect_status() {
 # expect_line NAME LINE WHAT: NAME's standard output has LINE.
 expect_line() {
   if grep -qxF -- "$2" "$work/$1.out"; then pass "$3"; else fail "$3: no line '$2' in $1"; fi
+}
+
+# start_window FLASHER: starts the flasher with its window in WORKDIR (output
+# in flasher.log) and answers its warning with Yes. Sets pid, and window to
+# the flash-mode window of the ACME test model (empty when none came within
+# 30 s).
+start_window() {
+  local box
+  (cd "$work" && WINEDLLOVERRIDES=wnaspi32=n exec wine "$1" </dev/null >"$work/flasher.log" 2>&1) &
+  pid=$!
+  box=$(timeout 30 xdotool search --sync --onlyvisible --name '^Warning$' 2>/dev/null | head -1)
+  if [ -n "$box" ]; then
+    pass "the flasher starts with the warning"
+    xdotool windowfocus --sync "$box" 2>/dev/null
+    xdotool key y
+  else
+    fail "no warning within 30 s"
+  fi
+  window=$(timeout 30 xdotool search --sync --onlyvisible --name '^ACME Flash V1\.043 CRW-4012$' 2>/dev/null | head -1)
 }
