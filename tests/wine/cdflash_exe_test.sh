@@ -32,6 +32,24 @@ system='^(kernel32|user32|gdi32|comctl32|shlwapi|advapi32|msvcrt|shell32|ole32|v
 foreign=$(echo "$dlls" | grep -viE "$system" || true)
 if [ -n "$dlls" ] && [ -z "$foreign" ]; then pass "imports only system DLLs"; else fail "imports $foreign"; fi
 
+# An import the system lacks stops the loader before the program starts: no
+# function that Windows 2000 and XP lack may be imported (the program looks
+# such functions up at run time instead).
+functions=$("$objdump" -p "$exe" | sed -n '/Import Tables/,/Export Tables\|Relocation/p' |
+  awk 'NF >= 3 && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ { print $3 }' | tr -d '\r')
+newer='^(GetTickCount64|AddVectoredExceptionHandler|RemoveVectoredExceptionHandler|AttachConsole|'\
+'InitializeSRWLock|AcquireSRWLock(Exclusive|Shared)|ReleaseSRWLock(Exclusive|Shared)|'\
+'InitializeConditionVariable|SleepConditionVariable(CS|SRW)|WakeAllConditionVariable|'\
+'WakeConditionVariable|InitOnce[A-Za-z]+|Fls(Alloc|Free|GetValue|SetValue)|GetSystemTimePreciseAsFileTime|'\
+'ShutdownBlockReason(Create|Destroy)|GetFileInformationByHandleEx|SetFileInformationByHandle|'\
+'GetFinalPathNameByHandle[AW]|QueryFullProcessImageName[AW]|CancelIoEx|GetCurrentProcessorNumber)$'
+too_new=$(echo "$functions" | grep -E "$newer" || true)
+if [ "$(echo "$functions" | grep -c .)" -gt 50 ] && [ -z "$too_new" ]; then
+  pass "imports $(echo "$functions" | grep -c .) functions, none that Windows 2000 or XP lacks"
+else
+  fail "imports functions older systems lack: $(echo $too_new)"
+fi
+
 # --- the package key-word ---------------------------------------------------
 # Built from two pieces: this script must not hold the key-word itself.
 keyword="FWPKG-""MARKER-1"
