@@ -9,8 +9,9 @@ namespace {
 
 char Folded(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
-// Wildcard match with one backtracking point: the last '*' seen. Linear in
-// practice and never recursive, whatever a mask from the model table holds.
+// Wildcard match with one backtracking point, the last '*' seen: at most
+// name x pattern steps and no recursion, whatever a mask from the model table
+// holds.
 bool MatchesPattern(const std::string& name, const std::string& pattern) {
   if (pattern == "*.*") return true;
   std::size_t n = 0, p = 0;
@@ -31,6 +32,11 @@ bool MatchesPattern(const std::string& name, const std::string& pattern) {
   }
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
+}
+
+bool MatchesAny(const std::string& name, const std::vector<std::string>& patterns) {
+  return std::any_of(patterns.begin(), patterns.end(),
+                     [&name](const std::string& pattern) { return MatchesPattern(name, pattern); });
 }
 
 bool FoldedLess(const std::string& a, const std::string& b) {
@@ -58,17 +64,12 @@ std::vector<std::string> SplitMask(const std::string& mask) {
 }
 
 bool MatchesMask(const std::string& name, const std::string& mask) {
-  const std::vector<std::string> patterns = SplitMask(mask);
-  return std::any_of(patterns.begin(), patterns.end(),
-                     [&name](const std::string& pattern) { return MatchesPattern(name, pattern); });
+  return MatchesAny(name, SplitMask(mask));
 }
 
 std::vector<std::string> MatchingFiles(std::vector<std::string> names, const std::string& mask) {
   const std::vector<std::string> patterns = SplitMask(mask);
-  std::erase_if(names, [&patterns](const std::string& name) {
-    return std::none_of(patterns.begin(), patterns.end(),
-                        [&name](const std::string& pattern) { return MatchesPattern(name, pattern); });
-  });
+  std::erase_if(names, [&patterns](const std::string& name) { return !MatchesAny(name, patterns); });
   std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
     if (FoldedLess(a, b)) return true;
     if (FoldedLess(b, a)) return false;

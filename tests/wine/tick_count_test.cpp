@@ -15,13 +15,19 @@ TEST(TickExtender, CountsOnAcrossEveryWrapOfTheTickCount) {
   const struct {
     std::uint32_t reading;
     std::uint64_t count;
-  } steps[] = {
+  } steps[] = {  // consecutive readings less than half the wrap apart
       {1000, 1000},
-      {1000, 1000},                    // no time passed
+      {1000, 1000},                       // no time passed
+      {0x70000000u, 0x70000000u},
+      {0xE0000000u, 0xE0000000u},
       {0xFFFFFF00u, 0xFFFFFF00u},
-      {5, wrap + 5},                   // wrapped
-      {0x80000000u, wrap + 0x80000000u},
-      {3, 2 * wrap + 3},               // wrapped again
+      {5, wrap + 5},                      // wrapped
+      {0x60000000u, wrap + 0x60000000u},
+      {0xD0000000u, wrap + 0xD0000000u},
+      {3, 2 * wrap + 3},                  // wrapped again
+      {0xFFFFFFF0u, wrap + 0xFFFFFFF0u},  // read by a thread before that wrap
+      {1, 2 * wrap + 1},                  // ... and one slower than the reading of 3
+      {10, 2 * wrap + 10},                // counts on without a wrap
   };
   TickExtender extender;
   for (const auto& step : steps) EXPECT_EQ(extender.Extend(step.reading), step.count) << step.reading;

@@ -10,8 +10,9 @@ namespace cdflash::win32 {
 class TickExtender {
  public:
   // The count for the 32-bit reading `ticks`: one wrap more each time a
-  // reading is below the one before. Safe from any thread; needs a reading
-  // at least once per wrap, as every clock built on the tick count does.
+  // reading is below the one before. Safe from any thread, also when a
+  // thread's reading is older than one another thread stored. Needs a reading
+  // at least every 24 days (half the wrap).
   std::uint64_t Extend(std::uint32_t ticks);
 
  private:
