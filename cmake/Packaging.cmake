@@ -5,6 +5,10 @@
 #   Linux:   bin/cdflash, share/cdflash/..., share/applications, share/icons
 #   Windows: one folder: cdflash.exe with cdflash.INI beside it
 set(CDFLASH_COMPONENT cdflash)
+# Installing and packing build nothing but what they install: the test
+# programs, whose discovery runs them under Wine, stay out of a release build.
+# Build the program first (scripts/release.sh does).
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 if(WIN32)
   install(TARGETS cdflash RUNTIME DESTINATION . COMPONENT ${CDFLASH_COMPONENT})
   install(FILES examples/cdflash.INI README.md DESTINATION . COMPONENT ${CDFLASH_COMPONENT})

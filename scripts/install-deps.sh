@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing cdflash needs, and nothing twice.
-# usage: scripts/install-deps.sh [group...]   groups: linux win32 kernel release fuzz (default: all)
+# usage: scripts/install-deps.sh [group...]
+#   groups: linux win32 win64 kernel release fuzz (default: all but win64, the
+#   x86_64 compilers, which only machines without 32-bit programs need)
 # Runs `apt-get update` only when a package is actually missing.
 set -euo pipefail
 
@@ -11,9 +13,10 @@ want=()
 for g in "${groups[@]}"; do
   case "$g" in
     linux)  want+=(build-essential cmake make pkg-config libgtest-dev googletest qt6-base-dev
-                   libumockdev-dev umockdev libdbus-1-dev python3-dbusmock dbus-daemon xvfb xauth xdotool libx11-dev imagemagick fonts-dejavu-core) ;;
+                   python3 libumockdev-dev umockdev libdbus-1-dev python3-dbusmock dbus-daemon xvfb xauth xdotool libx11-dev imagemagick fonts-dejavu-core) ;;
     win32)  want+=(cmake make g++-mingw-w64-i686 mingw-w64-tools googletest wine wine32:i386 wine64
-                   xvfb xdotool imagemagick fonts-wine fonts-liberation binutils-mingw-w64-i686) ;;
+                   xvfb xdotool imagemagick fonts-wine fonts-liberation binutils-mingw-w64-i686 python3) ;;
+    win64)  want+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64) ;;
     kernel) want+=(qemu-system-x86 busybox-static cpio) ;;
     release) want+=(unzip bc) ;;
     fuzz) want+=(clang libclang-rt-14-dev) ;;

@@ -6,27 +6,29 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 mkdir -p build/logs
 
-scripts/install-deps.sh || { echo "install-deps failed"; echo "0 passed, 1 failed"; exit 1; }
+scripts/install-deps.sh || { echo "install-deps failed"; echo "0 passed, 1 failed, 0 skipped"; exit 1; }
 
 passed=0
 failed=0
+skipped=0
 summary=()
+skips=()
 
-# Counts from ctest ("N% tests passed, F tests failed out of T") or from a
-# plain "P passed, F failed" line; a stage that ends badly without counts
-# counts as one failure.
+# A stage's counts are its last "P passed, F failed[, S skipped]" line
+# (optionally after "stage: "); its "skipped: NAME: REASON" lines name what
+# it skipped. A stage that ends badly without counts counts as one failure.
 tally() {
-  local name=$1 log=$2 status=$3 p=0 f=0 line
+  local name=$1 log=$2 status=$3 p=0 f=0 s=0 line
   while IFS= read -r line; do
-    if [[ $line =~ tests\ passed,\ ([0-9]+)\ tests?\ failed\ out\ of\ ([0-9]+) ]]; then
-      f=$((f + BASH_REMATCH[1])); p=$((p + BASH_REMATCH[2] - BASH_REMATCH[1]))
-    elif [[ $line =~ ^([A-Za-z-]+:\ )?([0-9]+)\ passed,\ ([0-9]+)\ failed ]]; then
-      p=$((p + BASH_REMATCH[2])); f=$((f + BASH_REMATCH[3]))
+    if [[ $line =~ ^([A-Za-z0-9_-]+:\ )?([0-9]+)\ passed,\ ([0-9]+)\ failed(,\ ([0-9]+)\ skipped)?$ ]]; then
+      p=${BASH_REMATCH[2]}; f=${BASH_REMATCH[3]}; s=${BASH_REMATCH[5]:-0}
+    elif [[ $line == skipped:\ * ]]; then
+      skips+=("$name: ${line#skipped: }")
     fi
   done < "$log"
   if [ "$status" -ne 0 ] && [ "$f" -eq 0 ]; then f=1; fi
-  passed=$((passed + p)); failed=$((failed + f))
-  summary+=("$(printf '%-12s %4d passed, %d failed (%ss)' "$name" "$p" "$f" "$4")")
+  passed=$((passed + p)); failed=$((failed + f)); skipped=$((skipped + s))
+  summary+=("$(printf '%-12s %4d passed, %d failed, %d skipped (%ss)' "$name" "$p" "$f" "$s" "$4")")
 }
 
 stage() {
@@ -38,21 +40,30 @@ stage() {
   tally "$name" "$log" "$status" $((SECONDS - start))
 }
 
+# A CTest preset, summed up from its JUnit file (skipped tests named).
 ctest_preset() {
+  local junit=$PWD/build/logs/$1.xml status=0
   cmake --preset "$1" >/dev/null &&
-  cmake --build --preset "$1" -j2 &&
-  ctest --preset "$1" -j2
+  cmake --build --preset "$1" -j2 || return
+  rm -f "$junit"
+  ctest --preset "$1" -j2 --output-junit "$junit" || status=$?
+  python3 scripts/ctest-summary.py "$1" "$junit" || status=1
+  return $status
 }
 
 stage linux ctest_preset linux
 stage linux-asan ctest_preset linux-asan
-[ -x scripts/test-win32.sh ] && stage windows scripts/test-win32.sh
-[ -x scripts/test-kernel.sh ] && stage kernel scripts/test-kernel.sh
+stage windows scripts/test-windows.sh
+stage kernel scripts/test-kernel.sh
 stage release tests/release/check-release.sh
 stage fuzz scripts/fuzz.sh 15
 
 echo
 echo "=== summary"
 printf '%s\n' "${summary[@]}"
-echo "$passed passed, $failed failed"
+if [ ${#skips[@]} -gt 0 ]; then
+  echo "skipped, and why:"
+  printf '  %s\n' "${skips[@]}"
+fi
+echo "$passed passed, $failed failed, $skipped skipped"
 [ "$failed" -eq 0 ]

@@ -116,12 +116,7 @@ void AspiLayer::Run(Drive& drive, aspi::ExecScsiCommand* block, const char* how)
       if (std::find(pending_.begin(), pending_.end(), block) == pending_.end()) {
         pending_.push_back(block);
       }
-      {
-        char line[48];
-        std::snprintf(line, sizeof(line), "HELD %08X",
-                      static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(block)));
-        log_.Line(line);
-      }
+      log_.Line(RequestLog::Head("HELD", block));
       break;
     case Transport::Gone:
       Complete(block, aspi::kNoDevice, kHostOk, 0, nullptr, how);
@@ -143,12 +138,11 @@ void AspiLayer::Complete(aspi::ExecScsiCommand* block, std::uint8_t status, std:
     data[13] = sense->ascq;
     std::memcpy(block->SenseArea, data, std::min<std::size_t>(block->SRB_SenseLen, sizeof(data)));
   }
-  char line[80];
-  std::snprintf(line, sizeof(line), "DONE %08X %02X %02X %02X %02X %s",
-                static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(block)), status,
+  char line[48];
+  std::snprintf(line, sizeof(line), " %02X %02X %02X %02X %s", status,
                 sense != nullptr ? sense->key : 0, sense != nullptr ? sense->asc : 0,
                 sense != nullptr ? sense->ascq : 0, how);
-  log_.Line(line);
+  log_.Line(RequestLog::Head("DONE", block) + line);
   const HANDLE event = (block->SRB_Flags & aspi::kEventNotify) != 0 ? block->SRB_PostProc : nullptr;
   aspi::PublishStatus(*block, status);
   // After the status: the block may be reused as soon as the caller sees it.

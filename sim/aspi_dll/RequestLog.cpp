@@ -5,11 +5,15 @@
 
 namespace cdflash::sim::aspi_layer {
 
+std::string RequestLog::Head(const char* kind, const void* block) {
+  char head[48];
+  std::snprintf(head, sizeof(head), "%s %0*llX", kind, static_cast<int>(2 * sizeof(void*)),
+                static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(block)));
+  return head;
+}
+
 void RequestLog::Block(const char* kind, const void* block, std::size_t size) {
-  char head[32];
-  std::snprintf(head, sizeof(head), "%s %08X ", kind,
-                static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(block)));
-  std::string line = head;
+  std::string line = Head(kind, block) + ' ';
   const auto* bytes = static_cast<const std::uint8_t*>(block);
   for (std::size_t i = 0; i < size; ++i) {
     char hex[3];

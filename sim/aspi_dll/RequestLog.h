@@ -1,6 +1,7 @@
 #pragma once
 // The layer's log: one line per request block it receives (its address and
-// every byte in hexadecimal, as it arrived) and one per completion, appended
+// every byte in hexadecimal, as it arrived; the address in 8 hex digits in
+// a 32-bit DLL, 16 in a 64-bit one) and one per completion, appended
 // to a text file beside the DLL so a test can compare them with the layout.
 //
 //   EXEC 0019FE40 0200004800000000...      an SRB_ExecSCSICmd, 80 bytes
@@ -19,6 +20,8 @@ class RequestLog {
   explicit RequestLog(std::string path) : path_(std::move(path)) {}
 
   void Block(const char* kind, const void* block, std::size_t size);
+  /// "KIND ADDRESS" with the address in as many hex digits as a pointer has.
+  static std::string Head(const char* kind, const void* block);
   void Line(const std::string& line);
 
  private:

@@ -2,8 +2,10 @@
 # Makes the release files (scripts/release.sh) and checks them: each archive
 # holds exactly the listed files, the package key-word occurs once in each
 # shipped executable, a flasher built from a shipped template is the one built
-# from the build tree's template stripped the same way, and the Windows
-# executable fits in 1.5 MiB. Ends with "N passed, N failed".
+# from the build tree's template stripped the same way, the Windows
+# executable imports system DLLs only, and no function that Windows 2000 or XP
+# lacks, and fits in 1.5 MiB. Nothing here starts a Windows program, so every
+# check runs on every machine. Ends with "N passed, N failed".
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 cd "$root"
@@ -57,6 +59,31 @@ zip=cdflash-$version-win32
 unzip -q "build/release/$zip.zip" -d "$work"
 check_archive "$zip" "unzip -Z1 build/release/$zip.zip" cdflash.exe i686-w64-mingw32-strip \
   build/win32/bin/cdflash.exe cdflash.exe cdflash.INI make-sample-bins.sh README.md LICENSE.txt
+
+# The import table of the shipped cdflash.exe: system DLLs only (libgcc,
+# libstdc++ and winpthreads are linked in), and no function that Windows 2000
+# or XP lacks: such an import stops the loader before the program starts (the
+# program looks newer functions up while it runs).
+imports=$(i686-w64-mingw32-objdump -p "$work/$zip/cdflash.exe")
+dlls=$(echo "$imports" | sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' | tr -d '\r')
+system='^(kernel32|user32|gdi32|comctl32|shlwapi|advapi32|msvcrt|shell32|ole32|version)\.dll$'
+foreign=$(echo "$dlls" | grep -viE "$system" || true)
+if [ -n "$dlls" ] && [ -z "$foreign" ]; then pass "cdflash.exe imports system DLLs only: $(echo $dlls)"
+else fail "cdflash.exe imports $foreign"; fi
+functions=$(echo "$imports" | sed -n '/Import Tables/,/Export Tables\|Relocation/p' |
+  awk 'NF >= 3 && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ { print $3 }' | tr -d '\r')
+newer='^(GetTickCount64|AddVectoredExceptionHandler|RemoveVectoredExceptionHandler|AttachConsole|'\
+'InitializeSRWLock|AcquireSRWLock(Exclusive|Shared)|ReleaseSRWLock(Exclusive|Shared)|'\
+'InitializeConditionVariable|SleepConditionVariable(CS|SRW)|WakeAllConditionVariable|'\
+'WakeConditionVariable|InitOnce[A-Za-z]+|Fls(Alloc|Free|GetValue|SetValue)|GetSystemTimePreciseAsFileTime|'\
+'ShutdownBlockReason(Create|Destroy)|GetFileInformationByHandleEx|SetFileInformationByHandle|'\
+'GetFinalPathNameByHandle[AW]|QueryFullProcessImageName[AW]|CancelIoEx|GetCurrentProcessorNumber)$'
+too_new=$(echo "$functions" | grep -E "$newer" || true)
+if [ "$(echo "$functions" | grep -c .)" -gt 50 ] && [ -z "$too_new" ]; then
+  pass "cdflash.exe imports $(echo "$functions" | grep -c .) functions, none that Windows 2000 or XP lacks"
+else
+  fail "cdflash.exe imports functions older systems lack: $(echo $too_new)"
+fi
 
 size=$(stat -c %s "$work/$zip/cdflash.exe")
 limit=$((3 * 1024 * 1024 / 2))

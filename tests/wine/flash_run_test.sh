@@ -11,7 +11,7 @@
 #     answered No; the window then closes and the program ends with exit code 0.
 # Prints the probe's figures (reads, latency, progress positions).
 # usage: flash_run_test.sh CDFLASH_EXE MAKE_TEST_FLASHER SIM_DLL PROBE WORKDIR [DELAY]
-# Needs WINEPREFIX and DISPLAY as scripts/test-win32.sh sets them.
+# Needs WINEPREFIX and DISPLAY as scripts/test-windows.sh sets them.
 set -uo pipefail
 
 exe=$1
@@ -28,7 +28,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 . "$root/tests/wine/flasher_runs.sh"
 
 if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-  fail "no DISPLAY or WINEPREFIX: run through scripts/test-win32.sh"
+  fail "no DISPLAY or WINEPREFIX: run through scripts/test-windows.sh"
   finish "flash run"
 fi
 
@@ -86,6 +86,6 @@ else
   fail "no flash-mode window within 30 s"
   xdotool search --onlyvisible --name '.' getwindowname %@ 2>/dev/null | sed 's/^/  visible: /'
 fi
-status=$(wait_exit "$pid" 20)
+wait_exit "$pid" 20; status=$exit_status
 if [ "$status" = 0 ]; then pass "the flasher ends with exit code 0"; else fail "the flasher ended with $status"; fi
 finish "flash run"

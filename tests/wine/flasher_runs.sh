@@ -31,6 +31,18 @@ prepare_flasher() {
   bash "$root/tests/winroutes/windows_version.sh" win98 "$flasher" || { fail "Windows 9x mode"; return 1; }
 }
 
+# layer_requests: the layer's log as "HA-TARGET OPCODE CONTROL STATUS", one
+# line per request in the order they completed. The CDB starts at byte 48 of
+# a 32-bit request block (80 bytes) and at 60 of a 64-bit one (96 bytes).
+layer_requests() {
+  tr -d '\r' <"$work/WNASPI32.LOG" | awk '
+    $1 == "EXEC" {
+      cdb = length($3) == 192 ? 121 : 97
+      request[$2] = substr($3, 5, 2) "-" substr($3, 17, 2) " " substr($3, cdb, 2) " " substr($3, cdb + 18, 2)
+    }
+    $1 == "DONE" && ($2 in request) { print request[$2], $3; delete request[$2] }'
+}
+
 # write_layer_ini: standard input becomes the layer's WNASPI32.INI; its log
 # starts empty.
 write_layer_ini() {

@@ -8,7 +8,7 @@
 #     commit the drive took.
 # Prints the requests of the whole run and each run's time.
 # usage: terminal_flash_test.sh CDFLASH_EXE MAKE_TEST_FLASHER SIM_DLL WORKDIR
-# Needs WINEPREFIX and DISPLAY as scripts/test-win32.sh sets them.
+# Needs WINEPREFIX and DISPLAY as scripts/test-windows.sh sets them.
 set -uo pipefail
 
 exe=$1
@@ -22,7 +22,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 . "$root/tests/wine/flasher_runs.sh"
 
 if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-  fail "no DISPLAY or WINEPREFIX: run through scripts/test-win32.sh"
+  fail "no DISPLAY or WINEPREFIX: run through scripts/test-windows.sh"
   finish "terminal flash"
 fi
 
@@ -35,14 +35,8 @@ layer_ini() {
     write_layer_ini
 }
 
-# The layer's log as "OPCODE CONTROL STATUS" per request: the CDB starts at
-# byte 48 of the request block, its control byte (cdb[9]) at byte 57; the
-# status is that of the request's completion.
-requests() {
-  tr -d '\r' <"$work/WNASPI32.LOG" | awk '
-    $1 == "EXEC" { cdb[$2] = substr($3, 97, 2) " " substr($3, 115, 2) }
-    $1 == "DONE" && ($2 in cdb) { print cdb[$2], $3; delete cdb[$2] }'
-}
+# The layer's log as "OPCODE CONTROL STATUS" per request.
+requests() { layer_requests | cut -d' ' -f2-; }
 # Commits the drive took: WRITE BUFFER with control 80 or A0 that completed well.
 commits() { requests | grep -cE '^3B (80|A0) 01$' ; }
 

@@ -10,7 +10,7 @@
 #     standard output still goes to its file.
 # Prints each run's time.
 # usage: terminal_list_test.sh CDFLASH_EXE MAKE_TEST_FLASHER SIM_DLL CONSOLE_HOST WORKDIR
-# Needs WINEPREFIX and DISPLAY as scripts/test-win32.sh sets them.
+# Needs WINEPREFIX and DISPLAY as scripts/test-windows.sh sets them.
 set -uo pipefail
 
 exe=$1
@@ -25,7 +25,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 . "$root/tests/wine/flasher_runs.sh"
 
 if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-  fail "no DISPLAY or WINEPREFIX: run through scripts/test-win32.sh"
+  fail "no DISPLAY or WINEPREFIX: run through scripts/test-windows.sh"
   finish "terminal list"
 fi
 

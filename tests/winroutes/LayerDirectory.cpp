@@ -64,7 +64,7 @@ std::vector<LogLine> LayerDirectory::Log() const {
     LogLine line;
     std::string address;
     words >> line.kind >> address;
-    line.address = static_cast<std::uint32_t>(std::stoul(address, nullptr, 16));
+    line.address = std::stoull(address, nullptr, 16);
     if (line.kind == "DONE") {
       for (std::string word; words >> word;) line.words.push_back(word);
     } else {
@@ -96,10 +96,5 @@ int ExpirePendingRequests() {
 }
 
 std::size_t DriveRootCount() { return static_cast<std::size_t>(std::popcount(GetLogicalDrives())); }
-
-std::uint32_t Dword(const std::vector<std::uint8_t>& bytes, std::size_t at) {
-  return bytes.at(at) | (bytes.at(at + 1) << 8) | (bytes.at(at + 2) << 16) |
-         (static_cast<std::uint32_t>(bytes.at(at + 3)) << 24);
-}
 
 }  // namespace cdflash::winroutes

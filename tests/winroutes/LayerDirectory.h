@@ -10,13 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "RecordLayout.h"
+
 namespace cdflash::winroutes {
 
 // One line of the simulated layer's log, split into its words; for a
 // request block, its bytes.
 struct LogLine {
   std::string kind;  // EXEC, ABORT, SRB, DONE, HELD
-  std::uint32_t address = 0;
+  std::uint64_t address = 0;
   std::vector<std::uint8_t> bytes;  // EXEC, ABORT, SRB: the block as it arrived
   std::vector<std::string> words;   // DONE: status, key, ASC, ASCQ, how
 };
@@ -46,8 +48,5 @@ int ExpirePendingRequests();
 
 // The number of drive roots, counted independently of the code under test.
 std::size_t DriveRootCount();
-
-// The little-endian 32-bit field at `at`.
-std::uint32_t Dword(const std::vector<std::uint8_t>& bytes, std::size_t at);
 
 }  // namespace cdflash::winroutes

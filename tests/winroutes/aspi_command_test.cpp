@@ -84,13 +84,13 @@ TEST_P(AspiCommandTest, RequestThatNeverCompletesIsAbortedAfterTheTimeout) {
   // The abort request names the pending block, and the layer ended it.
   const std::vector<LogLine> requests = dir.Log("EXEC");
   ASSERT_EQ(requests.size(), 2u);  // INQUIRY, READ BUFFER
-  const std::uint32_t pending = requests[1].address;
+  const std::uint64_t pending = requests[1].address;
   const std::vector<LogLine> aborts = dir.Log("ABORT");
   ASSERT_EQ(aborts.size(), 1u);
-  ASSERT_EQ(aborts[0].bytes.size(), 12u);
+  ASSERT_EQ(aborts[0].bytes.size(), kAbortRequestLayout.size);
   EXPECT_EQ(aborts[0].bytes[0], 0x03);  // SC_ABORT_SRB
   EXPECT_EQ(aborts[0].bytes[2], 0x00);  // host adapter
-  EXPECT_EQ(Dword(aborts[0].bytes, 8), pending);
+  EXPECT_EQ(Pointer(aborts[0].bytes, kAbortRequestLayout.toAbort), pending);
   const std::vector<LogLine> done = dir.Log("DONE");
   ASSERT_FALSE(done.empty());
   EXPECT_EQ(done.back().address, pending);

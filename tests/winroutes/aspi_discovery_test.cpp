@@ -38,7 +38,7 @@ TEST_F(AspiDiscoveryTest, ListsTheConfiguredDrivesInProbeOrder) {
     SCOPED_TRACE(j);
     EXPECT_EQ(requests[j].bytes[2], j / 2);  // SRB_HaId
     EXPECT_EQ(requests[j].bytes[8], j % 2);  // SRB_Target
-    EXPECT_EQ(requests[j].bytes[48], 0x12);  // INQUIRY
+    EXPECT_EQ(requests[j].bytes[kExecRequestLayout.cdb], 0x12);  // INQUIRY
   }
 }
 
@@ -54,8 +54,9 @@ TEST_F(AspiDiscoveryTest, NothingAnsweringLeavesAnEmptyListWithoutMessages) {
 // The request block as the layer received it, against the published layout.
 void ExpectBlock(const LogLine& line, std::uint8_t flags, std::uint32_t length,
                  const std::array<std::uint8_t, 12>& cdb) {
-  ASSERT_EQ(line.bytes.size(), 80u);
-  const std::vector<std::uint8_t>& b = line.bytes;
+  const ExecRequestLayout& at = kExecRequestLayout;
+  ASSERT_EQ(line.bytes.size(), at.size);
+  const Bytes& b = line.bytes;
   EXPECT_EQ(b[0], 0x02);   // SC_EXEC_SCSI_CMD
   EXPECT_EQ(b[1], 0x00);   // SRB_Status, cleared
   EXPECT_EQ(b[2], 0x00);   // host adapter
@@ -66,15 +67,15 @@ void ExpectBlock(const LogLine& line, std::uint8_t flags, std::uint32_t length,
   EXPECT_EQ(b[10], 0x00);
   EXPECT_EQ(b[11], 0x00);
   EXPECT_EQ(Dword(b, 12), length);
-  EXPECT_NE(Dword(b, 16), 0u);  // the buffer
-  EXPECT_EQ(b[20], 14);         // SRB_SenseLen
-  EXPECT_EQ(b[21], 12);         // SRB_CDBLen
-  EXPECT_EQ(b[22], 0x00);
-  EXPECT_EQ(b[23], 0x00);
-  EXPECT_NE(Dword(b, 24), 0u);  // the completion event
-  for (std::size_t i = 28; i < 48; ++i) EXPECT_EQ(b[i], 0x00) << "reserved byte " << i;
-  for (std::size_t i = 0; i < 12; ++i) EXPECT_EQ(b[48 + i], cdb[i]) << "CDB byte " << i;
-  for (std::size_t i = 60; i < 80; ++i) EXPECT_EQ(b[i], 0x00) << "byte " << i;
+  EXPECT_NE(Pointer(b, at.bufPointer), 0u);  // the buffer
+  EXPECT_EQ(b[at.senseLen], 14);             // SRB_SenseLen
+  EXPECT_EQ(b[at.senseLen + 1], 12);         // SRB_CDBLen
+  EXPECT_EQ(b[at.senseLen + 2], 0x00);
+  EXPECT_EQ(b[at.senseLen + 3], 0x00);
+  EXPECT_NE(Pointer(b, at.postProc), 0u);  // the completion event
+  for (std::size_t i = at.reserved; i < at.cdb; ++i) EXPECT_EQ(b[i], 0x00) << "reserved byte " << i;
+  for (std::size_t i = 0; i < 12; ++i) EXPECT_EQ(b[at.cdb + i], cdb[i]) << "CDB byte " << i;
+  for (std::size_t i = at.cdb + 12; i < at.size; ++i) EXPECT_EQ(b[i], 0x00) << "byte " << i;
 }
 
 TEST_F(AspiDiscoveryTest, RequestBlocksFollowThePublishedLayoutByteForByte) {
@@ -96,9 +97,9 @@ TEST_F(AspiDiscoveryTest, RequestBlocksFollowThePublishedLayoutByteForByte) {
   ExpectBlock(requests[2], 0x48, 0, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
   ExpectBlock(requests[3], 0x48, 64, {0x3C, 1, 1, 0, 0x10, 0, 0, 0, 0x40, 0, 0, 0});
   // Data goes through the registered buffer; INQUIRY through the transport's own.
-  const auto data = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(buffer.data()));
-  EXPECT_NE(Dword(requests[0].bytes, 16), data);
-  for (std::size_t i = 1; i < 4; ++i) EXPECT_EQ(Dword(requests[i].bytes, 16), data);
+  const std::uint64_t data = Address(buffer.data());
+  EXPECT_NE(Pointer(requests[0].bytes, kExecRequestLayout.bufPointer), data);
+  for (std::size_t i = 1; i < 4; ++i) EXPECT_EQ(Pointer(requests[i].bytes, kExecRequestLayout.bufPointer), data);
   // One block per object, reused by every command.
   for (const LogLine& request : requests) EXPECT_EQ(request.address, requests[0].address);
 }

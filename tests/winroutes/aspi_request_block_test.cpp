@@ -1,5 +1,6 @@
 // The ASPI request block the route fills, byte for byte against the
-// published SRB_ExecSCSICmd layout.
+// published SRB_ExecSCSICmd layout (its 64-bit counterpart in the 64-bit
+// test build).
 
 #include <gtest/gtest.h>
 
@@ -7,33 +8,28 @@
 #include <cstring>
 
 #include "device/routes/aspi_win.h"
+#include "winroutes/RecordLayout.h"
 
 namespace cdflash {
 namespace {
 
-using Bytes = std::array<std::uint8_t, 80>;
-
-void PutDword(Bytes& bytes, std::size_t at, std::uint32_t value) {
-  for (std::size_t i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-std::uint32_t Address(const void* pointer) {
-  return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(pointer));
-}
+using winroutes::Bytes;
+using winroutes::kExecRequestLayout;
 
 Bytes Expected(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t flags, std::uint32_t length,
                const void* buffer, HANDLE event, const std::array<std::uint8_t, 12>& cdb) {
-  Bytes bytes{};
+  const winroutes::ExecRequestLayout& at = kExecRequestLayout;
+  Bytes bytes(at.size);
   bytes[0] = 0x02;
   bytes[2] = hostAdapter;
   bytes[3] = flags;
   bytes[8] = target;
-  PutDword(bytes, 12, length);
-  PutDword(bytes, 16, Address(buffer));
-  bytes[20] = 14;
-  bytes[21] = 12;
-  PutDword(bytes, 24, Address(event));
-  std::memcpy(bytes.data() + 48, cdb.data(), cdb.size());
+  winroutes::PutField(bytes, 12, 4, length);
+  winroutes::PutPointer(bytes, at.bufPointer, buffer);
+  bytes[at.senseLen] = 14;
+  bytes[at.senseLen + 1] = 12;
+  winroutes::PutPointer(bytes, at.postProc, event);
+  std::memcpy(bytes.data() + at.cdb, cdb.data(), cdb.size());
   return bytes;
 }
 
@@ -45,7 +41,7 @@ Bytes Built(const DriveAddress& address, const std::array<std::uint8_t, 12>& cdb
   command.buffer = buffer;
   command.length = length;
   const aspi::ExecScsiCommand block = BuildExecRequest(address, command, event);
-  Bytes bytes;
+  Bytes bytes(sizeof(block));
   std::memcpy(bytes.data(), &block, bytes.size());
   return bytes;
 }
@@ -71,6 +67,13 @@ TEST(AspiRequestBlockTest, RequestWithoutDataReadsInAndAlwaysCarriesLunZero) {
   const std::array<std::uint8_t, 12> cdb{};
   EXPECT_EQ(Built({' ', 1, 1, 5}, cdb, true, buffer.data(), 0, kEvent),
             Expected(1, 1, 0x48, 0, buffer.data(), kEvent, cdb));
+}
+
+TEST(AspiRequestBlockTest, PublishedBlocksAre80And12Bytes) {
+  SKIP_UNLESS_32_BIT_PROGRAM("the published 80-byte SRB_ExecSCSICmd and 12-byte SRB_Abort");
+  EXPECT_EQ(sizeof(aspi::ExecScsiCommand), 80u);
+  EXPECT_EQ(offsetof(aspi::ExecScsiCommand, CDBByte), 48u);
+  EXPECT_EQ(sizeof(aspi::AbortRequest), 12u);
 }
 
 }  // namespace

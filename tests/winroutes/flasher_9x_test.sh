@@ -9,7 +9,7 @@
 #   - WORKDIR/windows-flash-mode.png is a screenshot of the window;
 #   - Alt+F4 ends it with exit code 0.
 # usage: flasher_9x_test.sh CDFLASH_EXE MAKE_TEST_FLASHER SIM_DLL WINDOW_TEXTS WORKDIR
-# Needs WINEPREFIX and DISPLAY as scripts/test-win32.sh sets them.
+# Needs WINEPREFIX and DISPLAY as scripts/test-windows.sh sets them.
 set -uo pipefail
 
 exe=$1
@@ -24,7 +24,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 . "$root/tests/wine/flasher_runs.sh"
 
 if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-  fail "no DISPLAY or WINEPREFIX: run through scripts/test-win32.sh"
+  fail "no DISPLAY or WINEPREFIX: run through scripts/test-windows.sh"
   finish "flasher (Windows 9x)"
 fi
 
@@ -90,14 +90,14 @@ else
   fail "no flash-mode window within 30 s"
   xdotool search --onlyvisible --name '.' getwindowname %@ 2>/dev/null | sed 's/^/  visible: /'
 fi
-status=$(wait_exit "$pid" 20)
+wait_exit "$pid" 20; status=$exit_status
 if [ "$status" = 0 ]; then pass "the flasher ends with exit code 0"; else fail "the flasher ended with $status"; fi
 
 # The layer's log: INQUIRY requests, the first at host adapter 0 target 0,
 # each answered from the layer's own thread.
 tr -d '\r' <"$work/WNASPI32.LOG" >"$work/layer.log"
 log=$work/layer.log
-first=$(grep -m1 '^EXEC ' "$log" | awk '{print substr($3, 5, 2) "-" substr($3, 17, 2) " " substr($3, 97, 2)}')
+first=$(layer_requests | head -n 1 | cut -d' ' -f1-2)
 if [ "$first" = "00-00 12" ]; then pass "first request: INQUIRY at 0-0"; else fail "first request: '$first'"; fi
 if grep -q '^DONE .* async$' "$log"; then pass "requests completed asynchronously"; else fail "no asynchronous completion"; fi
 finish "flasher (Windows 9x)"

@@ -1,6 +1,6 @@
 // The pass-through record the route hands to the driver, byte for byte
-// against the layout: SCSI_PASS_THROUGH_DIRECT of a 32-bit program, a
-// filler, the sense area at 48.
+// against the layout: SCSI_PASS_THROUGH_DIRECT, a filler, the sense area
+// (at 48 in the shipped 32-bit program).
 
 #include <gtest/gtest.h>
 
@@ -9,40 +9,39 @@
 
 #include "device/CommandVerdict.h"
 #include "device/routes/passthrough_win.h"
+#include "winroutes/RecordLayout.h"
 
 namespace cdflash {
 namespace {
 
 static_assert(IOCTL_SCSI_PASS_THROUGH_DIRECT == 0x4D014);
 
-using Bytes = std::array<std::uint8_t, 80>;
+using winroutes::Bytes;
+using winroutes::kPassThroughLayout;
 
 Bytes Of(const PassThroughRecord& record) {
-  Bytes bytes;
+  Bytes bytes(sizeof(record));
   std::memcpy(bytes.data(), &record, bytes.size());
   return bytes;
 }
 
-void PutDword(Bytes& bytes, std::size_t at, std::uint32_t value) {
-  for (std::size_t i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-// The record byte for byte: the 44-byte request, a filler, the sense area at 48.
+// The record byte for byte: the request, a filler, the sense area.
 Bytes Expected(const DriveAddress& address, std::uint8_t dataIn, std::uint32_t length,
                std::uint32_t timeout, const void* buffer, const std::array<std::uint8_t, 12>& cdb) {
-  Bytes bytes{};
-  bytes[0] = 44;  // Length
+  const winroutes::PassThroughLayout& at = kPassThroughLayout;
+  Bytes bytes(at.size);
+  bytes[0] = static_cast<std::uint8_t>(at.header);  // Length
   bytes[3] = address.hostAdapter;
   bytes[4] = address.target;
   bytes[5] = address.lun;
   bytes[6] = 12;  // CdbLength
   bytes[7] = 24;  // SenseInfoLength
   bytes[8] = dataIn;
-  PutDword(bytes, 12, length);
-  PutDword(bytes, 16, timeout);
-  PutDword(bytes, 20, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(buffer)));
-  PutDword(bytes, 24, 48);  // SenseInfoOffset
-  std::memcpy(bytes.data() + 28, cdb.data(), cdb.size());
+  winroutes::PutField(bytes, 12, 4, length);
+  winroutes::PutField(bytes, 16, 4, timeout);
+  winroutes::PutPointer(bytes, at.dataBuffer, buffer);
+  winroutes::PutField(bytes, at.senseInfoOffset, 4, at.sense);
+  std::memcpy(bytes.data() + at.cdb, cdb.data(), cdb.size());
   return bytes;
 }
 
@@ -79,6 +78,12 @@ TEST(PassThroughRecordTest, CommandWithoutDataStillCarriesDataInAndTheBuffer) {
   const DriveAddress address{'F', 0, 0, 0};
   EXPECT_EQ(Of(BuildPassThroughRecord(address, Command(cdb, true, buffer.data(), 0, 60))),
             Expected(address, 1, 0, 60, buffer.data(), cdb));
+}
+
+TEST(PassThroughRecordTest, ShippedRecordIs80BytesWithTheSenseAt48) {
+  SKIP_UNLESS_32_BIT_PROGRAM("the 80-byte pass-through record with its sense at 48");
+  EXPECT_EQ(sizeof(PassThroughRecord), 80u);
+  EXPECT_EQ(offsetof(PassThroughRecord, sense), 48u);
 }
 
 // A finished record is judged by its status, the sense bytes the driver

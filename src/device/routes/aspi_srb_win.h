@@ -1,8 +1,9 @@
 #pragma once
-// The ASPI for Win32 request blocks as the layer publishes them, for the
-// 32-bit program: SRB_ExecSCSICmd (80 bytes) and SRB_Abort (12 bytes). The
-// route fills them and the simulated layer reads them, so both sides use
-// this one definition; the static_asserts pin every offset.
+// The ASPI for Win32 request blocks as the layer publishes them:
+// SRB_ExecSCSICmd (80 bytes) and SRB_Abort (12 bytes) in a 32-bit program;
+// a 64-bit build (the test build) keeps the same fields at their natural
+// places. The route fills them and the simulated layer reads them, so both
+// sides use this one definition; the static_asserts pin every offset.
 
 #include <atomic>
 #include <cstddef>
@@ -34,7 +35,6 @@ inline constexpr std::size_t kCdbSize = 16;
 inline constexpr std::size_t kSenseAreaSize = 16;  // SENSE_LEN (14) + 2
 inline constexpr std::uint8_t kSenseAllocation = 14;
 
-#pragma pack(push, 1)
 struct ExecScsiCommand {
   std::uint8_t SRB_Cmd;
   std::uint8_t SRB_Status;  // written by the layer, possibly from its own thread
@@ -64,11 +64,8 @@ struct AbortRequest {
   std::uint32_t SRB_Hdr_Rsvd;
   ExecScsiCommand* SRB_ToAbort;
 };
-#pragma pack(pop)
 
-// The published layout is that of a 32-bit process.
-static_assert(sizeof(void*) == 4, "the ASPI request blocks are laid out for a 32-bit program");
-static_assert(sizeof(ExecScsiCommand) == 80);
+// Fields common to both layouts.
 static_assert(offsetof(ExecScsiCommand, SRB_Status) == 1);
 static_assert(offsetof(ExecScsiCommand, SRB_HaId) == 2);
 static_assert(offsetof(ExecScsiCommand, SRB_Flags) == 3);
@@ -78,6 +75,22 @@ static_assert(offsetof(ExecScsiCommand, SRB_Lun) == 9);
 static_assert(offsetof(ExecScsiCommand, SRB_Rsvd1) == 10);
 static_assert(offsetof(ExecScsiCommand, SRB_BufLen) == 12);
 static_assert(offsetof(ExecScsiCommand, SRB_BufPointer) == 16);
+static_assert(offsetof(AbortRequest, SRB_Hdr_Rsvd) == 4);
+static_assert(offsetof(AbortRequest, SRB_ToAbort) == 8);
+#if defined(_WIN64)
+static_assert(offsetof(ExecScsiCommand, SRB_SenseLen) == 24);
+static_assert(offsetof(ExecScsiCommand, SRB_CDBLen) == 25);
+static_assert(offsetof(ExecScsiCommand, SRB_HaStat) == 26);
+static_assert(offsetof(ExecScsiCommand, SRB_TargStat) == 27);
+static_assert(offsetof(ExecScsiCommand, SRB_PostProc) == 32);
+static_assert(offsetof(ExecScsiCommand, SRB_Rsvd2) == 40);
+static_assert(offsetof(ExecScsiCommand, CDBByte) == 60);
+static_assert(offsetof(ExecScsiCommand, SenseArea) == 76);
+static_assert(sizeof(ExecScsiCommand) == 96);
+static_assert(sizeof(AbortRequest) == 16);
+#else
+// The published layout of a 32-bit process.
+static_assert(sizeof(void*) == 4);
 static_assert(offsetof(ExecScsiCommand, SRB_SenseLen) == 20);
 static_assert(offsetof(ExecScsiCommand, SRB_CDBLen) == 21);
 static_assert(offsetof(ExecScsiCommand, SRB_HaStat) == 22);
@@ -86,9 +99,9 @@ static_assert(offsetof(ExecScsiCommand, SRB_PostProc) == 24);
 static_assert(offsetof(ExecScsiCommand, SRB_Rsvd2) == 28);
 static_assert(offsetof(ExecScsiCommand, CDBByte) == 48);
 static_assert(offsetof(ExecScsiCommand, SenseArea) == 64);
+static_assert(sizeof(ExecScsiCommand) == 80);
 static_assert(sizeof(AbortRequest) == 12);
-static_assert(offsetof(AbortRequest, SRB_Hdr_Rsvd) == 4);
-static_assert(offsetof(AbortRequest, SRB_ToAbort) == 8);
+#endif
 
 // SRB_Status is the one field both sides touch while a request runs: the
 // layer writes the results first and the status last; the program reads the

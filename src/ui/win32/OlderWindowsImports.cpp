@@ -5,6 +5,9 @@
 // object of the program itself, keeps the names out of the import table: each
 // entry calls the system's function where it exists and a stand-in elsewhere.
 
+// A 64-bit program runs only on systems that have all three: nothing to do.
+#if !defined(_WIN64)
+
 #include <windows.h>
 
 #include <atomic>
@@ -64,3 +67,5 @@ AddHandlerFunction cdflash_imp_AddVectoredExceptionHandler __asm__("__imp__AddVe
 RemoveHandlerFunction cdflash_imp_RemoveVectoredExceptionHandler __asm__(
     "__imp__RemoveVectoredExceptionHandler@4") = &RemoveHandlerEntry;
 }
+
+#endif  // !defined(_WIN64)
