@@ -2,7 +2,6 @@
 // the same checks and texts as the window.
 
 #include <algorithm>
-#include <cstdlib>
 #include <optional>
 #include <vector>
 
@@ -153,7 +152,7 @@ int FlashDrive(const TerminalContext& context, const std::string& wanted, Answer
     return kExitNothingDone;
   }
   if (CurrentPlatform().CheckAccess().LacksRights()) {
-    const auto read = [](const char* name) { return std::getenv(name); };
+    const auto read = [&](const std::string& name) { return context.system.EnvironmentVariable(name); };
     t.Err("Updating firmware needs administrator rights, and this flasher runs without them. Run it as:\n  " +
           CommandText(ElevationCommand("sudo", context.system.ProgramPath(), read)) + " --flash " +
           wanted + "\n");
