@@ -465,14 +465,36 @@ TEST_F(Builder, SecondBuildWithTheSameOrALongerBinIsCorrect) {
   ExpectTemplateWith(ReadBytes(folder / "1.10.EXE"), first);  // earlier output untouched
 }
 
-TEST_F(Builder, BinLargerThanTheSlotIsRefusedBeforeAnythingIsCreated) {
-  const std::size_t before = FolderEntries();
-  EXPECT_FALSE(Build("9.99.BIN", Pattern(0x50001, 10)));
-  EXPECT_EQ(Boxes(), std::vector<std::string>{
-                         "Message: Building fail: 9.99.BIN is larger than the image slot"});
-  EXPECT_FALSE(fs::exists(folder / "9.99.EXE"));
-  EXPECT_EQ(FolderEntries(), before + 1);  // only the BIN itself
-  EXPECT_EQ(h.groupBox.caption, "Building 9.99.BIN  Please wait... ");
+// Every BIN the builder refuses: one message naming the file (and, for an
+// image cut short, both lengths), and nothing written.
+TEST_F(Builder, RefusedBinsLeaveNoOutput) {
+  Bytes fiveBankIn256KiB = Pattern(0x40000, 22);
+  fiveBankIn256KiB[0x1100] = 0x05;
+  fiveBankIn256KiB[0x1101] = 0x80;
+  struct Row {
+    const char* name;
+    Bytes bin;
+    std::vector<std::string> said;
+  };
+  const Row rows[] = {
+      {"9.99.BIN", Pattern(0x50001, 10), {"larger than the image slot"}},
+      {"1.60.BIN", Bytes{1, 2, 3}, {"too short"}},
+      {"1.61.BIN", Pattern(0x19000, 23), {"102400", "262144"}},  // sends 0x40000
+      {"1.62.BIN", fiveBankIn256KiB, {"262144", "327680"}},      // five banks in four
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::size_t before = FolderEntries();
+    EXPECT_FALSE(Build(row.name, row.bin));
+    ASSERT_EQ(Boxes().size(), 1u);
+    std::vector<std::string> parts = row.said;
+    parts.push_back(row.name);
+    for (const std::string& part : parts) {
+      EXPECT_NE(Boxes()[0].find(part), std::string::npos) << Boxes()[0] << " lacks " << part;
+    }
+    EXPECT_EQ(FolderEntries(), before + 1);  // only the BIN itself
+    EXPECT_EQ(h.groupBox.caption.rfind("Building ", 0), 0u);
+  }
 }
 
 TEST_F(Builder, TemplateWithoutKeyWordLeavesNoOutput) {
@@ -528,13 +550,6 @@ TEST_F(Builder, MissingTemplateOrBinIsReportedByName) {
   h.form.FlashButtonClick(&h.button);
   EXPECT_EQ(Boxes(), std::vector<std::string>{"Message: Open GONE.BIN fail!"});
   EXPECT_FALSE(fs::exists(folder / "GONE.EXE"));
-}
-
-TEST_F(Builder, BinTooShortToReplaceTheTemplateMarkerIsRefused) {
-  EXPECT_FALSE(Build("1.60.BIN", Bytes{1, 2, 3}));
-  EXPECT_EQ(Boxes(), std::vector<std::string>{
-                         "Message: Building fail: 1.60.BIN is too short to be a firmware image"});
-  EXPECT_FALSE(fs::exists(folder / "1.60.EXE"));
 }
 
 TEST_F(Builder, FailedRebuildLeavesTheExistingFlasherAsItWas) {

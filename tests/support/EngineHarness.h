@@ -35,7 +35,7 @@ class RecordingObserver final : public IFlashObserver {
   void StepProgress() override { Move(std::min(maximum, position + step)); }
   void StepProgressBy(long long d) override { Move(std::clamp(position + d, minimum, maximum)); }
   Answer Ask(QuestionKind kind, const std::string& text) override {
-    boxes.push_back({kind == QuestionKind::Warning ? "WarningYesNo" : "Confirm", text});
+    boxes.push_back({kind == QuestionKind::Confirm || kind == QuestionKind::ConfirmRestart ? "Confirm" : "WarningYesNo", text});
     if (answers.empty()) throw std::logic_error("unscripted question: " + text);
     const Answer a = answers.front();
     answers.pop_front();
@@ -75,7 +75,9 @@ class RecordingObserver final : public IFlashObserver {
 // One simulated machine with the drives added before Start(); the engine
 // works on the first one.
 struct EngineHarness {
-  explicit EngineHarness(TestPackage p = AcmePackage()) : package(std::move(p)) {}
+  explicit EngineHarness(TestPackage p = AcmePackage(), std::uint32_t platformId = kPlatformWin32Nt,
+                         sim::SimRoute::Style style = sim::SimRoute::Style::PassThrough)
+      : package(std::move(p)), bench(platformId, style) {}
   ~EngineHarness() {
     engine.reset();
     drives.reset();

@@ -100,6 +100,8 @@ RouteOutcome JudgePassThroughRecord(const PassThroughRecord& record, bool ioctlS
                                        command, outcome.residual);
   outcome.result = outcome.succeeded ? 1 : 0;
   if (!outcome.succeeded) outcome.systemError = error;
+  // The drive was removed from the system since it was opened.
+  outcome.deviceGone = !ioctlSucceeded && (error == ERROR_DEV_NOT_EXIST || error == ERROR_DEVICE_NOT_CONNECTED);
   return outcome;
 }
 
