@@ -45,7 +45,19 @@ else
 fi
 
 # The polkit action is for the packaged program, which starts a flasher with
-# the display variables it is given.
+# the display variables it is given, and nothing that is not a flasher. The
+# flasher here is a script that prints its environment, followed by the
+# package of a flasher built from the packaged program (never read by sh).
+flasher=$work/env-flasher
+"$builder" "$scratch/usr/bin/cdflash" "$work/bins/1.60.BIN" "$work/deb-built" >/dev/null
+printf '#!/bin/sh\nexec /usr/bin/env\n' >"$flasher"
+python3 - "$work/deb-built/1.60.EXE" >>"$flasher" <<'PY'
+import sys
+data = open(sys.argv[1], "rb").read()
+at = data.index(b"FWPKG-" + b"MARKER-1\0")  # in two pieces: the key-word occurs once per program
+sys.stdout.buffer.write(data[at:at + 15 + 133 + 0x50000])
+PY
+chmod +x "$flasher"
 policy=$scratch/usr/share/polkit-1/actions/org.cdflash.cdflash.policy
 annotations=$(python3 - "$policy" <<'PY'
 import sys, xml.etree.ElementTree as tree
@@ -58,8 +70,9 @@ PY
 read -r exec_path allow_gui message <<<"$annotations"
 if [ -x "$scratch$exec_path" ] && grep -qaF "$exec_path" "$scratch$exec_path" && [ "$allow_gui" = true ] &&
    grep -qx WAYLAND_DISPLAY=cdflash-check <<<"$("$scratch$exec_path" --start-as-administrator \
-     WAYLAND_DISPLAY=cdflash-check /usr/bin/env)"; then
-  pass "polkit action \"$message\" for $exec_path, which starts a flasher as administrator"
+     WAYLAND_DISPLAY=cdflash-check "$flasher")" &&
+   ! "$scratch$exec_path" --start-as-administrator /usr/bin/env >/dev/null 2>&1; then
+  pass "polkit action \"$message\" for $exec_path, which starts a flasher as administrator and nothing else"
 else
   fail "polkit action: $annotations"
 fi
