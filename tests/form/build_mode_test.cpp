@@ -74,6 +74,8 @@ std::string Section(int n, const std::string& model, const std::string& inquiry,
          "\n";
 }
 
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
 std::string SampleSection(int n) {
   return Section(n, "CRW-40" + std::to_string(10 + n), "ACME    CRW-40" + std::to_string(10 + n),
                  "1.00-1.5" + std::to_string(n % 10), std::to_string(n) + ".*.BIN", "ACME", "");
@@ -176,7 +178,7 @@ TEST_F(BuildMode, EmptyOrMissingTableEndsTheProgram) {
   none.form.FormCreate();
   ASSERT_EQ(none.dialogs.shown.size(), 1u);
   EXPECT_EQ(none.dialogs.shown[0].kind, "Message");
-  EXPECT_EQ(none.dialogs.shown[0].text, "Can't load " + (sub / "NONE.INI").string());
+  EXPECT_EQ(FirstLine(none.dialogs.shown[0].text), "Can't load " + (sub / "NONE.INI").string());
   EXPECT_EQ(none.application.quits, std::vector<int>{0});
   EXPECT_TRUE(none.combo.items.empty());
   EXPECT_EQ(none.button.caption, "FLASH");
@@ -217,7 +219,37 @@ TEST_F(BuildMode, LowerCaseTableNameIsFoundWhenTheUpperCaseOneIsAbsent) {
   UseFolder(none, platform.program, platform.directory);
   none.form.FormCreate();
   ASSERT_EQ(none.dialogs.shown.size(), 1u);
-  EXPECT_EQ(none.dialogs.shown[0].text, "Can't load " + (folder / "cdflash.INI"));
+  EXPECT_EQ(FirstLine(none.dialogs.shown[0].text), "Can't load " + (folder / "cdflash.INI"));
+}
+
+// An installed template started from the menu: its folder holds no table,
+// the user's configuration does; the BIN files are those of the folder it
+// was started from, and the flashers go there.
+TEST_F(BuildMode, InstalledCopyReadsTheUsersTableAndListsTheFolderItWasStartedFrom) {
+  TempFolder prefix, home, work;
+  fs::create_directories(prefix / "bin");
+  platform.program = prefix / "bin/cdflash";
+  platform.directory = work.Path();
+  platform.environment = {{"HOME", home.Path()}};
+  fs::create_directories(home / ".config/cdflash");
+  WriteFile(home / ".config/cdflash/cdflash.INI", SampleSection(0) + SampleSection(1));
+  WriteFile(work / "0.10.BIN", "x");
+  Start();
+  EXPECT_TRUE(h.dialogs.shown.empty()) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(h.combo.Count(), 2);
+  EXPECT_EQ(h.fileList.items, std::vector<std::string>{"0.10.BIN"});
+  EXPECT_EQ(h.button.caption, "Build");
+
+  fs::remove(home / ".config/cdflash/cdflash.INI");
+  FormHarness none;
+  UseFolder(none, platform.program, platform.directory);
+  none.system.environment = platform.environment;
+  none.form.FormCreate();
+  ASSERT_EQ(none.dialogs.shown.size(), 1u);
+  const std::string& text = none.dialogs.shown[0].text;
+  EXPECT_EQ(FirstLine(text), "Can't load " + (prefix / "bin/cdflash.INI"));
+  EXPECT_NE(text.find(home / ".config/cdflash/cdflash.INI"), std::string::npos) << text;
+  EXPECT_EQ(none.application.quits, std::vector<int>{0});
 }
 #endif
 

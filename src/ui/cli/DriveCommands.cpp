@@ -1,7 +1,6 @@
 // --list and --flash: the drives of the machine, and the update of one, with
 // the same checks and texts as the window.
 
-#include <cstdlib>
 #include <vector>
 
 #include "app/DriveEntries.h"
@@ -128,7 +127,7 @@ int FlashDrive(const TerminalContext& context, const std::string& wanted, Answer
   const DriveEntry& entry = *named.front();
 
   if (CurrentPlatform().CheckAccess().LacksRights()) {
-    const auto read = [](const char* name) { return std::getenv(name); };
+    const auto read = [&](const std::string& name) { return context.system.EnvironmentVariable(name); };
     t.Err("Updating firmware needs administrator rights, and this flasher runs without them. Run it as:\n  " +
           CommandText(ElevationCommand("sudo", context.system.ProgramPath(), read)) + " --flash " +
           wanted + "\n");
