@@ -3,14 +3,8 @@
 
 #include "app/AdministratorOffer.h"
 #include "app/AppTexts.h"
-#include "app/DeviceReportBoxes.h"
-#include "app/DriveJudgement.h"
 #include "app/FlashForm.h"
 #include "app/StartupTexts.h"
-#include "device/Cddrives.h"
-#include "device/DeviceMessages.h"
-#include "device/platform/Platform.h"
-#include "flash/FlashEngine.h"
 #include "system/SystemServices.h"
 
 namespace cdflash {
@@ -26,20 +20,26 @@ void TFlashForm::StartFlashMode() {
   c_.FileListBox1->SetVisible(false);
   c_.window->SetCaption(vendor + kVersionCaption + package_.ModelText());
 
-  if (CurrentPlatform().CheckAccess().LacksRights()) {
+  // The device layer reports open errors and a missing library while the
+  // drives are found; the form shows them as they come.
+  IDialogs& dialogs = *s_.dialogs;
+  session_ = std::make_unique<FlashSession>(package_, System(), [&dialogs](const std::string& text, bool error) {
+    if (error) {
+      dialogs.Error(text);
+    } else {
+      dialogs.Message(text);
+    }
+  });
+  if (session_->LacksRights()) {
     OfferAdministrator(*s_.dialogs, System());
     EndStartup();
     return;
   }
 
   std::string errorText = ErrorTextStart(package_);
-
-  // The device layer reports open errors and a missing library while the
-  // drives are found; the form shows them as they come.
-  deviceReports_ = std::make_unique<DeviceReportBoxes>(*s_.dialogs);
-  SetDeviceReports(deviceReports_.get());
-  Drives = std::make_unique<CDDrives>();
-  if (Drives->Count() == 0) {
+  session_->FindDrives();
+  const std::vector<const DriveEntry*> drives = session_->Opened();
+  if (drives.empty()) {
     errorText += kNoDriveText;
     c_.ComboBox->SetItemIndex(-1);
     s_.dialogs->Error(errorText);
@@ -48,15 +48,13 @@ void TFlashForm::StartFlashMode() {
   }
 
   errorText += kDetectedDrivesHeading;
-  std::size_t offered = 0;
-  for (int i = 0; i < Drives->Count(); ++i) {
-    Drives->Select(static_cast<std::int16_t>(i));
-    if (CheckCondition(package_, *Drives->Current) == DriveVerdict::Accepted &&
-        offered < DriveMap.size()) {
-      c_.ComboBox->Add(Drives->Current->GetIdentity());
-      DriveMap[offered++] = i;
+  DriveMap.clear();
+  for (const DriveEntry* drive : drives) {
+    if (drive->refusal.empty() && DriveMap.size() < kMaxOffered) {
+      c_.ComboBox->Add(session_->FreshIdentity(*drive));
+      DriveMap.push_back(drive);
     } else {
-      errorText += Drives->Current->GetIdentity() + "\n";
+      errorText += session_->FreshIdentity(*drive) + "\n";
     }
   }
   if (c_.ComboBox->Count() == 0) {
@@ -66,12 +64,6 @@ void TFlashForm::StartFlashMode() {
   }
 
   c_.ComboBox->SetItemIndex(0);
-  Drives->Select(static_cast<std::int16_t>(DriveMap[0]));
-
-  TransferBuffer = std::make_unique<std::uint8_t[]>(kTransferBufferSize);
-  CDDrive::SetDataBuffer(TransferBuffer.get(), kTransferBufferSize);
-
-  engine_ = std::make_unique<FlashEngine>(package_, queued_, System());
   ComboBoxChange(c_.window);
 }
 

@@ -3,11 +3,7 @@
 #include <utility>
 
 #include "app/AppTexts.h"
-#include "app/DeviceReportBoxes.h"
 #include "app/Guard.h"
-#include "device/Cddrives.h"
-#include "device/DeviceMessages.h"
-#include "flash/FlashEngine.h"
 #include "system/SystemServices.h"
 
 namespace cdflash {
@@ -15,19 +11,15 @@ namespace cdflash {
 TFlashForm::TFlashForm(FormControls controls, FormServices services, PackageView package)
     : c_(controls), s_(services), package_(package), view_(c_, s_), queued_(view_, Ui()) {}
 
-TFlashForm::~TFlashForm() {
-  if (deviceReports_ && DeviceReports() == deviceReports_.get()) SetDeviceReports(nullptr);
-}
+TFlashForm::~TFlashForm() = default;
 
 ISystemServices& TFlashForm::System() const { return s_.system ? *s_.system : SystemServices(); }
 
 IUiThread& TFlashForm::Ui() { return s_.ui ? *s_.ui : inlineUi_; }
 
-CDDrive* TFlashForm::Selected() const { return engine_ ? engine_->Drive() : nullptr; }
-
 void TFlashForm::FormCreate(const void*) {
-  TransferBuffer.reset();
-  engine_.reset();
+  session_.reset();
+  selected_ = nullptr;
   c_.window->SetCaption(kVersionCaption);
 
   BuildMode = package_.IsTemplate();
@@ -49,13 +41,9 @@ void TFlashForm::FormCreate(const void*) {
 
 void TFlashForm::FormDestroy(const void*) {
   models_ = {};
-  engine_.reset();
-  Drives.reset();  // closes every drive before any buffer goes
-  // The device layer must not keep pointing at a block that is about to go.
-  if (TransferBuffer && CDDrive::DataBuffer() == TransferBuffer.get()) {
-    CDDrive::SetDataBuffer(nullptr, 0);
-  }
-  TransferBuffer.reset();
+  selected_ = nullptr;
+  DriveMap.clear();
+  session_.reset();  // closes every drive and lets go of the data buffer
 }
 
 void TFlashForm::ComboBoxChange(const void*) {
@@ -65,12 +53,8 @@ void TFlashForm::ComboBoxChange(const void*) {
     return;
   }
   const int k = c_.ComboBox->ItemIndex();
-  if (!Drives || !engine_ || k < 0 || k >= c_.ComboBox->Count() ||
-      k >= static_cast<int>(DriveMap.size())) {
-    return;
-  }
-  Drives->Select(static_cast<std::int16_t>(DriveMap[static_cast<std::size_t>(k)]));
-  engine_->SetDrive(Drives->Current);
+  if (!session_ || k < 0 || k >= c_.ComboBox->Count() || k >= static_cast<int>(DriveMap.size())) return;
+  selected_ = DriveMap[static_cast<std::size_t>(k)];
 }
 
 void TFlashForm::FlashButtonClick(const void*) {
@@ -79,9 +63,9 @@ void TFlashForm::FlashButtonClick(const void*) {
     StartBuild();
     return;
   }
-  if (!engine_ || engine_->Drive() == nullptr || !TransferBuffer) return;
+  if (!session_ || selected_ == nullptr) return;
   view_.SetDriveEntry(c_.ComboBox->ItemIndex());
-  RunJob([this] { engine_->Run(); }, [] {});
+  RunJob([this, entry = selected_] { report_ = session_->Run(*entry, queued_); }, [] {});
 }
 
 void TFlashForm::RunJob(std::function<void()> job, std::function<void()> finished) {

@@ -1,17 +1,18 @@
 #pragma once
 // TFlashForm: the program's one window, without any toolkit. It holds what
-// the window does: start-up (warning, detection, judging, the drive list),
-// the reactions to the drop-down list, the file list and the button. The
-// flash run is a FlashEngine and a build a FlasherBuilder; both run through
+// the window does: start-up (the warning, the drive list), the reactions to
+// the drop-down list, the file list and the button. Flash mode is a
+// FlashSession and build mode a BuildSession; a run and a build go through
 // the front end's UI thread service, on a worker thread where it has one.
 
-#include <array>
 #include <cstdint>
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/Controls.h"
+#include "app/FlashSession.h"
 #include "app/FormView.h"
 #include "app/QueuedObserver.h"
 #include "builder/ModelTable.h"
@@ -19,10 +20,6 @@
 
 namespace cdflash {
 
-class CDDrive;
-class CDDrives;
-class DeviceReportBoxes;
-class FlashEngine;
 
 class TFlashForm {
  public:
@@ -39,13 +36,13 @@ class TFlashForm {
   void FileListBox1Click(const void* sender = nullptr);
   void FlashButtonClick(const void* sender = nullptr);
 
-  static constexpr std::int32_t kTransferBufferSize = 16384;
-
   bool InBuildMode() const { return BuildMode; }
   // A flash run or a build is in progress.
   bool Busy() const { return busy_; }
-  // The drive the next run updates (owned by the drive list), if any.
-  CDDrive* Selected() const;
+  // The drive the next run updates, if any.
+  const DriveEntry* Selected() const { return selected_; }
+  // What the last run came to.
+  const FlashReport& LastReport() const { return report_; }
 
  private:
   void StartFlashMode();
@@ -81,12 +78,11 @@ class TFlashForm {
   std::string SelectedBinName;  // build mode: the BIN file clicked
   std::string binDirectory_;    // build mode: where the BIN files are listed from
   std::string binMask_;         // build mode: the chosen model's BINMask
-  std::array<std::int32_t, 24> DriveMap{};  // position in Drives of each drop-down entry
-  std::unique_ptr<CDDrives> Drives;
-  // The 16 KiB data buffer registered with the device layer.
-  std::unique_ptr<std::uint8_t[]> TransferBuffer;
-  std::unique_ptr<FlashEngine> engine_;
-  std::unique_ptr<DeviceReportBoxes> deviceReports_;
+  static constexpr std::size_t kMaxOffered = 24;  // entries of the drop-down list
+  std::unique_ptr<FlashSession> session_;         // flash mode
+  std::vector<const DriveEntry*> DriveMap;     // the session's entry of each drop-down entry
+  const DriveEntry* selected_ = nullptr;
+  FlashReport report_;
 
   bool busy_ = false;
   bool buttonWasEnabled_ = false;

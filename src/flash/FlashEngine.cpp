@@ -34,20 +34,19 @@ constexpr const char* kCommitUnansweredText =
 
 FlashEngine::FlashEngine(PackageView package, IFlashObserver& observer, ISystemServices& system)
     : package_(package), observer_(observer), system_(system) {
-  CheckNewFormatBIN();
+  const ImageFormat format = ClassifyImage(package_.Slot());
+  ImageLength_ = format.length;
+  FiveBank_ = format.fiveBank;
 }
 
 FlashEngine::~FlashEngine() = default;
 
-bool FlashEngine::CheckNewFormatBIN() {
-  const ImageFormat format = ClassifyImage(package_.Slot());
-  ImageLength_ = format.length;
-  FiveBank_ = format.fiveBank;
-  return format.recognised;
+bool FlashEngine::Checked(const CommandResult& result, const char* prefix) {
+  if (!result.ok) observer_.Tell(NoticeKind::Plain, prefix + result.senseText);
+  return result.ok;
 }
 
 FlashOutcome FlashEngine::Run() {
-  ProfileFound_ = false;
   ProfileLength_ = 0;
   wroteToDrive_ = false;
   criticalSent_ = false;
@@ -62,15 +61,17 @@ FlashOutcome FlashEngine::Run() {
     return FlashOutcome::FailedBeforeWrite;
   }
 
+  VendorCommands commands(*SelectedDrive);
   FlashOutcome stop{};
-  if (!ConfirmAndCheckDrive(stop)) return stop;
+  if (!ConfirmAndCheckDrive(commands, stop)) return stop;
 
   observer_.SetProgressRange(0, ImageLength_);
   observer_.SetProgressStep(kChunkSize);
   if (!ChunkBuffer) ChunkBuffer = std::make_unique<std::uint8_t[]>(kChunkSize);
   observer_.SetBusy(true);
 
-  const FlashOutcome outcome = DownloadVerifyCommit();
+  const FlashOutcome outcome = DownloadVerifyCommit(commands);
+  wroteToDrive_ = commands.WroteToDrive();
   // Every run ends with the usual timeout, also after a failed commit.
   CDDrive::SetTimeout(kCommandTimeout);
   if (outcome == FlashOutcome::Completed) Complete();
@@ -107,7 +108,7 @@ void FlashEngine::Complete() {
   }
 }
 
-bool FlashEngine::ConfirmAndCheckDrive(FlashOutcome& stop) {
+bool FlashEngine::ConfirmAndCheckDrive(VendorCommands& commands, FlashOutcome& stop) {
   const std::string driveRevision = SelectedDrive->Revision();
   const std::string packageRevision = package_.PackageRevision();
   const int order = CompareOrdinal(driveRevision, packageRevision);
@@ -127,14 +128,14 @@ bool FlashEngine::ConfirmAndCheckDrive(FlashOutcome& stop) {
 
   FlashAll_ = package_.IsFlashAll();
 
-  SendStandard(StandardCommand(kOpStartStopUnit, kLoadEject));
-  if (!PollForNoDisc(stop)) return false;
-  SendStandard(StandardCommand(kOpStopPlayScan));
-  SendStandard(StandardCommand(kOpStartStopUnit, kStop));
+  commands.Standard(StandardCommand(kOpStartStopUnit, kLoadEject));
+  if (!PollForNoDisc(commands, stop)) return false;
+  commands.Standard(StandardCommand(kOpStopPlayScan));
+  commands.Standard(StandardCommand(kOpStartStopUnit, kStop));
   return true;
 }
 
-bool FlashEngine::PollForNoDisc(FlashOutcome& stop) {
+bool FlashEngine::PollForNoDisc(VendorCommands& commands, FlashOutcome& stop) {
   int quiet = 0;
   const std::chrono::milliseconds pollStart = system_.Uptime();
   while (quiet < kQuietPasses) {
@@ -146,10 +147,10 @@ bool FlashEngine::PollForNoDisc(FlashOutcome& stop) {
       return false;
     }
     system_.Sleep(kPollPause);
-    SendStandard(StandardCommand(kOpTestUnitReady));
+    const CommandResult ready = commands.Standard(StandardCommand(kOpTestUnitReady));
     const CDDrive& drive = *SelectedDrive;
-    if (drive.DeviceGone()) {
-      ShowCommandFailure("Test Unit Ready> ");
+    if (ready.deviceGone) {
+      Checked(ready, "Test Unit Ready> ");
       stop = FlashOutcome::FailedBeforeWrite;
       return false;
     }
@@ -184,11 +185,11 @@ bool FlashEngine::Stopped() {
   return true;
 }
 
-FlashOutcome FlashEngine::DownloadVerifyCommit() {
+FlashOutcome FlashEngine::DownloadVerifyCommit(VendorCommands& commands) {
   const auto slot = package_.Slot();
   const std::uint32_t length = std::min<std::uint32_t>(ImageLength_, kSlotSize);
-  const auto failed = [this] {
-    return wroteToDrive_ ? FlashOutcome::FailedAfterWrite : FlashOutcome::FailedBeforeWrite;
+  const auto failed = [&commands] {
+    return commands.WroteToDrive() ? FlashOutcome::FailedAfterWrite : FlashOutcome::FailedBeforeWrite;
   };
 
   // From the first command that changes the drive until the run ends, the
@@ -198,7 +199,9 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
 
   if (FiveBank_) {
     ShowPhase("Write profile to drive's DRAM... ");
-    if (!SetupFlashProfile(ChunkBuffer.get())) {
+    const ProfileResult profile = commands.SetupFlashProfile(ChunkBuffer.get());
+    ProfileLength_ = profile.length;
+    if (!Checked(profile.command, profile.readingId ? "Read Flash ID> " : "Write Profile> ")) {
       AppendToPhase(", Fail! ");
       return failed();
     }
@@ -212,7 +215,7 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
   for (std::uint32_t at = 0; at < length; at += kChunkSize) {
     if (Stopped()) return FlashOutcome::Cancelled;
     std::memcpy(ChunkBuffer.get(), slot.data() + at, kChunkSize);
-    if (!WriteBuffer(at, ChunkBuffer.get(), kChunkSize, kControlData)) {
+    if (!Checked(commands.WriteBuffer(at, ChunkBuffer.get(), kChunkSize, kControlData), "Write Buffer> ")) {
       AppendToPhase(", Fail! ");
       return failed();
     }
@@ -221,7 +224,7 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
 
   ShowPhase("Drive entry critical... ");
   criticalSent_ = true;
-  if (!EntryCritical()) {
+  if (!Checked(commands.EntryCritical(), "Entry critical> ")) {
     AppendToPhase(", Fail! ");
     return failed();
   }
@@ -231,7 +234,9 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
   // chip too: a profile the drive holds wrongly is as bad as a wrong image.
   if (FiveBank_) {
     PoisonTransferBuffer(ProfileCopy.get(), ProfileLength_);
-    if (!ReadVerifyProfile(ProfileCopy.get())) {
+    const VerifyResult verify = commands.ReadVerifyProfile(ProfileCopy.get(), ProfileLength_);
+    if (!Checked(verify.command, "Read Profile> ") || !verify.equal) {
+      if (verify.command.ok) observer_.Tell(NoticeKind::Plain, "Compared profile error!");
       AppendToPhase(", Valid Profile Fail!");
       return failed();
     }
@@ -240,7 +245,7 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
   for (std::uint32_t at = 0; at < length; at += kChunkSize) {
     if (Stopped()) return FlashOutcome::Cancelled;
     PoisonTransferBuffer(slot.data() + at, kChunkSize);
-    if (!ReadBuffer(at, ChunkBuffer.get(), kChunkSize)) {
+    if (!Checked(commands.ReadBuffer(at, ChunkBuffer.get(), kChunkSize), "Read Buffer> ")) {
       AppendToPhase(", Read Fail! ");
       return failed();
     }
@@ -264,17 +269,13 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
   observer_.SetProgressStep(0);
   CDDrive::SetTimeout(kCommitTimeout);
   commitSent_ = true;
-  if (!WriteBuffer(0, ProfileCopy.get(), 0, FlashAll_ ? kControlCommitAll : kControlCommit)) {
+  if (!Checked(commands.WriteBuffer(0, ProfileCopy.get(), 0, FlashAll_ ? kControlCommitAll : kControlCommit),
+               "Write Buffer> ")) {
     ShowPhase("Flash Fail.");
     if (SelectedDrive->CommitUnanswered()) observer_.Tell(NoticeKind::Plain, kCommitUnansweredText);
     return FlashOutcome::CommitFailed;
   }
   return FlashOutcome::Completed;
-}
-
-void FlashEngine::SendStandard(const std::array<std::uint8_t, 12>& block) {
-  CommandBlock = block;
-  SendCommandBlock(1, 0);
 }
 
 // A read that "succeeds" without moving data must never verify: the buffer

@@ -13,6 +13,7 @@
 
 #include "flash/CommitGate.h"
 #include "flash/FlashObserver.h"
+#include "flash/VendorCommands.h"
 #include "package/PackageView.h"
 
 namespace cdflash {
@@ -58,52 +59,32 @@ class FlashEngine {
   bool WroteToDrive() const { return wroteToDrive_; }
   bool CommitSent() const { return commitSent_; }
 
-  // Runs the image format test on the package's slot and stores the image
-  // length and the five-bank flag; true when a signature was found. The
-  // constructor runs it once.
-  bool CheckNewFormatBIN();
+  // The image format test's findings on the package's slot: the image
+  // length and the five-bank flag.
   std::uint32_t ImageLength() const { return ImageLength_; }
   bool FiveBank() const { return FiveBank_; }
 
-  // The drive's vendor commands. Each tells its own failure and returns false.
-  bool WriteBuffer(std::uint32_t offset, const std::uint8_t* data, std::uint32_t length,
-                   std::uint8_t control);
-  bool ReadBuffer(std::uint32_t offset, std::uint8_t* data, std::uint32_t length);
-  bool WriteE2(const std::uint8_t* data, std::uint16_t address, std::uint8_t count);
-  bool SetupFlashProfile(std::uint8_t* block);  // block: at least kProfileBlockCapacity bytes
-  bool ReadVerifyProfile(const std::uint8_t* expected);
-  bool EntryCritical();
-
-  // What the last profile set-up found, and the length of the block it sent.
-  bool ProfileFound() const { return ProfileFound_; }
-  std::uint32_t ProfileLength() const { return ProfileLength_; }
-  // Whether the package's note selects the commit of the whole flash.
-  bool FlashAll() const { return FlashAll_; }
-
   static constexpr std::uint32_t kChunkSize = 0x4000;
   static constexpr std::size_t kProfileCopySize = 1024;
-  static constexpr std::size_t kProfileBlockCapacity = 4 + 0xFFFF + 1;
 
  private:
   // Confirmation and disc check; an outcome when the run stops before
   // anything is written to the drive.
-  bool ConfirmAndCheckDrive(FlashOutcome& stop);
+  bool ConfirmAndCheckDrive(VendorCommands& commands, FlashOutcome& stop);
   // Everything from the profile to the commit.
-  FlashOutcome DownloadVerifyCommit();
+  FlashOutcome DownloadVerifyCommit(VendorCommands& commands);
   void Complete();
-  void SendStandard(const std::array<std::uint8_t, 12>& block);
   // The disc poll: true when the run may go on.
-  bool PollForNoDisc(FlashOutcome& stop);
+  bool PollForNoDisc(VendorCommands& commands, FlashOutcome& stop);
   // A stop asked for before the commit ends the run: says so, true.
   bool Stopped();
   void PoisonTransferBuffer(const std::uint8_t* expected, std::uint32_t length);
   void ShowPhase(const std::string& caption);
   void AppendToPhase(const char* suffix);
 
-  // Sends CommandBlock to SelectedDrive; true when the drive took it cleanly.
-  bool SendCommandBlock(std::uint8_t direction, std::int32_t length);
-  // Tells `prefix` followed by the sense text of the last command.
-  void ShowCommandFailure(const char* prefix);
+  // Tells `prefix` followed by the sense text of a failed command; true
+  // when it succeeded.
+  bool Checked(const CommandResult& result, const char* prefix);
 
   PackageView package_;
   IFlashObserver& observer_;
@@ -112,7 +93,6 @@ class FlashEngine {
 
   std::uint32_t ImageLength_ = 0;
   bool FiveBank_ = false;
-  bool ProfileFound_ = false;
   bool FlashAll_ = false;
   bool wroteToDrive_ = false;
   bool criticalSent_ = false;
@@ -120,7 +100,6 @@ class FlashEngine {
   CommitGate* gate_ = nullptr;
   std::uint32_t ProfileLength_ = 0;
   std::string caption_;  // the phase caption last shown
-  std::array<std::uint8_t, 12> CommandBlock{};
   std::unique_ptr<std::uint8_t[]> ChunkBuffer;
   std::unique_ptr<std::uint8_t[]> ProfileCopy;
   std::unique_ptr<IPowerBlock> powerBlock_;  // held while the drive is being changed

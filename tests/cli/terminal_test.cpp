@@ -14,6 +14,7 @@
 
 #include "support/EngineHarness.h"
 #include "support/FakeControls.h"
+#include "support/TempFolder.h"
 #include "ui/cli/Arguments.h"
 #include "ui/cli/Interrupt.h"
 #include "ui/cli/RunTerminal.h"
@@ -290,8 +291,8 @@ std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
 
 // --build writes the bytes the window's Build writes, for each BIN given.
 TEST(TerminalBuild, SameBytesAsTheWindowForEveryBin) {
-  const fs::path dir = fs::temp_directory_path() / ("cdflash-cli-build-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-  fs::remove_all(dir);
+  const test::TempFolder folder("cdflash-cli-build");
+  const fs::path& dir = folder.FsPath();
   fs::create_directories(dir / "window");
   fs::create_directories(dir / "terminal");
   fs::copy_file(CDFLASH_TEMPLATE_EXE, dir / "CDFL.EXE");
@@ -326,7 +327,6 @@ TEST(TerminalBuild, SameBytesAsTheWindowForEveryBin) {
   EXPECT_EQ(ReadBytes(dir / "terminal" / "1.60.EXE"), ReadBytes(dir / "window" / "1.60.EXE"));
   EXPECT_TRUE(fs::exists(dir / "terminal" / "1.61.EXE"));
   EXPECT_TRUE(Has(m.terminal.out, "Build 1.61.EXE ok!"));
-  fs::remove_all(dir);
 }
 #endif
 

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,6 +15,7 @@
 #include "package/PackageView.h"
 #include "builder/FlasherBuilder.h"
 #include "support/EngineHarness.h"
+#include "support/TempFolder.h"
 
 namespace cdflash {
 namespace {
@@ -24,27 +24,7 @@ namespace fs = std::filesystem;
 using test::FormHarness;
 using Bytes = std::vector<std::uint8_t>;
 
-class TempFolder {
- public:
-  TempFolder() {
-    static std::atomic<int> serial{0};
-    path_ = fs::temp_directory_path() /
-            ("cdflash-build-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + std::to_string(serial++) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  std::string Path() const { return path_.string(); }
-
- private:
-  fs::path path_;
-};
+using test::TempFolder;
 
 // The program lives in the folder, which is also the current directory.
 void UseFolder(FormHarness& harness, const std::string& program, const std::string& directory) {

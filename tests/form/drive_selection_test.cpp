@@ -68,7 +68,7 @@ TEST(FlashStartup, OnlyTheQualifyingThirdDriveIsOffered) {
   ASSERT_EQ(ui.combo.items, std::vector<std::string>{"0-0-0 2: ACME    CRW-4012A       1.20"});
   EXPECT_EQ(ui.combo.ItemIndex(), 0);
   ASSERT_NE(ui.form.Selected(), nullptr);
-  EXPECT_EQ(ui.form.Selected()->Letter(), '2');
+  EXPECT_EQ(ui.form.Selected()->letter, '2');
   EXPECT_TRUE(ui.application.quits.empty());
   EXPECT_EQ(ui.window.closes, 0);
   EXPECT_FALSE(ui.fileList.Visible());
@@ -157,26 +157,31 @@ TEST(FlashStartup, FailedFreshInquiryShowsZeroAndKeepsTheDrive) {
   auto& ui = *h.ui;
   EXPECT_EQ(ui.combo.items, std::vector<std::string>{"0"});
   ASSERT_NE(ui.form.Selected(), nullptr);
-  EXPECT_EQ(ui.form.Selected()->VendorProduct(), "");
+  EXPECT_EQ(ui.form.Selected()->letter, '0');
 }
 
-TEST(FlashStartup, ReadyFormHoldsTheTransferBufferAndImageFormat) {
-  test::TestPackage p = AcmePackage();
-  p.SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
-  FlashModeHarness h(p);
-  h.bench.platform.AddDrive(AcmeDrive());
+// The 16 KiB data buffer is the device layer's only while a run uses it.
+TEST(FlashStartup, ReadyFormLendsItsDataBufferToRunsOnly) {
+  FlashModeHarness h;
+  sim::SimDrive& drive = h.bench.platform.AddDrive(AcmeDrive());
+  std::int32_t duringTheRun = 0;
+  drive.InjectWhen([&](const sim::Command&) { return (duringTheRun = CDDrive::DataBufferLength()), false; },
+                   sim::Fault{});
   h.Create();
   auto& ui = *h.ui;
-  EXPECT_TRUE(CDDrive::DataBufferLength() == 16384);
-  EXPECT_EQ(CDDrive::DataBufferLength(), 16384);
+  EXPECT_NE(CDDrive::DataBufferLength(), 16384);
   EXPECT_EQ(ui.progress.Position(), 0);
   EXPECT_TRUE(ui.button.Enabled());
   EXPECT_EQ(ui.groupBox.caption, "");
+  ui.dialogs.answers = {Answer::No};
+  ui.form.FlashButtonClick(&ui.button);
+  ui.dialogs.answers = {Answer::Yes, Answer::No};
+  ui.form.FlashButtonClick(&ui.button);
+  EXPECT_EQ(duringTheRun, 16384);
+  EXPECT_NE(CDDrive::DataBufferLength(), 16384);
 
   ui.form.FormDestroy();
   EXPECT_EQ(CDDrive::OpenCount(), 0);
-  EXPECT_EQ(CDDrive::DataBufferLength(), 2352);  // the device layer no longer points at it
-  EXPECT_FALSE(CDDrive::DataBufferLength() == 16384);
 }
 
 TEST(FlashStartup, ChoosingAnotherEntryChangesTheSelectedDriveOnly) {
@@ -195,7 +200,7 @@ TEST(FlashStartup, ChoosingAnotherEntryChangesTheSelectedDriveOnly) {
   ui.combo.SetItemIndex(1);
   ui.form.ComboBoxChange(&ui.combo);
   ASSERT_NE(ui.form.Selected(), nullptr);
-  EXPECT_EQ(ui.form.Selected()->Letter(), '2');
+  EXPECT_EQ(ui.form.Selected()->letter, '2');
   EXPECT_EQ(ui.window.caption, caption);
   EXPECT_EQ(ui.label.text_for_test(), label);
   EXPECT_EQ(ui.combo.items, items);
@@ -204,7 +209,7 @@ TEST(FlashStartup, ChoosingAnotherEntryChangesTheSelectedDriveOnly) {
 
   ui.combo.SetItemIndex(0);
   ui.form.ComboBoxChange(&ui.combo);
-  EXPECT_EQ(ui.form.Selected()->Letter(), '0');
+  EXPECT_EQ(ui.form.Selected()->letter, '0');
 }
 
 }  // namespace

@@ -40,23 +40,6 @@ TEST(FormCreate, FlasherMovesTheLowerControlsUpByTheFileListHeight) {
   EXPECT_EQ(h.label.GetBounds().top, 0);
 }
 
-TEST(CheckNewFormatBIN, StoresLengthAndFlagForTheRun) {
-  TestPackage five;
-  five.SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
-  test::RecordingObserver observer;
-  test::FakeSystem system;
-  FlashEngine engine5(five.View(), observer, system);
-  EXPECT_TRUE(engine5.CheckNewFormatBIN());
-  EXPECT_EQ(engine5.ImageLength(), 0x50000u);
-  EXPECT_TRUE(engine5.FiveBank());
-
-  TestPackage none;
-  FlashEngine engine0(none.View(), observer, system);
-  EXPECT_FALSE(engine0.CheckNewFormatBIN());
-  EXPECT_EQ(engine0.ImageLength(), 0x40000u);
-  EXPECT_FALSE(engine0.FiveBank());
-}
-
 TEST(FormDestroy, ReleasesOnlyWhatExistsAndCanRunTwice) {
   FormHarness h;
   h.form.FormCreate();

@@ -99,14 +99,14 @@ class Scale1FlashStartup : public ::testing::Test {
     const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
                                                        QStyle::SC_ComboBoxEditField, combo);
     opened.shownTextFits = combo->fontMetrics().horizontalAdvance(opened.shownText) <= field.width();
-    opened.selectedDrive = form.Selected() != nullptr ? form.Selected()->Letter() : 0;
+    opened.selectedDrive = form.Selected() != nullptr ? form.Selected()->letter : 0;
     opened.fileListHidden = window.ControlWidget("FileListBox1")->isHidden();
     opened.height = window.height();
 
     combo->setFocus();
     QTest::keyClick(combo, Qt::Key_Down);  // the user's choice: raises ComboBoxChange
     opened.selectedAfterChoosingTheNext =
-        form.Selected() != nullptr ? form.Selected()->Letter() : 0;
+        form.Selected() != nullptr ? form.Selected()->letter : 0;
   }
 
   bool WindowShown() const { return watcher != nullptr && watcher->shown; }

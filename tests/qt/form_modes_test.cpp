@@ -99,9 +99,9 @@ TEST_F(Scale1FormModes, NoDriveHidesTheFileListAndKeepsOnlyTheDriveList) {
 
   // No buffer was registered with the device layer, and destroying the
   // window leaves none behind.
-  EXPECT_NE(CDDrive::DataBufferLength(), TFlashForm::kTransferBufferSize);
+  EXPECT_NE(CDDrive::DataBufferLength(), FlashSession::kTransferBufferSize);
   qt.DestroyWindow();
-  EXPECT_NE(CDDrive::DataBufferLength(), TFlashForm::kTransferBufferSize);
+  EXPECT_NE(CDDrive::DataBufferLength(), FlashSession::kTransferBufferSize);
 }
 
 TEST_F(Scale1FormModes, BuildModeKeepsTheDesignedPositions) {

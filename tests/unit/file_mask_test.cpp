@@ -13,6 +13,7 @@
 #endif
 
 #include "common/FileMask.h"
+#include "support/TempFolder.h"
 #include "system/SystemServices.h"
 
 namespace cdflash {
@@ -56,9 +57,8 @@ TEST(FileMask, MatchingFilesAreSortedIgnoringCase) {
 
 TEST(ListFiles, GivesTheVisibleFilesOfADirectoryAndNothingForAMissingOne) {
   namespace fs = std::filesystem;
-  const fs::path dir = fs::temp_directory_path() /
-                       ("cdflash-list-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-  fs::remove_all(dir);
+  const test::TempFolder folder("cdflash-list");
+  const fs::path& dir = folder.FsPath();
   fs::create_directories(dir / "FOLDER.BIN");
   for (const char* name : {"V100.BIN", "notes.txt", "HIDDEN.BIN"}) std::ofstream(dir / name) << "x";
 #ifdef _WIN32
@@ -72,7 +72,6 @@ TEST(ListFiles, GivesTheVisibleFilesOfADirectoryAndNothingForAMissingOne) {
 #endif
   EXPECT_EQ(MatchingFiles(SystemServices().ListFiles(dir.string()), "*.*"), expected);
   EXPECT_TRUE(SystemServices().ListFiles((dir / "missing").string()).empty());
-  fs::remove_all(dir);
 }
 
 }  // namespace

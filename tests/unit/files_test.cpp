@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/Files.h"
+#include "support/TempFolder.h"
 
 namespace cdflash {
 namespace {
@@ -22,13 +23,8 @@ struct SizeCase {
 
 class ReadFileBytesSizes : public ::testing::TestWithParam<SizeCase> {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("cdflash-files-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
+  test::TempFolder folder_;
+  const fs::path& dir_ = folder_.FsPath();
 };
 
 TEST_P(ReadFileBytesSizes, ReadsToTheEndOrOneByteOverTheLimit) {

@@ -1,0 +1,176 @@
+#include "app/FlashSession.h"
+
+#include "app/DriveJudgement.h"
+#include "common/Text.h"
+#include "device/Cddrive.h"
+#include "device/Cddrives.h"
+#include "device/DeviceMessages.h"
+#include "device/platform/Platform.h"
+#include "device/routes/SrNames.h"
+
+namespace cdflash {
+namespace {
+
+std::string DeviceName(std::uint32_t platform, char letter) {
+  if (platform == kPlatformLinux) return SrDevicePath(letter);
+  if (platform == kPlatformWin32Nt) return std::string("\\\\.\\") + letter + ":";
+  return {};
+}
+
+std::string Trim(const std::string& text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string RefusalOf(const PackageView& package, const CDDrive* drive) {
+  if (drive == nullptr) return "could not be opened";
+  switch (CheckCondition(package, *drive)) {
+    case DriveVerdict::Accepted: return {};
+    case DriveVerdict::OtherModel: return "another model (this flasher is for " + Trim(package.RequiredIdentity()) + ")";
+    case DriveVerdict::RevisionOutOfRange: return "revision out of range " + package.RangeText();
+  }
+  return {};
+}
+
+}  // namespace
+
+// The device layer's reports, handed to the front end's messages while the
+// session lives.
+struct FlashSession::Reports final : IDeviceReports {
+  explicit Reports(DeviceMessages messages) : messages_(std::move(messages)), previous_(DeviceReports()) {
+    SetDeviceReports(this);
+  }
+  ~Reports() override {
+    if (DeviceReports() == this) SetDeviceReports(previous_);
+  }
+  void DeviceMessage(const std::string& text) override { messages_(text, false); }
+  void DeviceError(const std::string& text) override { messages_(text, true); }
+
+  DeviceMessages messages_;
+  IDeviceReports* previous_;
+};
+
+// Passes everything on, and keeps the last message that told of a failure.
+class FlashSession::ReportingObserver final : public IFlashObserver {
+ public:
+  ReportingObserver(IFlashObserver& target, FlashReport& report) : target_(target), report_(report) {}
+  void ShowCaption(const std::string& caption) override { target_.ShowCaption(caption); }
+  void SetProgressRange(long long minimum, long long maximum) override { target_.SetProgressRange(minimum, maximum); }
+  void SetProgressStep(long long step) override { target_.SetProgressStep(step); }
+  void SetProgressPosition(long long position) override { target_.SetProgressPosition(position); }
+  void StepProgress() override { target_.StepProgress(); }
+  void StepProgressBy(long long delta) override { target_.StepProgressBy(delta); }
+  Answer Ask(QuestionKind kind, const std::string& text) override { return target_.Ask(kind, text); }
+  void Tell(NoticeKind kind, const std::string& text) override {
+    report_.failure = text;
+    target_.Tell(kind, text);
+  }
+  void SetBusy(bool busy) override { target_.SetBusy(busy); }
+  void DriveIdentityChanged(const std::string& identity) override {
+    report_.identityAfter = identity;
+    target_.DriveIdentityChanged(identity);
+  }
+
+ private:
+  IFlashObserver& target_;
+  FlashReport& report_;
+};
+
+std::string DriveEntry::Describe() const {
+  if (!opened) return device.empty() ? std::string(1, letter) : device;
+  return identity + (device.empty() ? "" : "  (" + device + ")");
+}
+
+FlashSession::FlashSession(PackageView package, ISystemServices& system, DeviceMessages messages)
+    : package_(package), system_(system), reports_(std::make_unique<Reports>(std::move(messages))) {}
+
+FlashSession::~FlashSession() = default;
+
+bool FlashSession::LacksRights() const { return CurrentPlatform().CheckAccess().LacksRights(); }
+
+void FlashSession::FindDrives() {
+  drives_ = std::make_unique<CDDrives>();
+  entries_.clear();
+  driveIndex_.clear();
+  IPlatform& platform = CurrentPlatform();
+  const std::uint32_t id = platform.PlatformId();
+  for (const DriveAddress& address : platform.DriveAddresses(id)) {
+    DriveEntry entry;
+    entry.address = Format("%d-%d-%d", address.hostAdapter, address.target, address.lun);
+    entry.letter = address.letter;
+    entry.device = DeviceName(id, address.letter);
+    int index = -1;
+    for (int i = 0; i < drives_->Count(); ++i) {
+      drives_->Select(static_cast<std::int16_t>(i));
+      if (drives_->Current->Address() == address) index = i;
+    }
+    // The ASPI layer's addresses are probes, not drives: only the opened count there.
+    if (index < 0 && id == kPlatformWin32Windows) continue;
+    const CDDrive* drive = nullptr;
+    if (index >= 0) {
+      drives_->Select(static_cast<std::int16_t>(index));
+      drive = drives_->Current;
+      entry.opened = true;
+      entry.identity = drive->IdentityText();
+      entry.vendorProduct = drive->VendorProduct();
+      entry.revision = drive->Revision();
+    }
+    entry.refusal = RefusalOf(package_, drive);
+    entries_.push_back(entry);
+    driveIndex_.push_back(index);
+  }
+}
+
+std::vector<const DriveEntry*> FlashSession::Opened() const {
+  std::vector<const DriveEntry*> opened;
+  for (const DriveEntry& e : entries_) {
+    if (e.opened) opened.push_back(&e);
+  }
+  return opened;
+}
+
+std::vector<const DriveEntry*> FlashSession::Named(const std::string& selector) const {
+  std::vector<const DriveEntry*> named;
+  for (const DriveEntry& e : entries_) {
+    const std::string letter(1, e.letter);
+    const bool byLetter = e.letter != ' ' && (selector == letter || selector == letter + ":");
+    if (selector == e.address || byLetter || (!e.device.empty() && selector == e.device)) named.push_back(&e);
+  }
+  return named;
+}
+
+std::string FlashSession::FreshIdentity(const DriveEntry& entry) {
+  const std::size_t at = static_cast<std::size_t>(&entry - entries_.data());
+  if (at >= driveIndex_.size() || driveIndex_[at] < 0) return "0";
+  drives_->Select(static_cast<std::int16_t>(driveIndex_[at]));
+  return drives_->Current->GetIdentity();
+}
+
+FlashReport FlashSession::Run(const DriveEntry& entry, IFlashObserver& observer, CommitGate* gate) {
+  FlashReport report;
+  const std::size_t at = static_cast<std::size_t>(&entry - entries_.data());
+  if (!drives_ || at >= driveIndex_.size() || driveIndex_[at] < 0) return report;
+  drives_->Select(static_cast<std::int16_t>(driveIndex_[at]));
+  report.identityBefore = drives_->Current->IdentityText();
+  // Every data phase of the run goes through the session's 16 KiB buffer,
+  // registered for the run alone: the device layer never keeps pointing at
+  // it, however the run ends.
+  struct Registration {
+    explicit Registration(std::vector<std::uint8_t>& buffer) {
+      CDDrive::SetDataBuffer(buffer.data(), static_cast<std::int32_t>(buffer.size()));
+    }
+    ~Registration() { CDDrive::SetDataBuffer(nullptr, 0); }
+  } registration(transfer_);
+  ReportingObserver reporting(observer, report);
+  FlashEngine engine(package_, reporting, system_);
+  engine.SetDrive(drives_->Current);
+  engine.SetCommitGate(gate);
+  report.outcome = engine.Run();
+  report.wroteToDrive = engine.WroteToDrive();
+  report.commitSent = engine.CommitSent();
+  if (report.outcome == FlashOutcome::Completed) report.failure.clear();
+  return report;
+}
+
+}  // namespace cdflash

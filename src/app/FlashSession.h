@@ -1,0 +1,92 @@
+#pragma once
+// Flash mode, once for every front end: the machine's drives and what this
+// flasher may do with each (and why not), the names a user gives them, and
+// the run of the engine on the drive chosen, with the 16 KiB data buffer
+// registered for it, and a report of what it came to. The window and the terminal each drive one; neither
+// reaches the device layer itself.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "flash/CommitGate.h"
+#include "flash/FlashEngine.h"
+#include "package/PackageView.h"
+
+namespace cdflash {
+
+class CDDrives;
+class ISystemServices;
+
+// One drive as the system lists it.
+struct DriveEntry {
+  std::string address;   // host adapter-target-LUN, "0-0-0"
+  char letter = ' ';     // the drive's letter (Windows) or N of /dev/srN; blank where none
+  std::string device;    // the system's name for it (/dev/sr0, \\.\D:), where it has one
+  bool opened = false;   // it could be opened and answered INQUIRY
+  std::string identity;  // the identity text of that INQUIRY
+  std::string vendorProduct, revision;
+  std::string refusal;   // why this flasher may not update it; empty when it may
+
+  // "identity  (device)", or what names it where it could not be opened.
+  std::string Describe() const;
+};
+
+// What a run came to.
+struct FlashReport {
+  FlashOutcome outcome = FlashOutcome::NoDrive;
+  bool wroteToDrive = false;
+  bool commitSent = false;
+  std::string failure;         // the last message that told the user of a failure
+  std::string identityBefore;  // when the run began
+  std::string identityAfter;   // after a commit (a fresh INQUIRY); empty without one
+};
+
+class FlashSession {
+ public:
+  // Where the device layer's messages go while the session lives (the
+  // window's message boxes, the terminal's standard error); `error` marks
+  // those that end the use of the device layer.
+  using DeviceMessages = std::function<void(const std::string& text, bool error)>;
+
+  FlashSession(PackageView package, ISystemServices& system, DeviceMessages messages);
+  ~FlashSession();
+  FlashSession(const FlashSession&) = delete;
+  FlashSession& operator=(const FlashSession&) = delete;
+
+  // Whether drives exist but this process may not update any of them.
+  bool LacksRights() const;
+  // Finds the drives, opening each, and judges them.
+  void FindDrives();
+  const std::vector<DriveEntry>& Entries() const { return entries_; }
+  // The entries that opened, in the order found.
+  std::vector<const DriveEntry*> Opened() const;
+  // The entries a user's name for a drive names: its device (/dev/sr0,
+  // \\.\D:), its letter (0, D or D:) or its address (1-0-0). An address can
+  // name several: every drive of a system without host adapters is 0-0-0.
+  std::vector<const DriveEntry*> Named(const std::string& selector) const;
+  // A fresh INQUIRY of an opened drive: its identity text, "0" when it fails.
+  std::string FreshIdentity(const DriveEntry& entry);
+
+  // The update of `entry`'s drive; `observer` sees all the user sees, and
+  // `gate`, when given, lets a stop be asked for.
+  FlashReport Run(const DriveEntry& entry, IFlashObserver& observer, CommitGate* gate = nullptr);
+
+  static constexpr std::int32_t kTransferBufferSize = 16384;
+
+ private:
+  struct Reports;
+  class ReportingObserver;
+
+  PackageView package_;
+  ISystemServices& system_;
+  std::unique_ptr<Reports> reports_;
+  std::unique_ptr<CDDrives> drives_;
+  std::vector<DriveEntry> entries_;
+  std::vector<int> driveIndex_;  // per entry: its position in drives_, -1 when not opened
+  std::vector<std::uint8_t> transfer_ = std::vector<std::uint8_t>(kTransferBufferSize);
+};
+
+}  // namespace cdflash
