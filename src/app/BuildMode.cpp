@@ -3,11 +3,8 @@
 
 #include "app/AppTexts.h"
 #include "app/FlashForm.h"
+#include "app/BuildSession.h"
 #include "builder/BuildPaths.h"
-#include "builder/FlasherBuilder.h"
-#include "builder/IniFile.h"
-#include "builder/ModelTableSearch.h"
-#include "common/FileMask.h"
 #include "system/SystemServices.h"
 
 namespace cdflash {
@@ -27,23 +24,11 @@ void TFlashForm::StartBuildMode() {
 }
 
 bool TFlashForm::RetriveINI() {
-  models_ = {};
-  const ModelTableSearch search = FindModelTable(System());
-  if (search.path.empty()) {
-    s_.dialogs->Message(CantLoadText(search.looked));
-    s_.application->PostQuit(0);
-    return false;
-  }
-  const std::string& path = search.path;
-
-  // A file that exists but cannot be read gives no values: its first
-  // section then reads as empty, like any file without a model.
-  const IniFile ini = IniFile::Load(path).value_or(IniFile::Parse({}));
-  models_ = ReadModelTable(ini);
-  for (const std::string& entry : models_.entries) c_.ComboBox->Add(entry);
-
-  if (models_.failed) {
-    s_.dialogs->Message(path + " > Session " + models_.stopSection + " error!");
+  build_ = std::make_unique<BuildSession>(package_, System());
+  const bool loaded = build_->LoadModels();
+  for (const std::string& entry : build_->Models().entries) c_.ComboBox->Add(entry);
+  if (!loaded) {
+    s_.dialogs->Message(build_->Problem());
     s_.application->PostQuit(0);
     return false;
   }
@@ -54,19 +39,15 @@ bool TFlashForm::RetriveINI() {
 
 void TFlashForm::ChooseModel() {
   const int k = c_.ComboBox->ItemIndex();
-  if (k < 0 || k >= c_.ComboBox->Count() || static_cast<std::size_t>(k) >= models_.models.size()) {
+  if (!build_ || k < 0 || k >= c_.ComboBox->Count() || static_cast<std::size_t>(k) >= build_->Models().models.size()) {
     return;
   }
-  const ModelEntry& model = models_.models[static_cast<std::size_t>(k)];
-  binMask_ = model.binMask;
-  ListBinFiles();  // read anew also when the mask has not changed
-  c_.window->SetCaption(kVersionCaption + model.fwRange + kBuildCaptionEnd);
+  model_ = static_cast<std::size_t>(k);
+  // Read anew also when the mask has not changed.
+  c_.FileListBox1->SetItems(build_->BinFiles(model_, binDirectory_));
+  c_.window->SetCaption(kVersionCaption + build_->Models().models[model_].fwRange + kBuildCaptionEnd);
   // A file must be clicked again for the new model before a build.
   c_.FlashButton->SetEnabled(false);
-}
-
-void TFlashForm::ListBinFiles() {
-  c_.FileListBox1->SetItems(MatchingFiles(System().ListFiles(binDirectory_), binMask_));
 }
 
 std::string TFlashForm::SelectedBinPath() const {
@@ -84,18 +65,14 @@ void TFlashForm::FileListBox1Click(const void*) {
 // NewBuildFlashProgram, on a worker thread: the request is taken from the
 // controls first, and the outcome shown when the build is over.
 void TFlashForm::StartBuild() {
-  const int k = c_.ComboBox->ItemIndex();
-  if (k < 0 || static_cast<std::size_t>(k) >= models_.models.size()) return;
-  const ISystemServices& system = System();
-  BuildRequest request{models_.models[static_cast<std::size_t>(k)].Header(), SelectedBinName,
-                       SelectedBinPath(), system.ProgramPath(), system.CurrentDirectory()};
-
+  if (!build_ || model_ >= build_->Models().models.size()) return;
+  const std::string binPath = SelectedBinPath();
+  const std::string outputDirectory = System().CurrentDirectory();
   s_.cursor->SetHourglass();
   auto result = std::make_shared<BuildResult>();
   RunJob(
-      [this, request = std::move(request), result] {
-        FlasherBuilder builder(package_.KeyWord(), System(), queued_);
-        *result = builder.Build(request);
+      [this, result, model = model_, name = SelectedBinName, binPath, outputDirectory] {
+        *result = build_->Build(model, name, binPath, outputDirectory, queued_);
       },
       [this, result] {
         if (!result->ok) s_.dialogs->Message(result->message);

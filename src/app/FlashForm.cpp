@@ -40,7 +40,7 @@ void TFlashForm::FormCreate(const void*) {
 }
 
 void TFlashForm::FormDestroy(const void*) {
-  models_ = {};
+  build_.reset();
   selected_ = nullptr;
   DriveMap.clear();
   session_.reset();  // closes every drive and lets go of the data buffer

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "app/Controls.h"
+#include "app/BuildSession.h"
 #include "app/FlashSession.h"
 #include "app/FormView.h"
 #include "app/QueuedObserver.h"
-#include "builder/ModelTable.h"
 #include "package/PackageView.h"
 
 namespace cdflash {
@@ -51,8 +51,6 @@ class TFlashForm {
   // quit request and returns false.
   bool RetriveINI();
   void ChooseModel();
-  // Shows the files of binDirectory_ that match binMask_, read anew.
-  void ListBinFiles();
   // The clicked BIN file as a full path; empty when none is selected.
   std::string SelectedBinPath() const;
   void StartBuild();
@@ -74,10 +72,10 @@ class TFlashForm {
   QueuedObserver queued_;
 
   bool BuildMode = false;
-  ModelTable models_;           // build mode
-  std::string SelectedBinName;  // build mode: the BIN file clicked
-  std::string binDirectory_;    // build mode: where the BIN files are listed from
-  std::string binMask_;         // build mode: the chosen model's BINMask
+  std::unique_ptr<BuildSession> build_;  // build mode
+  std::size_t model_ = 0;                // build mode: the chosen model
+  std::string SelectedBinName;           // build mode: the BIN file clicked
+  std::string binDirectory_;             // build mode: where the BIN files are listed from
   static constexpr std::size_t kMaxOffered = 24;  // entries of the drop-down list
   std::unique_ptr<FlashSession> session_;         // flash mode
   std::vector<const DriveEntry*> DriveMap;     // the session's entry of each drop-down entry

@@ -326,7 +326,7 @@ TEST(TerminalBuild, SameBytesAsTheWindowForEveryBin) {
       << m.terminal.err;
   EXPECT_EQ(ReadBytes(dir / "terminal" / "1.60.EXE"), ReadBytes(dir / "window" / "1.60.EXE"));
   EXPECT_TRUE(fs::exists(dir / "terminal" / "1.61.EXE"));
-  EXPECT_TRUE(Has(m.terminal.out, "Build 1.61.EXE ok!"));
+  EXPECT_TRUE(Has(m.terminal.err, "Build 1.61.EXE ok!"));
 }
 #endif
 

@@ -1,14 +1,10 @@
 // --list and --flash over the flash session: the terminal prints, asks and
 // maps what the run came to onto its exit codes.
 
-#include <vector>
-
 #include "app/FlashSession.h"
 #include "app/StartupTexts.h"
-#include "system/Elevation.h"
-#include "system/SystemServices.h"
 #include "ui/cli/Commands.h"
-#include "ui/cli/DriveListing.h"
+#include "ui/cli/Listing.h"
 #include "ui/cli/Interrupt.h"
 
 namespace cdflash::cli {
@@ -16,17 +12,6 @@ namespace {
 
 FlashSession::DeviceMessages ToStandardError(ITerminal& terminal) {
   return [&terminal](const std::string& text, bool) { terminal.Err(text + "\n"); };
-}
-
-int ExitCodeOf(const FlashReport& report) {
-  switch (report.outcome) {
-    case FlashOutcome::Completed: return kExitFlashed;
-    case FlashOutcome::Declined:
-    case FlashOutcome::AlreadyUpToDate:
-    case FlashOutcome::NoDrive: return kExitNothingDone;
-    case FlashOutcome::CommitFailed: return kExitCommitFailed;
-    default: return report.wroteToDrive ? kExitFailedAfterWrite : kExitFailedBeforeWrite;
-  }
 }
 
 }  // namespace
@@ -41,25 +26,18 @@ int ListDrives(const TerminalContext& context, bool json) {
 
 int FlashDrive(const TerminalContext& context, const std::string& wanted, Answers answers) {
   ITerminal& t = context.terminal;
-  if (context.package.IsTemplate()) {
-    t.Err("This program is a template: it holds no firmware. Build a flasher first (--build).\n");
-    return kExitUsage;
-  }
   // The drive first: a name that fits no drive, or several, is refused
   // before anything is asked.
   FlashSession session(context.package, context.system, ToStandardError(t));
   session.FindDrives();
   const std::vector<const DriveEntry*> named = session.Named(wanted);
   if (named.size() != 1) {
-    t.Err((named.empty() ? "No drive \"" + wanted + "\"" : "\"" + wanted + "\" names more than one drive") +
-          ". Name one by its device; the drives of this computer:\n" + Candidates(session.Entries()));
+    t.Err(NotOneDrive(wanted, named.empty(), session.Entries()));
     return kExitUsage;
   }
   const DriveEntry& entry = *named.front();
   if (session.LacksRights()) {
-    const auto read = [&](const std::string& name) { return context.system.EnvironmentVariable(name); };
-    t.Err("Updating firmware needs administrator rights, and this flasher runs without them. Run it as:\n  " +
-          CommandText(ElevationCommand("sudo", context.system.ProgramPath(), read)) + " --flash " + wanted + "\n");
+    t.Err(RightsAdvice(context.system, wanted));
     return kExitFailedBeforeWrite;
   }
   if (!entry.refusal.empty()) {

@@ -6,6 +6,17 @@
 
 namespace cdflash::cli {
 
+int ExitCodeOf(const FlashReport& report) {
+  switch (report.outcome) {
+    case FlashOutcome::Completed: return kExitFlashed;
+    case FlashOutcome::Declined:
+    case FlashOutcome::AlreadyUpToDate:
+    case FlashOutcome::NoDrive: return kExitNothingDone;
+    case FlashOutcome::CommitFailed: return kExitCommitFailed;
+    default: return report.wroteToDrive ? kExitFailedAfterWrite : kExitFailedBeforeWrite;
+  }
+}
+
 int RunTerminal(int argc, const char* const* argv, TerminalContext context) {
   const auto usage = [&](const std::string& why) {
     context.terminal.Err(why + "\nRun with --help for more information.\n");
@@ -29,6 +40,15 @@ int RunTerminal(int argc, const char* const* argv, TerminalContext context) {
   if (a.json && !a.list) return usage("--json goes with --list.");
   if (a.restart && !a.yes) return usage("--restart goes with --yes.");
   if (a.allowOlder && !a.yes) return usage("--allow-older goes with --yes.");
+  // A template holds no firmware; a flasher has no model table.
+  if (!a.flash.empty() && context.package.IsTemplate()) {
+    context.terminal.Err("This program is a template: it holds no firmware. Build a flasher first (--build).\n");
+    return kExitUsage;
+  }
+  if ((a.models || a.build) && !context.package.IsTemplate()) {
+    context.terminal.Err("This program is a flasher: only a template has a model table and builds flashers.\n");
+    return kExitUsage;
+  }
   if (a.list) return ListDrives(context, a.json);
   if (a.models) return ListModels(context);
   if (a.build) {

@@ -3,6 +3,7 @@
 // one or builds flashers on the terminal, with the same engine and builder
 // as the window.
 
+#include "app/FlashSession.h"
 #include "package/PackageView.h"
 #include "ui/cli/Terminal.h"
 
@@ -21,6 +22,9 @@ enum ExitCode : int {
   kExitCommitFailed = 4,       // the commit failed
   kExitUsage = 5,              // usage error
 };
+
+// The exit code of a --flash run that came to `report`.
+int ExitCodeOf(const FlashReport& report);
 
 struct TerminalContext {
   ITerminal& terminal;

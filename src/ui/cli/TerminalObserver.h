@@ -65,6 +65,21 @@ class TerminalObserver final : public IFlashObserver {
   bool busy_ = false;       // between the run's start of work and its end
 };
 
+// A build on the terminal: each caption a line of its own.
+class CaptionLines final : public IProgressObserver {
+ public:
+  explicit CaptionLines(ITerminal& terminal) : terminal_(terminal) {}
+  void ShowCaption(const std::string& caption) override { terminal_.Err(caption + "\n"); }
+  void SetProgressRange(long long, long long) override {}
+  void SetProgressStep(long long) override {}
+  void SetProgressPosition(long long) override {}
+  void StepProgress() override {}
+  void StepProgressBy(long long) override {}
+
+ private:
+  ITerminal& terminal_;
+};
+
 // "caption [#####-----]  50%", the bar 20 characters wide.
 std::string ProgressLine(const std::string& caption, int percent);
 

@@ -1,5 +1,8 @@
-#include "ui/cli/DriveListing.h"
+#include "ui/cli/Listing.h"
 
+#include "common/Text.h"
+#include "system/Elevation.h"
+#include "system/SystemServices.h"
 #include "ui/cli/Json.h"
 
 namespace cdflash::cli {
@@ -46,6 +49,28 @@ std::string Candidates(const std::vector<DriveEntry>& entries) {
   if (entries.empty()) return "No CD drive found.\n";
   std::string text;
   for (const DriveEntry& e : entries) text += "  " + e.Describe() + "\n";
+  return text;
+}
+
+std::string NotOneDrive(const std::string& selector, bool none, const std::vector<DriveEntry>& entries) {
+  return (none ? "No drive \"" + selector + "\"" : "\"" + selector + "\" names more than one drive") +
+         ". Name one by its device; the drives of this computer:\n" + Candidates(entries);
+}
+
+std::string RightsAdvice(const ISystemServices& system, const std::string& selector) {
+  const auto read = [&system](const std::string& name) { return system.EnvironmentVariable(name); };
+  return "Updating firmware needs administrator rights, and this flasher runs without them. Run it as:\n  " +
+         CommandText(ElevationCommand("sudo", system.ProgramPath(), read)) + " --flash " + selector + "\n";
+}
+
+std::string ModelsAsText(const ModelTable& table) {
+  std::string text;
+  for (std::size_t i = 0; i < table.models.size(); ++i) {
+    const ModelEntry& m = table.models[i];
+    text += Format("%2u  %s\n    Inquiry: %s  FW-Range: %s  BINMask: %s  Vendor: %s  Note: %s\n",
+                   static_cast<unsigned>(i), m.model.c_str(), m.inquiry.c_str(), m.fwRange.c_str(),
+                   m.binMask.c_str(), m.vendor.c_str(), m.note.c_str());
+  }
   return text;
 }
 
