@@ -21,7 +21,6 @@ work=$root/build/wine-kernel
 export CDFLASH_QEMU_WORK=$root/build/qemu-wine
 export CDFLASH_QEMU_TIMEOUT=${CDFLASH_QEMU_TIMEOUT:-900}
 console=$CDFLASH_QEMU_WORK/guest-console.log
-mkdir -p "$work"
 
 say() { echo "wine-kernel: $*"; }
 # die WHAT [LOG]: says what failed, with the end of its log.
@@ -36,11 +35,12 @@ die() {
 }
 
 if [ "$(id -u)" -ne 0 ]; then
-  echo "skipped: wine-kernel: sharing this machine's root with the guest (virtiofs) needs root"
+  echo "skipped: nt_route_checks in the guest: sharing this machine's root with the guest (virtiofs) needs root"
   say "0 passed, 0 failed, 1 skipped"
   exit 0
 fi
 
+mkdir -p "$work"
 "$root/scripts/install-deps.sh" win32 win64 kernel >"$work/install.log" 2>&1 ||
   die "installing Wine, MinGW-w64 and QEMU failed" "$work/install.log"
 
