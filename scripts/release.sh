@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the release files of both systems with CPack, into build/release:
 #   cdflash-VERSION-linux-x86_64.tar.gz   (the Linux template, stripped)
+#   cdflash_VERSION_ARCH.deb              (the same, as a Debian package)
 #   cdflash-VERSION-win32.zip             (cdflash.exe, stripped)
-# and prints the size of each shipped executable.
+# VERSION is spelled as the program shows it (1.043). Prints the size of the
+# executable each of them ships.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$root"
@@ -31,15 +33,22 @@ rm -rf "$out/_CPack_Packages"
 size_of() {  # the size of one member of an archive
   case $1 in
     *.zip) unzip -Z -l "$1" "$2" | awk 'NR == 1 { print $4 }' ;;
+    *.deb) dpkg-deb -c "$1" | awk -v f="./$2" '$6 == f { print $3 }' ;;
     *) tar -tvzf "$1" "$2" | awk '{ print $3 }' ;;
   esac
 }
-version=$(sed -n 's/^project(cdflash VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(build/linux/bin/cdflash --version | awk '{ print $2 }')
 tgz=$out/cdflash-$version-linux-x86_64.tar.gz
+deb=$out/cdflash_${version}_$(dpkg --print-architecture).deb
 zip=$out/cdflash-$version-win32.zip
-linux_size=$(size_of "$tgz" "cdflash-$version-linux-x86_64/bin/cdflash")
-win_size=$(size_of "$zip" "cdflash-$version-win32/cdflash.exe")
-echo "release: $tgz"
-echo "release: $zip"
-printf 'release: Linux cdflash %d bytes (%.2f MiB), Windows cdflash.exe %d bytes (%.2f MiB)\n' \
-  "$linux_size" "$(echo "$linux_size / 1048576" | bc -l)" "$win_size" "$(echo "$win_size / 1048576" | bc -l)"
+for file in "$tgz" "$deb" "$zip"; do
+  [ -f "$file" ] || { echo "release: $file was not written" >&2; exit 1; }
+done
+print_size() {  # FILE MEMBER
+  local bytes
+  bytes=$(size_of "$1" "$2")
+  printf 'release: %s: %s %d bytes (%.2f MiB)\n' "${1#"$root"/}" "$2" "$bytes" "$(echo "$bytes / 1048576" | bc -l)"
+}
+print_size "$tgz" "cdflash-$version-linux-x86_64/bin/cdflash"
+print_size "$deb" usr/bin/cdflash
+print_size "$zip" "cdflash-$version-win32/cdflash.exe"

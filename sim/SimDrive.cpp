@@ -162,6 +162,9 @@ Reply SimDrive::WriteBuffer(const Command& command, std::span<std::uint8_t> data
   std::fill_n(written_.begin() + offset, length, std::uint8_t{1});
   std::fill_n(readBack_.begin() + offset, length, std::uint8_t{0});
   if (offset < kImageAreaSize) imageExtent_ = std::max(imageExtent_, std::min(offset + length, kImageAreaSize));
+  if (offset + length > kProfileOffset) {
+    profileExtent_ = std::max(profileExtent_, offset + length - kProfileOffset);
+  }
   return Good(static_cast<std::int32_t>(length));
 }
 
@@ -199,9 +202,12 @@ Reply SimDrive::Vendor(const Command& command, std::span<std::uint8_t> data) {
 
 void SimDrive::Commit(std::uint8_t control) {
   // Bricked: some programmed byte was never written, or not read back
-  // unaltered since it was.
+  // unaltered since it was; the flash is programmed with the profile the
+  // drive holds, so an unverified profile byte bricks it as well.
+  const std::uint8_t* profileReadBack = readBack_.data() + kProfileOffset;
   const bool bricked = std::memchr(written_.data(), 0, imageExtent_) != nullptr ||
-                       std::memchr(readBack_.data(), 0, imageExtent_) != nullptr;
+                       std::memchr(readBack_.data(), 0, imageExtent_) != nullptr ||
+                       std::memchr(profileReadBack, 0, profileExtent_) != nullptr;
   const CommitRecord record{control, imageExtent_, bricked};
   std::copy_n(dram_.begin(), imageExtent_, flash_.begin());
   if (imageExtent_ >= kRevisionOffset + 4) {
@@ -211,6 +217,7 @@ void SimDrive::Commit(std::uint8_t control) {
   // The drive restarts on its new firmware: the download is over.
   critical_ = false;
   imageExtent_ = 0;
+  profileExtent_ = 0;
   std::fill(written_.begin(), written_.end(), std::uint8_t{0});
   std::fill(readBack_.begin(), readBack_.end(), std::uint8_t{0});
 }

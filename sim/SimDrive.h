@@ -97,6 +97,7 @@ class SimDrive {
   std::vector<std::uint8_t> written_;
   std::vector<std::uint8_t> readBack_;
   std::uint32_t imageExtent_ = 0;  // end of the highest image write since the last commit
+  std::uint32_t profileExtent_ = 0;  // likewise in the profile area, from its start
   std::vector<std::uint8_t> flash_;
   std::map<std::uint16_t, std::uint8_t> eeprom_;
   bool critical_ = false;

@@ -64,6 +64,7 @@ RouteOutcome SimRoute::Execute(RouteDevice device, const DriveAddress&, const Ro
   SimDrive* drive = DriveAt(device);
   if (drive == nullptr) {
     outcome.systemError = kErrorGone;
+    outcome.deviceGone = true;
     return outcome;
   }
   const std::span<std::uint8_t> data(command.buffer, static_cast<std::size_t>(command.length));
@@ -79,6 +80,7 @@ RouteOutcome SimRoute::Execute(RouteDevice device, const DriveAddress&, const Ro
       return outcome;
     case Transport::Gone:
       outcome.systemError = kErrorGone;
+      outcome.deviceGone = true;
       return outcome;
   }
   outcome.delivered = true;

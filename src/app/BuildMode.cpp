@@ -6,6 +6,7 @@
 #include "builder/BuildPaths.h"
 #include "builder/FlasherBuilder.h"
 #include "builder/IniFile.h"
+#include "builder/ModelTableSearch.h"
 #include "common/FileMask.h"
 #include "system/SystemServices.h"
 
@@ -27,18 +28,13 @@ void TFlashForm::StartBuildMode() {
 
 bool TFlashForm::RetriveINI() {
   models_ = {};
-  const ISystemServices& system = System();
-  const std::string programPath = system.ProgramPath();
-  std::string path = ModelTablePath(programPath);
-  if (!system.FileExists(path)) {
-    const std::string alternate = ModelTableAlternatePath(programPath);
-    if (alternate.empty() || !system.FileExists(alternate)) {
-      s_.dialogs->Message("Can't load " + path);
-      s_.application->PostQuit(0);
-      return false;
-    }
-    path = alternate;
+  const ModelTableSearch search = FindModelTable(System());
+  if (search.path.empty()) {
+    s_.dialogs->Message(CantLoadText(search.looked));
+    s_.application->PostQuit(0);
+    return false;
   }
+  const std::string& path = search.path;
 
   // A file that exists but cannot be read gives no values: its first
   // section then reads as empty, like any file without a model.

@@ -16,7 +16,7 @@ void FormView::StepProgress() { c_.ProgressBar->StepIt(); }
 void FormView::StepProgressBy(long long delta) { c_.ProgressBar->StepBy(delta); }
 
 Answer FormView::Ask(QuestionKind kind, const std::string& text) {
-  return kind == QuestionKind::Warning ? s_.dialogs->WarningYesNo(text)
+  return kind == QuestionKind::Warning || kind == QuestionKind::Downgrade ? s_.dialogs->WarningYesNo(text)
                                        : s_.dialogs->ConfirmYesNo(text);
 }
 

@@ -16,8 +16,8 @@ std::string JoinPath(const std::string& directory, const std::string& name);
 // (which starts with '.'); appended when the name has none.
 std::string ChangeFileExt(const std::string& path, const std::string& extension);
 
-// Where the model table of the program at `programPath` is: its path with
-// the extension ".INI".
+// The model table next to the program at `programPath`: its path with the
+// extension ".INI" (ModelTableSearch.h has every place build mode looks).
 std::string ModelTablePath(const std::string& programPath);
 
 // On systems whose file names depend on case, a second place to look when

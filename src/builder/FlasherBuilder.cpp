@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "builder/BuildPaths.h"
+#include "package/PackageView.h"
 #include "common/Text.h"
 #include "system/SystemServices.h"
 
@@ -101,6 +102,17 @@ BuildResult FlasherBuilder::Build(const BuildRequest& request) {
   const auto packageStart = image.bytes.begin() + static_cast<std::ptrdiff_t>(packageAt);
   std::copy(header.begin(), header.end(), packageStart);
   std::copy(bin.bytes.begin(), bin.bytes.end(), packageStart + static_cast<std::ptrdiff_t>(kHeaderSize));
+  // The flasher sends as many bytes of its slot as the image format test
+  // finds there: every one of them must come from the BIN, or the drive
+  // would verify and commit bytes the firmware never had.
+  const std::size_t slotAt = packageAt + kHeaderSize;
+  const std::size_t slotLength = std::min(kSlotSize, templateLength - slotAt);
+  const ImageFormat format = ClassifyImage(std::span(image.bytes).subspan(slotAt, slotLength));
+  if (binLength < format.length) {
+    return fail(Format("Building fail: %s is %u bytes, shorter than the %u bytes of its %s image",
+                       binName.c_str(), static_cast<unsigned>(binLength),
+                       static_cast<unsigned>(format.length), format.fiveBank ? "five-bank" : "four-bank"));
+  }
   output.Write(image.bytes.data(), templateLength);
   // The bar moves as a copy byte by byte would move it, a step per 1024
   // bytes; past the BIN that copy counts one behind the byte it copies.

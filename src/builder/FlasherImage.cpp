@@ -34,6 +34,14 @@ std::size_t FindKeyWordEnd(std::span<const std::uint8_t> file,
   return kNoKeyWord;
 }
 
+bool HoldsFlasherPackage(std::span<const std::uint8_t> file,
+                         std::span<const std::uint8_t, kKeyWordSize> keyWord) {
+  const std::size_t headerAt = FindKeyWordEnd(file, keyWord);
+  if (headerAt == kNoKeyWord || file.size() - headerAt < kHeaderSize + kSlotSize) return false;
+  static constexpr std::uint8_t kTemplateMarker[4] = {'B', 'L', 'N', 'K'};
+  return std::memcmp(file.data() + headerAt + kHeaderSize, kTemplateMarker, sizeof kTemplateMarker) != 0;
+}
+
 std::array<std::uint8_t, kHeaderSize> MakePackageHeader(const HeaderTexts& texts,
                                                         const std::string& upperBinName) {
   std::array<std::uint8_t, kHeaderSize> header{};

@@ -20,6 +20,11 @@ inline constexpr std::size_t kNoKeyWord = static_cast<std::size_t>(-1);
 std::size_t FindKeyWordEnd(std::span<const std::uint8_t> file,
                            std::span<const std::uint8_t, kKeyWordSize> keyWord);
 
+// Whether `file` holds a flasher: a whole package after its key-word whose
+// slot does not begin with the template marker.
+bool HoldsFlasherPackage(std::span<const std::uint8_t> file,
+                         std::span<const std::uint8_t, kKeyWordSize> keyWord);
+
 // The five header texts of a model in their stored forms.
 struct HeaderTexts {
   std::string model;

@@ -22,6 +22,9 @@ class DemoSystem final : public ISystemServices {
     return real_.RunElevated(command);
   }
   std::string ProgramPath() const override { return real_.ProgramPath(); }
+  std::string EnvironmentVariable(const std::string& name) const override {
+    return real_.EnvironmentVariable(name);
+  }
   std::string CurrentDirectory() const override { return real_.CurrentDirectory(); }
   bool FileExists(const std::string& path) const override { return real_.FileExists(path); }
   std::vector<std::string> ListFiles(const std::string& directory) const override {

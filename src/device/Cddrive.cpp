@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <span>
+#include <vector>
 
 #include "common/Text.h"
 #include "device/CommandVerdict.h"
 #include "device/DeviceMessages.h"
+#include "device/ScsiCommands.h"
 #include "device/platform/Platform.h"
 
 namespace cdflash {
@@ -28,6 +30,8 @@ struct Transport {
   std::array<std::uint8_t, CDDrive::kInternalBufferLength> internalBuffer{};
   std::array<std::uint8_t, CDDrive::kInquiryBufferLength> inquiryBuffer{};
   bool inquiryInProgress = false;
+  // Drives whose commit never answered: nothing is sent to them again.
+  std::vector<DriveAddress> commitUnanswered;
 
   void UseInternalBuffer() {
     dataBuffer = internalBuffer.data();
@@ -127,11 +131,16 @@ std::int32_t CDDrive::ExecCommand(std::uint8_t op, std::uint8_t b1, std::uint8_t
   }
 
   RouteOutcome outcome;
-  if (length < 0 || length > capacity || route_ == nullptr) {
+  if (CommitUnanswered()) {
+    outcome.systemError = kDeviceBusyError;
+  } else if (length < 0 || length > capacity || route_ == nullptr) {
     // Never let a device write past the end of the buffer.
     outcome.systemError = kInvalidParameterError;
   } else {
     outcome = route_->Execute(device_, Address(), command);
+    // A commit refused with sense data left the flash alone; one lost on the
+    // way or timed out may have started programming it.
+    if (!outcome.delivered && IsCommitCommand(command.cdb)) t.commitUnanswered.push_back(Address());
   }
 
   completionStatus_ = outcome.completionStatus;
@@ -140,8 +149,16 @@ std::int32_t CDDrive::ExecCommand(std::uint8_t op, std::uint8_t b1, std::uint8_t
   asc_ = sense.asc;
   ascq_ = sense.ascq;
   lastSucceeded_ = outcome.delivered && outcome.succeeded;
+  deviceGone_ = outcome.deviceGone;
   systemError_ = lastSucceeded_ ? 0 : outcome.systemError;
   return lastSucceeded_ ? outcome.result : 0;
+}
+
+void ForgetUnansweredCommits() { State().commitUnanswered.clear(); }
+
+bool CDDrive::CommitUnanswered() const {
+  const auto& unanswered = State().commitUnanswered;
+  return std::find(unanswered.begin(), unanswered.end(), Address()) != unanswered.end();
 }
 
 std::string CDDrive::GetIdentity() {

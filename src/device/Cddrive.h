@@ -59,6 +59,12 @@ class CDDrive {
   // delivered it and the sense key byte is 0). A command that failed in the
   // transport never counts as a success, whatever its sense bytes say.
   bool LastCommandSucceeded() const { return lastSucceeded_; }
+  // Whether the last command found the device gone from the system.
+  bool DeviceGone() const { return deviceGone_; }
+  // Whether a commit sent to this drive (by any object, since the program
+  // started) never answered: the drive may still be programming its flash,
+  // so every later command to it is refused without being sent.
+  bool CommitUnanswered() const;
 
   DriveAddress Address() const { return {letter_, hostAdapter_, target_, lun_}; }
   char Letter() const { return letter_; }
@@ -85,10 +91,15 @@ class CDDrive {
   std::uint8_t ascq_ = 0;
   std::uint8_t completionStatus_ = 0;
   bool lastSucceeded_ = false;
+  bool deviceGone_ = false;
   std::uint32_t systemError_ = 0;
   std::string identity_;
   IRoute* route_ = nullptr;  // the route this object was constructed with
   RouteDevice device_ = kNoDevice;
 };
+
+// A platform put in place for testing is a new machine: the drives whose
+// commit never answered were the old one's (Platform.cpp calls this).
+void ForgetUnansweredCommits();
 
 }  // namespace cdflash

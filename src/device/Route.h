@@ -54,13 +54,20 @@ struct RouteOutcome {
   std::int32_t residual = 0;
   // The system's error code when the command failed (errno, GetLastError).
   std::uint32_t systemError = 0;
+  // The device is no longer there (unplugged, removed from the system): no
+  // later command will reach it either.
+  bool deviceGone = false;
 };
 
-// System error code of a command that the transport refused to send.
+// System error codes of a command that the transport refused to send: its
+// length does not fit the buffer, or the drive may still be programming its
+// flash after a commit that never answered.
 #ifdef _WIN32
 inline constexpr std::uint32_t kInvalidParameterError = 87;  // ERROR_INVALID_PARAMETER
+inline constexpr std::uint32_t kDeviceBusyError = 170;       // ERROR_BUSY
 #else
 inline constexpr std::uint32_t kInvalidParameterError = 22;  // EINVAL
+inline constexpr std::uint32_t kDeviceBusyError = 16;        // EBUSY
 #endif
 
 class IRoute {

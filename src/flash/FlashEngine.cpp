@@ -25,6 +25,10 @@ constexpr unsigned kCommitPause = 200;
 constexpr std::uint16_t kCommitTimeout = 180;
 constexpr std::uint16_t kCommandTimeout = 60;
 constexpr long long kCommitScale = 200;
+constexpr const char* kCommitUnansweredText =
+    "The drive did not answer the commit: it may still be programming its flash.\nWait several "
+    "minutes, then power the computer off and on before trying again. Until then this program "
+    "sends the drive nothing.";
 
 }  // namespace
 
@@ -46,8 +50,13 @@ FlashOutcome FlashEngine::Run() {
   ProfileFound_ = false;
   ProfileLength_ = 0;
   wroteToDrive_ = false;
+  criticalSent_ = false;
   commitSent_ = false;
   if (SelectedDrive == nullptr) return FlashOutcome::NoDrive;
+  if (SelectedDrive->CommitUnanswered()) {
+    observer_.Tell(NoticeKind::Plain, kCommitUnansweredText);
+    return FlashOutcome::FailedBeforeWrite;
+  }
   if (ImageLength_ == 0 || ImageLength_ > kSlotSize) {
     observer_.Tell(NoticeKind::Plain, "This flasher holds no firmware image: nothing was sent to the drive.");
     return FlashOutcome::FailedBeforeWrite;
@@ -110,7 +119,7 @@ bool FlashEngine::ConfirmAndCheckDrive(FlashOutcome& stop) {
   }
   const std::string question =
       "\nUpdate FW:" + driveRevision + " to FW:" + packageRevision + " ?\n";
-  if (observer_.Ask(order > 0 ? QuestionKind::Warning : QuestionKind::Confirm, question) !=
+  if (observer_.Ask(order > 0 ? QuestionKind::Downgrade : QuestionKind::Confirm, question) !=
       Answer::Yes) {
     stop = FlashOutcome::Declined;
     return false;
@@ -119,6 +128,13 @@ bool FlashEngine::ConfirmAndCheckDrive(FlashOutcome& stop) {
   FlashAll_ = package_.IsFlashAll();
 
   SendStandard(StandardCommand(kOpStartStopUnit, kLoadEject));
+  if (!PollForNoDisc(stop)) return false;
+  SendStandard(StandardCommand(kOpStopPlayScan));
+  SendStandard(StandardCommand(kOpStartStopUnit, kStop));
+  return true;
+}
+
+bool FlashEngine::PollForNoDisc(FlashOutcome& stop) {
   int quiet = 0;
   const std::chrono::milliseconds pollStart = system_.Uptime();
   while (quiet < kQuietPasses) {
@@ -131,19 +147,40 @@ bool FlashEngine::ConfirmAndCheckDrive(FlashOutcome& stop) {
     }
     system_.Sleep(kPollPause);
     SendStandard(StandardCommand(kOpTestUnitReady));
-    if (SelectedDrive->SenseMatches(0x02, 0x04, 0x01)) {
+    const CDDrive& drive = *SelectedDrive;
+    if (drive.DeviceGone()) {
+      ShowCommandFailure("Test Unit Ready> ");
+      stop = FlashOutcome::FailedBeforeWrite;
+      return false;
+    }
+    if (drive.SenseMatches(0x02, 0x04, 0x01)) {
       quiet = 0;  // becoming ready: wait for it to decide
-    } else if (SelectedDrive->SenseMatches(0x02, 0x3A)) {
-      break;  // no medium
-    } else if (SelectedDrive->LastCommandSucceeded() && SelectedDrive->SenseMatches(0x00, 0x00)) {
+    } else if (drive.SenseMatches(0x02, 0x3A)) {
+      return true;  // no medium
+    } else if (drive.LastCommandSucceeded() && drive.SenseMatches(0x00, 0x00)) {
       observer_.Tell(NoticeKind::Plain, "Remove disc, before to do the flash task.");
       stop = FlashOutcome::DiscInDrive;
       return false;
+    } else if (drive.SenseMatches(0, 0, 0)) {
+      // No answer of the drive's own (BUSY, lost on the way, timed out):
+      // nothing is known of the disc yet, so the pass does not count.
+      continue;
     }
     ++quiet;
   }
-  SendStandard(StandardCommand(kOpStopPlayScan));
-  SendStandard(StandardCommand(kOpStartStopUnit, kStop));
+  return true;
+}
+
+bool FlashEngine::Stopped() {
+  if (gate_ == nullptr || !gate_->StopRequested()) return false;
+  std::string text =
+      "The update was stopped before the commit: nothing was committed, the drive's flash is "
+      "untouched.";
+  if (criticalSent_) {
+    text += "\nThe drive waits in its update state: switch the computer off and on, or run the "
+            "update again, to bring it back.";
+  }
+  observer_.Tell(NoticeKind::Plain, text);
   return true;
 }
 
@@ -152,15 +189,6 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
   const std::uint32_t length = std::min<std::uint32_t>(ImageLength_, kSlotSize);
   const auto failed = [this] {
     return wroteToDrive_ ? FlashOutcome::FailedAfterWrite : FlashOutcome::FailedBeforeWrite;
-  };
-  // A stop asked for before the commit ends the run cleanly: nothing is
-  // committed, so the drive's flash is untouched.
-  const auto stopRequested = [this] {
-    if (!cancelRequested_ || !cancelRequested_()) return false;
-    observer_.Tell(NoticeKind::Plain,
-                   "The update was stopped before the commit: nothing was committed, the drive's "
-                   "flash is untouched.");
-    return true;
   };
 
   // From the first command that changes the drive until the run ends, the
@@ -182,7 +210,7 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
   ShowPhase("Write BIN to drive's DRAM... ");
   observer_.SetProgressPosition(0);
   for (std::uint32_t at = 0; at < length; at += kChunkSize) {
-    if (stopRequested()) return FlashOutcome::Cancelled;
+    if (Stopped()) return FlashOutcome::Cancelled;
     std::memcpy(ChunkBuffer.get(), slot.data() + at, kChunkSize);
     if (!WriteBuffer(at, ChunkBuffer.get(), kChunkSize, kControlData)) {
       AppendToPhase(", Fail! ");
@@ -192,13 +220,16 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
   }
 
   ShowPhase("Drive entry critical... ");
+  criticalSent_ = true;
   if (!EntryCritical()) {
     AppendToPhase(", Fail! ");
     return failed();
   }
 
   ShowPhase("Read back and Verify drive's DRAM... ");
-  if (ProfileFound_) {
+  // Every profile written is read back, the empty one of an unknown flash
+  // chip too: a profile the drive holds wrongly is as bad as a wrong image.
+  if (FiveBank_) {
     PoisonTransferBuffer(ProfileCopy.get(), ProfileLength_);
     if (!ReadVerifyProfile(ProfileCopy.get())) {
       AppendToPhase(", Valid Profile Fail!");
@@ -207,7 +238,7 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
   }
   observer_.SetProgressPosition(0);
   for (std::uint32_t at = 0; at < length; at += kChunkSize) {
-    if (stopRequested()) return FlashOutcome::Cancelled;
+    if (Stopped()) return FlashOutcome::Cancelled;
     PoisonTransferBuffer(slot.data() + at, kChunkSize);
     if (!ReadBuffer(at, ChunkBuffer.get(), kChunkSize)) {
       AppendToPhase(", Read Fail! ");
@@ -221,7 +252,12 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
     observer_.StepProgress();
   }
 
-  if (stopRequested()) return FlashOutcome::Cancelled;
+  // From here the run either stops or commits, never both: a stop asked
+  // for from now on is refused.
+  if (gate_ != nullptr && !gate_->EnterCommit()) {
+    Stopped();
+    return FlashOutcome::Cancelled;
+  }
   ShowPhase("Don't turn off the system, Flash is in progress...");
   observer_.SetProgressRange(0, kCommitScale);
   observer_.SetProgressPosition(kCommitScale - 2);
@@ -230,6 +266,7 @@ FlashOutcome FlashEngine::DownloadVerifyCommit() {
   commitSent_ = true;
   if (!WriteBuffer(0, ProfileCopy.get(), 0, FlashAll_ ? kControlCommitAll : kControlCommit)) {
     ShowPhase("Flash Fail.");
+    if (SelectedDrive->CommitUnanswered()) observer_.Tell(NoticeKind::Plain, kCommitUnansweredText);
     return FlashOutcome::CommitFailed;
   }
   return FlashOutcome::Completed;

@@ -9,9 +9,9 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
-#include <functional>
 #include <memory>
 
+#include "flash/CommitGate.h"
 #include "flash/FlashObserver.h"
 #include "package/PackageView.h"
 
@@ -49,11 +49,10 @@ class FlashEngine {
   // The update of the drive, from the confirmation to the restart offer.
   FlashOutcome Run();
 
-  // Asked between commands until the commit is sent; true stops the run
-  // there (a terminal's Ctrl-C). Empty: never.
-  void SetCancelCheck(std::function<bool()> cancelRequested) {
-    cancelRequested_ = std::move(cancelRequested);
-  }
+  // Where a stop can be asked for (a terminal's Ctrl-C): asked between
+  // commands, and passed once more right before the commit, which then
+  // either goes out or the run stops. Null: the run is never stopped.
+  void SetCommitGate(CommitGate* gate) { gate_ = gate; }
   // Of the last run: whether anything was written to the drive, and whether
   // the commit was sent (from then on the run is never stopped).
   bool WroteToDrive() const { return wroteToDrive_; }
@@ -93,6 +92,10 @@ class FlashEngine {
   FlashOutcome DownloadVerifyCommit();
   void Complete();
   void SendStandard(const std::array<std::uint8_t, 12>& block);
+  // The disc poll: true when the run may go on.
+  bool PollForNoDisc(FlashOutcome& stop);
+  // A stop asked for before the commit ends the run: says so, true.
+  bool Stopped();
   void PoisonTransferBuffer(const std::uint8_t* expected, std::uint32_t length);
   void ShowPhase(const std::string& caption);
   void AppendToPhase(const char* suffix);
@@ -112,8 +115,9 @@ class FlashEngine {
   bool ProfileFound_ = false;
   bool FlashAll_ = false;
   bool wroteToDrive_ = false;
+  bool criticalSent_ = false;
   std::atomic<bool> commitSent_{false};
-  std::function<bool()> cancelRequested_;
+  CommitGate* gate_ = nullptr;
   std::uint32_t ProfileLength_ = 0;
   std::string caption_;  // the phase caption last shown
   std::array<std::uint8_t, 12> CommandBlock{};

@@ -85,6 +85,9 @@ bool FlashEngine::WriteE2(const std::uint8_t* data, std::uint16_t address, std::
 
 bool FlashEngine::SetupFlashProfile(std::uint8_t* block) {
   CommandBlock = ReadFlashIdCommand();
+  // An answer that moves fewer bytes than asked must not pick a profile from
+  // what an earlier command left: FF FF matches no flash chip.
+  if (FitsTransfer(kFlashIdLength)) std::memset(CDDrive::DataBuffer(), 0xFF, kFlashIdLength);
   if (!SendCommandBlock(kFromDrive, kFlashIdLength)) {
     ShowCommandFailure("Read Flash ID> ");
     return false;

@@ -30,9 +30,12 @@ std::string PackageView::PackageRevision() const {
   return RightAligned(FieldText(RevisionField()), 4);
 }
 
-ImageFormat ClassifyImage(std::span<const std::uint8_t, kSlotSize> slot) {
-  if (slot[0x4000] == 0x05 && slot[0x4001] == 0x80) return {kFourBankLength, false, true};
-  if (slot[0x1100] == 0x05 && slot[0x1101] == 0x80) return {kFiveBankLength, true, true};
+ImageFormat ClassifyImage(std::span<const std::uint8_t> slot) {
+  const auto signatureAt = [&slot](std::size_t at) {
+    return at + 1 < slot.size() && slot[at] == 0x05 && slot[at + 1] == 0x80;
+  };
+  if (signatureAt(0x4000)) return {kFourBankLength, false, true};
+  if (signatureAt(0x1100)) return {kFiveBankLength, true, true};
   return {kFourBankLength, false, false};
 }
 

@@ -80,6 +80,8 @@ struct ImageFormat {
 
 // Signature 05 80 at slot offset 0x4000 gives a four-bank image; else 05 80 at
 // 0x1100 a five-bank image; else an unrecognised image, flashed as four banks.
-ImageFormat ClassifyImage(std::span<const std::uint8_t, kSlotSize> slot);
+// `slot` is a flasher's slot, or the start of one as the builder will write it:
+// a signature past its end counts as absent.
+ImageFormat ClassifyImage(std::span<const std::uint8_t> slot);
 
 }  // namespace cdflash

@@ -1,7 +1,7 @@
 #pragma once
 // The operating system's services that the flash run and the builder use:
 // waiting, the restart request, where the program and the working folder
-// are, file tests and directory listings. One implementation per OS (system_linux.cpp,
+// are, the environment, file tests and directory listings. One implementation per OS (system_linux.cpp,
 // system_win.cpp); tests and the demo hand the engine and the builder an
 // implementation of their own.
 
@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "system/Environment.h"
 
 namespace cdflash {
 
@@ -49,6 +51,8 @@ class ISystemServices {
 
   /// Full path of the running program's executable file.
   virtual std::string ProgramPath() const = 0;
+  /// The value of an environment variable; empty when it is unset.
+  virtual std::string EnvironmentVariable(const std::string& name) const = 0;
   /// The current working directory as a full path.
   virtual std::string CurrentDirectory() const = 0;
   /// True for an existing file; false for a directory or nothing.

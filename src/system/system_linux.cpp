@@ -15,6 +15,7 @@
 #include <mutex>
 #include <thread>
 
+#include "system/Elevation.h"
 #include "system/SystemServices.h"
 
 namespace cdflash {
@@ -153,6 +154,11 @@ class LinuxSystem final : public ISystemServices {
     return path;
   }
 
+  std::string EnvironmentVariable(const std::string& name) const override {
+    const char* value = std::getenv(name.c_str());
+    return value != nullptr ? std::string(value) : std::string();
+  }
+
   std::string CurrentDirectory() const override {
     std::unique_ptr<char, decltype(&std::free)> cwd(getcwd(nullptr, 0), &std::free);
     return cwd ? std::string(cwd.get()) : std::string();
@@ -189,6 +195,16 @@ class LinuxSystem final : public ISystemServices {
 ISystemServices& SystemServices() {
   static LinuxSystem system;
   return system;
+}
+
+std::string ExecAdministratorStart(const AdministratorStart& start) {
+  for (const std::string& assignment : start.environment) {
+    const std::size_t equals = assignment.find('=');
+    setenv(assignment.substr(0, equals).c_str(), assignment.c_str() + equals + 1, 1);
+  }
+  char* const argv[] = {const_cast<char*>(start.program.c_str()), nullptr};
+  execv(start.program.c_str(), argv);
+  return start.program + " could not be started: " + std::strerror(errno);
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,11 @@ class WindowsSystem final : public ISystemServices {
       }
       path.resize(path.size() * 2);  // cut short: try a larger buffer
     }
+  }
+
+  std::string EnvironmentVariable(const std::string& name) const override {
+    const char* value = std::getenv(name.c_str());
+    return value != nullptr ? std::string(value) : std::string();
   }
 
   // "X:\dir\sub", or "X:\" at the root of a drive.

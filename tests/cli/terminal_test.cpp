@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "device/ScsiCommands.h"
+
 #include "support/EngineHarness.h"
 #include "support/FakeControls.h"
 #include "ui/cli/Arguments.h"
@@ -33,10 +35,12 @@ class RecordingTerminal final : public ITerminal {
     return line;
   }
   bool IsTty() const override { return tty; }
+  bool CanAsk() const override { return interactive; }
 
   std::string out, err;
   std::deque<std::string> input;
   bool tty = false;
+  bool interactive = true;
 };
 
 // A flasher for ACME CRW-4012A 1.00-1.50 with a four-bank image (revision
@@ -99,10 +103,18 @@ TEST(TerminalFlash, WholeRunWithYes) {
   ASSERT_EQ(drive.Commits().size(), 1u);
   EXPECT_FALSE(drive.Bricked());
   EXPECT_EQ(drive.Revision(), "1.60");
-  EXPECT_TRUE(Has(m.terminal.out, "Update FW:1.20 to FW:1.60 ?\n[y/N] y (--yes)"));
-  EXPECT_TRUE(Has(m.terminal.out, "Flash Completed.\n"));
-  EXPECT_TRUE(Has(m.terminal.out, "effect(inquiry stream) ?\n[y/N] n (no --restart)"));
+  // The conversation on standard error, each question naming the drive; the
+  // result on standard output.
+  EXPECT_TRUE(Has(m.terminal.err, "Drive: 0-0-0 0: ACME    CRW-4012A       1.20  (/dev/sr0)\nUpdate FW:1.20 to FW:1.60 ?\n[y/N] y (--yes)"));
+  EXPECT_TRUE(Has(m.terminal.err, "Flash Completed.\n"));
+  EXPECT_TRUE(Has(m.terminal.err, "effect(inquiry stream) ?\n[y/N] n (no --restart)"));
+  EXPECT_EQ(m.terminal.out, "The drive now reports: 0-0-0 0: ACME    CRW-4012A       1.60\n");
   EXPECT_EQ(m.system.restarts, 0);
+}
+
+bool WroteTo(const sim::SimDrive& drive) {
+  return std::any_of(drive.Log().begin(), drive.Log().end(),
+                     [](const sim::LogEntry& e) { return e.command.cdb[0] == kOpWriteBuffer; });
 }
 
 TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
@@ -113,20 +125,35 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
     std::string revision;
     std::function<void(sim::SimDrive&, test::TestPackage&)> arrange;
     int exit;
+    std::string says = {};  // on standard error
+    int drives = 1;         // qualifying drives, all at 0-0-0
+    bool interactive = true;
+    std::size_t commits = exit == kExitFlashed ? 1 : 0;
   };
   const auto none = [](sim::SimDrive&, test::TestPackage&) {};
+  const auto anyRevision = [](sim::SimDrive&, test::TestPackage& p) { p.FwRange("----------"); };
   const Case cases[] = {
       {"restart accepted", {"--flash", "0", "--yes", "--restart"}, {}, "1.20", none, kExitFlashed},
       {"warning answered no", {"--flash", "0"}, {"n"}, "1.20", none, kExitNothingDone},
       {"update answered no", {"--flash", "0"}, {"y", "no"}, "1.20", none, kExitNothingDone},
+      {"no terminal to answer on", {"--flash", "0"}, {}, "1.20", none, kExitNothingDone, "no terminal", 1, false},
       {"already up to date", {"--flash", "0", "--yes"}, {}, "1.50", [](sim::SimDrive&, test::TestPackage& p) {
          p.Revision("1.50.");
        }, kExitNothingDone},
-      {"no such drive", {"--flash", "7", "--yes"}, {}, "1.20", none, kExitNothingDone},
+      {"downgrade with --yes alone", {"--flash", "0", "--yes"}, {}, "1.70", anyRevision, kExitNothingDone,
+       "needs --allow-older"},
+      {"downgrade with --allow-older", {"--flash", "0", "--yes", "--allow-older"}, {}, "1.70", anyRevision,
+       kExitFlashed},
+      {"no such drive", {"--flash", "7", "--yes"}, {}, "1.20", none, kExitUsage, "/dev/sr0"},
+      {"selector naming two drives", {"--flash", "0-0-0", "--yes"}, {}, "1.20", none, kExitUsage,
+       "/dev/sr1", 2},
       {"revision out of range", {"--flash", "0-0-0", "--yes"}, {}, "0.90", none, kExitNothingDone},
       {"disc in the drive", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage&) {
          d.SetMediumScript({sim::kGood});
        }, kExitFailedBeforeWrite},
+      {"busy to every disc test", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage&) {
+         d.InjectWhen(sim::WithOpcode(kOpTestUnitReady), sim::Fault::Busy(), sim::FaultPlan::kAlways);
+       }, kExitFailedBeforeWrite, "did not become ready"},
       {"flash ID refused", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage& p) {
          p.SetSlotByte(0x4000, 0).SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
          d.InjectWhen(sim::WithOpcode(kOpVendor), sim::Fault::WithSense(sim::kInvalidOpcode));
@@ -137,6 +164,9 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
       {"commit refused", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage&) {
          d.InjectWhen(sim::IsCommit(), sim::Fault::WithSense({0x04, 0x44, 0x00}));
        }, kExitCommitFailed},
+      {"commit unanswered", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage&) {
+         d.InjectWhen(sim::IsCommit(), sim::Fault::TimeoutAfterExecution());
+       }, kExitCommitFailed, "power", 1, true, 1},
       {"unknown option", {"--flash", "0", "--bogus"}, {}, "1.20", none, kExitUsage},
       {"two commands", {"--list", "--models"}, {}, "1.20", none, kExitUsage},
       {"json without list", {"--json"}, {}, "1.20", none, kExitUsage},
@@ -144,40 +174,64 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Machine m;
-    sim::SimDrive& drive = m.bench.platform.AddDrive(test::AcmeDrive(c.revision));
-    c.arrange(drive, m.package);
+    std::vector<sim::SimDrive*> drives;
+    for (int i = 0; i < c.drives; ++i) drives.push_back(&m.bench.platform.AddDrive(test::AcmeDrive(c.revision)));
+    c.arrange(*drives[0], m.package);
     m.terminal.input = c.input;
+    m.terminal.interactive = c.interactive;
     EXPECT_EQ(m.Run(c.args), c.exit) << m.terminal.out << m.terminal.err;
-    EXPECT_EQ(drive.Commits().size(), c.exit == kExitFlashed ? 1u : 0u);
-    EXPECT_FALSE(drive.Bricked());
+    EXPECT_TRUE(Has(m.terminal.err, c.says)) << m.terminal.err;
+    EXPECT_EQ(drives[0]->Commits().size(), c.commits);
+    for (const sim::SimDrive* drive : drives) {
+      EXPECT_FALSE(drive->Bricked());
+      // Nothing to do, a refusal or a failure before writing: nothing written.
+      if (c.exit == kExitNothingDone || c.exit == kExitFailedBeforeWrite || c.exit == kExitUsage) {
+        EXPECT_FALSE(WroteTo(*drive));
+      }
+    }
   }
 }
 
-// A real SIGINT, raised while a simulated command runs: before the commit it
-// stops the run with nothing committed; once the commit is sent it is refused.
+// A real signal, raised while a simulated command runs: before the commit
+// is decided it stops the run with nothing committed; once it is decided the
+// stop is refused and the run finishes. Either way one story is told.
 #ifndef _WIN32
-TEST(TerminalFlash, CtrlCStopsBeforeTheCommitAndIsRefusedAfterIt) {
-  for (const bool atCommit : {false, true}) {
-    SCOPED_TRACE(atCommit ? "during the commit" : "during the download");
+TEST(TerminalFlash, StopSignalsBeforeTheCommitStopItAndAfterItAreRefused) {
+  struct Case {
+    const char* name;
+    int signal;
+    sim::CommandPredicate when;
+    bool committed;
+    bool afterEntryCritical;
+  };
+  const Case cases[] = {
+      {"Ctrl-C during the download", SIGINT, sim::NthMatch(sim::IsWriteBufferData(), 4), false, false},
+      {"SIGTERM during the download", SIGTERM, sim::NthMatch(sim::IsWriteBufferData(), 4), false, false},
+      {"SIGHUP after entry critical", SIGHUP, sim::NthMatch(sim::IsReadBuffer(), 2), false, true},
+      {"SIGPIPE during the read-back", SIGPIPE, sim::NthMatch(sim::IsReadBuffer(), 5), false, true},
+      {"Ctrl-C at the last read-back", SIGINT, sim::NthMatch(sim::IsReadBuffer(), 15), false, true},
+      {"Ctrl-C during the commit", SIGINT, sim::IsCommit(), true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     Machine m;
     sim::SimDrive& drive = m.bench.platform.AddDrive(test::AcmeDrive("1.20"));
-    const sim::CommandPredicate when = atCommit ? sim::IsCommit() : sim::NthMatch(sim::IsWriteBufferData(), 4);
-    drive.InjectWhen([when](const sim::Command& c) {
-      if (when(c)) std::raise(SIGINT);
+    drive.InjectWhen([&c](const sim::Command& command) {
+      if (c.when(command)) std::raise(c.signal);
       return false;
     }, sim::Fault::TransportFailure());
     ::testing::internal::CaptureStderr();
     const int exit = m.Run({"--flash", "0", "--yes"});
-    const std::string errors = ::testing::internal::GetCapturedStderr();
-    if (atCommit) {
-      EXPECT_EQ(exit, kExitFlashed);
-      EXPECT_EQ(drive.Commits().size(), 1u);
-      EXPECT_TRUE(Has(errors, std::string("Ctrl-C refused: ") + kCommitInProgressText)) << errors;
-    } else {
-      EXPECT_EQ(exit, kExitFailedAfterWrite);
-      EXPECT_TRUE(drive.Commits().empty());
-      EXPECT_TRUE(Has(m.terminal.out, "stopped before the commit: nothing was committed"));
-    }
+    const std::string handler = ::testing::internal::GetCapturedStderr();
+    const bool toldStopping = Has(handler, "Stopping before the commit") && Has(m.terminal.err, "stopped before the commit");
+    const bool toldRefused = Has(handler, std::string("Stop refused: ") + kCommitInProgressText);
+    EXPECT_EQ(drive.Commits().size(), c.committed ? 1u : 0u);
+    EXPECT_EQ(exit, c.committed ? kExitFlashed : kExitFailedAfterWrite);
+    EXPECT_EQ(toldStopping, !c.committed) << handler << m.terminal.err;
+    EXPECT_EQ(toldRefused, c.committed) << handler;
+    // Stopped after entry critical, the drive waits in its update state:
+    // the user is told how it comes back.
+    EXPECT_EQ(Has(m.terminal.err, "update state"), !c.committed && c.afterEntryCritical);
   }
 }
 #endif
@@ -219,10 +273,11 @@ TEST(TerminalProgress, BarAndPercentOnATerminalTenthsOtherwise) {
     observer.SetProgressRange(0, 100);
     observer.SetProgressStep(5);
     for (int i = 0; i < 20; ++i) observer.StepProgress();
+    EXPECT_TRUE(terminal.out.empty());  // progress is no result
     if (tty) {
-      EXPECT_TRUE(Has(terminal.out, "\rPhase [####################] 100%"));
+      EXPECT_TRUE(Has(terminal.err, "\rPhase [####################] 100%"));
     } else {
-      EXPECT_EQ(terminal.out, "Phase\n  10%\n  20%\n  30%\n  40%\n  50%\n  60%\n  70%\n  80%\n  90%\n  100%\n");
+      EXPECT_EQ(terminal.err, "Phase\n  10%\n  20%\n  30%\n  40%\n  50%\n  60%\n  70%\n  80%\n  90%\n  100%\n");
     }
   }
 }

@@ -1,12 +1,15 @@
 #pragma once
 // One flash run of the engine over one simulated drive, in one of the run
-// shapes: the image format, the drive's flash chip and the commit kind. The
-// user answers Yes to the update question and No to the restart question.
+// shapes (the image format, the drive's flash chip and the commit kind) and
+// one of the route styles (one that counts the bytes a command moved, and
+// the ASPI layer's, which cannot). The user answers Yes to the update
+// question and No to the restart question, and may ask the run to stop.
 
 #include <array>
 #include <chrono>
 #include <vector>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 #include "support/EngineHarness.h"
@@ -37,19 +40,41 @@ inline TestPackage ImagePackage(const RunShape& shape) {
   return p;
 }
 
+enum class RouteStyle { PassThrough, Aspi };
+
 class EngineRun {
  public:
-  EngineRun(const TestPackage& package, const RunShape& shape) : shape_(shape), h_(package) {
+  EngineRun(const TestPackage& package, const RunShape& shape, RouteStyle style = RouteStyle::PassThrough)
+      : shape_(shape), h_(package, style == RouteStyle::Aspi ? kPlatformWin32Windows : kPlatformWin32Nt,
+                          style == RouteStyle::Aspi ? sim::SimRoute::Style::Aspi : sim::SimRoute::Style::PassThrough) {
     sim::DriveConfig config = AcmeDrive("1.20");
     config.flashId = shape.flashId;
     drive_ = &h_.AddDrive(config);
     h_.Start();
     first_ = drive_->CommandCount();
     h_.observer.answers = {Answer::Yes, Answer::No};
+    h_.engine->SetCommitGate(&gate_);
+    // What an earlier run's profile read-back leaves in the data buffer: a
+    // command that moves less than it asks for must not take it for its answer.
+    for (std::size_t i = 0; i + 1 < h_.transfer.size(); i += 2) {
+      h_.transfer[i] = 0xDA;
+      h_.transfer[i + 1] = 0xC8;
+    }
   }
 
   // Plans `fault` for the run's command `k` (0: the engine's first command).
   void InjectAt(std::size_t k, const sim::Fault& fault) { drive_->InjectAt(first_ + k, fault); }
+  // While the run's command `k` runs, the user asks the run to stop.
+  void StopAt(std::size_t k) {
+    drive_->InjectWhen(
+        [this, k](const sim::Command& c) {
+          if (c.index == first_ + k) stopAnswer_ = gate_.RequestStop();
+          return false;
+        },
+        sim::Fault{});
+  }
+  // What the last stop request was answered, if one was made.
+  std::optional<CommitGate::StopAnswer> StopAnswer() const { return stopAnswer_; }
   FlashOutcome Go() { return h_.engine->Run(); }
   // TEST UNIT READY answers from now on (the last one repeats).
   void SetMediumScript(std::vector<sim::Sense> script) { drive_->SetMediumScript(std::move(script)); }
@@ -69,6 +94,8 @@ class EngineRun {
   EngineHarness h_;
   sim::SimDrive* drive_ = nullptr;
   std::size_t first_ = 0;
+  CommitGate gate_;
+  std::optional<CommitGate::StopAnswer> stopAnswer_;
 };
 
 }  // namespace cdflash::test

@@ -1,16 +1,19 @@
 #pragma once
 // The checks every run must pass, whatever fault it met: the drive is never
-// bricked, the run ends with the caption expected of it, success is claimed
-// only for a commit that programmed the image, the outcome agrees with what
-// the drive went through, and the engine leaves progress, busy state and
-// timeout as a run must.
+// bricked, the run sends exactly the commands and ends with the caption and
+// outcome a correct run would (ReferenceRun), success is claimed only for a
+// commit that programmed the image, the outcome agrees with what the drive
+// went through, a stop the user was told of is never followed by the commit,
+// and the engine leaves progress, busy state and timeout as a run must.
 
 #include <algorithm>
+#include <cstdio>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "EngineRun.h"
-#include "RunExpectation.h"
+#include "ReferenceRun.h"
 
 namespace cdflash::test {
 
@@ -53,12 +56,42 @@ inline bool OutcomeMatchesDrive(FlashOutcome outcome, const EngineRun& run, bool
       return wrote && noCommit;
     case FlashOutcome::FailedBeforeWrite:
       return !wrote && noCommit;
+    case FlashOutcome::Cancelled:
+      return noCommit;
     default:
       return false;  // the run stopped before its download
   }
 }
 
-inline Verdict Judge(const EngineRun& run, FlashOutcome outcome, const std::string& expectedCaption) {
+inline const std::string kCompletedCaption = "Flash Completed.";
+
+// Where the commands sent first differ from those expected, in words; empty
+// when they agree.
+inline std::string CommandDifference(std::span<const sim::LogEntry> sent, const ExpectedRun& expected) {
+  const std::size_t n = std::max(sent.size(), expected.commands.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    char text[96];
+    if (i >= sent.size()) {
+      std::snprintf(text, sizeof text, "command %zu (%02X) never sent", i, expected.commands[i][0]);
+      return text;
+    }
+    if (i >= expected.commands.size()) {
+      std::snprintf(text, sizeof text, "command %zu (%02X) sent beyond the expected %zu", i,
+                    sent[i].command.cdb[0], expected.commands.size());
+      return text;
+    }
+    if (sent[i].command.cdb != expected.commands[i] || sent[i].command.length != expected.lengths[i]) {
+      std::snprintf(text, sizeof text, "command %zu is %02X %02X ... length %d, expected %02X %02X ... length %d", i,
+                    sent[i].command.cdb[0], sent[i].command.cdb[1], sent[i].command.length,
+                    expected.commands[i][0], expected.commands[i][1], expected.lengths[i]);
+      return text;
+    }
+  }
+  return {};
+}
+
+inline Verdict Judge(const EngineRun& run, FlashOutcome outcome, const ExpectedRun& expected) {
+  const std::string& expectedCaption = expected.caption;
   Verdict v;
   const auto sent = run.Sent();
   v.commitSent = std::any_of(sent.begin(), sent.end(),
@@ -80,6 +113,13 @@ inline Verdict Judge(const EngineRun& run, FlashOutcome outcome, const std::stri
         "\"" + kCompletedCaption + "\" after a failure");
   check(OutcomeMatchesDrive(outcome, run, v.commitSent),
         "outcome " + std::to_string(static_cast<int>(outcome)) + " does not match the drive");
+  const std::string difference = CommandDifference(sent, expected);
+  check(difference.empty(), difference);
+  check(outcome == expected.outcome, "outcome " + std::to_string(static_cast<int>(outcome)) + ", expected " +
+                                         std::to_string(static_cast<int>(expected.outcome)));
+  const auto stop = run.StopAnswer();
+  check(!stop || (*stop != CommitGate::StopAnswer::TooLate) != v.commitSent,
+        "the stop request and the commit told different stories");
   check(o.position == 0, "progress left at " + std::to_string(o.position));
   check(!o.busy, "still busy");
   const std::uint16_t timeout = CDDrive::Timeout();

@@ -74,6 +74,8 @@ std::string Section(int n, const std::string& model, const std::string& inquiry,
          "\n";
 }
 
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
 std::string SampleSection(int n) {
   return Section(n, "CRW-40" + std::to_string(10 + n), "ACME    CRW-40" + std::to_string(10 + n),
                  "1.00-1.5" + std::to_string(n % 10), std::to_string(n) + ".*.BIN", "ACME", "");
@@ -176,7 +178,7 @@ TEST_F(BuildMode, EmptyOrMissingTableEndsTheProgram) {
   none.form.FormCreate();
   ASSERT_EQ(none.dialogs.shown.size(), 1u);
   EXPECT_EQ(none.dialogs.shown[0].kind, "Message");
-  EXPECT_EQ(none.dialogs.shown[0].text, "Can't load " + (sub / "NONE.INI").string());
+  EXPECT_EQ(FirstLine(none.dialogs.shown[0].text), "Can't load " + (sub / "NONE.INI").string());
   EXPECT_EQ(none.application.quits, std::vector<int>{0});
   EXPECT_TRUE(none.combo.items.empty());
   EXPECT_EQ(none.button.caption, "FLASH");
@@ -217,7 +219,37 @@ TEST_F(BuildMode, LowerCaseTableNameIsFoundWhenTheUpperCaseOneIsAbsent) {
   UseFolder(none, platform.program, platform.directory);
   none.form.FormCreate();
   ASSERT_EQ(none.dialogs.shown.size(), 1u);
-  EXPECT_EQ(none.dialogs.shown[0].text, "Can't load " + (folder / "cdflash.INI"));
+  EXPECT_EQ(FirstLine(none.dialogs.shown[0].text), "Can't load " + (folder / "cdflash.INI"));
+}
+
+// An installed template started from the menu: its folder holds no table,
+// the user's configuration does; the BIN files are those of the folder it
+// was started from, and the flashers go there.
+TEST_F(BuildMode, InstalledCopyReadsTheUsersTableAndListsTheFolderItWasStartedFrom) {
+  TempFolder prefix, home, work;
+  fs::create_directories(prefix / "bin");
+  platform.program = prefix / "bin/cdflash";
+  platform.directory = work.Path();
+  platform.environment = {{"HOME", home.Path()}};
+  fs::create_directories(home / ".config/cdflash");
+  WriteFile(home / ".config/cdflash/cdflash.INI", SampleSection(0) + SampleSection(1));
+  WriteFile(work / "0.10.BIN", "x");
+  Start();
+  EXPECT_TRUE(h.dialogs.shown.empty()) << ::testing::PrintToString(Boxes());
+  EXPECT_EQ(h.combo.Count(), 2);
+  EXPECT_EQ(h.fileList.items, std::vector<std::string>{"0.10.BIN"});
+  EXPECT_EQ(h.button.caption, "Build");
+
+  fs::remove(home / ".config/cdflash/cdflash.INI");
+  FormHarness none;
+  UseFolder(none, platform.program, platform.directory);
+  none.system.environment = platform.environment;
+  none.form.FormCreate();
+  ASSERT_EQ(none.dialogs.shown.size(), 1u);
+  const std::string& text = none.dialogs.shown[0].text;
+  EXPECT_EQ(FirstLine(text), "Can't load " + (prefix / "bin/cdflash.INI"));
+  EXPECT_NE(text.find(home / ".config/cdflash/cdflash.INI"), std::string::npos) << text;
+  EXPECT_EQ(none.application.quits, std::vector<int>{0});
 }
 #endif
 
@@ -433,14 +465,36 @@ TEST_F(Builder, SecondBuildWithTheSameOrALongerBinIsCorrect) {
   ExpectTemplateWith(ReadBytes(folder / "1.10.EXE"), first);  // earlier output untouched
 }
 
-TEST_F(Builder, BinLargerThanTheSlotIsRefusedBeforeAnythingIsCreated) {
-  const std::size_t before = FolderEntries();
-  EXPECT_FALSE(Build("9.99.BIN", Pattern(0x50001, 10)));
-  EXPECT_EQ(Boxes(), std::vector<std::string>{
-                         "Message: Building fail: 9.99.BIN is larger than the image slot"});
-  EXPECT_FALSE(fs::exists(folder / "9.99.EXE"));
-  EXPECT_EQ(FolderEntries(), before + 1);  // only the BIN itself
-  EXPECT_EQ(h.groupBox.caption, "Building 9.99.BIN  Please wait... ");
+// Every BIN the builder refuses: one message naming the file (and, for an
+// image cut short, both lengths), and nothing written.
+TEST_F(Builder, RefusedBinsLeaveNoOutput) {
+  Bytes fiveBankIn256KiB = Pattern(0x40000, 22);
+  fiveBankIn256KiB[0x1100] = 0x05;
+  fiveBankIn256KiB[0x1101] = 0x80;
+  struct Row {
+    const char* name;
+    Bytes bin;
+    std::vector<std::string> said;
+  };
+  const Row rows[] = {
+      {"9.99.BIN", Pattern(0x50001, 10), {"larger than the image slot"}},
+      {"1.60.BIN", Bytes{1, 2, 3}, {"too short"}},
+      {"1.61.BIN", Pattern(0x19000, 23), {"102400", "262144"}},  // sends 0x40000
+      {"1.62.BIN", fiveBankIn256KiB, {"262144", "327680"}},      // five banks in four
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::size_t before = FolderEntries();
+    EXPECT_FALSE(Build(row.name, row.bin));
+    ASSERT_EQ(Boxes().size(), 1u);
+    std::vector<std::string> parts = row.said;
+    parts.push_back(row.name);
+    for (const std::string& part : parts) {
+      EXPECT_NE(Boxes()[0].find(part), std::string::npos) << Boxes()[0] << " lacks " << part;
+    }
+    EXPECT_EQ(FolderEntries(), before + 1);  // only the BIN itself
+    EXPECT_EQ(h.groupBox.caption.rfind("Building ", 0), 0u);
+  }
 }
 
 TEST_F(Builder, TemplateWithoutKeyWordLeavesNoOutput) {
@@ -496,13 +550,6 @@ TEST_F(Builder, MissingTemplateOrBinIsReportedByName) {
   h.form.FlashButtonClick(&h.button);
   EXPECT_EQ(Boxes(), std::vector<std::string>{"Message: Open GONE.BIN fail!"});
   EXPECT_FALSE(fs::exists(folder / "GONE.EXE"));
-}
-
-TEST_F(Builder, BinTooShortToReplaceTheTemplateMarkerIsRefused) {
-  EXPECT_FALSE(Build("1.60.BIN", Bytes{1, 2, 3}));
-  EXPECT_EQ(Boxes(), std::vector<std::string>{
-                         "Message: Building fail: 1.60.BIN is too short to be a firmware image"});
-  EXPECT_FALSE(fs::exists(folder / "1.60.EXE"));
 }
 
 TEST_F(Builder, FailedRebuildLeavesTheExistingFlasherAsItWas) {

@@ -5,6 +5,7 @@
 
 #include "device/Cddrives.h"
 #include "support/FlashModeHarness.h"
+#include "system/Elevation.h"
 
 namespace cdflash {
 namespace {
@@ -232,19 +233,24 @@ namespace {
 
 #ifndef _WIN32  // Windows asks for its rights through the manifest
 // Drives are there but the process may not send them firmware commands:
-// nothing is sent, the user is told and offered pkexec, and when that fails
-// is shown what to run instead.
+// nothing is sent, the user is told and offered pkexec (through the packaged
+// program where it is installed, so that pkexec names its polkit action), and
+// when that fails is shown what to run instead.
 TEST(FlashStartup, WithoutRightsTheFlasherOffersAdministratorAndSendsNothing) {
-  for (const bool granted : {true, false}) {
+  struct Case {
+    bool granted, packaged;
+  };
+  for (const Case c : {Case{true, false}, Case{false, false}, Case{true, true}, Case{false, true}}) {
+    SCOPED_TRACE(::testing::Message() << "granted " << c.granted << ", packaged " << c.packaged);
     test::FlashModeHarness h;
     sim::SimDrive& drive = h.bench.platform.AddDrive(test::AcmeDrive());
     h.bench.platform.SetAccess({1, 1, false});
     h.ui = std::make_unique<test::FormHarness>(h.package.View());
     h.ui->system.program = "/opt/flash ers/1.60.EXE";
-    h.ui->system.elevationResult = {granted, granted ? "" : "administrator rights were not granted"};
+    h.ui->system.elevationResult = {c.granted, c.granted ? "" : "administrator rights were not granted"};
+    h.ui->system.environment = {{"DISPLAY", ":7"}};
+    h.ui->system.files[kPackagedProgram] = c.packaged;
     h.ui->dialogs.answers = {Answer::Yes, Answer::Yes};
-    ::setenv("DISPLAY", ":7", 1);
-    ::unsetenv("WAYLAND_DISPLAY");
     h.ui->form.FormCreate();
 
     EXPECT_EQ(drive.CommandCount(), 0u);
@@ -257,9 +263,10 @@ TEST(FlashStartup, WithoutRightsTheFlasherOffersAdministratorAndSendsNothing) {
     const std::vector<std::string>& command = h.ui->system.elevations[0];
     ASSERT_GE(command.size(), 4u);
     EXPECT_EQ(command[0], "pkexec");
-    EXPECT_EQ(command[2], "DISPLAY=:7");
+    EXPECT_EQ(command[1], c.packaged ? kPackagedProgram : "env");
+    EXPECT_EQ(command[command.size() - 2], "DISPLAY=:7");
     EXPECT_EQ(command.back(), "/opt/flash ers/1.60.EXE");
-    if (granted) {
+    if (c.granted) {
       EXPECT_EQ(shown.size(), 2u);
     } else {
       ASSERT_EQ(shown.size(), 3u);

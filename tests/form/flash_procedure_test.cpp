@@ -161,13 +161,14 @@ TEST_F(FlashProcedure, FiveBankImageSendsAndVerifiesTheProfileFirst) {
                          h->package.View().Slot().begin()));
 }
 
-TEST_F(FlashProcedure, UnknownFlashChipWritesTheEmptyProfileAndSkipsItsReadBack) {
+TEST_F(FlashProcedure, UnknownFlashChipWritesTheEmptyProfileAndReadsItBack) {
   sim::DriveConfig config = AcmeDrive("1.20");
   config.flashId = {0x01, 0x02};
   Start(ImagePackage(true), config);
   Click();
-  EXPECT_EQ(CountOpcode(0x3C), 20u);
+  EXPECT_EQ(CountOpcode(0x3C), 21u);
   EXPECT_EQ(ui().groupBox.caption, "Flash Completed.");
+  EXPECT_FALSE(drive->Bricked());
 }
 
 TEST_F(FlashProcedure, FlashAllNoteSelectsTheOtherCommit) {
@@ -241,12 +242,31 @@ TEST_F(FlashProcedure, DriveThatStaysBecomingReadyStopsTheRunBeforeAnyWrite) {
   EXPECT_TRUE(ui().cursor.log.empty());
 }
 
-TEST_F(FlashProcedure, TransportFailureOfTheDiscTestIsNoDisc) {
-  Start();
-  drive->InjectWhen(sim::WithOpcode(0x00), sim::Fault::TransportFailure(), sim::FaultPlan::kAlways);
-  Click();
-  EXPECT_EQ(CountOpcode(0x00), 10u);
-  EXPECT_EQ(ui().groupBox.caption, "Flash Completed.");
+// A disc test the drive never answers itself (BUSY, lost on the way) tells
+// nothing of the disc: the poll goes on until its bound and nothing is
+// written; a drive gone from the system stops the run at once.
+TEST_F(FlashProcedure, DiscTestsWithoutAnAnswerNeverLeadToAWrite) {
+  struct Case {
+    const char* name;
+    sim::Fault fault;
+    std::string message;
+    bool waitsForTheBound;
+  };
+  const Case cases[] = {
+      {"lost in the transport", sim::Fault::TransportFailure(), "The drive did not become ready", true},
+      {"busy", sim::Fault::Busy(), "The drive did not become ready", true},
+      {"device gone", sim::Fault::DeviceGone(), "Test Unit Ready> ", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start();
+    drive->InjectWhen(sim::WithOpcode(0x00), c.fault, sim::FaultPlan::kAlways);
+    Click();
+    EXPECT_FALSE(WroteAnything());
+    ASSERT_EQ(ui().dialogs.shown.size(), 2u);
+    EXPECT_EQ(ui().dialogs.shown[1].text.rfind(c.message, 0), 0u) << ui().dialogs.shown[1].text;
+    EXPECT_EQ(ui().system.clock >= std::chrono::milliseconds(60000), c.waitsForTheBound);
+  }
 }
 
 struct FailureCase {
@@ -322,6 +342,25 @@ TEST_F(FlashProcedure, FailedCommitSaysFlashFailAndAClickStartsAgain) {
   EXPECT_EQ(ui().groupBox.caption, "Flash Completed.");
   EXPECT_EQ(CDDrive::Timeout(), 60);
   EXPECT_FALSE(drive->Bricked());
+}
+
+// A commit that never answered may still be programming the flash: the user
+// is told to wait and power the computer off and on, and nothing reaches the
+// drive again, whichever way it is asked.
+TEST_F(FlashProcedure, UnansweredCommitLeavesTheDriveAlone) {
+  for (const sim::Fault& fault : {sim::Fault::TimeoutAfterExecution(), sim::Fault::TransportFailure()}) {
+    Start();
+    drive->InjectWhen(sim::IsCommit(), fault);
+    Click();
+    EXPECT_EQ(ui().groupBox.caption, "Flash Fail.");
+    ASSERT_FALSE(ui().dialogs.shown.empty());
+    EXPECT_NE(ui().dialogs.shown.back().text.find("power the computer off and on"), std::string::npos);
+    const std::size_t sentBefore = drive->Log().size();
+    Click({Answer::Yes, Answer::Yes, Answer::No});
+    EXPECT_EQ(drive->Log().size(), sentBefore);
+    EXPECT_EQ(ui().form.Selected()->GetIdentity(), "0");
+    EXPECT_EQ(drive->Log().size(), sentBefore);
+  }
 }
 
 TEST_F(FlashProcedure, FailedFreshInquiryAfterTheCommitShowsZero) {

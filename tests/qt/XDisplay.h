@@ -40,7 +40,7 @@ struct ToolRun {
 };
 ToolRun RunTool(const QString& program, const QStringList& arguments,
                 const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
-                int timeoutMs = 20000);
+                int timeoutMs = 120000);
 
 // Asks a top-level window to close, the way a window manager does when its
 // close button is pressed (WM_DELETE_WINDOW). False when the display or the

@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Makes the release files (scripts/release.sh) and checks them: each archive
-# holds exactly the listed files, the package key-word occurs once in each
-# shipped executable, a flasher built from a shipped template is the one built
-# from the build tree's template stripped the same way, the Windows
-# executable imports system DLLs only, and no function that Windows 2000 or XP
-# lacks, and fits in 1.5 MiB. Nothing here starts a Windows program, so every
-# check runs on every machine. Ends with "N passed, N failed".
+# and the Debian package hold exactly the listed files, the package key-word
+# occurs once in each shipped executable, a flasher built from a shipped
+# template is the one built from the build tree's template stripped the same
+# way, every file name and the package version are spelled as the program
+# shows its version; `cmake --install` lays out the archive's files with the
+# same stripped program, and that copy, started elsewhere, finds its table
+# where a user keeps it; the Debian package installs (into a scratch root),
+# runs, and passes lintian without errors; the Windows executable imports
+# system DLLs only, and no function that Windows 2000 or XP lacks, and fits
+# in 1.5 MiB. Nothing here starts a Windows program, so every check runs on
+# every machine. Ends with "N passed, N failed".
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 cd "$root"
@@ -20,7 +25,7 @@ scripts/release.sh || { fail "scripts/release.sh"; finish; }
 cmake --build --preset linux -j2 --target package_probe build_flasher >/dev/null || { fail "tools"; finish; }
 probe=build/linux/bin/package_probe
 builder=build/linux/bin/build_flasher
-version=$(sed -n 's/^project(cdflash VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+version=$(build/linux/bin/cdflash --version | awk '{ print $2 }')
 work=$(mktemp -d "${TMPDIR:-/tmp}/cdflash-release.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 sh examples/make-sample-bins.sh "$work/bins" >/dev/null
@@ -48,12 +53,24 @@ check_archive() {
   else fail "$name: flashers from the shipped and the built template differ"; fi
 }
 
+linux_files=(bin/cdflash share/doc/cdflash/examples/cdflash.INI share/doc/cdflash/examples/make-sample-bins.sh
+  share/doc/cdflash/README.md share/doc/cdflash/LICENSE share/applications/cdflash.desktop
+  share/icons/hicolor/scalable/apps/cdflash.svg)
 tgz=cdflash-$version-linux-x86_64
 tar -xzf "build/release/$tgz.tar.gz" -C "$work"
 check_archive "$tgz" "tar -tzf build/release/$tgz.tar.gz" bin/cdflash strip build/linux/bin/cdflash \
-  bin/cdflash share/cdflash/examples/cdflash.INI share/cdflash/examples/make-sample-bins.sh \
-  share/doc/cdflash/README.md share/doc/cdflash/LICENSE share/applications/cdflash.desktop \
-  share/icons/hicolor/scalable/apps/cdflash.svg
+  "${linux_files[@]}"
+
+# One spelling of the version: the program's, in every release file's name.
+misnamed=$(cd build/release && ls | grep -E '\.(tar\.gz|zip|deb)$' | grep -vF "$version" || true)
+if [[ $version =~ ^[0-9]+\.[0-9]{3}$ ]] && [ -z "$misnamed" ]; then
+  pass "every release file is named with the program's version $version"
+else
+  fail "version $version; release files named otherwise: $(echo $misnamed)"
+fi
+
+source tests/release/installed-copy.sh
+source tests/release/debian-package.sh
 
 zip=cdflash-$version-win32
 unzip -q "build/release/$zip.zip" -d "$work"

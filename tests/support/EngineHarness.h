@@ -19,7 +19,9 @@ namespace cdflash::test {
 // One simulated machine with the drives added before Start(); the engine
 // works on the first one.
 struct EngineHarness {
-  explicit EngineHarness(TestPackage p = AcmePackage()) : package(std::move(p)) {}
+  explicit EngineHarness(TestPackage p = AcmePackage(), std::uint32_t platformId = kPlatformWin32Nt,
+                         sim::SimRoute::Style style = sim::SimRoute::Style::PassThrough)
+      : package(std::move(p)), bench(platformId, style) {}
   ~EngineHarness() {
     engine.reset();
     drives.reset();

@@ -4,11 +4,7 @@
 // is recorded with its kind and text.
 
 #include <algorithm>
-#include <chrono>
 #include <deque>
-#include <filesystem>
-#include <functional>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -48,7 +49,12 @@ class FakeSystem : public ISystemServices {
   }
   std::string ProgramPath() const override { return program; }
   std::string CurrentDirectory() const override { return directory; }
+  std::string EnvironmentVariable(const std::string& name) const override {
+    const auto found = environment.find(name);
+    return found != environment.end() ? found->second : std::string();
+  }
   bool FileExists(const std::string& path) const override {
+    if (const auto listed = files.find(path); listed != files.end()) return listed->second;
     std::error_code error;
     return !path.empty() && std::filesystem::is_regular_file(path, error);
   }
@@ -66,6 +72,8 @@ class FakeSystem : public ISystemServices {
   ElevationResult elevationResult{true, {}};
   std::string program;
   std::string directory;
+  std::map<std::string, std::string> environment;  // nothing of the real one
+  std::map<std::string, bool> files;  // paths that exist (or not) whatever the disk holds
 };
 
 }  // namespace cdflash::test

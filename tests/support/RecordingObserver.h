@@ -30,7 +30,7 @@ class RecordingObserver final : public IFlashObserver {
   void StepProgress() override { Move(std::min(maximum, position + step)); }
   void StepProgressBy(long long d) override { Move(std::clamp(position + d, minimum, maximum)); }
   Answer Ask(QuestionKind kind, const std::string& text) override {
-    boxes.push_back({kind == QuestionKind::Warning ? "WarningYesNo" : "Confirm", text});
+    boxes.push_back({kind == QuestionKind::Confirm || kind == QuestionKind::ConfirmRestart ? "Confirm" : "WarningYesNo", text});
     if (answers.empty()) throw std::logic_error("unscripted question: " + text);
     const Answer a = answers.front();
     answers.pop_front();

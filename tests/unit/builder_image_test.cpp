@@ -37,6 +37,19 @@ TEST(KeyWordScan, FindsTheEndOfTheFirstWholeKeyWord) {
   EXPECT_EQ(FindKeyWordEnd(cut, key), kNoKeyWord);
 }
 
+// Only a flasher is started as administrator through the packaged program.
+TEST(KeyWordScan, AFlasherHoldsAWholePackageWithoutTheTemplateMarker) {
+  const auto key = PackageView::Embedded().KeyWord();
+  const Bytes header(kHeaderSize, 0);
+  const Bytes slot(kSlotSize, 0x5A);
+  EXPECT_TRUE(HoldsFlasherPackage(Join({Bytes(64, 'x'), KeyWord(), header, slot}), key));
+  Bytes blank = slot;
+  std::copy_n("BLNK", 4, blank.begin());
+  EXPECT_FALSE(HoldsFlasherPackage(Join({KeyWord(), header, blank}), key));            // a template
+  EXPECT_FALSE(HoldsFlasherPackage(Join({KeyWord(), header, Bytes(100, 0x5A)}), key));  // cut short
+  EXPECT_FALSE(HoldsFlasherPackage(Bytes(kPackageSize, 0x5A), key));                    // no package
+}
+
 TEST(KeyWordScan, ByteThatBreaksAPartialMatchIsNotTriedAgain) {
   const auto key = PackageView::Embedded().KeyWord();
   const Bytes whole = KeyWord();

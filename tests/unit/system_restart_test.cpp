@@ -92,18 +92,54 @@ TEST(ShutdownPrivilege, IsEnabledInTheProcessToken) {
 namespace cdflash {
 namespace {
 
+// The user's display variables: one with a quote, one set but empty.
+std::string ReadDisplay(const std::string& name) {
+  if (name == "DISPLAY") return ":0";
+  if (name == "XAUTHORITY") return "/run/user/1000/it's";
+  return {};  // WAYLAND_DISPLAY set but empty reads the same: left out
+}
+
 TEST(Elevation, CommandCarriesTheDisplayAndQuotesWhatNeedsIt) {
-  const auto read = [](const char* name) -> const char* {
-    if (std::string(name) == "DISPLAY") return ":0";
-    if (std::string(name) == "XAUTHORITY") return "/run/user/1000/it's";
-    if (std::string(name) == "WAYLAND_DISPLAY") return "";  // set but empty: left out
-    return nullptr;
-  };
-  const auto command = ElevationCommand("pkexec", "/opt/cd flash/cdflash", read);
+  const auto command = ElevationCommand("pkexec", "/opt/cd flash/cdflash", ReadDisplay);
   EXPECT_EQ(command, (std::vector<std::string>{"pkexec", "env", "DISPLAY=:0",
                                                "XAUTHORITY=/run/user/1000/it's", "/opt/cd flash/cdflash"}));
   EXPECT_EQ(CommandText(command),
             "pkexec env DISPLAY=:0 'XAUTHORITY=/run/user/1000/it'\\''s' '/opt/cd flash/cdflash'");
+}
+
+// pkexec runs the packaged program where it is installed (its polkit action
+// then names what the start is for), which accepts what it was given.
+TEST(Elevation, PackagedProgramStartsTheFlasherItIsGiven) {
+  const std::string flasher = "/home/u/1.60.EXE";
+  EXPECT_EQ(PkexecCommand(flasher, ReadDisplay, false), ElevationCommand("pkexec", flasher, ReadDisplay));
+  const auto command = PkexecCommand(flasher, ReadDisplay, true);
+  ASSERT_GE(command.size(), 3u);
+  EXPECT_EQ(command[0], "pkexec");
+  EXPECT_EQ(command[1], kPackagedProgram);
+  EXPECT_EQ(command[2], kStartAsAdministratorOption);
+  const auto start = ParseAdministratorStart({command.begin() + 3, command.end()});
+  ASSERT_TRUE(start.has_value());
+  EXPECT_EQ(start->program, flasher);
+  EXPECT_EQ(start->environment,
+            (std::vector<std::string>{"DISPLAY=:0", "XAUTHORITY=/run/user/1000/it's"}));
+}
+
+TEST(Elevation, PackagedProgramRefusesAnythingButDisplayVariablesAndOneFullPath) {
+  const std::vector<std::vector<std::string>> refused = {
+      {},
+      {"DISPLAY=:0"},                                 // no program
+      {"1.60.EXE"},                                   // not a full path
+      {"LD_PRELOAD=/tmp/x.so", "/home/u/1.60.EXE"},   // not a display variable
+      {"DISPLAYX=:0", "/home/u/1.60.EXE"},
+      {"DISPLAY", "/home/u/1.60.EXE"},                // not an assignment
+      {"/home/u/1.60.EXE", "--flash"},                // nothing after the program
+  };
+  for (const auto& words : refused) {
+    EXPECT_FALSE(ParseAdministratorStart(words).has_value()) << CommandText(words);
+  }
+  const auto plain = ParseAdministratorStart({"/home/u/1.60.EXE"});
+  ASSERT_TRUE(plain.has_value());
+  EXPECT_TRUE(plain->environment.empty());
 }
 
 }  // namespace

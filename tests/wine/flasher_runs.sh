@@ -77,9 +77,10 @@ expect_status() {
   fi
 }
 
-# expect_line NAME LINE WHAT: NAME's standard output has LINE.
+# expect_line NAME LINE WHAT [err]: NAME's standard output (or error) has LINE.
 expect_line() {
-  if grep -qxF -- "$2" "$work/$1.out"; then pass "$3"; else fail "$3: no line '$2' in $1"; fi
+  local stream=${4:-out}
+  if grep -qxF -- "$2" "$work/$1.$stream"; then pass "$3"; else fail "$3: no line '$2' in $1.$stream"; fi
 }
 
 # start_window FLASHER: starts the flasher with its window in WORKDIR (output

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # cdflash.exe given --flash DRIVE --yes, under Wine as a Windows 9x program
 # over the simulator DLL, its output through files:
-#   - a whole run: exit code 0, "Flash Completed.", the drive's new revision,
-#     the restart offer answered No; the layer's log holds the commit (WRITE
-#     BUFFER with control 80) and the drive's good answer to it;
+#   - a whole run: exit code 0, "Flash Completed." and the restart offer
+#     answered No on standard error, the drive's new revision alone on
+#     standard output; the layer's log holds the commit (WRITE BUFFER with
+#     control 80) and the drive's good answer to it;
 #   - runs the layer makes fail, each with its exit code and without a
 #     commit the drive took.
 # Prints the requests of the whole run and each run's time.
@@ -44,9 +45,14 @@ commits() { requests | grep -cE '^3B (80|A0) 01$' ; }
 layer_ini
 run flash TERMFLASH.EXE --flash 0-0-0 --yes
 expect_status flash 0
-expect_line flash 'Flash Completed.' "the run ends with \"Flash Completed.\""
-expect_line flash 'The drive now reports: 0-0-0  : ACME    CRW-4012A       1.60' "the drive reports its new revision"
-expect_line flash '[y/N] n (no --restart)' "the restart offer is answered No without --restart"
+# The conversation on standard error, the result alone on standard output.
+expect_line flash 'Flash Completed.' "the run ends with \"Flash Completed.\"" err
+expect_line flash '[y/N] n (no --restart)' "the restart offer is answered No without --restart" err
+if [ "$(cat "$work/flash.out")" = 'The drive now reports: 0-0-0  : ACME    CRW-4012A       1.60' ]; then
+  pass "standard output holds the drive's new identity alone"
+else
+  fail "standard output: $(cat "$work/flash.out")"
+fi
 echo "requests of the run (opcode, control, status: count):"
 requests | sort | uniq -c | sed 's/^/  /'
 if [ "$(requests | grep -E '^3B (80|A0) ')" = "3B 80 01" ]; then

@@ -1,5 +1,7 @@
 #include "device/platform/Platform.h"
 
+#include "device/Cddrive.h"
+
 namespace cdflash {
 
 namespace {
@@ -11,6 +13,7 @@ IPlatform& CurrentPlatform() { return testPlatform != nullptr ? *testPlatform : 
 IPlatform* SetPlatformForTesting(IPlatform* platform) {
   IPlatform* previous = testPlatform;
   testPlatform = platform;
+  ForgetUnansweredCommits();
   return previous;
 }
 

@@ -181,6 +181,7 @@ RouteOutcome AspiRoute::Execute(RouteDevice token, const DriveAddress& address,
       outcome.delivered && status == aspi::kComplete && ReadSense(outcome.sense).key == 0;
   outcome.result = command.length;
   if (!outcome.succeeded) outcome.systemError = timedOut ? ERROR_SEM_TIMEOUT : error;
+  outcome.deviceGone = !timedOut && status == aspi::kNoDevice;
   return outcome;
 }
 

@@ -102,6 +102,8 @@ RouteOutcome JudgePassThroughRecord(const PassThroughRecord& record, bool ioctlS
   // A call that succeeded leaves the last error as it was: a drive's refusal
   // (CHECK CONDITION in the record) carries no system error.
   if (!outcome.delivered) outcome.systemError = error;
+  // The drive was removed from the system since it was opened.
+  outcome.deviceGone = !ioctlSucceeded && (error == ERROR_DEV_NOT_EXIST || error == ERROR_DEVICE_NOT_CONNECTED);
   return outcome;
 }
 

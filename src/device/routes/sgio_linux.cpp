@@ -62,6 +62,8 @@ RouteOutcome SgIoRoute::Execute(RouteDevice device, const DriveAddress&,
 
   if (::ioctl(static_cast<int>(device), SG_IO, &header) != 0) {
     outcome.systemError = static_cast<std::uint32_t>(errno);
+    // The kernel removed the device (unplugged, or its driver let go).
+    outcome.deviceGone = errno == ENODEV || errno == ENXIO;
     return outcome;
   }
   outcome.completionStatus = header.status;

@@ -17,8 +17,9 @@ constexpr Option kOptions[] = {
     {"--list", nullptr, "list the CD drives, and whether this flasher may update each"},
     {"--json", nullptr, "with --list: the same as JSON"},
     {"--flash", "DRIVE", "update DRIVE: 1-0-0 (adapter-target-LUN), its letter, or /dev/srN"},
-    {"--yes", nullptr, "answer Yes to every question but the restart offer"},
+    {"--yes", nullptr, "answer Yes to every question but the restart offer and a downgrade"},
     {"--restart", nullptr, "with --yes: accept the restart offer as well"},
+    {"--allow-older", nullptr, "with --yes: take the drive to an older revision when asked"},
     {"--build", nullptr, "template: build a flasher from each --bin for --model"},
     {"--model", "M", "the model: its number in the table, or its Model name"},
     {"--bin", "FILE", "a BIN file (may be given more than once)"},
@@ -44,6 +45,7 @@ void Store(Arguments& a, const std::string& name, const std::string& value) {
   if (name == "--json") a.json = true;
   if (name == "--yes") a.yes = true;
   if (name == "--restart") a.restart = true;
+  if (name == "--allow-older") a.allowOlder = true;
   if (name == "--build") a.build = true;
   if (name == "--models") a.models = true;
   if (name == "--version") a.version = true;
@@ -92,7 +94,7 @@ std::string HelpText() {
       "cdflash " CDFLASH_VERSION_TEXT ": updates the firmware of ATAPI CD-RW drives (a flasher)\n"
       "or builds flashers (a template). Without arguments it opens its window.\n\n"
       "Usage: cdflash --list [--json]\n"
-      "       cdflash --flash DRIVE [--yes [--restart]]\n"
+      "       cdflash --flash DRIVE [--yes [--restart] [--allow-older]]\n"
       "       cdflash --build --model M --bin FILE [--bin FILE]... [--out DIR]\n"
       "       cdflash --models\n\n"
       "Options:\n";
@@ -108,9 +110,12 @@ std::string HelpText() {
       "  2  failed before anything was written to the drive\n"
       "  3  failed after writing began, before the commit: the drive's flash is untouched\n"
       "  4  the commit failed\n"
-      "  5  usage error\n"
-      "Ctrl-C before the commit stops the run with nothing committed; once the commit\n"
-      "is sent it is refused and the run finishes.\n";
+      "  5  usage error, or DRIVE names no drive or more than one\n"
+      "Questions and progress go to standard error, results to standard output. A\n"
+      "question that no terminal can answer is answered No unless --yes answers it.\n"
+      "Ctrl-C (or SIGTERM, SIGHUP, a closed output pipe) before the commit stops the\n"
+      "run with nothing committed; once the commit is sent it is refused and the run\n"
+      "finishes.\n";
   return text;
 }
 

@@ -11,7 +11,8 @@ namespace cdflash::cli {
 
 struct Arguments {
   bool help = false, version = false;
-  bool list = false, json = false, yes = false, restart = false, build = false, models = false;
+  bool list = false, json = false, yes = false, restart = false, allowOlder = false;
+  bool build = false, models = false;
   std::string flash, model, out;
   std::vector<std::string> bins;
 };

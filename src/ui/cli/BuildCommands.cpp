@@ -8,6 +8,7 @@
 #include "builder/FlasherBuilder.h"
 #include "builder/IniFile.h"
 #include "builder/ModelTable.h"
+#include "builder/ModelTableSearch.h"
 #include "common/Text.h"
 #include "system/SystemServices.h"
 #include "ui/cli/Commands.h"
@@ -30,19 +31,15 @@ class CaptionPrinter final : public IProgressObserver {
   ITerminal& terminal_;
 };
 
-// The model table next to the program, as the window reads it; nothing
-// (after saying why) when it cannot be had.
+// The model table where the window finds it; nothing (after saying why)
+// when it cannot be had.
 std::optional<ModelTable> LoadTable(const TerminalContext& context) {
-  const std::string program = context.system.ProgramPath();
-  std::string path = ModelTablePath(program);
-  if (!context.system.FileExists(path)) {
-    const std::string alternate = ModelTableAlternatePath(program);
-    if (alternate.empty() || !context.system.FileExists(alternate)) {
-      context.terminal.Err("Can't load " + path + "\n");
-      return std::nullopt;
-    }
-    path = alternate;
+  const ModelTableSearch search = FindModelTable(context.system);
+  if (search.path.empty()) {
+    context.terminal.Err(CantLoadText(search.looked) + "\n");
+    return std::nullopt;
   }
+  const std::string& path = search.path;
   const IniFile ini = IniFile::Load(path).value_or(IniFile::Parse({}));
   ModelTable table = ReadModelTable(ini);
   if (table.failed) {

@@ -1,18 +1,13 @@
 // --list and --flash: the drives of the machine, and the update of one, with
 // the same checks and texts as the window.
 
-#include <algorithm>
-#include <cstdlib>
-#include <optional>
 #include <vector>
 
-#include "app/DriveJudgement.h"
+#include "app/DriveEntries.h"
 #include "app/StartupTexts.h"
-#include "common/Text.h"
 #include "device/Cddrives.h"
 #include "device/DeviceMessages.h"
 #include "device/platform/Platform.h"
-#include "device/routes/SrNames.h"
 #include "flash/FlashEngine.h"
 #include "system/Elevation.h"
 #include "system/SystemServices.h"
@@ -38,58 +33,27 @@ class ErrorReports final : public IDeviceReports {
   IDeviceReports* previous_;
 };
 
-struct DriveEntry {
-  DriveAddress address;
-  CDDrive* drive = nullptr;  // null: listed by the system but could not be opened
-  std::string device;        // the system's name for it, where it has one
-};
-
-std::string DeviceName(std::uint32_t platform, char letter) {
-  if (platform == kPlatformLinux) return SrDevicePath(letter);
-  if (platform == kPlatformWin32Nt) return std::string("\\\\.\\") + letter + ":";
-  return {};
+std::string Candidates(const std::vector<DriveEntry>& entries) {
+  if (entries.empty()) return "No CD drive found.\n";
+  std::string text;
+  for (const DriveEntry& e : entries) text += "  " + e.Describe() + "\n";
+  return text;
 }
 
-// Every drive the system lists, opened or not (the ASPI layer's addresses
-// are probes, not drives: only the opened ones count there).
-std::vector<DriveEntry> Entries(CDDrives& drives) {
-  IPlatform& platform = CurrentPlatform();
-  const std::uint32_t id = platform.PlatformId();
-  std::vector<DriveEntry> entries;
-  for (const DriveAddress& address : platform.DriveAddresses(id)) {
-    DriveEntry entry{address, nullptr, DeviceName(id, address.letter)};
-    for (int i = 0; i < drives.Count(); ++i) {
-      drives.Select(static_cast<std::int16_t>(i));
-      if (drives.Current->Address() == address) entry.drive = drives.Current;
-    }
-    if (entry.drive != nullptr || id != kPlatformWin32Windows) entries.push_back(entry);
+int ExitCodeOf(FlashOutcome outcome, bool wrote) {
+  switch (outcome) {
+    case FlashOutcome::Completed: return kExitFlashed;
+    case FlashOutcome::Declined:
+    case FlashOutcome::AlreadyUpToDate:
+    case FlashOutcome::NoDrive: return kExitNothingDone;
+    case FlashOutcome::DiscInDrive:
+    case FlashOutcome::DriveNotReady:
+    case FlashOutcome::FailedBeforeWrite: return kExitFailedBeforeWrite;
+    case FlashOutcome::FailedAfterWrite: return kExitFailedAfterWrite;
+    case FlashOutcome::Cancelled: return wrote ? kExitFailedAfterWrite : kExitFailedBeforeWrite;
+    case FlashOutcome::CommitFailed: return kExitCommitFailed;
   }
-  return entries;
-}
-
-std::string Trim(const std::string& text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-// Why this flasher may not update the drive; empty when it may.
-std::string Refusal(const PackageView& package, const DriveEntry& entry) {
-  if (entry.drive == nullptr) return "could not be opened";
-  switch (CheckCondition(package, *entry.drive)) {
-    case DriveVerdict::Accepted: return {};
-    case DriveVerdict::OtherModel: return "another model (this flasher is for " + Trim(package.RequiredIdentity()) + ")";
-    case DriveVerdict::RevisionOutOfRange: return "revision out of range " + package.RangeText();
-  }
-  return {};
-}
-
-bool Matches(const DriveEntry& entry, const std::string& wanted) {
-  const DriveAddress& a = entry.address;
-  const std::string prefix = Format("%d-%d-%d", a.hostAdapter, a.target, a.lun);
-  return wanted == prefix || wanted == std::string(1, a.letter) ||
-         (wanted.size() == 2 && wanted[1] == ':' && wanted[0] == a.letter) ||
-         (!entry.device.empty() && wanted == entry.device);
+  return kExitFailedAfterWrite;
 }
 
 }  // namespace
@@ -99,7 +63,7 @@ int ListDrives(const TerminalContext& context, bool json) {
   const bool flasher = !context.package.IsTemplate();
   ErrorReports reports(t);
   CDDrives drives;
-  const std::vector<DriveEntry> entries = Entries(drives);
+  const std::vector<DriveEntry> entries = ListDriveEntries(drives);
   if (json) {
     std::string out = "{\"mode\": " + JsonString(flasher ? "flasher" : "template") + ", \"drives\": [";
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -124,7 +88,7 @@ int ListDrives(const TerminalContext& context, bool json) {
   }
   if (entries.empty()) t.Out("No CD drive found.\n");
   for (const DriveEntry& e : entries) {
-    std::string line = e.drive ? e.drive->IdentityText() : (e.device.empty() ? std::string(1, e.address.letter) : e.device);
+    std::string line = e.drive ? e.drive->IdentityText() : e.Describe();
     line += "\n";
     if (e.drive != nullptr) {
       line += "    vendor/product: " + e.drive->VendorProduct() + "  revision: " + e.drive->Revision();
@@ -148,55 +112,52 @@ int FlashDrive(const TerminalContext& context, const std::string& wanted, Answer
     t.Err("This program is a template: it holds no firmware. Build a flasher first (--build).\n");
     return kExitUsage;
   }
-  TerminalObserver observer(t, answers);
-  if (observer.Ask(QuestionKind::Warning, WarningText(context.package)) != Answer::Yes) {
-    return kExitNothingDone;
+
+  // The drive first: a selector that names no drive, or several, is refused
+  // before anything is asked.
+  ErrorReports reports(t);
+  CDDrives drives;
+  const std::vector<DriveEntry> entries = ListDriveEntries(drives);
+  const std::vector<const DriveEntry*> named = Named(entries, wanted);
+  if (named.size() != 1) {
+    t.Err((named.empty() ? "No drive \"" + wanted + "\"" : "\"" + wanted + "\" names more than one drive") +
+          ". Name one by its device; the drives of this computer:\n" + Candidates(entries));
+    return kExitUsage;
   }
+  const DriveEntry& entry = *named.front();
+
   if (CurrentPlatform().CheckAccess().LacksRights()) {
-    const auto read = [](const char* name) { return std::getenv(name); };
+    const auto read = [&](const std::string& name) { return context.system.EnvironmentVariable(name); };
     t.Err("Updating firmware needs administrator rights, and this flasher runs without them. Run it as:\n  " +
           CommandText(ElevationCommand("sudo", context.system.ProgramPath(), read)) + " --flash " +
           wanted + "\n");
     return kExitFailedBeforeWrite;
   }
-
-  ErrorReports reports(t);
-  CDDrives drives;
-  const std::vector<DriveEntry> entries = Entries(drives);
-  const auto found = std::find_if(entries.begin(), entries.end(),
-                                  [&](const DriveEntry& e) { return Matches(e, wanted); });
-  if (found == entries.end()) {
-    t.Err("No drive \"" + wanted + "\". --list shows the drives of this computer.\n");
+  if (const std::string why = Refusal(context.package, entry); !why.empty()) {
+    t.Err("This flasher may not update " + entry.Describe() + ": " + why + ".\n");
     return kExitNothingDone;
   }
-  if (const std::string why = Refusal(context.package, *found); !why.empty()) {
-    t.Err("This flasher may not update " + (found->drive ? found->drive->IdentityText() : wanted) +
-          ": " + why + ".\n");
+
+  TerminalObserver observer(t, answers);
+  observer.SetSubject(entry.drive->IdentityText(), entry.device);
+  if (observer.Ask(QuestionKind::Warning, WarningText(context.package)) != Answer::Yes) {
     return kExitNothingDone;
   }
 
   std::vector<std::uint8_t> transfer(16384);
   CDDrive::SetDataBuffer(transfer.data(), static_cast<std::int32_t>(transfer.size()));
   FlashEngine engine(context.package, observer, context.system);
-  engine.SetDrive(found->drive);
-  InterruptGuard interrupts([&engine] { return engine.CommitSent(); });
-  engine.SetCancelCheck([] { return InterruptGuard::StopRequested(); });
-  const FlashOutcome outcome = engine.Run();
-  CDDrive::SetDataBuffer(nullptr, 0);
-  t.Out("\n");
-  switch (outcome) {
-    case FlashOutcome::Completed: return kExitFlashed;
-    case FlashOutcome::Declined:
-    case FlashOutcome::AlreadyUpToDate:
-    case FlashOutcome::NoDrive: return kExitNothingDone;
-    case FlashOutcome::DiscInDrive:
-    case FlashOutcome::DriveNotReady:
-    case FlashOutcome::FailedBeforeWrite: return kExitFailedBeforeWrite;
-    case FlashOutcome::FailedAfterWrite: return kExitFailedAfterWrite;
-    case FlashOutcome::Cancelled: return engine.WroteToDrive() ? kExitFailedAfterWrite : kExitFailedBeforeWrite;
-    case FlashOutcome::CommitFailed: return kExitCommitFailed;
+  engine.SetDrive(entry.drive);
+  CommitGate gate;
+  FlashOutcome outcome{};
+  {
+    InterruptGuard interrupts(gate);
+    engine.SetCommitGate(&gate);
+    outcome = engine.Run();
   }
-  return kExitFailedAfterWrite;
+  CDDrive::SetDataBuffer(nullptr, 0);
+  t.Err("\n");
+  return ExitCodeOf(outcome, engine.WroteToDrive());
 }
 
 }  // namespace cdflash::cli

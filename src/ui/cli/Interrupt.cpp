@@ -3,7 +3,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
-#include <utility>
+#include <iterator>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -14,8 +14,8 @@
 namespace cdflash::cli {
 namespace {
 
-std::atomic<bool> stopRequested{false};
-std::function<bool()>* commitSentCheck = nullptr;
+std::atomic<CommitGate*> activeGate{nullptr};
+std::atomic<bool> runOver{true};
 
 void WriteError(const char* text) {
 #ifdef _WIN32
@@ -28,28 +28,45 @@ void WriteError(const char* text) {
 }
 
 #ifdef _WIN32
+// The system ends the process soon after a close event's handler returns
+// (about five seconds after the window closed): the handler waits that long
+// for the run to stop, or to finish its commit.
+constexpr DWORD kCloseGraceMs = 4500;
+
 BOOL WINAPI ConsoleHandler(DWORD event) {
-  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-  InterruptGuard::OnInterrupt();
-  return TRUE;
+  switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+      InterruptGuard::OnInterrupt();
+      return TRUE;
+    case CTRL_CLOSE_EVENT:
+      InterruptGuard::OnInterrupt();
+      for (DWORD waited = 0; !runOver && waited < kCloseGraceMs; waited += 50) Sleep(50);
+      return TRUE;
+    default:
+      return FALSE;
+  }
 }
 #else
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+struct sigaction previousActions[std::size(kSignals)] {};
+
 void SignalHandler(int) { InterruptGuard::OnInterrupt(); }
-struct sigaction previousAction {};
 #endif
 
 }  // namespace
 
-InterruptGuard::InterruptGuard(std::function<bool()> commitSent) {
-  stopRequested = false;
-  commitSentCheck = new std::function<bool()>(std::move(commitSent));
+InterruptGuard::InterruptGuard(CommitGate& gate) {
+  gate.Reset();
+  activeGate = &gate;
+  runOver = false;
 #ifdef _WIN32
   SetConsoleCtrlHandler(ConsoleHandler, TRUE);
 #else
   struct sigaction action {};
   action.sa_handler = SignalHandler;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, &previousAction);
+  for (std::size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &action, &previousActions[i]);
 #endif
 }
 
@@ -57,21 +74,27 @@ InterruptGuard::~InterruptGuard() {
 #ifdef _WIN32
   SetConsoleCtrlHandler(ConsoleHandler, FALSE);
 #else
-  sigaction(SIGINT, &previousAction, nullptr);
+  for (std::size_t i = 0; i < std::size(kSignals); ++i) sigaction(kSignals[i], &previousActions[i], nullptr);
 #endif
-  delete std::exchange(commitSentCheck, nullptr);
+  activeGate = nullptr;
+  runOver = true;
 }
 
-bool InterruptGuard::StopRequested() { return stopRequested; }
-
 void InterruptGuard::OnInterrupt() {
-  if (commitSentCheck != nullptr && (*commitSentCheck)()) {
-    WriteError("\nCtrl-C refused: ");
-    WriteError(kCommitInProgressText);
-    WriteError("\n");
-    return;
+  CommitGate* gate = activeGate;
+  if (gate == nullptr) return;
+  switch (gate->RequestStop()) {
+    case CommitGate::StopAnswer::Stopping:
+      WriteError("\nStopping before the commit...\n");
+      break;
+    case CommitGate::StopAnswer::AlreadyStopping:
+      break;
+    case CommitGate::StopAnswer::TooLate:
+      WriteError("\nStop refused: ");
+      WriteError(kCommitInProgressText);
+      WriteError("\n");
+      break;
   }
-  if (!stopRequested.exchange(true)) WriteError("\nStopping before the commit...\n");
 }
 
 }  // namespace cdflash::cli

@@ -1,25 +1,24 @@
 #pragma once
-// Ctrl-C on the terminal. Before the commit it asks the run to stop; once the
-// commit is sent it is refused with the commit's caption, and the run
-// finishes.
+// The ways a terminal run is asked to end: Ctrl-C, SIGTERM, SIGHUP and a
+// closed output pipe (SIGPIPE); on Windows Ctrl-C, Ctrl-Break and the
+// console window closing. Before the commit each asks the run to stop; once
+// the commit is decided it is refused with the commit's caption, and the run
+// finishes. The CommitGate makes stop and commit one decision, so only one of
+// the two stories is ever told.
 
-#include <functional>
+#include "flash/CommitGate.h"
 
 namespace cdflash::cli {
 
-// Installs the handler for the life of the object. `commitSent` is asked
-// from the handler; it must be safe to call from a signal handler (it reads
-// an atomic flag).
+// Installs the handlers for the life of the object.
 class InterruptGuard {
  public:
-  explicit InterruptGuard(std::function<bool()> commitSent);
+  explicit InterruptGuard(CommitGate& gate);
   ~InterruptGuard();
   InterruptGuard(const InterruptGuard&) = delete;
   InterruptGuard& operator=(const InterruptGuard&) = delete;
 
-  // Whether a stop was asked for before the commit.
-  static bool StopRequested();
-  // What the handler does; tests call it directly.
+  // What the handlers do; tests call it directly.
   static void OnInterrupt();
 };
 

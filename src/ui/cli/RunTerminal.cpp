@@ -28,13 +28,14 @@ int RunTerminal(int argc, const char* const* argv, TerminalContext context) {
   if (commands != 1) return usage("Give one of --list, --flash DRIVE, --build or --models.");
   if (a.json && !a.list) return usage("--json goes with --list.");
   if (a.restart && !a.yes) return usage("--restart goes with --yes.");
+  if (a.allowOlder && !a.yes) return usage("--allow-older goes with --yes.");
   if (a.list) return ListDrives(context, a.json);
   if (a.models) return ListModels(context);
   if (a.build) {
     if (a.model.empty() || a.bins.empty()) return usage("--build needs --model and at least one --bin.");
     return BuildFlashers(context, a.model, a.bins, a.out);
   }
-  return FlashDrive(context, a.flash, Answers{a.yes, a.restart});
+  return FlashDrive(context, a.flash, Answers{a.yes, a.restart, a.allowOlder});
 }
 
 }  // namespace cdflash::cli

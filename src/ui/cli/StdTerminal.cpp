@@ -33,6 +33,7 @@ std::optional<std::string> StdTerminal::ReadLine() {
   return line;
 }
 
-bool StdTerminal::IsTty() const { return CDFLASH_ISATTY(CDFLASH_FILENO(stdout)) != 0; }
+bool StdTerminal::IsTty() const { return CDFLASH_ISATTY(CDFLASH_FILENO(stderr)) != 0; }
+bool StdTerminal::CanAsk() const { return CDFLASH_ISATTY(CDFLASH_FILENO(stdin)) != 0; }
 
 }  // namespace cdflash::cli

@@ -44,7 +44,7 @@ int TerminalObserver::Percent() const {
 }
 
 void TerminalObserver::EndLine() {
-  if (lineOpen_) terminal_.Out("\n");
+  if (lineOpen_) terminal_.Err("\n");
   lineOpen_ = false;
   lineLength_ = 0;
 }
@@ -55,26 +55,31 @@ void TerminalObserver::Redraw() {
     // escape sequences, which not every console understands.
     const std::string line = ProgressLine(caption_, Percent());
     const std::size_t blanks = lineLength_ > line.size() ? lineLength_ - line.size() : 0;
-    terminal_.Out("\r" + line + std::string(blanks, ' '));
+    terminal_.Err("\r" + line + std::string(blanks, ' '));
     lineLength_ = line.size();
     lineOpen_ = true;
     return;
   }
   const int tenth = Percent() / 10;
   if (tenth > lastTenth_) {
-    terminal_.Out(Format("  %d%%\n", tenth * 10));
+    terminal_.Err(Format("  %d%%\n", tenth * 10));
   }
   lastTenth_ = tenth;
 }
 
 void TerminalObserver::ShowCaption(const std::string& caption) {
   caption_ = caption;
+  if (!caption.empty() && !subjectShownForProgress_) {
+    subjectShownForProgress_ = true;
+    EndLine();
+    NameSubject();
+  }
   if (terminal_.IsTty()) {
     if (caption.empty()) return;
     EndLine();
     Redraw();
   } else if (!caption.empty()) {
-    terminal_.Out(caption + "\n");
+    terminal_.Err(caption + "\n");
     lastTenth_ = 0;
   }
 }
@@ -92,22 +97,43 @@ void TerminalObserver::SetProgressPosition(long long position) {
   Redraw();
 }
 
+void TerminalObserver::NameSubject() {
+  if (identity_.empty()) return;
+  terminal_.Err("Drive: " + identity_ + (device_.empty() ? "" : "  (" + device_ + ")") + "\n");
+}
+
+std::optional<std::pair<Answer, std::string>> TerminalObserver::Given(QuestionKind kind) const {
+  if (!answers_.yes) return std::nullopt;
+  switch (kind) {
+    case QuestionKind::ConfirmRestart:
+      if (answers_.restart) return std::pair{Answer::Yes, std::string("--restart")};
+      return std::pair{Answer::No, std::string("no --restart")};
+    case QuestionKind::Downgrade:
+      if (answers_.allowOlder) return std::pair{Answer::Yes, std::string("--allow-older")};
+      return std::pair{Answer::No, std::string("taking the drive to an older revision needs --allow-older")};
+    case QuestionKind::Confirm:
+    case QuestionKind::Warning:
+      break;
+  }
+  return std::pair{Answer::Yes, std::string("--yes")};
+}
+
 Answer TerminalObserver::Ask(QuestionKind kind, const std::string& text) {
   EndLine();
-  terminal_.Out(AsLines(text));
-  const bool restart = kind == QuestionKind::ConfirmRestart;
-  if (answers_.yes && (!restart || answers_.restart)) {
-    terminal_.Out("[y/N] y (--" + std::string(restart ? "restart" : "yes") + ")\n");
-    return Answer::Yes;
+  NameSubject();
+  terminal_.Err(AsLines(text));
+  if (const auto given = Given(kind)) {
+    terminal_.Err(std::string("[y/N] ") + (given->first == Answer::Yes ? "y" : "n") + " (" + given->second + ")\n");
+    return given->first;
   }
-  if (restart && answers_.yes) {
-    terminal_.Out("[y/N] n (no --restart)\n");
+  if (!terminal_.CanAsk()) {
+    terminal_.Err("[y/N] n (no terminal to answer on, and no --yes)\n");
     return Answer::No;
   }
-  terminal_.Out("[y/N] ");
+  terminal_.Err("[y/N] ");
   const auto line = terminal_.ReadLine();
   if (!line) {
-    terminal_.Out("\n");
+    terminal_.Err("\n");
     return Answer::Closed;
   }
   return IsYes(*line) ? Answer::Yes : Answer::No;
@@ -115,12 +141,14 @@ Answer TerminalObserver::Ask(QuestionKind kind, const std::string& text) {
 
 void TerminalObserver::Tell(NoticeKind, const std::string& text) {
   EndLine();
-  terminal_.Out(AsLines(text));
+  terminal_.Err(AsLines(text));
 }
 
 void TerminalObserver::DriveIdentityChanged(const std::string& identity) {
   EndLine();
+  // The run's result: on standard output with the other results.
   terminal_.Out("The drive now reports: " + identity + "\n");
+  if (!identity_.empty()) identity_ = identity;
 }
 
 }  // namespace cdflash::cli

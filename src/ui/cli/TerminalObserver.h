@@ -1,8 +1,14 @@
 #pragma once
-// The flash engine's observer on a terminal: the phase captions and the
-// progress (one self-redrawing line with a bar on a terminal; otherwise a
-// line per phase and per 10 %), the questions asked on the terminal or
-// answered by --yes / --restart, and the messages printed.
+// The flash engine's observer on a terminal (standard error): the phase
+// captions and the progress (one self-redrawing line with a bar on a
+// terminal; otherwise a line per phase and per 10 %), the questions asked on
+// the terminal or answered by --yes / --restart / --allow-older, and the
+// messages printed. The drive it is about is named before each question and
+// before the first phase.
+
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "flash/FlashObserver.h"
 #include "ui/cli/Terminal.h"
@@ -10,13 +16,22 @@
 namespace cdflash::cli {
 
 struct Answers {
-  bool yes = false;      // --yes: Yes to every question but the restart offer
-  bool restart = false;  // --restart: Yes to the restart offer as well
+  bool yes = false;         // --yes: Yes to every question but the restart offer and a downgrade
+  bool restart = false;     // --restart: Yes to the restart offer as well
+  bool allowOlder = false;  // --allow-older: Yes to taking the drive to an older revision
 };
 
 class TerminalObserver final : public IFlashObserver {
  public:
   TerminalObserver(ITerminal& terminal, Answers answers) : terminal_(terminal), answers_(answers) {}
+
+  // The drive the run is about, as the user knows it: its identity and,
+  // where it has one, its device. A new identity after the commit replaces
+  // the first.
+  void SetSubject(std::string identity, std::string device) {
+    identity_ = std::move(identity);
+    device_ = std::move(device);
+  }
 
   void ShowCaption(const std::string& caption) override;
   void SetProgressRange(long long minimum, long long maximum) override;
@@ -33,9 +48,15 @@ class TerminalObserver final : public IFlashObserver {
   int Percent() const;
   void Redraw();
   void EndLine();  // leaves a progress line so that other text starts on its own
+  void NameSubject();
+  // The answer --yes and its companions give to a question of `kind`, and
+  // why; nothing when they leave it to the user.
+  std::optional<std::pair<Answer, std::string>> Given(QuestionKind kind) const;
 
   ITerminal& terminal_;
   Answers answers_;
+  std::string identity_, device_;
+  bool subjectShownForProgress_ = false;
   std::string caption_;
   long long minimum_ = 0, maximum_ = 100, step_ = 10, position_ = 0;
   int lastTenth_ = 0;       // the last 10 % step printed (plain output)
