@@ -1,26 +1,40 @@
 #!/usr/bin/env bash
 # Boots a Debian kernel under QEMU (TCG) with an emulated ATAPI CD drive on the
-# PIIX IDE bus (no disc) and runs one static test binary as the guest's only
-# program. Prints what the binary printed and exits with its status.
+# PIIX IDE bus (no disc) beside the kernel's scsi_debug CD-ROM, and runs one
+# program in the guest. Prints what the program printed and exits with its
+# status.
 #
 # usage: scripts/qemu-guest.sh STATIC_BINARY [ARGS...]
+#        scripts/qemu-guest.sh --host-root PROGRAM [ARGS...]
 #
 # The kernel package is fetched once with `apt-get download` and unpacked (never
 # installed) into the work folder; the guest is busybox plus the modules that
-# reach the drive (ata_piix, sr_mod and what they need) plus the binary.
+# reach the drives (ata_piix, sr_mod, scsi_debug and what they need).
+# - STATIC_BINARY is copied into the initramfs as the guest's only program.
+# - --host-root shares this machine's root directory with the guest through
+#   virtiofs (which needs root here), read-only beneath a tmpfs overlay that
+#   takes the guest's writes, and runs PROGRAM (a path on this machine) as
+#   root, chrooted into it, with a clean environment. Its output goes to a
+#   file, never a pipe: programs it starts (Wine's services) inherit it. The
+#   guest has 2 GiB of memory then.
 #
 # environment:
-#   CDFLASH_QEMU_WORK     work folder (default: <repo>/build/qemu)
+#   CDFLASH_QEMU_WORK     work folder: initramfs, console log (default: <repo>/build/qemu)
+#   CDFLASH_QEMU_KERNELS  where kernels are unpacked, shared by work folders
+#                         (default: <repo>/build/qemu)
 #   CDFLASH_KERNEL_FLAVOUR  Debian kernel flavour (default: cloud-amd64, which is
 #                         small and has PIIX IDE; amd64 works too)
-#   CDFLASH_QEMU_TIMEOUT  seconds before the guest is killed (default: 300)
+#   CDFLASH_QEMU_TIMEOUT  seconds before the guest is killed (default: 300); a
+#                         --host-root program is stopped 20 s before, so that
+#                         what it printed so far still comes back
 #
-# exit status: the binary's own; 124 when the guest timed out before reporting;
+# exit status: the program's own; 124 when the guest timed out before reporting;
 # 125 when it stopped without reporting; 126 when the guest could not be set up.
 set -euo pipefail
 
 REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 W=${CDFLASH_QEMU_WORK:-$REPO/build/qemu}
+KERNELS=${CDFLASH_QEMU_KERNELS:-$REPO/build/qemu}
 FLAVOUR=${CDFLASH_KERNEL_FLAVOUR:-cloud-amd64}
 TIMEOUT=${CDFLASH_QEMU_TIMEOUT:-300}
 MARK=@@cdflash
@@ -30,11 +44,19 @@ die() { say "$*"; exit 126; }
 now() { date +%s.%N; }
 seconds_since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
 
-[ $# -ge 1 ] || die "usage: $0 STATIC_BINARY [ARGS...]"
+HOST_ROOT=
+if [ "${1:-}" = --host-root ]; then HOST_ROOT=1; shift; fi
+[ $# -ge 1 ] || die "usage: $0 STATIC_BINARY [ARGS...] | --host-root PROGRAM [ARGS...]"
 BIN=$(readlink -f "$1"); shift
 [ -x "$BIN" ] || die "not an executable: $BIN"
+VIRTIOFSD=/usr/lib/qemu/virtiofsd
+if [ -n "$HOST_ROOT" ]; then
+  # virtiofsd's chroot sandbox, the only one that can share "/", needs root.
+  [ "$(id -u)" -eq 0 ] || die "virtiofs cannot start: sharing this machine's root needs root"
+  [ -x "$VIRTIOFSD" ] || die "virtiofs cannot start: no $VIRTIOFSD (package qemu-system-common)"
+  [ "$TIMEOUT" -gt 40 ] || die "CDFLASH_QEMU_TIMEOUT must be more than 40 s with --host-root"
 # The guest has no C library: a dynamically linked binary would not even start.
-if LC_ALL=C readelf -l "$BIN" 2>/dev/null | grep -q 'program interpreter'; then
+elif LC_ALL=C readelf -l "$BIN" 2>/dev/null | grep -q 'program interpreter'; then
   die "$BIN is dynamically linked; link it with -static"
 fi
 
@@ -49,7 +71,10 @@ exec 9>"$W/.lock"
 flock 9
 
 # ---- kernel: download and unpack once per flavour -------------------------
-KDIR=$W/kernel-$FLAVOUR
+KDIR=$KERNELS/kernel-$FLAVOUR
+mkdir -p "$KERNELS"
+exec 8>"$KERNELS/.kernel-lock"
+flock 8
 if [ ! -f "$KDIR/.ready" ]; then
   kernel_package() {  # the versioned package behind the flavour's meta package
     { apt-cache depends "linux-image-$FLAVOUR" 2>/dev/null || true; } |
@@ -63,29 +88,37 @@ if [ ! -f "$KDIR/.ready" ]; then
   fi
   [ -n "$KPKG" ] || die "no kernel package for flavour $FLAVOUR"
   say "downloading $KPKG"
-  rm -rf "$W/debs" "$KDIR"
-  mkdir -p "$W/debs" "$KDIR"
-  # The work folder may be one that the _apt user cannot write: download as root.
-  (cd "$W/debs" && apt-get download -q -o APT::Sandbox::User=root "$KPKG" >&2) ||
+  DEBS=$KERNELS/debs
+  rm -rf "$DEBS" "$KDIR"
+  mkdir -p "$DEBS" "$KDIR"
+  # The folder may be one that the _apt user cannot write: download as root.
+  (cd "$DEBS" && apt-get download -q -o APT::Sandbox::User=root "$KPKG" >&2) ||
     die "apt-get download $KPKG failed"
-  dpkg-deb -x "$W/debs/${KPKG}"_*.deb "$KDIR" || die "cannot unpack $KPKG"
+  dpkg-deb -x "$DEBS/${KPKG}"_*.deb "$KDIR" || die "cannot unpack $KPKG"
   KVER=$(ls "$KDIR/lib/modules")
   # Debian makes modules.dep at install time; the unpacked tree has none.
   "$BUSYBOX" depmod -b "$KDIR" "$KVER" || die "depmod failed"
   echo "$KPKG" > "$KDIR/.ready"
-  rm -rf "$W/debs"
+  rm -rf "$DEBS"
 fi
+exec 8>&-
 KVER=$(ls "$KDIR/lib/modules")
 KERNEL=$KDIR/boot/vmlinuz-$KVER
 MODDIR=$KDIR/lib/modules/$KVER
 [ -f "$KERNEL" ] || die "no kernel image at $KERNEL"
 
-# ---- initramfs: busybox, the modules in load order, the test binary --------
+# ---- initramfs: busybox, the modules in load order, the program -------------
 ROOT=$W/rootfs
 rm -rf "$ROOT"
 mkdir -p "$ROOT"/{bin,dev,proc,sys,tmp,etc,lib/modules}
 cp "$BUSYBOX" "$ROOT/bin/busybox"
-cp "$BIN" "$ROOT/test"
+if [ -n "$HOST_ROOT" ]; then
+  printf '%s\n' "$BIN" > "$ROOT/etc/host-root-program"
+  echo $((TIMEOUT - 20)) > "$ROOT/etc/program-timeout"
+else
+  cp "$BIN" "$ROOT/test"
+  chmod 0755 "$ROOT/test"
+fi
 
 declare -A MODDEPS=() VISITED=()
 MODORDER=()
@@ -98,8 +131,11 @@ visit() {  # depth-first: a module's dependencies load before the module itself
   MODORDER+=("$m")
 }
 # ata_piix and sr_mod for the emulated ATAPI drive; scsi_debug (when the
-# kernel has it) as a second CD device that accepts WRITE BUFFER.
-for name in ata_piix sr_mod scsi_debug; do
+# kernel has it) as a second CD device that accepts WRITE BUFFER; with
+# --host-root first the virtio PCI transport, virtiofs and overlayfs.
+MODNAMES=(ata_piix sr_mod scsi_debug)
+if [ -n "$HOST_ROOT" ]; then MODNAMES=(virtio_pci virtiofs overlay "${MODNAMES[@]}"); fi
+for name in "${MODNAMES[@]}"; do
   [ "$name" = scsi_debug ] && ! (cd "$MODDIR" && find kernel -name "$name.ko*" | grep -q .) && continue
   path=$(cd "$MODDIR" && find kernel -name "$name.ko*" -print -quit)
   if [ -n "$path" ]; then
@@ -125,7 +161,7 @@ done
 : > "$ROOT/etc/test-args"
 for a in "$@"; do printf '%s\n' "$a" >> "$ROOT/etc/test-args"; done
 
-cat > "$ROOT/init" <<'EOF'
+cat > "$ROOT/init" <<'INIT'
 #!/bin/busybox sh
 /bin/busybox --install -s /bin
 export PATH=/bin
@@ -133,49 +169,123 @@ mount -t proc proc /proc
 mount -t sysfs sysfs /sys
 mount -t devtmpfs devtmpfs /dev
 up() { read -r u _ < /proc/uptime; echo "$u"; }
+problem() { echo "@@cdflash problem $*"; }
 echo "@@cdflash init $(up)"
-while read -r m args; do insmod "/lib/modules/$m" $args || echo "@@cdflash insmod $m failed"; done < /etc/modorder
+while read -r m args; do insmod "/lib/modules/$m" $args || problem "insmod $m failed"; done < /etc/modorder
 # The ATA bus is probed asynchronously: wait up to 15 s for the drive nodes.
 want=1
 grep -q '^scsi_debug' /etc/modorder && want=2
 i=0
 while [ "$(ls /dev/sr* 2>/dev/null | wc -l)" -lt $want ] && [ $i -lt 150 ]; do sleep 0.1; i=$((i + 1)); done
-[ -e /dev/sr0 ] || echo "@@cdflash no /dev/sr0"
+[ -e /dev/sr0 ] || problem "no /dev/sr0"
 # Let an unprivileged process open the drive: its commands then meet the
 # kernel's command filter instead of the file permissions.
 chmod 0666 /dev/sr* 2>/dev/null
+# A bare devtmpfs has no /dev/fd: bash's <(...) and many scripts need it.
+ln -sfn /proc/self/fd /dev/fd
+ln -sfn /proc/self/fd/0 /dev/stdin
+ln -sfn /proc/self/fd/1 /dev/stdout
+ln -sfn /proc/self/fd/2 /dev/stderr
 set --
 while IFS= read -r a; do set -- "$@" "$a"; done < /etc/test-args
-echo "@@cdflash test-start $(up)"
-{ /test "$@"; echo $? > /tmp/rc; } 2>&1 | tee /tmp/test.out
-rc=$(cat /tmp/rc 2>/dev/null || echo 125)
+
+# The host's root, read-only, beneath a tmpfs that takes the writes; the
+# guest's own /proc, /sys, /dev and /run over the host's.
+host_root() {
+  mkdir -p /host /upper /newroot
+  mount -t virtiofs -o ro hostroot /host ||
+    { problem "virtiofs: the host's root could not be mounted"; return 1; }
+  { mount -t tmpfs -o size=1536m tmpfs /upper && mkdir -p /upper/u /upper/w &&
+    mount -t overlay -o lowerdir=/host,upperdir=/upper/u,workdir=/upper/w overlay /newroot; } ||
+    { problem "no tmpfs overlay over the host's root"; return 1; }
+  { mount -t proc proc /newroot/proc && mount -t sysfs sysfs /newroot/sys &&
+    mount -t devtmpfs devtmpfs /newroot/dev && mkdir -p /newroot/dev/pts /newroot/dev/shm &&
+    mount -t devpts devpts /newroot/dev/pts && mount -t tmpfs tmpfs /newroot/dev/shm &&
+    mount -t tmpfs tmpfs /newroot/run; } ||
+    { problem "the guest's /proc, /sys, /dev or /run could not be mounted over the host's"; return 1; }
+}
+
+rc=125
+if [ -f /etc/host-root-program ]; then
+  rc=126
+  if host_root; then
+    limit=$(cat /etc/program-timeout)
+    echo "@@cdflash test-start $(up)"
+    timeout "$limit" chroot /newroot /usr/bin/env -i \
+      PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
+      "$(cat /etc/host-root-program)" "$@" </dev/null >/tmp/test.out 2>&1
+    rc=$?
+    [ $rc -eq 143 ] && problem "the program did not finish within $limit s"
+  fi
+else
+  echo "@@cdflash test-start $(up)"
+  { /test "$@"; echo $? > /tmp/rc; } 2>&1 | tee /tmp/test.out
+  rc=$(cat /tmp/rc 2>/dev/null || echo 125)
+fi
 echo "@@cdflash test-end $(up)"
 echo "@@cdflash output-begin"
-cat /tmp/test.out
+cat /tmp/test.out 2>/dev/null
 echo "@@cdflash output-end"
-dmesg | grep -iE 'ata[0-9]|scsi|sr[0-9]|cdrom' | sed 's/^/@@cdflash dmesg /'
+dmesg | grep -iE 'ata[0-9]|scsi|sr[0-9]|cdrom|virtio|fuse|overlay' | sed 's/^/@@cdflash dmesg /'
 echo "@@cdflash exit $rc"
 poweroff -f
-EOF
-chmod 0755 "$ROOT/init" "$ROOT/test"
+INIT
+chmod 0755 "$ROOT/init"
 INITRD=$W/initramfs.cpio.gz
 (cd "$ROOT" && find . | cpio -o -H newc --quiet | gzip -1) > "$INITRD" || die "cannot pack the initramfs"
 
 # ---- boot -------------------------------------------------------------------
 LOG=$W/guest-console.log
 QLOG=$W/qemu-stderr.log
+rm -f "$LOG"
+MEMORY=(-m 256)
+SHARE=()
+VIRTIOFSD_PID=
+stop_virtiofsd() {
+  if [ -n "$VIRTIOFSD_PID" ]; then
+    kill "$VIRTIOFSD_PID" 2>/dev/null || true
+    wait "$VIRTIOFSD_PID" 2>/dev/null || true
+    VIRTIOFSD_PID=
+  fi
+}
+trap stop_virtiofsd EXIT
+if [ -n "$HOST_ROOT" ]; then
+  SOCK=$W/virtiofs.sock
+  VLOG=$W/virtiofsd.log
+  rm -f "$SOCK"
+  # The chroot sandbox: the default one fails on "/" ("pivot_root: Device or
+  # resource busy"). Read-only rests on the guest's mount option and overlay.
+  "$VIRTIOFSD" --socket-path="$SOCK" -o source=/ -o cache=always -o sandbox=chroot \
+    </dev/null >"$VLOG" 2>&1 &
+  VIRTIOFSD_PID=$!
+  for _ in $(seq 1 100); do
+    [ -S "$SOCK" ] && break
+    kill -0 "$VIRTIOFSD_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ ! -S "$SOCK" ]; then
+    say "virtiofs cannot start: virtiofsd made no socket; the end of $VLOG:"
+    tail -n 10 "$VLOG" | sed 's/^/  /' >&2
+    exit 126
+  fi
+  # vhost-user reaches the guest's memory through a shared memory file.
+  MEMORY=(-m 2048 -object "memory-backend-memfd,id=mem,size=2048M,share=on" -numa "node,memdev=mem")
+  SHARE=(-chardev "socket,id=vfs,path=$SOCK" -device "vhost-user-fs-pci,chardev=vfs,tag=hostroot")
+fi
 T_BOOT=$(now)
 set +e
-timeout "$TIMEOUT" qemu-system-x86_64 -accel tcg -m 256 -smp 1 \
+timeout "$TIMEOUT" qemu-system-x86_64 -accel tcg "${MEMORY[@]}" -smp 1 \
   -nodefaults -no-user-config -display none -no-reboot \
   -serial "file:$LOG" \
   -kernel "$KERNEL" -initrd "$INITRD" \
   -append "console=ttyS0 panic=-1 quiet loglevel=3" \
   -drive if=none,id=cd0,media=cdrom \
   -device ide-cd,drive=cd0,bus=ide.0 \
+  "${SHARE[@]}" \
   </dev/null >"$QLOG" 2>&1
 QRC=$?
 set -e
+stop_virtiofsd
 WALL_BOOT=$(seconds_since "$T_BOOT")
 
 CLEAN=$W/guest-console.txt
@@ -184,6 +294,11 @@ sed -n "/^$MARK output-begin\$/,/^$MARK output-end\$/{ /^$MARK /d; p }" "$CLEAN"
 RC=$(sed -n "s/^$MARK exit \([0-9][0-9]*\)\$/\1/p" "$CLEAN" | tail -n 1)
 T_TEST=$(sed -n "s/^$MARK test-start \([0-9.]*\)\$/\1/p" "$CLEAN" | tail -n 1)
 
+sed -n "s/^$MARK problem //p" "$CLEAN" | while IFS= read -r p; do say "in the guest: $p"; done
+if [ "$QRC" != 0 ] && [ "$QRC" != 124 ] && [ -s "$QLOG" ]; then
+  say "qemu stopped with status $QRC; the end of $QLOG:"
+  tail -n 5 "$QLOG" | sed 's/^/  /' >&2
+fi
 say "kernel $KVER ($FLAVOUR), guest uptime at test start ${T_TEST:-?} s," \
     "qemu ${WALL_BOOT} s, total $(seconds_since "$T_START") s, console log $LOG"
 if [ -z "$RC" ]; then

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: Linux (plain and with sanitizers), Windows under
-# Wine, and the SG_IO route against a real kernel in a QEMU guest. Each stage
-# keeps its log in build/logs/; the last line sums up all stages.
+# Wine, the SG_IO route against a real kernel in a QEMU guest, and the Windows
+# NT route under Wine in that guest. Each stage keeps its log in build/logs/;
+# the last line sums up all stages.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 mkdir -p build/logs
@@ -55,6 +56,7 @@ stage linux ctest_preset linux
 stage linux-asan ctest_preset linux-asan
 stage windows scripts/test-windows.sh
 stage kernel scripts/test-kernel.sh
+stage wine-kernel scripts/test-wine-kernel.sh
 stage release tests/release/check-release.sh
 stage fuzz scripts/fuzz.sh 15
 

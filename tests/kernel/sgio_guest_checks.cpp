@@ -19,6 +19,7 @@
 #include <system_error>
 
 #include "CheckLog.h"
+#include "GuestDevices.h"
 #include "common/Text.h"
 #include "device/Cddrive.h"
 #include "device/Cddrives.h"
@@ -50,28 +51,15 @@ CDDrive* SelectLetter(CDDrives& drives, char letter) {
   return nullptr;
 }
 
-// What QEMU's emulated ATAPI drive reports in INQUIRY bytes 8 to 35.
-const std::string kVendorProduct = "QEMU    QEMU DVD-ROM    ";
-const std::string kRevision = "2.5+";
+const std::string& kVendorProduct = kAtapiVendorProduct;
+const std::string& kRevision = kAtapiRevision;
 constexpr uid_t kUnprivilegedId = 1000;
-constexpr std::uint8_t kDataIn = 1;
-constexpr std::uint8_t kDataOut = 0;
 constexpr std::uint8_t kFill = 0xA5;
 
-using Cdb = std::array<std::uint8_t, 12>;
+using Cdb = CommandBytes;
 
 // The 16 KiB transfer buffer that the main window registers as the data buffer.
-std::array<std::uint8_t, 16384> transfer;
-
-std::int32_t Send(CDDrive& drive, const Cdb& c, std::uint8_t direction, std::int32_t length) {
-  return drive.ExecCommand(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11],
-                           direction, length);
-}
-
-std::string Outcome(const CDDrive& drive, std::int32_t result) {
-  return Format("result %d, %s, sense text \"%s\"", static_cast<int>(result),
-                drive.LastCommandSucceeded() ? "succeeded" : "failed", drive.SenseText().c_str());
-}
+std::array<std::uint8_t, kChunk> transfer;
 
 // Descriptors of this process that are open on a CD device node.
 int OpenDriveDescriptors() {
@@ -128,7 +116,7 @@ void CheckInquiryIntoDataBuffer(CheckLog& log, CDDrive& drive) {
 }
 
 void CheckNoDisc(CheckLog& log, CDDrive& drive, const std::string& who) {
-  const std::int32_t result = Send(drive, {0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, kDataIn, 0);
+  const std::int32_t result = TestUnitReady(drive);
   log.Check(who + "TEST UNIT READY without a disc: 02 3A 00",
             result == 0 && !drive.LastCommandSucceeded() && drive.SenseMatches(0x02, 0x3A, 0x00) &&
                 drive.SenseMatches(0x02, 0x3A) && drive.SenseText().starts_with("02 3A 00. "),
@@ -145,8 +133,7 @@ void CheckStartStop(CheckLog& log, CDDrive& drive) {
 // Commands that reach the drive and that it rejects as unknown: 05 20 00.
 void CheckDriveRejects(CheckLog& log, CDDrive& drive) {
   transfer.fill(kFill);
-  std::int32_t result =
-      Send(drive, {0x3B, 0x05, 0x01, 0, 0, 0, 0, 0x40, 0, 0, 0, 0}, kDataOut, 16384);
+  std::int32_t result = WriteBufferChunk(drive);
   log.Check("WRITE BUFFER mode 5: 05 20 00",
             result == 0 && !drive.LastCommandSucceeded() && drive.SenseMatches(0x05, 0x20, 0x00) &&
                 !drive.SenseMatches(0, 0, 0) && drive.SenseText().starts_with("05 20 00. "),
@@ -154,7 +141,7 @@ void CheckDriveRejects(CheckLog& log, CDDrive& drive) {
 
   // No check of the buffer here: for a data-in command the kernel may copy its
   // bounce buffer back even when the drive refused (zeros, seen on 6.1).
-  result = Send(drive, {0x3C, 0x01, 0x01, 0, 0, 0, 0, 0x40, 0, 0, 0, 0}, kDataIn, 16384);
+  result = ReadBufferChunk(drive);
   log.Check("READ BUFFER: 05 20 00",
             result == 0 && !drive.LastCommandSucceeded() && drive.SenseMatches(0x05, 0x20, 0x00),
             Outcome(drive, result));
@@ -197,15 +184,15 @@ void CheckWriteBufferAccepted(CheckLog& log, CDDrives& drives) {
   CDDrive* drive = SelectLetter(drives, SrWithVendor("Linux"));
   if (!log.Check("scsi_debug CD-ROM listed", drive != nullptr)) return;
   transfer.fill(kFill);
-  std::int32_t result = Send(*drive, {0x3B, 0x05, 0x01, 0, 0, 0, 0, 0x40, 0, 0, 0, 0}, kDataOut, 16384);
+  std::int32_t result = WriteBufferChunk(*drive);
   log.Check("scsi_debug: 16 KiB WRITE BUFFER completes GOOD",
             result != 0 && drive->LastCommandSucceeded() && drive->CompletionStatus() == 0,
             Outcome(*drive, result));
-  result = Send(*drive, {0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, kDataIn, 0);
+  result = TestUnitReady(*drive);
   log.Check("scsi_debug: the next command fails with the unit attention 06 3F 16",
             result == 0 && !drive->LastCommandSucceeded() && drive->SenseText().starts_with("06 3F 16. 02"),
             Outcome(*drive, result));
-  result = Send(*drive, {0x3C, 0x01, 0x01, 0, 0, 0, 0, 0x40, 0, 0, 0, 0}, kDataIn, 16384);
+  result = ReadBufferChunk(*drive);
   log.Check("scsi_debug: READ BUFFER fails 05 20 00 and reads nothing",
             result == 0 && !drive->LastCommandSucceeded() && drive->SenseMatches(0x05, 0x20, 0x00),
             Outcome(*drive, result));
@@ -218,7 +205,7 @@ void CheckWriteBufferFiltered(CheckLog& log, CDDrives& drives) {
   if (drive == nullptr) return;
   CheckFilterRefuses(log, *drive, "unprivileged: scsi_debug WRITE BUFFER refused with EPERM",
                      {0x3B, 0x05, 0x01, 0, 0, 0, 0, 0x40, 0, 0, 0, 0}, kDataOut, 16384);
-  const std::int32_t result = Send(*drive, {0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, kDataIn, 0);
+  const std::int32_t result = TestUnitReady(*drive);
   log.Check("unprivileged: nothing reached scsi_debug (no unit attention)",
             result != 0 && drive->LastCommandSucceeded(), Outcome(*drive, result));
 }

@@ -4,9 +4,7 @@
 // and a 16 KiB data buffer registered with the device layer as the window
 // registers it.
 
-#include <deque>
 #include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,63 +12,9 @@
 #include "flash/FlashEngine.h"
 #include "support/FakeControls.h"
 #include "support/FlashModeHarness.h"
+#include "support/RecordingObserver.h"
 
 namespace cdflash::test {
-
-class RecordingObserver final : public IFlashObserver {
- public:
-  struct Box {
-    std::string kind;  // "Confirm", "WarningYesNo", "Message", "WarningOk"
-    std::string text;
-    bool operator==(const Box&) const = default;
-  };
-
-  void ShowCaption(const std::string& c) override { captions.push_back(caption = c); }
-  void SetProgressRange(long long lo, long long hi) override {
-    minimum = lo;
-    maximum = hi;
-  }
-  void SetProgressStep(long long s) override { step = s; }
-  void SetProgressPosition(long long p) override { Move(p); }
-  void StepProgress() override { Move(std::min(maximum, position + step)); }
-  void StepProgressBy(long long d) override { Move(std::clamp(position + d, minimum, maximum)); }
-  Answer Ask(QuestionKind kind, const std::string& text) override {
-    boxes.push_back({kind == QuestionKind::Confirm || kind == QuestionKind::ConfirmRestart ? "Confirm" : "WarningYesNo", text});
-    if (answers.empty()) throw std::logic_error("unscripted question: " + text);
-    const Answer a = answers.front();
-    answers.pop_front();
-    return a;
-  }
-  void Tell(NoticeKind kind, const std::string& text) override {
-    boxes.push_back({kind == NoticeKind::Warning ? "WarningOk" : "Message", text});
-  }
-  void SetBusy(bool b) override { busy = b; }
-  void DriveIdentityChanged(const std::string& identity) override { identities.push_back(identity); }
-
-  // The texts of the plain messages, in order.
-  std::vector<std::string> Messages() const {
-    std::vector<std::string> out;
-    for (const Box& b : boxes) {
-      if (b.kind == "Message") out.push_back(b.text);
-    }
-    return out;
-  }
-
-  std::string caption;
-  std::vector<std::string> captions;
-  long long minimum = 0, maximum = 100, step = 10, position = 0;
-  std::vector<long long> positions;  // every position set, in order
-  bool busy = false;
-  std::vector<Box> boxes;
-  std::deque<Answer> answers;  // taken in order by the questions
-  std::vector<std::string> identities;
-
- private:
-  void Move(long long p) {
-    position = p;
-    positions.push_back(p);
-  }
-};
 
 // One simulated machine with the drives added before Start(); the engine
 // works on the first one.

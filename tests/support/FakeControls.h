@@ -4,12 +4,7 @@
 // is recorded with its kind and text.
 
 #include <algorithm>
-#include <chrono>
 #include <deque>
-#include <filesystem>
-#include <functional>
-#include <map>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,7 +12,7 @@
 #include "app/Controls.h"
 #include "app/FlashForm.h"
 #include "app/FormLayout.h"
-#include "system/SystemServices.h"
+#include "support/FakeSystem.h"
 
 namespace cdflash::test {
 
@@ -186,67 +181,6 @@ class FakeCursor : public ICursor {
   void SetHourglass() override { log.push_back("hourglass"); }
   void SetDefault() override { log.push_back("default"); }
   std::vector<std::string> log;
-};
-
-// Records waits and restart requests; build mode finds the program and the
-// working folder where the test puts them, and real files there.
-class FakeSystem : public ISystemServices {
- public:
-  void Sleep(unsigned ms) override {
-    sleeps.push_back(ms);
-    clock += std::chrono::milliseconds(ms);
-  }
-  // Time passes only in Sleep, plus what a test adds to `clock`.
-  std::chrono::milliseconds Uptime() const override { return clock; }
-  RestartResult RequestRestart() override {
-    ++restarts;
-    Event("restart");
-    return restartResult;
-  }
-  std::unique_ptr<IPowerBlock> BlockSleepAndShutdown(const std::string& reason) override {
-    Event("block: " + reason);
-    struct Block final : IPowerBlock {
-      explicit Block(FakeSystem& s) : system(s) {}
-      ~Block() override { system.Event("unblock"); }
-      FakeSystem& system;
-    };
-    return std::make_unique<Block>(*this);
-  }
-  void Event(const std::string& what) {
-    events.push_back(what);
-    if (onEvent) onEvent(what);
-  }
-  ElevationResult RunElevated(const std::vector<std::string>& command) override {
-    elevations.push_back(command);
-    return elevationResult;
-  }
-  std::string ProgramPath() const override { return program; }
-  std::string CurrentDirectory() const override { return directory; }
-  std::string EnvironmentVariable(const std::string& name) const override {
-    const auto found = environment.find(name);
-    return found != environment.end() ? found->second : std::string();
-  }
-  bool FileExists(const std::string& path) const override {
-    if (const auto listed = files.find(path); listed != files.end()) return listed->second;
-    std::error_code error;
-    return !path.empty() && std::filesystem::is_regular_file(path, error);
-  }
-  std::vector<std::string> ListFiles(const std::string& d) const override {
-    return SystemServices().ListFiles(d);
-  }
-
-  std::vector<unsigned> sleeps;
-  std::chrono::milliseconds clock{0};
-  int restarts = 0;
-  RestartResult restartResult{true, {}};
-  std::vector<std::string> events;  // blocks, unblocks and restarts, in order
-  std::function<void(const std::string&)> onEvent;
-  std::vector<std::vector<std::string>> elevations;
-  ElevationResult elevationResult{true, {}};
-  std::string program;
-  std::string directory;
-  std::map<std::string, std::string> environment;  // nothing of the real one
-  std::map<std::string, bool> files;  // paths that exist (or not) whatever the disk holds
 };
 
 class FakeApplication : public IApplication {

@@ -99,7 +99,9 @@ RouteOutcome JudgePassThroughRecord(const PassThroughRecord& record, bool ioctlS
                       CompletedCleanly(outcome.completionStatus, ReadSense(outcome.sense),
                                        command, outcome.residual);
   outcome.result = outcome.succeeded ? 1 : 0;
-  if (!outcome.succeeded) outcome.systemError = error;
+  // A call that succeeded leaves the last error as it was: a drive's refusal
+  // (CHECK CONDITION in the record) carries no system error.
+  if (!outcome.delivered) outcome.systemError = error;
   // The drive was removed from the system since it was opened.
   outcome.deviceGone = !ioctlSucceeded && (error == ERROR_DEV_NOT_EXIST || error == ERROR_DEVICE_NOT_CONNECTED);
   return outcome;

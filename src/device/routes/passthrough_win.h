@@ -49,8 +49,9 @@ static_assert(sizeof(PassThroughRecord) == 80);
 PassThroughRecord BuildPassThroughRecord(const DriveAddress& address, const RouteCommand& command);
 
 /// Judges a finished record: `ioctlSucceeded` and `error` are what
-/// DeviceIoControl gave back; status, the sense bytes the driver returned
-/// and the bytes moved decide (see CompletedCleanly).
+/// DeviceIoControl and GetLastError gave back; status, the sense bytes the
+/// driver returned and the bytes moved decide (see CompletedCleanly). The
+/// error becomes the system error only when the call failed.
 RouteOutcome JudgePassThroughRecord(const PassThroughRecord& record, bool ioctlSucceeded,
                                     std::uint32_t error, const RouteCommand& command);
 

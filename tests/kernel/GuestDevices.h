@@ -1,0 +1,48 @@
+#pragma once
+// The two CD devices of the QEMU guest as the checks meet them (QEMU's
+// emulated ATAPI drive without a disc, the kernel's scsi_debug CD-ROM), and
+// the raw commands the checks send them through CDDrive, whatever the route.
+
+#include <cstdint>
+#include <string>
+
+#include "common/Text.h"
+#include "device/Cddrive.h"
+#include "device/ScsiCommands.h"
+
+namespace cdflash::kernelcheck {
+
+// INQUIRY bytes 8 to 35: vendor (8), product (16), revision (4).
+inline const std::string kAtapiVendorProduct = "QEMU    QEMU DVD-ROM    ";
+inline const std::string kAtapiRevision = "2.5+";
+inline const std::string kScsiDebugVendorProduct = "Linux   scsi_debug      ";
+inline const std::string kScsiDebugRevision = "0191";
+
+inline constexpr std::uint8_t kDataIn = 1;
+inline constexpr std::uint8_t kDataOut = 0;
+inline constexpr std::int32_t kChunk = 16384;  // the data buffer a window registers
+
+inline std::int32_t Send(CDDrive& drive, const CommandBytes& c, std::uint8_t direction,
+                         std::int32_t length) {
+  return drive.ExecCommand(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11],
+                           direction, length);
+}
+
+inline std::int32_t TestUnitReady(CDDrive& drive) {
+  return Send(drive, StandardCommand(kOpTestUnitReady), kDataIn, 0);
+}
+// 16 KiB of microcode data into buffer 1 at offset 0 (mode 5).
+inline std::int32_t WriteBufferChunk(CDDrive& drive) {
+  return Send(drive, WriteBufferCommand(0, kChunk, kControlData), kDataOut, kChunk);
+}
+inline std::int32_t ReadBufferChunk(CDDrive& drive) {
+  return Send(drive, ReadBufferCommand(0, kChunk), kDataIn, kChunk);
+}
+
+// How the last command ended, for the check's detail.
+inline std::string Outcome(const CDDrive& drive, std::int32_t result) {
+  return Format("result %d, %s, sense text \"%s\"", static_cast<int>(result),
+                drive.LastCommandSucceeded() ? "succeeded" : "failed", drive.SenseText().c_str());
+}
+
+}  // namespace cdflash::kernelcheck

@@ -1,0 +1,35 @@
+#pragma once
+// The flash engine on one of the guest's real drives, without a window: a
+// test package, a recording observer with scripted answers and the fake
+// system services (time passes only in the engine's pauses).
+
+#include <string>
+#include <utility>
+
+#include "flash/FlashEngine.h"
+#include "support/FakeSystem.h"
+#include "support/RecordingObserver.h"
+#include "support/TestPackage.h"
+
+namespace cdflash::kernelcheck {
+
+struct EngineOnDrive {
+  explicit EngineOnDrive(CDDrive& drive, test::TestPackage p = {})
+      : package(std::move(p)), engine(package.View(), observer, system) {
+    engine.SetDrive(&drive);
+  }
+
+  // The plain messages shown so far, quoted, for a check's detail.
+  std::string MessagesText() const {
+    std::string text;
+    for (const std::string& m : observer.Messages()) text += (text.empty() ? "\"" : ", \"") + m + "\"";
+    return text.empty() ? "no message" : text;
+  }
+
+  test::TestPackage package;
+  test::RecordingObserver observer;
+  test::FakeSystem system;
+  FlashEngine engine;
+};
+
+}  // namespace cdflash::kernelcheck

@@ -1,0 +1,87 @@
+// Discovery through the Windows platform layer: the NT platform, the CD-ROM
+// drive roots, the drive list opening both devices, and the identity texts
+// (INQUIRY through the pass-through route) as the window lists them.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "NtRouteChecks.h"
+#include "device/Cddrives.h"
+#include "device/platform/Platform.h"
+#include "device/platform/drive_roots_win.h"
+
+namespace cdflash::kernelcheck {
+namespace {
+
+std::string Root(char letter) { return std::string(1, letter) + ":\\"; }
+
+std::string Joined(const std::vector<std::string>& roots) {
+  std::string text;
+  for (const std::string& root : roots) text += (text.empty() ? "" : " ") + root;
+  return text;
+}
+
+// "0-0-0 D: " and the 28 INQUIRY characters: the line of the window's list.
+std::string ExpectedIdentity(char letter, const std::string& vendorProduct,
+                             const std::string& revision) {
+  return std::string("0-0-0 ") + letter + ": " + vendorProduct + revision;
+}
+
+void CheckIdentity(CheckLog& log, CDDrive* drive, const std::string& name,
+                   const std::string& expected) {
+  log.Check(name, drive != nullptr && drive->IdentityText() == expected,
+            drive == nullptr ? "not listed" : "\"" + drive->IdentityText() + "\"");
+}
+
+}  // namespace
+
+CDDrive* DriveAtLetter(CDDrives& drives, char letter) {
+  for (int i = 0; i < drives.Count(); ++i) {
+    drives.Select(static_cast<std::int16_t>(i));
+    if (drives.Current->Letter() == letter) return drives.Current;
+  }
+  return nullptr;
+}
+
+GuestDrives CheckDiscovery(CheckLog& log, CDDrives& drives, const GuestLetters& letters,
+                           const std::string& who) {
+  IPlatform& platform = CurrentPlatform();
+  const std::uint32_t id = platform.PlatformId();
+  log.Check(who + "the NT platform, so the pass-through route", id == kPlatformWin32Nt,
+            Format("platform id %u", static_cast<unsigned>(id)));
+
+  const std::vector<std::string> roots = LogicalDriveRoots();
+  const auto listed = [&](char letter) {
+    return std::find(roots.begin(), roots.end(), Root(letter)) != roots.end() &&
+           ::GetDriveTypeA(Root(letter).c_str()) == DRIVE_CDROM;
+  };
+  log.Check(who + "drive roots: both devices are CD-ROM roots",
+            listed(letters.atapi) && listed(letters.scsiDebug), "roots " + Joined(roots));
+  const std::vector<DriveAddress> addresses = platform.DriveAddresses(id);
+  log.Check(who + "the drive list tries exactly those two letters",
+            addresses == std::vector<DriveAddress>{{std::min(letters.atapi, letters.scsiDebug), 0, 0, 0},
+                                                   {std::max(letters.atapi, letters.scsiDebug), 0, 0, 0}},
+            Format("%d addresses", static_cast<int>(addresses.size())));
+
+  log.Check(who + "both devices open and answer INQUIRY",
+            drives.Count() == 2 && CDDrive::OpenStatus() == 0 && CDDrive::OpenCount() == 2,
+            Format("listed %d, open status %02X, open count %d, last device message \"%s\"",
+                   drives.Count(), CDDrive::OpenStatus(), CDDrive::OpenCount(),
+                   CDDrive::MessageText().c_str()));
+  GuestDrives found{DriveAtLetter(drives, letters.atapi), DriveAtLetter(drives, letters.scsiDebug)};
+  CheckIdentity(log, found.atapi, who + "QEMU ATAPI drive identity",
+                ExpectedIdentity(letters.atapi, kAtapiVendorProduct, kAtapiRevision));
+  CheckIdentity(log, found.scsiDebug, who + "scsi_debug identity",
+                ExpectedIdentity(letters.scsiDebug, kScsiDebugVendorProduct, kScsiDebugRevision));
+  if (found.scsiDebug != nullptr) {
+    log.Check(who + "scsi_debug vendor, product and revision fields",
+              found.scsiDebug->VendorProduct() == kScsiDebugVendorProduct &&
+                  found.scsiDebug->Revision() == kScsiDebugRevision,
+              "\"" + found.scsiDebug->VendorProduct() + "\" / \"" + found.scsiDebug->Revision() + "\"");
+  }
+  return found;
+}
+
+}  // namespace cdflash::kernelcheck
