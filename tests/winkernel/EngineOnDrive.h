@@ -19,13 +19,6 @@ struct EngineOnDrive {
     engine.SetDrive(&drive);
   }
 
-  // The plain messages shown so far, quoted, for a check's detail.
-  std::string MessagesText() const {
-    std::string text;
-    for (const std::string& m : observer.Messages()) text += (text.empty() ? "\"" : ", \"") + m + "\"";
-    return text.empty() ? "no message" : text;
-  }
-
   test::TestPackage package;
   test::RecordingObserver observer;
   test::FakeSystem system;

@@ -1,14 +1,15 @@
 // Without CAP_SYS_RAWIO the kernel refuses WRITE BUFFER before it reaches
 // the device. Through Wine that is a DeviceIoControl that fails with
 // ERROR_ACCESS_DENIED: the route reports a failure that carries the system's
-// error, and the flash code's message shows it.
+// error, and so does the flash code's WRITE BUFFER.
 
 #include <windows.h>
 
 #include <vector>
 
-#include "EngineOnDrive.h"
 #include "NtRouteChecks.h"
+#include "flash/FlashEngine.h"
+#include "flash/VendorCommands.h"
 
 namespace cdflash::kernelcheck {
 
@@ -20,14 +21,14 @@ void CheckRefusedWithoutRights(CheckLog& log, CDDrive& scsiDebug) {
                 scsiDebug.SenseText() == "00 00 00. 00, 0005",
             Outcome(scsiDebug, result) + Format(", system error %u", scsiDebug.SystemError()));
 
-  EngineOnDrive run(scsiDebug);
+  std::vector<std::uint8_t> transfer(FlashEngine::kChunkSize);
+  CDDrive::SetDataBuffer(transfer.data(), static_cast<std::int32_t>(transfer.size()));
+  VendorCommands commands(scsiDebug);
   const std::vector<std::uint8_t> image(FlashEngine::kChunkSize, 0x5A);
-  const bool written =
-      run.engine.WriteBuffer(0, image.data(), FlashEngine::kChunkSize, kControlData);
-  log.Check("without CAP_SYS_RAWIO: vendor WRITE BUFFER shows \"Write Buffer> 00 00 00. 00, 0005\"",
-            !written && run.observer.Messages() ==
-                            std::vector<std::string>{"Write Buffer> 00 00 00. 00, 0005"},
-            run.MessagesText());
+  const CommandResult written = commands.WriteBuffer(0, image.data(), FlashEngine::kChunkSize, kControlData);
+  CDDrive::SetDataBuffer(nullptr, 0);
+  log.Check("without CAP_SYS_RAWIO: vendor WRITE BUFFER fails with \"00 00 00. 00, 0005\"",
+            !written.ok && written.senseText == "00 00 00. 00, 0005", written.senseText);
 
   // Had either reached scsi_debug, it would answer 06 3F 16 now.
   const std::int32_t next = TestUnitReady(scsiDebug);
