@@ -20,15 +20,10 @@ forced=${CDFLASH_WINDOWS_ARCH:-}
 work=$(mktemp -d "${TMPDIR:-/tmp}/cdflash-windows.XXXXXX")
 xvfb_pid=
 
-die() {  # die WHAT [LOG]: says what failed, with the end of its log
-  echo "windows: $1" >&2
-  if [ -n "${2:-}" ] && [ -s "$2" ]; then
-    echo "windows: the end of $2:" >&2
-    tail -n 20 "$2" | sed 's/^/  /' >&2
-  fi
-  echo "windows: 0 passed, 1 failed"
-  exit 1
-}
+stage_name=windows
+# shellcheck source=stage-helpers.sh
+. "$root/scripts/stage-helpers.sh"
+die() { stage_die "$@"; }
 
 "$root/scripts/install-deps.sh" win32 >"$work/install.log" 2>&1 || die "installing Wine and MinGW-w64 failed" "$work/install.log"
 # shellcheck source=wine-env.sh

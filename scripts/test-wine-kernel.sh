@@ -23,16 +23,10 @@ export CDFLASH_QEMU_TIMEOUT=${CDFLASH_QEMU_TIMEOUT:-900}
 console=$CDFLASH_QEMU_WORK/guest-console.log
 
 say() { echo "wine-kernel: $*"; }
-# die WHAT [LOG]: says what failed, with the end of its log.
-die() {
-  say "$1" >&2
-  if [ -n "${2:-}" ] && [ -s "$2" ]; then
-    say "the end of $2:" >&2
-    tail -n 20 "$2" | sed 's/^/  /' >&2
-  fi
-  say "0 passed, 1 failed"
-  exit 1
-}
+stage_name=wine-kernel
+# shellcheck source=stage-helpers.sh
+. "$root/scripts/stage-helpers.sh"
+die() { stage_die "$@"; }
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "skipped: nt_route_checks in the guest: sharing this machine's root with the guest (virtiofs) needs root"
