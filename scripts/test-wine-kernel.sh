@@ -38,14 +38,14 @@ mkdir -p "$work"
 "$root/scripts/install-deps.sh" win32 win64 kernel >"$work/install.log" 2>&1 ||
   die "installing Wine, MinGW-w64 and QEMU failed" "$work/install.log"
 
-# build PRESET TARGET...: the targets of a Windows build, configured once.
+# build PRESET TARGET...: the targets of a Windows build. Configured each
+# time (a second time takes a moment): a target added since the last
+# configuration is otherwise unknown to the build.
 build() {
   local preset=$1 dir=$root/build/$1
   shift
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
-    cmake --preset "$preset" >"$work/configure-$preset.log" 2>&1 ||
-      die "configuring $preset failed" "$work/configure-$preset.log"
-  fi
+  cmake --preset "$preset" >"$work/configure-$preset.log" 2>&1 ||
+    die "configuring $preset failed" "$work/configure-$preset.log"
   cmake --build "$dir" --target "$@" -j2 >"$work/build-$preset.log" 2>&1 ||
     die "building $* ($preset) failed" "$work/build-$preset.log"
 }

@@ -93,52 +93,6 @@ TEST(FlashStartup, WhenNoneQualifiesEveryDriveIsListedInTheErrorBox) {
   EXPECT_FALSE(CDDrive::DataBufferLength() == 16384);
 }
 
-TEST(FlashStartup, BoundsAreInclusiveAndComparedOrdinally) {
-  struct Case {
-    const char* revision;
-    bool qualifies;
-  };
-  for (const Case c : {Case{"1.00", true}, Case{"1.50", true}, Case{"1.2A", true},
-                       Case{"0.99", false}, Case{"1.5A", false}, Case{"1.5", true},  // "1.5 ": blank < digit
-                       Case{"1.50", true}, Case{"1.0a", true}, Case{"1.a0", false}}) {
-    FlashModeHarness h;
-    h.bench.platform.AddDrive(AcmeDrive(c.revision));
-    h.Create();
-    EXPECT_EQ(h.ui->combo.Count(), c.qualifies ? 1 : 0) << c.revision;
-  }
-}
-
-TEST(FlashStartup, IdentityMustMatchExactlyOverTwentyFourCharacters) {
-  for (const char* product : {"crw-4012A", "CRW-4012a", "CRW-4012A X", "CRW-4012"}) {
-    FlashModeHarness h;
-    sim::DriveConfig d = AcmeDrive();
-    d.product = product;
-    h.bench.platform.AddDrive(d);
-    h.Create();
-    EXPECT_EQ(h.ui->combo.Count(), 0) << product;
-  }
-}
-
-TEST(FlashStartup, AnyDrivePackageAcceptsEveryDriveAndAnyRevision) {
-  test::TestPackage p = AcmePackage();
-  p.Inquiry("--");
-  FlashModeHarness h(p);
-  h.bench.platform.AddDrive(OtherDrive());
-  h.bench.platform.AddDrive(AcmeDrive("9.99"));
-  h.Create();
-  EXPECT_EQ(h.ui->combo.Count(), 2);
-}
-
-TEST(FlashStartup, AnyRevisionPackageSkipsTheRangeButNotTheIdentity) {
-  test::TestPackage p = AcmePackage();
-  p.FwRange("----------");
-  FlashModeHarness h(p);
-  h.bench.platform.AddDrive(OtherDrive());
-  h.bench.platform.AddDrive(AcmeDrive("ZZZZ"));
-  h.Create();
-  EXPECT_EQ(h.ui->combo.items, std::vector<std::string>{"0-0-0 1: ACME    CRW-4012A       ZZZZ"});
-}
-
 TEST(FlashStartup, EmptyVendorGivesTwoBlanksInTheLabel) {
   test::TestPackage p = AcmePackage();
   p.Vendor("");

@@ -66,20 +66,6 @@ TEST_F(Scale1FormModes, FlashModeMovesTheLowerControlsUpByTheFileListHeight) {
   EXPECT_EQ(qt.Window().height(), 128);
 }
 
-TEST_F(Scale1FormModes, DecliningEndsTheProgramBeforeTheWindowIsShown) {
-  boxes.Expect(Warning("&No"));
-  const TestPackage package("FLSH");
-  QtForm qt(package.View());
-  qt.Form().FormCreate();
-  ExpectNoBoxFailures();
-
-  EXPECT_TRUE(qt.Application().QuitPosted());
-  EXPECT_TRUE(qt.Window().CloseRequested());
-  EXPECT_FALSE(qt.Window().isVisible());
-  EXPECT_TRUE(qt.Window().Controls().FileListBox1->Visible());
-  EXPECT_EQ(CDDrive::OpenCount(), 0);
-}
-
 TEST_F(Scale1FormModes, NoDriveHidesTheFileListAndKeepsOnlyTheDriveList) {
   NoDrivesPlatform noDrives;
   boxes.Expect(Warning("&Yes"));
