@@ -47,17 +47,13 @@ class RecordingTerminal final : public ITerminal {
 // A flasher for ACME CRW-4012A 1.00-1.50 with a four-bank image (revision
 // 1.60), over simulated drives on Linux.
 struct Machine {
-  Machine() {
-    package.SetSlotByte(0x4000, 0x05).SetSlotByte(0x4001, 0x80);
-    package.SetSlot(sim::kRevisionOffset, "1.60");
-  }
   int Run(std::vector<std::string> args) {
     args.insert(args.begin(), "cdflash");
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
     return RunTerminal(static_cast<int>(argv.size()), argv.data(), {terminal, system, package.View()});
   }
-  test::TestPackage package = test::AcmePackage();
+  test::TestPackage package = test::ImagePackage();
   sim::SimBench bench{kPlatformLinux};
   test::FakeSystem system;
   RecordingTerminal terminal;
@@ -284,11 +280,6 @@ TEST(TerminalProgress, BarAndPercentOnATerminalTenthsOtherwise) {
 }
 
 #ifdef CDFLASH_TEMPLATE_EXE
-std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // --build writes the bytes the window's Build writes, for each BIN given.
 TEST(TerminalBuild, SameBytesAsTheWindowForEveryBin) {
   const test::TempFolder folder("cdflash-cli-build");
@@ -324,7 +315,7 @@ TEST(TerminalBuild, SameBytesAsTheWindowForEveryBin) {
   EXPECT_EQ(RunTerminal(static_cast<int>(argv.size()), argv.data(), {m.terminal, m.system, PackageView::Embedded()}),
             kExitFlashed)
       << m.terminal.err;
-  EXPECT_EQ(ReadBytes(dir / "terminal" / "1.60.EXE"), ReadBytes(dir / "window" / "1.60.EXE"));
+  EXPECT_EQ(test::ReadBytes((dir / "terminal" / "1.60.EXE").string()), test::ReadBytes((dir / "window" / "1.60.EXE").string()));
   EXPECT_TRUE(fs::exists(dir / "terminal" / "1.61.EXE"));
   EXPECT_TRUE(Has(m.terminal.err, "Build 1.61.EXE ok!"));
 }

@@ -23,22 +23,7 @@ struct RunShape {
   bool flashAll;  // the package's note asks for the commit of the whole flash
 };
 
-// An image whose bytes differ from chunk to chunk, with its revision where
-// the drive takes it from at the commit and the signature of its format.
-inline TestPackage ImagePackage(const RunShape& shape) {
-  TestPackage p = AcmePackage();
-  for (std::size_t i = 0; i < kSlotSize; ++i) {
-    p.SetSlotByte(i, static_cast<std::uint8_t>((i * 31 + i / 0x4000) & 0xFF));
-  }
-  p.SetSlot(sim::kRevisionOffset, "1.60");
-  if (shape.fiveBank) {
-    p.SetSlotByte(0x4000, 0).SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
-  } else {
-    p.SetSlotByte(0x4000, 0x05).SetSlotByte(0x4001, 0x80);
-  }
-  if (shape.flashAll) p.Note("FLASH-ALL");
-  return p;
-}
+inline TestPackage ImagePackage(const RunShape& shape) { return ImagePackage(shape.fiveBank, shape.flashAll); }
 
 enum class RouteStyle { PassThrough, Aspi };
 

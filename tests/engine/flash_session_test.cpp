@@ -15,21 +15,9 @@ namespace {
 
 using test::AcmeDrive;
 using test::AcmePackage;
+using test::ImagePackage;
 using test::OtherDrive;
 using test::TestPackage;
-
-// An image whose revision the drive takes at the commit, four banks unless asked.
-TestPackage ImagePackage(bool fiveBank = false) {
-  TestPackage p = AcmePackage();
-  for (std::size_t i = 0; i < kSlotSize; ++i) p.SetSlotByte(i, static_cast<std::uint8_t>(i * 31 + i / 0x4000));
-  p.SetSlot(sim::kRevisionOffset, "1.60");
-  if (fiveBank) {
-    p.SetSlotByte(0x4000, 0).SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
-  } else {
-    p.SetSlotByte(0x4000, 0x05).SetSlotByte(0x4001, 0x80);
-  }
-  return p;
-}
 
 // A simulated machine with a session over it; one at a time (the device
 // layer's transport is the process's).

@@ -24,7 +24,9 @@ namespace fs = std::filesystem;
 using test::FormHarness;
 using Bytes = std::vector<std::uint8_t>;
 
+using test::ReadBytes;
 using test::TempFolder;
+using test::WriteBytes;
 
 // The program lives in the folder, which is also the current directory.
 void UseFolder(FormHarness& harness, const std::string& program, const std::string& directory) {
@@ -34,16 +36,6 @@ void UseFolder(FormHarness& harness, const std::string& program, const std::stri
 
 void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
-}
-
-void WriteBytes(const std::string& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-Bytes ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::string Section(int n, const std::string& model, const std::string& inquiry,

@@ -19,10 +19,7 @@ using test::FlashModeHarness;
 class FlashClick : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::TestPackage p = test::AcmePackage();
-    p.SetSlotByte(0x4000, 0x05).SetSlotByte(0x4001, 0x80);
-    p.SetSlot(sim::kRevisionOffset, "1.60");
-    h = std::make_unique<FlashModeHarness>(p);
+    h = std::make_unique<FlashModeHarness>(test::ImagePackage());
     drive = &h->bench.platform.AddDrive(AcmeDrive("1.20"));
     h->Create();
     ASSERT_EQ(ui().combo.Count(), 1);

@@ -18,6 +18,22 @@ inline TestPackage AcmePackage() {
   return p;
 }
 
+// AcmePackage with an image whose bytes differ from chunk to chunk, its
+// revision 1.60 where the drive takes it from at the commit, and the
+// signature of four banks (or five).
+inline TestPackage ImagePackage(bool fiveBank = false, bool flashAll = false) {
+  TestPackage p = AcmePackage();
+  for (std::size_t i = 0; i < kSlotSize; ++i) p.SetSlotByte(i, static_cast<std::uint8_t>(i * 31 + i / 0x4000));
+  p.SetSlot(sim::kRevisionOffset, "1.60");
+  if (fiveBank) {
+    p.SetSlotByte(0x4000, 0).SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
+  } else {
+    p.SetSlotByte(0x4000, 0x05).SetSlotByte(0x4001, 0x80);
+  }
+  if (flashAll) p.Note("FLASH-ALL");
+  return p;
+}
+
 inline sim::DriveConfig AcmeDrive(const std::string& revision = "1.20") {
   sim::DriveConfig d;
   d.vendor = "ACME";

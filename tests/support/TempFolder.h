@@ -1,12 +1,17 @@
 #pragma once
 // A folder of the test's own under the system's temporary folder, removed
 // with everything in it when the object goes. Its name is unique, so that
-// tests that ctest runs side by side never share one.
+// tests that ctest runs side by side never share one. And whole files read
+// and written as bytes.
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace cdflash::test {
 
@@ -31,5 +36,15 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+
+inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
 
 }  // namespace cdflash::test
