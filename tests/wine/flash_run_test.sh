@@ -21,32 +21,12 @@ probe=$4
 work=$5
 delay=${6:-120}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-# shellcheck source=../../scripts/wine-env.sh
-. "$root/scripts/wine-env.sh"
-
 # shellcheck source=flasher_runs.sh
 . "$root/tests/wine/flasher_runs.sh"
 
-if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-  fail "no DISPLAY or WINEPREFIX: run through scripts/test-windows.sh"
-  finish "flash run"
-fi
-
-prepare_flasher SLOWRUN.EXE || finish "flash run"
+start_flasher_test "flash run" SLOWRUN.EXE
 cp "$probe" "$work/flash_run_probe.exe"
-cat >"$work/WNASPI32.INI" <<INI
-[Layer]
-Completion=async
-Delay=$delay
-CommitDelay=2000
-
-[Drive0]
-HostAdapter=0
-Target=0
-Vendor=ACME
-Product=CRW-4012A
-Revision=1.20
-INI
+{ printf '[Layer]\nCompletion=async\nDelay=%s\nCommitDelay=2000\n' "$delay"; acme_drive; } | write_layer_ini
 
 start_window SLOWRUN.EXE
 if [ -n "$window" ]; then

@@ -5,6 +5,9 @@
 # run's output goes through files (a pipe could be held open by Wine's
 # services), line ends as '\n'.
 
+# shellcheck source=../../scripts/wine-env.sh
+. "$root/scripts/wine-env.sh"
+
 passed=0
 failed=0
 pass() { echo "PASS: $*"; passed=$((passed + 1)); }
@@ -13,6 +16,18 @@ finish() {
   echo "$1 checks: $passed passed, $failed failed"
   [ "$failed" -eq 0 ]
   exit
+}
+
+# start_flasher_test TITLE FLASHER: how each such script starts: Wine and a
+# display as scripts/test-windows.sh sets them up, and WORKDIR with the
+# flasher FLASHER (prepare_flasher). Ends the script, counted under TITLE,
+# when either cannot be had.
+start_flasher_test() {
+  if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
+    fail "no DISPLAY or WINEPREFIX: run through scripts/test-windows.sh"
+    finish "$1"
+  fi
+  prepare_flasher "$2" || finish "$1"
 }
 
 # prepare_flasher NAME: WORKDIR holds the flasher NAME (ACME CRW-4012,
@@ -42,6 +57,15 @@ layer_requests() {
     }
     $1 == "DONE" && ($2 in request) { print request[$2], $3; delete request[$2] }'
 }
+
+# drive_section N HOST_ADAPTER TARGET VENDOR PRODUCT REVISION [LINE]: the
+# layer's section of its simulated drive N, LINE (a medium script, a
+# refusal) added.
+drive_section() {
+  printf '[Drive%s]\nHostAdapter=%s\nTarget=%s\nVendor=%s\nProduct=%s\nRevision=%s\n%s\n' "$@"
+}
+# The drive every flasher here is made for.
+acme_drive() { drive_section 0 0 0 ACME CRW-4012A 1.20 "${1:-}"; }
 
 # write_layer_ini: standard input becomes the layer's WNASPI32.INI; its log
 # starts empty.

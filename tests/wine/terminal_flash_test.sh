@@ -17,23 +17,15 @@ make_flasher=$2
 sim_dll=$3
 work=$4
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-# shellcheck source=../../scripts/wine-env.sh
-. "$root/scripts/wine-env.sh"
 # shellcheck source=flasher_runs.sh
 . "$root/tests/wine/flasher_runs.sh"
 
-if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-  fail "no DISPLAY or WINEPREFIX: run through scripts/test-windows.sh"
-  finish "terminal flash"
-fi
-
-prepare_flasher TERMFLASH.EXE || finish "terminal flash"
+start_flasher_test "terminal flash" TERMFLASH.EXE
 
 # layer_ini [EXTRA]: one ACME drive at 0-0-0 with revision 1.20; EXTRA is
 # one more line of its section (a medium script, a refusal).
 layer_ini() {
-  printf '[Drive0]\nHostAdapter=0\nTarget=0\nVendor=ACME\nProduct=CRW-4012A\nRevision=1.20\n%s\n' "${1:-}" |
-    write_layer_ini
+  acme_drive "${1:-}" | write_layer_ini
 }
 
 # The layer's log as "OPCODE CONTROL STATUS" per request.

@@ -19,33 +19,12 @@ sim_dll=$3
 console_host=$4
 work=$5
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-# shellcheck source=../../scripts/wine-env.sh
-. "$root/scripts/wine-env.sh"
 # shellcheck source=flasher_runs.sh
 . "$root/tests/wine/flasher_runs.sh"
 
-if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-  fail "no DISPLAY or WINEPREFIX: run through scripts/test-windows.sh"
-  finish "terminal list"
-fi
-
-prepare_flasher TERMLIST.EXE || finish "terminal list"
+start_flasher_test "terminal list" TERMLIST.EXE
 cp "$console_host" "$work/console_host.exe"
-write_layer_ini <<'INI'
-[Drive0]
-HostAdapter=0
-Target=0
-Vendor=ACME
-Product=CRW-4012A
-Revision=1.20
-
-[Drive1]
-HostAdapter=0
-Target=1
-Vendor=OTHER
-Product=CD-ROM X
-Revision=2.00
-INI
+{ acme_drive; drive_section 1 0 1 OTHER "CD-ROM X" 2.00; } | write_layer_ini
 
 # --- through files ---------------------------------------------------------
 updatable='    this flasher may update it'

@@ -18,52 +18,19 @@ sim_dll=$3
 window_texts=$4
 work=$5
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-# shellcheck source=../../scripts/wine-env.sh
-. "$root/scripts/wine-env.sh"
 # shellcheck source=../wine/flasher_runs.sh
 . "$root/tests/wine/flasher_runs.sh"
 
-if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-  fail "no DISPLAY or WINEPREFIX: run through scripts/test-windows.sh"
-  finish "flasher (Windows 9x)"
-fi
-
-prepare_flasher SIMFLASH.EXE || finish "flasher (Windows 9x)"
+start_flasher_test "flasher (Windows 9x)" SIMFLASH.EXE
 cp "$window_texts" "$work/window_texts.exe"
 # Two qualifying drives among four; requests complete from the layer's thread.
-write_layer_ini <<'INI'
-[Layer]
-Completion=async
-Delay=5
-
-[Drive0]
-HostAdapter=0
-Target=0
-Vendor=ACME
-Product=CRW-4012A
-Revision=1.20
-
-[Drive1]
-HostAdapter=0
-Target=1
-Vendor=OTHER
-Product=CD-ROM X
-Revision=2.00
-
-[Drive2]
-HostAdapter=1
-Target=0
-Vendor=ACME
-Product=CRW-4012A
-Revision=1.60
-
-[Drive3]
-HostAdapter=1
-Target=1
-Vendor=ACME
-Product=CRW-4012A
-Revision=1.00
-INI
+{
+  printf '[Layer]\nCompletion=async\nDelay=5\n'
+  acme_drive
+  drive_section 1 0 1 OTHER "CD-ROM X" 2.00
+  drive_section 2 1 0 ACME CRW-4012A 1.60
+  drive_section 3 1 1 ACME CRW-4012A 1.00
+} | write_layer_ini
 start_window SIMFLASH.EXE
 if [ -n "$window" ]; then
   pass "window shown: '$(xdotool getwindowname "$window")'"
