@@ -212,6 +212,10 @@ class FakeSystem : public ISystemServices {
     };
     return std::make_unique<Block>(*this);
   }
+  PowerState CurrentPowerState() const override {
+    ++powerQueries;
+    return power;
+  }
   void Event(const std::string& what) {
     events.push_back(what);
     if (onEvent) onEvent(what);
@@ -247,6 +251,8 @@ class FakeSystem : public ISystemServices {
   std::string directory;
   std::map<std::string, std::string> environment;  // nothing of the real one
   std::map<std::string, bool> files;  // paths that exist (or not) whatever the disk holds
+  PowerState power;                   // what CurrentPowerState answers: Unknown unless set
+  mutable int powerQueries = 0;
 };
 
 class FakeApplication : public IApplication {
