@@ -23,6 +23,16 @@ void PutFixedSense(std::array<std::uint8_t, kSenseAreaLength>& area, const Sense
   area[13] = sense.ascq;
 }
 
+// Counts itself among the route's held exclusive uses while it lives.
+class SimHold final : public IExclusiveHold {
+ public:
+  explicit SimHold(std::shared_ptr<int> held) : held_(std::move(held)) { ++*held_; }
+  ~SimHold() override { --*held_; }
+
+ private:
+  std::shared_ptr<int> held_;
+};
+
 }  // namespace
 
 void SimRoute::Attach(const DriveAddress& address, SimDrive& drive) {
@@ -32,6 +42,20 @@ void SimRoute::Attach(const DriveAddress& address, SimDrive& drive) {
 void SimRoute::FailInitialisation(std::uint8_t status, std::string errorText) {
   initialiseStatus_ = status;
   initialiseError_ = std::move(errorText);
+}
+
+void SimRoute::RefuseExclusiveUse(const DriveAddress& address, std::string cause) {
+  std::erase_if(exclusiveRefusals_, [&](const auto& refusal) { return refusal.first == address; });
+  if (!cause.empty()) exclusiveRefusals_.emplace_back(address, std::move(cause));
+}
+
+ExclusiveUse SimRoute::ClaimExclusive(RouteDevice device, const DriveAddress& address) {
+  if (style_ == Style::Aspi || DriveAt(device) == nullptr) return {};
+  for (const auto& [refused, cause] : exclusiveRefusals_) {
+    if (refused == address) return {true, cause, nullptr};
+  }
+  ++exclusiveClaims_;
+  return {false, {}, std::make_unique<SimHold>(exclusiveHeld_)};
 }
 
 std::uint8_t SimRoute::Initialise() {

@@ -6,7 +6,9 @@
 // result = transfer length, the library released by a destruction that
 // finds no device open) and a record of opens and closes.
 
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "SimDrive.h"
@@ -47,6 +49,10 @@ class SimRoute final : public IRoute {
   // in an error box each time (like a missing ASPI library).
   void FailInitialisation(std::uint8_t status, std::string errorText = {});
 
+  // Exclusive use of the drive at `address` is refused from now on with
+  // `cause`, as when another program holds it; an empty cause grants it again.
+  void RefuseExclusiveUse(const DriveAddress& address, std::string cause);
+
   // IRoute
   std::uint8_t Initialise() override;
   RouteDevice Open(const DriveAddress& address) override;
@@ -54,6 +60,8 @@ class SimRoute final : public IRoute {
                        const RouteCommand& command) override;
   void CloseDevice(RouteDevice device) override;
   bool Release(RouteDevice device, bool noDeviceOpen) override;
+  // The pass-through style holds or refuses; ASPI knows no exclusive use.
+  ExclusiveUse ClaimExclusive(RouteDevice device, const DriveAddress& address) override;
 
   // What happened on the bus.
   int Initialisations() const { return initialisations_; }
@@ -61,6 +69,9 @@ class SimRoute final : public IRoute {
   const std::vector<DriveAddress>& Opened() const { return opened_; }
   const std::vector<DriveAddress>& Closed() const { return closed_; }
   int OpenDevices() const { return static_cast<int>(opened_.size() - closed_.size()); }
+  // Exclusive uses granted so far, and those not yet given back.
+  int ExclusiveClaims() const { return exclusiveClaims_; }
+  int ExclusiveHeld() const { return *exclusiveHeld_; }
 
  private:
   struct Slot {
@@ -78,6 +89,10 @@ class SimRoute final : public IRoute {
   int libraryReleases_ = 0;
   std::vector<DriveAddress> opened_;
   std::vector<DriveAddress> closed_;
+  std::vector<std::pair<DriveAddress, std::string>> exclusiveRefusals_;
+  int exclusiveClaims_ = 0;
+  // Shared with the holds, which may outlive the route.
+  std::shared_ptr<int> exclusiveHeld_ = std::make_shared<int>(0);
 };
 
 }  // namespace cdflash::sim

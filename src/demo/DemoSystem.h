@@ -1,6 +1,8 @@
 #pragma once
 // The demo's system services: the running system's, except that a restart
 // is only recorded and reported, never carried out, and nothing is blocked.
+// The power state is the machine's own, as the flasher sees it, so that the
+// battery checks can be tried without a drive.
 
 #include <cstdio>
 
@@ -18,6 +20,7 @@ class DemoSystem final : public ISystemServices {
     return {false, "this is the demo, which never restarts the machine"};
   }
   std::unique_ptr<IPowerBlock> BlockSleepAndShutdown(const std::string&) override { return nullptr; }
+  PowerState CurrentPowerState() const override { return real_.CurrentPowerState(); }
   ElevationResult RunElevated(const std::vector<std::string>& command) override {
     return real_.RunElevated(command);
   }

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <span>
 #include <vector>
 
 #include "common/Text.h"
+#include "device/CommandLog.h"
 #include "device/CommandVerdict.h"
 #include "device/DeviceMessages.h"
 #include "device/ScsiCommands.h"
@@ -43,6 +45,46 @@ Transport& State() {
   static Transport transport;
   return transport;
 }
+
+// Measures one command for the command log, when one is set.
+class CommandTimer {
+ public:
+  CommandTimer() : log_(CommandLog()) {
+    if (log_ == nullptr) return;
+    wallStart_ = std::chrono::duration_cast<std::chrono::milliseconds>(
+                     std::chrono::system_clock::now().time_since_epoch())
+                     .count();
+    start_ = std::chrono::steady_clock::now();
+  }
+
+  void Report(const DriveAddress& address, const RouteCommand& command, CommandFate fate,
+              const RouteOutcome& outcome, std::int32_t result) const {
+    if (log_ == nullptr) return;
+    CommandRecord record;
+    record.durationUs =
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start_).count();
+    record.timeMs = wallStart_;
+    record.address = address;
+    record.cdb = command.cdb;
+    record.dataIn = command.dataIn;
+    record.length = command.length;
+    record.fate = fate;
+    record.delivered = outcome.delivered;
+    record.succeeded = outcome.succeeded;
+    record.status = outcome.completionStatus;
+    record.result = result;
+    record.sense = outcome.sense;
+    record.residual = outcome.residual;
+    record.systemError = outcome.systemError;
+    record.deviceGone = outcome.deviceGone;
+    log_->Command(record);
+  }
+
+ private:
+  ICommandLog* log_;
+  std::int64_t wallStart_ = 0;
+  std::chrono::steady_clock::time_point start_{};
+};
 
 }  // namespace
 
@@ -115,6 +157,7 @@ std::int32_t CDDrive::ExecCommand(std::uint8_t op, std::uint8_t b1, std::uint8_t
                                   std::uint8_t b9, std::uint8_t b10, std::uint8_t b11,
                                   std::uint8_t direction, std::int32_t length) {
   Transport& t = State();
+  const CommandTimer timer;
   RouteCommand command;
   command.cdb = {op, b1, b2, b3, b4, b5, b6, b7, b8, b9, b10, b11};
   command.dataIn = direction == 1;
@@ -131,10 +174,13 @@ std::int32_t CDDrive::ExecCommand(std::uint8_t op, std::uint8_t b1, std::uint8_t
   }
 
   RouteOutcome outcome;
+  CommandFate fate = CommandFate::Sent;
   if (CommitUnanswered()) {
+    fate = CommandFate::RefusedCommitUnanswered;
     outcome.systemError = kDeviceBusyError;
   } else if (length < 0 || length > capacity || route_ == nullptr) {
     // Never let a device write past the end of the buffer.
+    fate = CommandFate::RefusedInvalid;
     outcome.systemError = kInvalidParameterError;
   } else {
     outcome = route_->Execute(device_, Address(), command);
@@ -151,7 +197,14 @@ std::int32_t CDDrive::ExecCommand(std::uint8_t op, std::uint8_t b1, std::uint8_t
   lastSucceeded_ = outcome.delivered && outcome.succeeded;
   deviceGone_ = outcome.deviceGone;
   systemError_ = lastSucceeded_ ? 0 : outcome.systemError;
-  return lastSucceeded_ ? outcome.result : 0;
+  const std::int32_t result = lastSucceeded_ ? outcome.result : 0;
+  timer.Report(Address(), command, fate, outcome, result);
+  return result;
+}
+
+ExclusiveUse CDDrive::TakeExclusiveUse() {
+  if (route_ == nullptr || device_ == kNoDevice) return {};
+  return route_->ClaimExclusive(device_, Address());
 }
 
 void ForgetUnansweredCommits() { State().commitUnanswered.clear(); }

@@ -43,6 +43,13 @@ class CDDrive {
                            std::uint8_t b8, std::uint8_t b9, std::uint8_t b10, std::uint8_t b11,
                            std::uint8_t direction, std::int32_t length);
 
+  // Takes the drive for this program alone until the returned hold goes
+  // (see ExclusiveUse.h): refused when another program holds it; nothing
+  // taken where the route has no such notion (ASPI) or the system cannot
+  // tell. This object's commands still pass. The hold keeps what it needs,
+  // so it may outlive this object.
+  ExclusiveUse TakeExclusiveUse();
+
   // Runs INQUIRY again: the identity text, or "0" when INQUIRY fails.
   std::string GetIdentity();
 

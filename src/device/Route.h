@@ -7,6 +7,8 @@
 #include <array>
 #include <cstdint>
 
+#include "device/ExclusiveUse.h"
+
 namespace cdflash {
 
 // Where a device sits: drive letter (or a space where none is known), host
@@ -95,6 +97,15 @@ class IRoute {
   /// open count is 0) if the route keeps such things. Returns true when the
   /// transport's open count goes down by one.
   virtual bool Release(RouteDevice device, bool noDeviceOpen) = 0;
+
+  /// Takes the open `device` for this program alone until the returned
+  /// hold goes (see ExclusiveUse); commands through `device` still pass.
+  /// Routes without such a notion (ASPI) take nothing and refuse nothing.
+  virtual ExclusiveUse ClaimExclusive(RouteDevice device, const DriveAddress& address) {
+    static_cast<void>(device);
+    static_cast<void>(address);
+    return {};
+  }
 };
 
 }  // namespace cdflash

@@ -1,7 +1,8 @@
 #pragma once
 // The operating system's services that the flash run and the builder use:
 // waiting, the restart request, where the program and the working folder
-// are, the environment, file tests and directory listings. One implementation per OS (system_linux.cpp,
+// are, the environment, file tests and directory listings, and what the
+// machine runs on. One implementation per OS (system_linux.cpp,
 // system_win.cpp); tests and the demo hand the engine and the builder an
 // implementation of their own.
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "system/Environment.h"
+#include "system/PowerState.h"
 
 namespace cdflash {
 
@@ -45,6 +47,9 @@ class ISystemServices {
   /// Keeps the system awake and from shutting down for `reason` while the
   /// returned block lives; null when the system offers no such block.
   virtual std::unique_ptr<IPowerBlock> BlockSleepAndShutdown(const std::string& reason) = 0;
+  /// Whether the machine runs on mains or on its battery, and the charge;
+  /// Unknown where the system cannot say. Asks the system each time.
+  virtual PowerState CurrentPowerState() const = 0;
 
   /// Runs `command` (an ElevationCommand) and waits for it to end.
   virtual ElevationResult RunElevated(const std::vector<std::string>& command) = 0;
@@ -80,6 +85,11 @@ bool ReplaceWholeFile(const std::string& from, const std::string& to, std::strin
 /// set-id or sticky bits, and always the owner's write and execute rights.
 /// False when they cannot be read or set.
 bool CopyExecutablePermissions(const std::string& from, const std::string& to);
+
+/// Creates `path` and the folders above it that are missing (Linux: only
+/// their owner may enter them). True when it exists as a folder afterwards;
+/// else false with `error` set.
+bool MakeFolders(const std::string& path, std::string& error);
 
 /// Upper case in the system's single-byte code page.
 std::string UpperCaseAnsi(const std::string& text);

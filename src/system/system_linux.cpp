@@ -1,4 +1,3 @@
-#include <dbus/dbus.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -12,11 +11,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 #include "system/Elevation.h"
 #include "system/SystemServices.h"
+#include "system/dbus_linux.h"
+#include "system/power_linux.h"
 
 namespace cdflash {
 namespace {
@@ -28,42 +28,9 @@ constexpr const char* kLogindManager = "org.freedesktop.login1.Manager";
 constexpr int kRebootReplyTimeout = 120000;
 constexpr int kInhibitReplyTimeout = 10000;
 
-struct MessageUnref {
-  void operator()(DBusMessage* m) const { dbus_message_unref(m); }
-};
-using Message = std::unique_ptr<DBusMessage, MessageUnref>;
-
-struct ConnectionUnref {
-  void operator()(DBusConnection* c) const { dbus_connection_unref(c); }
-};
-using Connection = std::unique_ptr<DBusConnection, ConnectionUnref>;
-
-// The system bus, or null with `problem` set.
-Connection SystemBus(std::string& problem) {
-  static std::once_flag threads;
-  std::call_once(threads, [] { dbus_threads_init_default(); });
-  DBusError error;
-  dbus_error_init(&error);
-  Connection bus(dbus_bus_get(DBUS_BUS_SYSTEM, &error));
-  if (!bus) {
-    problem = error.message != nullptr ? error.message : "the system bus is not running";
-    dbus_error_free(&error);
-  }
-  return bus;
-}
-
-// Calls a logind manager method and waits for its reply; null with
-// `problem` set when the call fails or is refused.
-Message CallLogind(DBusConnection& bus, Message call, int timeout, std::string& problem) {
-  DBusError error;
-  dbus_error_init(&error);
-  Message reply(dbus_connection_send_with_reply_and_block(&bus, call.get(), timeout, &error));
-  if (!reply) {
-    problem = error.message != nullptr ? error.message : "no answer from logind";
-    dbus_error_free(&error);
-  }
-  return reply;
-}
+using dbus::Connection;
+using dbus::Message;
+using dbus::SystemBus;
 
 // logind's inhibitor lock: held as long as its file descriptor is open.
 class InhibitorLock final : public IPowerBlock {
@@ -99,7 +66,7 @@ class LinuxSystem final : public ISystemServices {
       result.problem = "out of memory";
       return result;
     }
-    result.requested = CallLogind(*bus, std::move(call), kRebootReplyTimeout, result.problem) != nullptr;
+    result.requested = dbus::CallAndWait(*bus, call, kRebootReplyTimeout, result.problem) != nullptr;
     return result;
   }
 
@@ -119,7 +86,7 @@ class LinuxSystem final : public ISystemServices {
                                            DBUS_TYPE_INVALID)) {
       return nullptr;
     }
-    Message reply = CallLogind(*bus, std::move(call), kInhibitReplyTimeout, problem);
+    Message reply = dbus::CallAndWait(*bus, call, kInhibitReplyTimeout, problem);
     int fd = -1;
     if (!reply || !dbus_message_get_args(reply.get(), nullptr, DBUS_TYPE_UNIX_FD, &fd, DBUS_TYPE_INVALID)) {
       return nullptr;
@@ -145,6 +112,8 @@ class LinuxSystem final : public ISystemServices {
     }
     return {true, {}};
   }
+
+  PowerState CurrentPowerState() const override { return LinuxPowerState(kPowerSupplyClass); }
 
   std::string ProgramPath() const override {
     std::string path(4096, '\0');
@@ -224,6 +193,20 @@ bool CopyExecutablePermissions(const std::string& from, const std::string& to) {
   if (stat(from.c_str(), &st) != 0) return false;
   const mode_t mode = (st.st_mode & 0777) | S_IWUSR | S_IXUSR;
   return chmod(to.c_str(), mode) == 0;
+}
+
+// Tries every folder on the way down; whatever failed on the way, only the
+// last one decides.
+bool MakeFolders(const std::string& path, std::string& error) {
+  int lastError = ENOENT;
+  for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+    if (mkdir(path.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) lastError = errno;
+    if (slash == std::string::npos) break;
+  }
+  struct stat st {};
+  if (!path.empty() && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return true;
+  error = path + ": " + std::strerror(lastError == EEXIST ? ENOTDIR : lastError);
+  return false;
 }
 
 // File names on Linux are UTF-8 or anything else: only ASCII letters change,

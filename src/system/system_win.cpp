@@ -67,6 +67,16 @@ class WindowsSystem final : public ISystemServices {
     return std::make_unique<ExecutionStateBlock>(set);
   }
 
+  // Windows NT 4 has no GetSystemPowerStatus: there the state is unknown.
+  PowerState CurrentPowerState() const override {
+    using GetStatus = BOOL(WINAPI*)(LPSYSTEM_POWER_STATUS);
+    const auto get = reinterpret_cast<GetStatus>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemPowerStatus")));
+    SYSTEM_POWER_STATUS status{};
+    if (get == nullptr || !get(&status)) return {};
+    return PowerStateFromWindowsStatus({status.ACLineStatus, status.BatteryFlag, status.BatteryLifePercent});
+  }
+
   // The manifest asks for elevation at start: nothing to start again.
   ElevationResult RunElevated(const std::vector<std::string>&) override {
     return {false, "not available on Windows"};
@@ -161,6 +171,22 @@ bool CopyExecutablePermissions(const std::string& from, const std::string& to) {
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
   return (attributes & FILE_ATTRIBUTE_READONLY) == 0 ||
          SetFileAttributesA(to.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) != FALSE;
+}
+
+// Tries every folder on the way down (a drive root or a share refuses
+// creation); only whether the last one is there decides.
+bool MakeFolders(const std::string& path, std::string& error) {
+  DWORD lastError = ERROR_PATH_NOT_FOUND;
+  for (std::size_t at = path.find_first_of("\\/", 1);; at = path.find_first_of("\\/", at + 1)) {
+    if (!CreateDirectoryA(path.substr(0, at).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+      lastError = GetLastError();
+    }
+    if (at == std::string::npos) break;
+  }
+  const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
+  error = path + ": error " + std::to_string(lastError);
+  return false;
 }
 
 std::string UpperCaseAnsi(const std::string& text) {

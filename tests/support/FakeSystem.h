@@ -39,6 +39,10 @@ class FakeSystem : public ISystemServices {
     };
     return std::make_unique<Block>(*this);
   }
+  PowerState CurrentPowerState() const override {
+    ++powerQueries;
+    return power;
+  }
   void Event(const std::string& what) {
     events.push_back(what);
     if (onEvent) onEvent(what);
@@ -62,6 +66,8 @@ class FakeSystem : public ISystemServices {
     return SystemServices().ListFiles(d);
   }
 
+  PowerState power;                   // what CurrentPowerState answers: Unknown unless set
+  mutable int powerQueries = 0;
   std::vector<unsigned> sleeps;
   std::chrono::milliseconds clock{0};
   int restarts = 0;

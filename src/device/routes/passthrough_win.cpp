@@ -6,6 +6,7 @@
 #include "common/Text.h"
 #include "device/CommandVerdict.h"
 #include "device/DeviceMessages.h"
+#include "device/DriveLocks.h"
 
 namespace cdflash {
 
@@ -22,6 +23,61 @@ struct PassThroughDevice {
 
 PassThroughDevice* DeviceOf(RouteDevice device) {
   return device == kNoDevice ? nullptr : reinterpret_cast<PassThroughDevice*>(device);
+}
+
+// The CD-ROM class driver's exclusive access request (ntddcdrm.h), which
+// MinGW-w64's headers do not carry.
+constexpr DWORD kIoctlCdromExclusiveAccess =
+    CTL_CODE(FILE_DEVICE_CD_ROM, 0x0017, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+constexpr ULONG kExclusiveAccessLockDevice = 1;
+constexpr ULONG kExclusiveAccessUnlockDevice = 2;
+constexpr std::size_t kExclusiveCallerLength = 64;
+struct CdromExclusiveAccess {
+  ULONG requestType;
+  ULONG flags;
+};
+struct CdromExclusiveLock {
+  CdromExclusiveAccess access;
+  UCHAR callerName[kExclusiveCallerLength];
+};
+// The driver refuses a name with characters other than letters, digits and
+// a little punctuation.
+constexpr char kCallerName[] = "cdflash";
+
+// The locks on a duplicate of the route's handle: the same open file, which
+// the locks belong to, kept open as long as the hold even when the drive
+// object closes its own handle first.
+class HandleLocks final : public IDriveLocks {
+ public:
+  explicit HandleLocks(HANDLE handle) : handle_(handle) {}
+  ~HandleLocks() override { ::CloseHandle(handle_); }
+
+  std::uint32_t LockDevice() override {
+    CdromExclusiveLock lock{};
+    lock.access.requestType = kExclusiveAccessLockDevice;
+    std::memcpy(lock.callerName, kCallerName, sizeof(kCallerName));
+    return Control(kIoctlCdromExclusiveAccess, &lock, sizeof(lock));
+  }
+  void UnlockDevice() override {
+    CdromExclusiveAccess unlock{kExclusiveAccessUnlockDevice, 0};
+    Control(kIoctlCdromExclusiveAccess, &unlock, sizeof(unlock));
+  }
+  std::uint32_t LockVolume() override { return Control(FSCTL_LOCK_VOLUME, nullptr, 0); }
+  void UnlockVolume() override { Control(FSCTL_UNLOCK_VOLUME, nullptr, 0); }
+
+ private:
+  std::uint32_t Control(DWORD code, void* input, DWORD length) {
+    DWORD returned = 0;
+    return ::DeviceIoControl(handle_, code, input, length, nullptr, 0, &returned, nullptr) ? 0 : ::GetLastError();
+  }
+  HANDLE handle_;
+};
+
+// The exclusive access lock came with Windows Vista (NT 6.0).
+bool SystemHasDeviceLock() {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof(version);
+  return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 6;
 }
 
 }  // namespace
@@ -112,6 +168,19 @@ void PassThroughRoute::CloseDevice(RouteDevice token) {
   if (device == nullptr) return;
   ::CloseHandle(device->handle);
   delete device;
+}
+
+ExclusiveUse PassThroughRoute::ClaimExclusive(RouteDevice token, const DriveAddress& address) {
+  PassThroughDevice* device = DeviceOf(token);
+  if (device == nullptr) return {};
+  const std::string name = std::string(1, address.letter) + ":";
+  HANDLE duplicate = nullptr;
+  if (!::DuplicateHandle(::GetCurrentProcess(), device->handle, ::GetCurrentProcess(), &duplicate, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+    return {false, Format("%s could not be locked (error %u)", name.c_str(), static_cast<unsigned>(::GetLastError())),
+            nullptr};
+  }
+  return TakeLockedUse(std::make_unique<HandleLocks>(duplicate), SystemHasDeviceLock(), name);
 }
 
 bool PassThroughRoute::Release(RouteDevice device, bool) {

@@ -66,6 +66,9 @@ class PassThroughRoute final : public IRoute {
                        const RouteCommand& command) override;
   void CloseDevice(RouteDevice device) override;
   bool Release(RouteDevice device, bool noDeviceOpen) override;
+  /// The CD-ROM exclusive access lock (Windows Vista and later), else the
+  /// volume lock, on the handle the commands go through (see DriveLocks.h).
+  ExclusiveUse ClaimExclusive(RouteDevice device, const DriveAddress& address) override;
 };
 
 }  // namespace cdflash

@@ -23,6 +23,17 @@ constexpr unsigned kDriverMask = 0x0F;       // the high nibble holds retry sugg
 constexpr unsigned kDriverSense = 0x08;      // DRIVER_SENSE: sense data is available
 constexpr unsigned kDriverTimeout = 0x06;    // DRIVER_TIMEOUT
 
+// The exclusive open: the kernel keeps others' exclusive opens and mounts
+// away while it lasts.
+class ExclusiveOpen final : public IExclusiveHold {
+ public:
+  explicit ExclusiveOpen(int fd) : fd_(fd) {}
+  ~ExclusiveOpen() override { ::close(fd_); }
+
+ private:
+  int fd_;
+};
+
 }  // namespace
 
 RouteDevice SgIoRoute::Open(const DriveAddress& address) {
@@ -87,6 +98,17 @@ RouteOutcome SgIoRoute::Execute(RouteDevice device, const DriveAddress&,
 
 void SgIoRoute::CloseDevice(RouteDevice device) {
   if (device != kNoDevice) ::close(static_cast<int>(device));
+}
+
+ExclusiveUse SgIoRoute::ClaimExclusive(RouteDevice, const DriveAddress& address) {
+  const std::string path = SrDevicePath(address.letter);
+  if (path.empty()) return {false, std::string("/dev/sr") + address.letter + " is not known", nullptr};
+  const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_EXCL | O_CLOEXEC);
+  if (fd < 0) {
+    const ExclusiveVerdict verdict = JudgeExclusiveOpen(errno, path);
+    return {verdict.refused, verdict.cause, nullptr};
+  }
+  return {false, {}, std::make_unique<ExclusiveOpen>(fd)};
 }
 
 bool SgIoRoute::Release(RouteDevice device, bool) {

@@ -15,6 +15,10 @@ class SgIoRoute final : public IRoute {
                        const RouteCommand& command) override;
   void CloseDevice(RouteDevice device) override;
   bool Release(RouteDevice device, bool noDeviceOpen) override;
+  /// Opens /dev/srN a second time with O_EXCL, held until the hold goes: a
+  /// mounted drive, or one another program opened exclusively, is refused
+  /// (EBUSY), and none of them can mount or claim it meanwhile.
+  ExclusiveUse ClaimExclusive(RouteDevice device, const DriveAddress& address) override;
 };
 
 }  // namespace cdflash

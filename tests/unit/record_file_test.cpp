@@ -1,0 +1,216 @@
+// Where the records of runs go and how they are kept: the folder by the
+// system's rules, a name by date, time and drive, the newest 20 kept, an
+// explicit file written exactly, and a place that cannot be written told as
+// a problem rather than thrown.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "record/RecordFile.h"
+#include "support/FakeControls.h"
+#include "support/JsonValue.h"
+#include "support/TempFolder.h"
+
+namespace cdflash {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TempFolder;
+
+constexpr std::int64_t kMay1st2024 = 1714566896000;  // 2024-05-01 12:34:56 UTC
+
+RunRecord RecordAt(std::int64_t startedMs, const std::string& drive = "/dev/sr0") {
+  RunRecord record;
+  record.startedMs = startedMs;
+  record.endedMs = startedMs + 1000;
+  record.drive = drive;
+  record.outcome = "failed before anything was written";
+  record.exitCode = 2;
+  return record;
+}
+
+std::vector<std::string> FileNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string Contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void Touch(const std::string& path) { std::ofstream(path) << "x"; }
+
+TEST(RecordFolders, FollowEachSystemsRules) {
+  struct Row {
+    const char* what;
+    RecordRules rules;
+    std::map<std::string, std::string> environment;
+    std::string program;
+    std::vector<std::string> folders;
+  };
+  const Row rows[] = {
+      {"state home set", RecordRules::Linux, {{"XDG_STATE_HOME", "/var/st"}, {"HOME", "/home/u"}}, "/opt/x",
+       {"/var/st/cdflash"}},
+      {"state home unset", RecordRules::Linux, {{"HOME", "/home/u"}}, "/opt/x", {"/home/u/.local/state/cdflash"}},
+      {"relative state home is ignored", RecordRules::Linux, {{"XDG_STATE_HOME", "st"}, {"HOME", "/root"}}, "",
+       {"/root/.local/state/cdflash"}},
+      {"no home at all", RecordRules::Linux, {}, "/opt/x", {}},
+      {"local application data, then the program's folder", RecordRules::Windows,
+       {{"LOCALAPPDATA", "C:\\Users\\me\\AppData\\Local"}}, "D:\\tools\\1.60.EXE",
+       {"C:\\Users\\me\\AppData\\Local\\cdflash", "D:\\tools"}},
+      {"Windows without local application data (XP)", RecordRules::Windows, {}, "D:\\tools\\1.60.EXE",
+       {"D:\\tools"}},
+  };
+  for (const Row& row : rows) {
+    const auto read = [&](const std::string& name) {
+      const auto found = row.environment.find(name);
+      return found != row.environment.end() ? found->second : std::string();
+    };
+    EXPECT_EQ(RecordFolders(row.rules, read, row.program), row.folders) << row.what;
+  }
+}
+
+TEST(RecordFolders, AreReadFromTheSystemServicesNotTheProcessEnvironment) {
+  test::FakeSystem system;
+  system.environment = {{"XDG_STATE_HOME", "/srv/state"}, {"LOCALAPPDATA", "C:\\L"}};
+  system.program = "/srv/bin/1.60.EXE";
+  const RecordPlace place = RecordPlaceFor(system, "given.json");
+  EXPECT_EQ(place.file, "given.json");
+  ASSERT_FALSE(place.folders.empty());
+#ifdef _WIN32
+  EXPECT_EQ(place.folders.front(), "C:\\L\\cdflash");
+#else
+  EXPECT_EQ(place.folders, std::vector<std::string>{"/srv/state/cdflash"});
+#endif
+}
+
+TEST(RecordFileName, NamesTheRunsTimeAndDriveSafelyForAFileName) {
+  struct Row {
+    std::string drive;
+    std::string name;
+  };
+  const Row rows[] = {
+      {"/dev/sr0", "20240501-123456-sr0.json"},
+      {"\\\\.\\D:", "20240501-123456-D.json"},
+      {"0-0-0", "20240501-123456-0-0-0.json"},
+      {"1-0-0 E", "20240501-123456-E.json"},
+      {"", "20240501-123456-drive.json"},
+      {"/../..", "20240501-123456-drive.json"},
+      {"\xE9t\xE9/sr1 ", "20240501-123456-sr1.json"},
+  };
+  for (const Row& row : rows) {
+    const std::string name = RecordFileName(RecordAt(kMay1st2024, row.drive));
+    EXPECT_EQ(name, row.name) << row.drive;
+    EXPECT_TRUE(IsRecordFileName(name)) << name;
+  }
+  EXPECT_EQ(RecordFileName(RecordAt(kMay1st2024, std::string(100, 'x'))).size(),
+            RecordFileName(RecordAt(kMay1st2024, std::string(1000, 'x'))).size())
+      << "a long drive name is cut";
+}
+
+TEST(RecordFileName, OnlyNamesItGivesCountAsRecords) {
+  for (const char* name : {"notes.txt", "20240501-123456-sr0.txt", "20240501-123456.json", "2024051-123456-sr0.json",
+                           "20240501_123456-sr0.json", "20240501-123456-s r0.json", "cdflash.INI"}) {
+    EXPECT_FALSE(IsRecordFileName(name)) << name;
+  }
+}
+
+TEST(WriteRunRecord, CreatesTheMissingFoldersAndWritesARecordThatReadsBack) {
+  TempFolder temp;
+  const std::string folder = temp / "state/deeper/cdflash";
+  const RecordWriteResult result = WriteRunRecord(RecordAt(kMay1st2024), {{}, {folder}});
+  ASSERT_TRUE(result.written) << result.problem;
+  EXPECT_TRUE(result.problem.empty());
+  EXPECT_EQ(fs::path(result.path).parent_path(), fs::path(folder));
+  const auto json = test::JsonReader::Parse(Contents(result.path));
+  ASSERT_TRUE(json.has_value());
+  EXPECT_EQ((*json)["exitCode"].number, 2);
+}
+
+TEST(WriteRunRecord, KeepsTheNewestTwentyAndLeavesOtherFilesAlone) {
+  TempFolder temp;
+  Touch(temp / "notes.txt");
+  Touch(temp / "20000101-000000-sr0.txt");
+  for (int run = 0; run < 25; ++run) {
+    const RecordWriteResult result = WriteRunRecord(RecordAt(kMay1st2024 + run * 60000), {{}, {temp.Path()}});
+    ASSERT_TRUE(result.written) << result.problem;
+  }
+  std::vector<std::string> records;
+  for (const std::string& name : FileNames(temp.Path())) {
+    if (IsRecordFileName(name)) records.push_back(name);
+  }
+  ASSERT_EQ(records.size(), kRecordsKept);
+  EXPECT_EQ(records.front(), RecordFileName(RecordAt(kMay1st2024 + 5 * 60000))) << "the five oldest went";
+  EXPECT_EQ(records.back(), RecordFileName(RecordAt(kMay1st2024 + 24 * 60000)));
+  EXPECT_TRUE(fs::exists(temp / "notes.txt"));
+  EXPECT_TRUE(fs::exists(temp / "20000101-000000-sr0.txt"));
+}
+
+TEST(WriteRunRecord, ARecordFromAClockSetBackIsKeptThoughItSortsFirst) {
+  TempFolder temp;
+  for (int run = 0; run < static_cast<int>(kRecordsKept); ++run) {
+    ASSERT_TRUE(WriteRunRecord(RecordAt(kMay1st2024 + run * 1000), {{}, {temp.Path()}}).written);
+  }
+  const RecordWriteResult older = WriteRunRecord(RecordAt(kMay1st2024 - 86400000), {{}, {temp.Path()}});
+  ASSERT_TRUE(older.written);
+  EXPECT_TRUE(fs::exists(older.path));
+}
+
+TEST(WriteRunRecord, AnExplicitFileIsWrittenExactlyThereAndRemovesNothing) {
+  TempFolder temp;
+  for (int run = 0; run < static_cast<int>(kRecordsKept) + 3; ++run) {
+    Touch(temp / RecordFileName(RecordAt(kMay1st2024 + run * 1000)));
+  }
+  const std::string file = temp / "my run.log";
+  const RecordWriteResult result = WriteRunRecord(RecordAt(kMay1st2024), {file, {temp.Path()}});
+  ASSERT_TRUE(result.written) << result.problem;
+  EXPECT_EQ(result.path, file);
+  EXPECT_TRUE(test::JsonReader::Parse(Contents(file)).has_value());
+  EXPECT_EQ(FileNames(temp.Path()).size(), kRecordsKept + 4);
+}
+
+TEST(WriteRunRecord, APlaceThatCannotBeWrittenIsAProblemNotAThrow) {
+  TempFolder temp;
+  Touch(temp / "a-file");  // a file where a folder would have to be: even root cannot write there
+  const std::string blocked = temp / "a-file/cdflash";
+  struct Row {
+    const char* what;
+    RecordPlace place;
+    std::string mentioned;  // the problem names what could not be written
+  };
+  const Row rows[] = {
+      {"folder below a file", {{}, {blocked}}, blocked},
+      {"explicit file in a missing folder", {temp / "missing/run.json", {}}, temp / "missing/run.json"},
+      {"explicit file that is a folder", {temp.Path(), {}}, temp.Path()},
+      {"no folder known", {{}, {}}, ""},
+  };
+  for (const Row& row : rows) {
+    RecordWriteResult result;
+    EXPECT_NO_THROW(result = WriteRunRecord(RecordAt(kMay1st2024), row.place)) << row.what;
+    EXPECT_FALSE(result.written) << row.what;
+    EXPECT_FALSE(result.problem.empty()) << row.what;
+    EXPECT_NE(result.problem.find(row.mentioned), std::string::npos) << row.what << ": " << result.problem;
+  }
+}
+
+TEST(WriteRunRecord, TheNextFolderTakesTheRecordWhenTheFirstCannot) {
+  TempFolder temp;
+  Touch(temp / "a-file");
+  const std::string fallback = temp / "program";
+  const RecordWriteResult result = WriteRunRecord(RecordAt(kMay1st2024), {{}, {temp / "a-file/cdflash", fallback}});
+  ASSERT_TRUE(result.written) << result.problem;
+  EXPECT_EQ(fs::path(result.path).parent_path(), fs::path(fallback));
+}
+
+}  // namespace
+}  // namespace cdflash
