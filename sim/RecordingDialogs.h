@@ -27,6 +27,7 @@ class RecordingDialogs final : public IDialogs, public IDeviceReports {
   void WarningOk(const std::string& text) override { shown.push_back({"WarningOk", text}); }
   void Error(const std::string& text) override { shown.push_back({"Error", text}); }
   Answer ConfirmYesNo(const std::string& text) override { return Ask("ConfirmYesNo", text); }
+  Answer ConfirmYesNoDefaultNo(const std::string& text) override { return Ask("ConfirmYesNo", text); }
   void Message(const std::string& text) override { shown.push_back({"Message", text}); }
   void Exception(const std::string& text) override { shown.push_back({"Exception", text}); }
   void DeviceMessage(const std::string& text) override { Message(text); }

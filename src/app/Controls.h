@@ -147,6 +147,9 @@ class IDialogs {
   virtual void WarningOk(const std::string& text) = 0;       // "Warning", warning icon, OK
   virtual void Error(const std::string& text) = 0;           // "Error", error icon, OK
   virtual Answer ConfirmYesNo(const std::string& text) = 0;  // "Confirm", question icon
+  // "Confirm", question icon, No the default button: a stray Enter must not
+  // say Yes to what cannot be taken back (a restart).
+  virtual Answer ConfirmYesNoDefaultNo(const std::string& text) = 0;
   virtual void Message(const std::string& text) = 0;         // application title, OK
   // The application's exception box: "Flash utility", error icon, OK; shows
   // `text` as given (see ExceptionBoxText).

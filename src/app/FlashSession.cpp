@@ -1,6 +1,11 @@
 #include "app/FlashSession.h"
 
 #include "app/DriveJudgement.h"
+#include "app/Version.h"
+#include "device/CommandLog.h"
+#include "device/ExclusiveUse.h"
+#include "record/RecordFile.h"
+#include "record/UtcTime.h"
 #include "common/Text.h"
 #include "device/Cddrive.h"
 #include "device/Cddrives.h"
@@ -21,6 +26,23 @@ std::string Trim(const std::string& text) {
   const auto first = text.find_first_not_of(' ');
   if (first == std::string::npos) return {};
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string OutcomeText(FlashOutcome outcome) {
+  switch (outcome) {
+    case FlashOutcome::Declined: return "declined";
+    case FlashOutcome::AlreadyUpToDate: return "already up to date";
+    case FlashOutcome::DiscInDrive: return "a disc in the drive";
+    case FlashOutcome::DriveNotReady: return "the drive did not become ready";
+    case FlashOutcome::LowBattery: return "the battery too low";
+    case FlashOutcome::NoDrive: return "no drive";
+    case FlashOutcome::FailedBeforeWrite: return "failed before anything was written";
+    case FlashOutcome::FailedAfterWrite: return "failed before the commit";
+    case FlashOutcome::Cancelled: return "stopped before the commit";
+    case FlashOutcome::CommitFailed: return "the commit failed";
+    case FlashOutcome::Completed: return "flashed";
+  }
+  return "unknown";
 }
 
 std::string RefusalOf(const PackageView& package, const CDDrive* drive) {
@@ -147,29 +169,62 @@ std::string FlashSession::FreshIdentity(const DriveEntry& entry) {
   return drives_->Current->GetIdentity();
 }
 
-FlashReport FlashSession::Run(const DriveEntry& entry, IFlashObserver& observer, CommitGate* gate) {
+FlashReport FlashSession::Run(const DriveEntry& entry, IFlashObserver& observer, const FlashRunOptions& options) {
   FlashReport report;
   const std::size_t at = static_cast<std::size_t>(&entry - entries_.data());
   if (!drives_ || at >= driveIndex_.size() || driveIndex_[at] < 0) return report;
   drives_->Select(static_cast<std::int16_t>(driveIndex_[at]));
-  report.identityBefore = drives_->Current->IdentityText();
-  // Every data phase of the run goes through the session's 16 KiB buffer,
-  // registered for the run alone: the device layer never keeps pointing at
-  // it, however the run ends.
-  struct Registration {
-    explicit Registration(std::vector<std::uint8_t>& buffer) {
-      CDDrive::SetDataBuffer(buffer.data(), static_cast<std::int32_t>(buffer.size()));
+  CDDrive& drive = *drives_->Current;
+  report.identityBefore = drive.IdentityText();
+
+  RunRecord record;
+  record.programVersion = CDFLASH_VERSION_TEXT;
+  record.startedMs = WallClockMs();
+  record.drive = entry.device.empty() ? entry.address : entry.device;
+  record.package = ReadPackageFields(package_);
+  record.identityBefore = report.identityBefore;
+  {
+    CommandCollector commands;
+    const ScopedCommandLog logged(commands);
+    // Every data phase goes through the session's 16 KiB buffer, registered
+    // for the run alone: the device layer never keeps pointing at it.
+    struct Registration {
+      explicit Registration(std::vector<std::uint8_t>& buffer) {
+        CDDrive::SetDataBuffer(buffer.data(), static_cast<std::int32_t>(buffer.size()));
+      }
+      ~Registration() { CDDrive::SetDataBuffer(nullptr, 0); }
+    } registration(transfer_);
+    ReportingObserver reporting(observer, report);
+    // The drive to this program alone, until the run ends however it ends.
+    const ExclusiveUse exclusive = drive.TakeExclusiveUse();
+    if (exclusive.refused) {
+      reporting.Tell(NoticeKind::Plain, exclusive.cause +
+                                            ". Close the program that uses it, or unmount its disc, and try "
+                                            "again. Nothing was written to the drive.");
+      report.outcome = FlashOutcome::FailedBeforeWrite;
+    } else {
+      FlashEngine engine(package_, reporting, system_);
+      engine.SetDrive(&drive);
+      engine.SetCommitGate(options.gate);
+      report.outcome = engine.Run();
+      report.wroteToDrive = engine.WroteToDrive();
+      report.commitSent = engine.CommitSent();
     }
-    ~Registration() { CDDrive::SetDataBuffer(nullptr, 0); }
-  } registration(transfer_);
-  ReportingObserver reporting(observer, report);
-  FlashEngine engine(package_, reporting, system_);
-  engine.SetDrive(drives_->Current);
-  engine.SetCommitGate(gate);
-  report.outcome = engine.Run();
-  report.wroteToDrive = engine.WroteToDrive();
-  report.commitSent = engine.CommitSent();
+    record.commands = std::move(commands.commands);
+  }
   if (report.outcome == FlashOutcome::Completed) report.failure.clear();
+
+  // The record, whatever became of the run; one that cannot be written is
+  // told, and changes nothing of the run.
+  record.endedMs = WallClockMs();
+  record.identityAfter = report.identityAfter;
+  record.outcome = OutcomeText(report.outcome);
+  record.exitCode = options.exitCode ? options.exitCode(report) : -1;
+  record.failure = report.failure;
+  const RecordWriteResult written = WriteRunRecord(record, RecordPlaceFor(system_, options.recordFile));
+  report.recordPath = written.written ? written.path : std::string();
+  report.recordProblem = written.problem;
+  report.summaryJson = RunSummaryJson(record, report.recordPath);
   return report;
 }
 

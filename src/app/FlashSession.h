@@ -36,12 +36,21 @@ struct DriveEntry {
 
 // What a run came to.
 struct FlashReport {
+  // Where the run's record went (empty when it could not be written, and
+  // `recordProblem` says why), and its summary for scripts as JSON.
+  std::string recordPath, recordProblem, summaryJson;
   FlashOutcome outcome = FlashOutcome::NoDrive;
   bool wroteToDrive = false;
   bool commitSent = false;
   std::string failure;         // the last message that told the user of a failure
   std::string identityBefore;  // when the run began
   std::string identityAfter;   // after a commit (a fresh INQUIRY); empty without one
+};
+
+struct FlashRunOptions {
+  CommitGate* gate = nullptr;  // when given, a stop can be asked for
+  std::string recordFile;      // the run's record here instead of the usual place
+  std::function<int(const FlashReport&)> exitCode;  // the terminal's, kept in the record
 };
 
 class FlashSession {
@@ -70,9 +79,10 @@ class FlashSession {
   // A fresh INQUIRY of an opened drive: its identity text, "0" when it fails.
   std::string FreshIdentity(const DriveEntry& entry);
 
-  // The update of `entry`'s drive; `observer` sees all the user sees, and
-  // `gate`, when given, lets a stop be asked for.
-  FlashReport Run(const DriveEntry& entry, IFlashObserver& observer, CommitGate* gate = nullptr);
+  // The update of `entry`'s drive, with the drive to this program alone
+  // and a record of every command written when it ends, however it ends;
+  // `observer` sees all the user sees.
+  FlashReport Run(const DriveEntry& entry, IFlashObserver& observer, const FlashRunOptions& options = {});
 
   static constexpr std::int32_t kTransferBufferSize = 16384;
 

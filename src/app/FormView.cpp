@@ -16,8 +16,14 @@ void FormView::StepProgress() { c_.ProgressBar->StepIt(); }
 void FormView::StepProgressBy(long long delta) { c_.ProgressBar->StepBy(delta); }
 
 Answer FormView::Ask(QuestionKind kind, const std::string& text) {
-  return kind == QuestionKind::Warning || kind == QuestionKind::Downgrade ? s_.dialogs->WarningYesNo(text)
-                                       : s_.dialogs->ConfirmYesNo(text);
+  switch (kind) {
+    case QuestionKind::Confirm: return s_.dialogs->ConfirmYesNo(text);
+    case QuestionKind::ConfirmRestart: return s_.dialogs->ConfirmYesNoDefaultNo(text);
+    case QuestionKind::Warning:
+    case QuestionKind::Downgrade:
+    case QuestionKind::OnBattery: break;
+  }
+  return s_.dialogs->WarningYesNo(text);
 }
 
 void FormView::Tell(NoticeKind kind, const std::string& text) {

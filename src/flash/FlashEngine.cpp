@@ -25,6 +25,8 @@ constexpr unsigned kCommitPause = 200;
 constexpr std::uint16_t kCommitTimeout = 180;
 constexpr std::uint16_t kCommandTimeout = 60;
 constexpr long long kCommitScale = 200;
+// On battery at this charge or less a run does not start.
+constexpr int kLowestBatteryPercent = 25;
 constexpr const char* kCommitUnansweredText =
     "The drive did not answer the commit: it may still be programming its flash.\nWait several "
     "minutes, then power the computer off and on before trying again. Until then this program "
@@ -127,12 +129,36 @@ bool FlashEngine::ConfirmAndCheckDrive(VendorCommands& commands, FlashOutcome& s
   }
 
   FlashAll_ = package_.IsFlashAll();
+  if (!PowerAllowsTheRun(stop)) return false;
 
   commands.Standard(StandardCommand(kOpStartStopUnit, kLoadEject));
   if (!PollForNoDisc(commands, stop)) return false;
   commands.Standard(StandardCommand(kOpStopPlayScan));
   commands.Standard(StandardCommand(kOpStartStopUnit, kStop));
   return true;
+}
+
+bool FlashEngine::PowerAllowsTheRun(FlashOutcome& stop) {
+  const PowerState power = system_.CurrentPowerState();
+  if (power.source != PowerState::Source::Battery) return true;
+  const std::string charge =
+      power.percent >= 0 ? Format("charged to %d %%", power.percent) : std::string("its charge unknown");
+  if (power.percent >= 0 && power.percent <= kLowestBatteryPercent) {
+    observer_.Tell(NoticeKind::Warning, "The computer runs on its battery, " + charge +
+                                            ": too little to see an update through. Connect the power "
+                                            "cord and try again. Nothing was written to the drive.");
+    stop = FlashOutcome::LowBattery;
+    return false;
+  }
+  if (observer_.Ask(QuestionKind::OnBattery,
+                    "The computer runs on its battery, " + charge +
+                        ". Should the power fail while the drive programs its flash, the drive will "
+                        "not start again. Connect the power cord if you can.\n\nGo on with the "
+                        "update on battery?") == Answer::Yes) {
+    return true;
+  }
+  stop = FlashOutcome::Declined;
+  return false;
 }
 
 bool FlashEngine::PollForNoDisc(VendorCommands& commands, FlashOutcome& stop) {

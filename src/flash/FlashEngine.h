@@ -28,6 +28,7 @@ enum class FlashOutcome {
   AlreadyUpToDate,    // the drive's revision is not below the package's
   DiscInDrive,        // the drive reported a disc; nothing was written to it
   DriveNotReady,      // the drive kept "becoming ready" past the bound; nothing written
+  LowBattery,         // on a battery too low to finish an update; nothing written
   NoDrive,            // no drive was selected
   FailedBeforeWrite,  // a command failed before anything was written to the drive
   FailedAfterWrite,   // failed while downloading or verifying: nothing committed
@@ -74,6 +75,9 @@ class FlashEngine {
   // Everything from the profile to the commit.
   FlashOutcome DownloadVerifyCommit(VendorCommands& commands);
   void Complete();
+  // On battery: stops a run the battery may not see to its end, asks about
+  // any other; true when the run may go on.
+  bool PowerAllowsTheRun(FlashOutcome& stop);
   // The disc poll: true when the run may go on.
   bool PollForNoDisc(VendorCommands& commands, FlashOutcome& stop);
   // A stop asked for before the commit ends the run: says so, true.

@@ -14,10 +14,10 @@ namespace cdflash {
 
 // The look of a question: a confirmation ("Confirm", question icon) or a
 // warning ("Warning", warning icon); both with Yes and No. The restart offer
-// is a confirmation of its own, and the question before taking a drive to an
-// older revision a warning of its own, so that an unattended run can tell
-// them apart.
-enum class QuestionKind { Confirm, Warning, Downgrade, ConfirmRestart };
+// is a confirmation of its own (No the default), and the questions before
+// taking a drive to an older revision and before a run on battery warnings
+// of their own, so that an unattended run can tell them apart.
+enum class QuestionKind { Confirm, Warning, Downgrade, OnBattery, ConfirmRestart };
 
 // The look of a message with one OK button: a plain box (the application's
 // title) or a warning ("Warning", warning icon).

@@ -50,7 +50,7 @@ TEST_F(FlashClick, ARunShowsOnTheFormAndLeavesItAsItWas) {
   EXPECT_EQ(ui().cursor.log, (std::vector<std::string>{"hourglass", "default"}));
   ASSERT_EQ(ui().dialogs.shown.size(), 2u);
   EXPECT_EQ(ui().dialogs.shown[0].kind, "ConfirmYesNo");
-  EXPECT_EQ(ui().dialogs.shown[1].kind, "ConfirmYesNo");
+  EXPECT_EQ(ui().dialogs.shown[1].kind, "ConfirmYesNo, No by default");  // the restart: Enter is No
   // The window refused to close while the run was in progress, and its
   // controls are as they were before.
   EXPECT_EQ(ui().window.closeBlocked, (std::vector<bool>{true, false}));

@@ -21,6 +21,7 @@ class ConsoleDialogs final : public IDialogs {
   void WarningOk(const std::string& text) override { Print("Warning", text, Answer::Ok); }
   void Error(const std::string& text) override { Print("Error", text, Answer::Ok); }
   Answer ConfirmYesNo(const std::string& text) override { return Print("Confirm", text, Answer::No); }
+  Answer ConfirmYesNoDefaultNo(const std::string& text) override { return Print("Confirm", text, Answer::No); }
   void Message(const std::string& text) override { Print(kApplicationTitle, text, Answer::Ok); }
   void Exception(const std::string& text) override { Print(kApplicationTitle, text, Answer::Ok); }
 

@@ -150,7 +150,7 @@ class FakeWindow : public IWindow {
 };
 
 struct ShownBox {
-  std::string kind;  // "WarningYesNo", "WarningOk", "Error", "ConfirmYesNo", "Message", "Exception"
+  std::string kind;  // "WarningYesNo", "WarningOk", "Error", "ConfirmYesNo" (", No by default"), "Message", "Exception"
   std::string text;
 };
 
@@ -160,6 +160,7 @@ class ScriptedDialogs : public IDialogs {
   void WarningOk(const std::string& t) override { shown.push_back({"WarningOk", t}); }
   void Error(const std::string& t) override { shown.push_back({"Error", t}); }
   Answer ConfirmYesNo(const std::string& t) override { return Ask("ConfirmYesNo", t); }
+  Answer ConfirmYesNoDefaultNo(const std::string& t) override { return Ask("ConfirmYesNo, No by default", t); }
   void Message(const std::string& t) override { shown.push_back({"Message", t}); }
   void Exception(const std::string& t) override { shown.push_back({"Exception", t}); }
 

@@ -15,11 +15,13 @@ struct Option {
 
 constexpr Option kOptions[] = {
     {"--list", nullptr, "list the CD drives, and whether this flasher may update each"},
-    {"--json", nullptr, "with --list: the same as JSON"},
+    {"--json", nullptr, "with --list: the same as JSON; with --flash: the run's summary as JSON"},
     {"--flash", "DRIVE", "update DRIVE: 1-0-0 (adapter-target-LUN), its letter, or /dev/srN"},
     {"--yes", nullptr, "answer Yes to every question but the restart offer and a downgrade"},
     {"--restart", nullptr, "with --yes: accept the restart offer as well"},
     {"--allow-older", nullptr, "with --yes: take the drive to an older revision when asked"},
+    {"--allow-battery", nullptr, "with --yes: update on battery when asked"},
+    {"--log", "FILE", "with --flash: the record of the run goes to FILE"},
     {"--build", nullptr, "template: build a flasher from each --bin for --model"},
     {"--model", "M", "the model: its number in the table, or its Model name"},
     {"--bin", "FILE", "a BIN file (may be given more than once)"},
@@ -46,6 +48,8 @@ void Store(Arguments& a, const std::string& name, const std::string& value) {
   if (name == "--yes") a.yes = true;
   if (name == "--restart") a.restart = true;
   if (name == "--allow-older") a.allowOlder = true;
+  if (name == "--allow-battery") a.allowBattery = true;
+  if (name == "--log") a.log = value;
   if (name == "--build") a.build = true;
   if (name == "--models") a.models = true;
   if (name == "--version") a.version = true;
@@ -94,7 +98,7 @@ std::string HelpText() {
       "cdflash " CDFLASH_VERSION_TEXT ": updates the firmware of ATAPI CD-RW drives (a flasher)\n"
       "or builds flashers (a template). Without arguments it opens its window.\n\n"
       "Usage: cdflash --list [--json]\n"
-      "       cdflash --flash DRIVE [--yes [--restart] [--allow-older]]\n"
+      "       cdflash --flash DRIVE [--yes [--restart] [--allow-older] [--allow-battery]] [--log FILE] [--json]\n"
       "       cdflash --build --model M --bin FILE [--bin FILE]... [--out DIR]\n"
       "       cdflash --models\n\n"
       "Options:\n";

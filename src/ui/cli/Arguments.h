@@ -11,9 +11,9 @@ namespace cdflash::cli {
 
 struct Arguments {
   bool help = false, version = false;
-  bool list = false, json = false, yes = false, restart = false, allowOlder = false;
+  bool list = false, json = false, yes = false, restart = false, allowOlder = false, allowBattery = false;
   bool build = false, models = false;
-  std::string flash, model, out;
+  std::string flash, model, out, log;
   std::vector<std::string> bins;
 };
 

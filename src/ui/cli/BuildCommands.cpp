@@ -8,15 +8,12 @@
 #include "ui/cli/Listing.h"
 
 namespace cdflash::cli {
-namespace {
 
 // The session with its model table; says why when there is none.
-bool Loaded(BuildSession& session, ITerminal& terminal) {
+static bool Loaded(BuildSession& session, ITerminal& terminal) {
   if (!session.LoadModels()) terminal.Err(session.Problem() + "\n");
   return session.Problem().empty();
 }
-
-}  // namespace
 
 int ListModels(const TerminalContext& context) {
   BuildSession session(context.package, context.system);

@@ -10,7 +10,13 @@
 namespace cdflash::cli {
 
 int ListDrives(const TerminalContext& context, bool json);
-int FlashDrive(const TerminalContext& context, const std::string& drive, Answers answers);
+// Where the record of a --flash run goes and how its end is told.
+struct RecordOptions {
+  std::string file;  // --log FILE: the record there; empty: the usual place
+  bool json = false;  // --json: the run's summary as one JSON object on standard output
+};
+
+int FlashDrive(const TerminalContext& context, const std::string& drive, Answers answers, RecordOptions record);
 int ListModels(const TerminalContext& context);
 int BuildFlashers(const TerminalContext& context, const std::string& model,
                   const std::vector<std::string>& bins, const std::string& outputDirectory);

@@ -8,13 +8,10 @@
 #include "ui/cli/Interrupt.h"
 
 namespace cdflash::cli {
-namespace {
 
-FlashSession::DeviceMessages ToStandardError(ITerminal& terminal) {
+static FlashSession::DeviceMessages ToStandardError(ITerminal& terminal) {
   return [&terminal](const std::string& text, bool) { terminal.Err(text + "\n"); };
 }
-
-}  // namespace
 
 int ListDrives(const TerminalContext& context, bool json) {
   FlashSession session(context.package, context.system, ToStandardError(context.terminal));
@@ -24,7 +21,7 @@ int ListDrives(const TerminalContext& context, bool json) {
   return kExitFlashed;
 }
 
-int FlashDrive(const TerminalContext& context, const std::string& wanted, Answers answers) {
+int FlashDrive(const TerminalContext& context, const std::string& wanted, Answers answers, RecordOptions record) {
   ITerminal& t = context.terminal;
   // The drive first: a name that fits no drive, or several, is refused
   // before anything is asked.
@@ -52,9 +49,11 @@ int FlashDrive(const TerminalContext& context, const std::string& wanted, Answer
   FlashReport report;
   {
     InterruptGuard interrupts(gate);
-    report = session.Run(entry, observer, &gate);
+    report = session.Run(entry, observer, {&gate, record.file, ExitCodeOf});
   }
-  t.Err("\n");
+  t.Err(report.recordPath.empty() ? "\nNo record of this run: " + report.recordProblem + "\n"
+                                  : "\nThe record of this run: " + report.recordPath + "\n");
+  if (record.json) t.Out(report.summaryJson);
   return ExitCodeOf(report);
 }
 

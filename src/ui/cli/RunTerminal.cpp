@@ -37,9 +37,10 @@ int RunTerminal(int argc, const char* const* argv, TerminalContext context) {
 
   const int commands = (a.list ? 1 : 0) + (!a.flash.empty() ? 1 : 0) + (a.build ? 1 : 0) + (a.models ? 1 : 0);
   if (commands != 1) return usage("Give one of --list, --flash DRIVE, --build or --models.");
-  if (a.json && !a.list) return usage("--json goes with --list.");
+  if (a.json && !a.list && a.flash.empty()) return usage("--json goes with --list or --flash.");
+  if (!a.log.empty() && a.flash.empty()) return usage("--log goes with --flash.");
   if (a.restart && !a.yes) return usage("--restart goes with --yes.");
-  if (a.allowOlder && !a.yes) return usage("--allow-older goes with --yes.");
+  if ((a.allowOlder || a.allowBattery) && !a.yes) return usage("--allow-older and --allow-battery go with --yes.");
   // A template holds no firmware; a flasher has no model table.
   if (!a.flash.empty() && context.package.IsTemplate()) {
     context.terminal.Err("This program is a template: it holds no firmware. Build a flasher first (--build).\n");
@@ -55,7 +56,8 @@ int RunTerminal(int argc, const char* const* argv, TerminalContext context) {
     if (a.model.empty() || a.bins.empty()) return usage("--build needs --model and at least one --bin.");
     return BuildFlashers(context, a.model, a.bins, a.out);
   }
-  return FlashDrive(context, a.flash, Answers{a.yes, a.restart, a.allowOlder});
+  return FlashDrive(context, a.flash, Answers{a.yes, a.restart, a.allowOlder, a.allowBattery},
+                    {a.log, a.json});
 }
 
 }  // namespace cdflash::cli

@@ -111,6 +111,9 @@ std::optional<std::pair<Answer, std::string>> TerminalObserver::Given(QuestionKi
     case QuestionKind::Downgrade:
       if (answers_.allowOlder) return std::pair{Answer::Yes, std::string("--allow-older")};
       return std::pair{Answer::No, std::string("taking the drive to an older revision needs --allow-older")};
+    case QuestionKind::OnBattery:
+      if (answers_.allowBattery) return std::pair{Answer::Yes, std::string("--allow-battery")};
+      return std::pair{Answer::No, std::string("an update on battery needs --allow-battery")};
     case QuestionKind::Confirm:
     case QuestionKind::Warning:
       break;

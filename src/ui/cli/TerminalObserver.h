@@ -2,7 +2,7 @@
 // The flash engine's observer on a terminal (standard error): the phase
 // captions and the progress (one self-redrawing line with a bar on a
 // terminal; otherwise a line per phase and per 10 %), the questions asked on
-// the terminal or answered by --yes / --restart / --allow-older, and the
+// the terminal or answered by --yes and its companions, and the
 // messages printed. The drive it is about is named before each question and
 // before the first phase.
 
@@ -19,6 +19,7 @@ struct Answers {
   bool yes = false;         // --yes: Yes to every question but the restart offer and a downgrade
   bool restart = false;     // --restart: Yes to the restart offer as well
   bool allowOlder = false;  // --allow-older: Yes to taking the drive to an older revision
+  bool allowBattery = false;  // --allow-battery: Yes to an update on battery
 };
 
 class TerminalObserver final : public IFlashObserver {

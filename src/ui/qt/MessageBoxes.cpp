@@ -42,7 +42,7 @@ void ShowOk(QMessageBox::Icon icon, const char* title, const std::string& text) 
   box.exec();
 }
 
-Answer AskYesNo(QMessageBox::Icon icon, const char* title, const std::string& text) {
+Answer AskYesNo(QMessageBox::Icon icon, const char* title, const std::string& text, bool noByDefault = false) {
   CentredMessageBox box(icon, title, text);
   QPushButton* yes = box.addButton(QMessageBox::Yes);
   QPushButton* no = box.addButton(QMessageBox::No);
@@ -53,7 +53,7 @@ Answer AskYesNo(QMessageBox::Icon icon, const char* title, const std::string& te
   QPushButton* closed = box.addButton(QMessageBox::Cancel);
   closed->hide();
   box.setEscapeButton(closed);
-  box.setDefaultButton(yes);
+  box.setDefaultButton(noByDefault ? no : yes);
   box.exec();
   if (box.clickedButton() == yes) return Answer::Yes;
   if (box.clickedButton() == no) return Answer::No;
@@ -74,6 +74,10 @@ void MessageBoxes::Error(const std::string& text) { ShowOk(QMessageBox::Critical
 
 Answer MessageBoxes::ConfirmYesNo(const std::string& text) {
   return AskYesNo(QMessageBox::Question, "Confirm", text);
+}
+
+Answer MessageBoxes::ConfirmYesNoDefaultNo(const std::string& text) {
+  return AskYesNo(QMessageBox::Question, "Confirm", text, true);
 }
 
 void MessageBoxes::Message(const std::string& text) {

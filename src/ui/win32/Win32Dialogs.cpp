@@ -68,6 +68,10 @@ Answer Win32Dialogs::ConfirmYesNo(const std::string& text) {
   return ToAnswer(CenteredMessageBox(text, "Confirm", MB_YESNO | MB_ICONQUESTION));
 }
 
+Answer Win32Dialogs::ConfirmYesNoDefaultNo(const std::string& text) {
+  return ToAnswer(CenteredMessageBox(text, "Confirm", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+}
+
 void Win32Dialogs::Message(const std::string& text) {
   CenteredMessageBox(text, kApplicationTitle, MB_OK);
 }

@@ -18,6 +18,7 @@ class Win32Dialogs final : public IDialogs {
   void WarningOk(const std::string& text) override;
   void Error(const std::string& text) override;
   Answer ConfirmYesNo(const std::string& text) override;
+  Answer ConfirmYesNoDefaultNo(const std::string& text) override;
   void Message(const std::string& text) override;
   void Exception(const std::string& text) override;
 };
