@@ -2,6 +2,12 @@
 
 namespace cdflash {
 
+std::uint32_t RestartFlags(std::uint32_t platformId, std::uint32_t majorVersion) {
+  constexpr std::uint32_t kReboot = 0x02, kForce = 0x04, kForceIfHung = 0x10;  // EWX_*
+  constexpr std::uint32_t kPlatformNt = 2;                                  // VER_PLATFORM_WIN32_NT
+  return kReboot | (platformId == kPlatformNt && majorVersion >= 5 ? kForceIfHung : kForce);
+}
+
 RestartResult RestartWithPrivilege(IRestartSteps& steps) {
   RestartResult result;
   std::uint32_t error = 0;

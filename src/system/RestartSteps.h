@@ -20,6 +20,12 @@ class IRestartSteps {
   virtual bool RequestReboot(std::uint32_t& error) = 0;
 };
 
+// The ExitWindowsEx flags of the restart. From Windows 2000 (NT 5) on,
+// programs are asked to close and may ask the user to save; only programs
+// that hang are closed by force (EWX_FORCEIFHUNG). Earlier systems know no
+// such flag: the restart closes them by force (EWX_FORCE).
+std::uint32_t RestartFlags(std::uint32_t platformId, std::uint32_t majorVersion);
+
 // Privilege first (where needed), then the request; what went wrong, for the user.
 RestartResult RestartWithPrivilege(IRestartSteps& steps);
 

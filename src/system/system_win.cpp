@@ -18,19 +18,22 @@ constexpr DWORD kRestartReason = 0x00040000u /* SHTDN_REASON_MAJOR_APPLICATION *
 
 class SystemRestartSteps final : public IRestartSteps {
  public:
-  bool NeedsPrivilege() override {
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-    return !GetVersionExA(&version) || version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  SystemRestartSteps() {
+    version_.dwOSVersionInfoSize = sizeof(version_);
+    if (!GetVersionExA(&version_)) version_.dwPlatformId = VER_PLATFORM_WIN32_NT;
   }
+  bool NeedsPrivilege() override { return version_.dwPlatformId == VER_PLATFORM_WIN32_NT; }
   bool EnableShutdownPrivilege(std::uint32_t& error) override {
     return cdflash::EnableShutdownPrivilege(error);
   }
   bool RequestReboot(std::uint32_t& error) override {
-    if (ExitWindowsEx(EWX_REBOOT | EWX_FORCE, kRestartReason)) return true;
+    if (ExitWindowsEx(RestartFlags(version_.dwPlatformId, version_.dwMajorVersion), kRestartReason)) return true;
     error = GetLastError();
     return false;
   }
+
+ private:
+  OSVERSIONINFOA version_{};
 };
 
 // Keeps the system awake while it lives; only for the thread that made it,

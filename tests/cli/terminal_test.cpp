@@ -13,7 +13,9 @@
 #include "device/ScsiCommands.h"
 
 #include "support/EngineHarness.h"
+#include "common/Text.h"
 #include "support/FakeControls.h"
+#include "support/JsonValue.h"
 #include "support/TempFolder.h"
 #include "ui/cli/Arguments.h"
 #include "ui/cli/Interrupt.h"
@@ -126,6 +128,7 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
     int drives = 1;         // qualifying drives, all at 0-0-0
     bool interactive = true;
     std::size_t commits = exit == kExitFlashed ? 1 : 0;
+    PowerState power = {};
   };
   const auto none = [](sim::SimDrive&, test::TestPackage&) {};
   const auto anyRevision = [](sim::SimDrive&, test::TestPackage& p) { p.FwRange("----------"); };
@@ -141,6 +144,10 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
        "needs --allow-older"},
       {"downgrade with --allow-older", {"--flash", "0", "--yes", "--allow-older"}, {}, "1.70", anyRevision,
        kExitFlashed},
+      {"on battery with --yes alone", {"--flash", "0", "--yes"}, {}, "1.20", none, kExitNothingDone,
+       "needs --allow-battery", 1, true, 0, {PowerState::Source::Battery, 80}},
+      {"on battery with --allow-battery", {"--flash", "0", "--yes", "--allow-battery"}, {}, "1.20", none,
+       kExitFlashed, "", 1, true, 1, {PowerState::Source::Battery, 80}},
       {"no such drive", {"--flash", "7", "--yes"}, {}, "1.20", none, kExitUsage, "/dev/sr0"},
       {"selector naming two drives", {"--flash", "0-0-0", "--yes"}, {}, "1.20", none, kExitUsage,
        "/dev/sr1", 2},
@@ -176,6 +183,7 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
     c.arrange(*drives[0], m.package);
     m.terminal.input = c.input;
     m.terminal.interactive = c.interactive;
+    m.system.power = c.power;
     EXPECT_EQ(m.Run(c.args), c.exit) << m.terminal.out << m.terminal.err;
     EXPECT_TRUE(Has(m.terminal.err, c.says)) << m.terminal.err;
     EXPECT_EQ(drives[0]->Commits().size(), c.commits);
@@ -187,6 +195,37 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
       }
     }
   }
+}
+
+// A failed run's record (--log FILE) holds the commands the drive received,
+// command for command; --json ends standard output with one JSON object.
+TEST(TerminalFlash, RecordAndSummaryTellWhatTheDriveReceived) {
+  Machine m;
+  sim::SimDrive& drive = m.bench.platform.AddDrive(test::AcmeDrive("1.20"));
+  drive.InjectWhen(sim::NthMatch(sim::IsReadBuffer(), 3), sim::Fault::WithSense({0x03, 0x11, 0x00}));
+  const test::TempFolder folder("cdflash-cli-log");
+  const std::string log = folder / "run.json";
+  EXPECT_EQ(m.Run({"--flash", "0", "--yes", "--log", log, "--json"}), kExitFailedAfterWrite);
+  EXPECT_TRUE(Has(m.terminal.err, "The record of this run: " + log));
+
+  const std::vector<std::uint8_t> bytes = test::ReadBytes(log);
+  const auto record = test::JsonReader::Parse(std::string(bytes.begin(), bytes.end()));
+  ASSERT_TRUE(record);
+  const auto& commands = (*record)["commands"].items;
+  const auto& seen = drive.Log();
+  ASSERT_LE(commands.size(), seen.size());
+  const std::size_t first = seen.size() - commands.size();  // before them: finding the drive
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    std::string cdb;
+    for (const std::uint8_t b : seen[first + i].command.cdb) cdb += (cdb.empty() ? "" : " ") + Format("%02X", b);
+    EXPECT_EQ(commands[i]["cdb"].text, cdb) << "command " << i;
+  }
+  EXPECT_FALSE(commands.back()["succeeded"].boolean);
+
+  const auto summary = test::JsonReader::Parse(m.terminal.out);
+  ASSERT_TRUE(summary) << m.terminal.out;
+  EXPECT_EQ((*summary)["exitCode"].number, kExitFailedAfterWrite);
+  EXPECT_EQ((*summary)["record"].text, log);
 }
 
 // A real signal, raised while a simulated command runs: before the commit

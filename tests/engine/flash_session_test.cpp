@@ -111,6 +111,8 @@ TEST(FlashSession, EveryWayARunEndsIsToldAndReported) {
     bool fiveBank = false;
     std::deque<Answer> answers = {Answer::Yes, Answer::No};
     std::size_t discTests = 0;  // TEST UNIT READY commands sent, where it matters
+    PowerState power = {};      // what the system says it runs on
+    bool heldElsewhere = false;  // another program holds the drive
   };
   const auto none = [](sim::SimDrive&) {};
   const auto medium = [](std::vector<sim::Sense> script) {
@@ -152,6 +154,14 @@ TEST(FlashSession, EveryWayARunEndsIsToldAndReported) {
        "Write Buffer> 04 44 00", "Flash Fail."},
       {"commit never answered", inject(sim::IsCommit(), sim::Fault::TimeoutAfterExecution()),
        FlashOutcome::CommitFailed, "The drive did not answer the commit", "Flash Fail."},
+      {"on battery at 20 %", none, FlashOutcome::LowBattery, "The computer runs on its battery, charged to 20 %", "",
+       false, {Answer::Yes}, 0, {PowerState::Source::Battery, 20}},
+      {"on battery at 80 %, declined", none, FlashOutcome::Declined, "", "", false, {Answer::Yes, Answer::No}, 0,
+       {PowerState::Source::Battery, 80}},
+      {"on battery at 80 %, accepted", none, FlashOutcome::Completed, "", "Flash Completed.", false,
+       {Answer::Yes, Answer::Yes, Answer::No}, 0, {PowerState::Source::Battery, 80}},
+      {"held by another program", none, FlashOutcome::FailedBeforeWrite, "/dev/sr0 is in use", "", false, {}, 0, {},
+       true},
       {"fresh identity after the commit fails", inject(sim::WithOpcode(0x12), sim::Fault::WithSense(sim::kInvalidField)),
        FlashOutcome::Completed, "", "Flash Completed."},
   };
@@ -161,6 +171,8 @@ TEST(FlashSession, EveryWayARunEndsIsToldAndReported) {
     sim::SimDrive& drive = m.Add();
     m.Session();  // the drive found before anything is planned for it
     c.arrange(drive);
+    m.system.power = c.power;
+    if (c.heldElsewhere) m.bench.platform.Route().RefuseExclusiveUse({'0', 0, 0, 0}, "/dev/sr0 is in use");
     const FlashReport report = m.Run(c.answers);
     EXPECT_EQ(report.outcome, c.outcome);
     EXPECT_EQ(report.failure.rfind(c.told, 0), 0u) << report.failure;
@@ -176,6 +188,9 @@ TEST(FlashSession, EveryWayARunEndsIsToldAndReported) {
     EXPECT_FALSE(m.observer.busy);
     EXPECT_EQ(CDDrive::Timeout(), 60);
     EXPECT_NE(CDDrive::DataBufferLength(), FlashSession::kTransferBufferSize);  // let go of
+    EXPECT_EQ(m.bench.platform.Route().ExclusiveHeld(), 0);                    // given back
+    // This machine has no place for records: the run's outcome stays what it was.
+    EXPECT_FALSE(report.recordProblem.empty());
   }
 }
 

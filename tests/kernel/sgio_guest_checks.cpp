@@ -6,7 +6,10 @@
 // Prints one line per check and "N passed, N failed"; exit status 0 only when
 // every check passed.
 
+#include <fcntl.h>
 #include <grp.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +26,8 @@
 #include "common/Text.h"
 #include "device/Cddrive.h"
 #include "device/Cddrives.h"
+#include "device/ExclusiveUse.h"
+#include "device/routes/SrNames.h"
 #include "device/platform/Platform.h"
 
 namespace cdflash::kernelcheck {
@@ -221,6 +226,43 @@ void CheckAccess(CheckLog& log, bool root) {
                    access.rawCommandsAllowed ? "allowed" : "not allowed"));
 }
 
+// Another process holds the drive open exclusively (as a burning program or
+// a mount would): the run's claim is refused, naming the device, so the run
+// stops before it writes (the session's rule); once the other lets go the
+// claim holds, and gives the drive back when it goes.
+void CheckExclusiveUse(CheckLog& log, CDDrive& drive) {
+  const std::string device = SrDevicePath(drive.Letter());
+  int ready[2];
+  if (!log.Check("a pipe for the other process", pipe(ready) == 0)) return;
+  const pid_t other = fork();
+  if (other == 0) {
+    const int fd = open(device.c_str(), O_RDONLY | O_NONBLOCK | O_EXCL);
+    const char held = fd >= 0 ? 'y' : 'n';
+    if (write(ready[1], &held, 1) != 1) _exit(1);
+    pause();
+    _exit(0);
+  }
+  char held = 'n';
+  const bool told = other > 0 && read(ready[0], &held, 1) == 1;
+  {
+    const ExclusiveUse refused = drive.TakeExclusiveUse();
+    log.Check("another process holds " + device + " exclusively: the run's claim is refused, naming it",
+              told && held == 'y' && refused.refused && !refused.Held() &&
+                  refused.cause.find(device) != std::string::npos,
+              "\"" + refused.cause + "\"");
+  }
+  if (other > 0) {
+    kill(other, SIGKILL);
+    waitpid(other, nullptr, 0);
+  }
+  close(ready[0]);
+  close(ready[1]);
+  const bool heldNow = drive.TakeExclusiveUse().Held();
+  const int again = open(device.c_str(), O_RDONLY | O_NONBLOCK | O_EXCL);
+  log.Check("once the other lets go the claim holds, and ends with the run", heldNow && again >= 0);
+  if (again >= 0) close(again);
+}
+
 void RunAsRoot(CheckLog& log) {
   log.Note("as root");
   CheckAccess(log, true);
@@ -236,6 +278,7 @@ void RunAsRoot(CheckLog& log) {
       CheckNoDisc(log, *drive, "after load: ");
       CheckDriveRejects(log, *drive);
       CheckLengthPastBuffer(log, *drive);
+      CheckExclusiveUse(log, *drive);
     }
     CheckWriteBufferAccepted(log, drives);
   }

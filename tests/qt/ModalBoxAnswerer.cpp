@@ -62,6 +62,9 @@ void ModalBoxAnswerer::Answer(QMessageBox& box, const ExpectedBox& expected) {
     case ExpectedBox::Action::Close:
       box.close();
       return;
+    case ExpectedBox::Action::Enter:
+      QTest::keyClick(&box, Qt::Key_Return);
+      return;
     case ExpectedBox::Action::Click:
       for (QAbstractButton* button : box.buttons()) {
         if (!button->isHidden() && button->text() == expected.button) {

@@ -14,7 +14,7 @@
 namespace cdflash::qtui::test {
 
 struct ExpectedBox {
-  enum class Action { Click, Escape, Close };
+  enum class Action { Click, Escape, Close, Enter };
 
   QString title;
   QMessageBox::Icon icon = QMessageBox::NoIcon;

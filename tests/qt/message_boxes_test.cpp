@@ -46,9 +46,13 @@ TEST_F(MessageBoxesTest, ClosingAYesNoBoxIsNeitherYesNorNo) {
   EXPECT_EQ(dialogs.ConfirmYesNo("x"), Answer::Closed);
 }
 
+// A confirmation is a question; Enter says Yes, but not to the restart,
+// whose default button is No.
 TEST_F(MessageBoxesTest, ConfirmYesNoIsAQuestion) {
-  boxes.Expect(Box("Confirm", QMessageBox::Question, {"&Yes", "&No"}, Action::Click, "&Yes"));
+  boxes.Expect(Box("Confirm", QMessageBox::Question, {"&Yes", "&No"}, Action::Enter));
+  boxes.Expect(Box("Confirm", QMessageBox::Question, {"&Yes", "&No"}, Action::Enter));
   EXPECT_EQ(dialogs.ConfirmYesNo("Update the firmware?"), Answer::Yes);
+  EXPECT_EQ(dialogs.ConfirmYesNoDefaultNo("Restart now?"), Answer::No);
 }
 
 TEST_F(MessageBoxesTest, OneButtonBoxesHaveTheirTitlesAndIcons) {

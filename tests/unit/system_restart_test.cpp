@@ -61,6 +61,16 @@ TEST(RestartSteps, PrivilegeComesFirstOnNtAndEveryRefusalIsTold) {
 }
 
 #ifdef _WIN32
+// No program loses unsaved work to the restart where the system can help
+// it: only a hung one is closed by force from Windows 2000 on.
+TEST(RestartSteps, OnlyHungProgramsAreClosedByForceWhereTheSystemCan) {
+  constexpr std::uint32_t kReboot = 0x02, kForce = 0x04, kForceIfHung = 0x10;
+  EXPECT_EQ(RestartFlags(2, 5), kReboot | kForceIfHung);   // Windows 2000
+  EXPECT_EQ(RestartFlags(2, 10), kReboot | kForceIfHung);  // Windows 10
+  EXPECT_EQ(RestartFlags(2, 4), kReboot | kForce);         // NT 4
+  EXPECT_EQ(RestartFlags(1, 4), kReboot | kForce);         // Windows 98
+}
+
 TEST(ShutdownPrivilege, IsEnabledInTheProcessToken) {
   std::uint32_t error = 0;
   ASSERT_TRUE(EnableShutdownPrivilege(error)) << "error " << error;

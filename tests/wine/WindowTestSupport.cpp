@@ -93,6 +93,8 @@ void BoxAnswerer::Run() {
     seen.hasOk = GetDlgItem(box, IDOK) != nullptr;
     seen.hasYes = GetDlgItem(box, IDYES) != nullptr;
     seen.hasNo = GetDlgItem(box, IDNO) != nullptr;
+    const LRESULT defaultId = SendMessageA(box, DM_GETDEFID, 0, 0);
+    if (HIWORD(defaultId) == DC_HASDEFID) seen.defaultButton = LOWORD(defaultId);
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
       const auto icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
       char name[32] = {};

@@ -34,6 +34,7 @@ struct BoxSeen {
   bool hasOk = false;
   bool hasYes = false;
   bool hasNo = false;
+  int defaultButton = 0;  // the button Enter presses
   HICON icon = nullptr;
   RECT rect{};
 };

@@ -36,13 +36,20 @@ TEST(MessageBoxes, WarningAsksYesOrNo) {
   EXPECT_EQ(dialogs.WarningYesNo("again"), Answer::Yes);
 }
 
+// A confirmation asks Yes or No with a question mark; Enter says Yes, but
+// not to the restart, whose default button is No.
 TEST(MessageBoxes, ConfirmationAsksYesOrNoWithAQuestionMark) {
   Win32Dialogs dialogs;
-  BoxAnswerer answerer("Confirm", IDYES);
+  BoxAnswerer answerer("Confirm", IDYES, 2);
   EXPECT_EQ(dialogs.ConfirmYesNo("Update 1.20 to 1.60?"), Answer::Yes);
-  ASSERT_EQ(answerer.Seen().size(), 1u);
-  EXPECT_TRUE(answerer.Seen()[0].hasYes && answerer.Seen()[0].hasNo);
-  EXPECT_EQ(answerer.Seen()[0].icon, SystemIcon(MAKEINTRESOURCEA(32514)));  // IDI_QUESTION
+  EXPECT_EQ(dialogs.ConfirmYesNoDefaultNo("Restart?"), Answer::Yes);
+  ASSERT_EQ(answerer.Seen().size(), 2u);
+  for (const BoxSeen& box : answerer.Seen()) {
+    EXPECT_TRUE(box.hasYes && box.hasNo);
+    EXPECT_EQ(box.icon, SystemIcon(MAKEINTRESOURCEA(32514)));  // IDI_QUESTION
+  }
+  EXPECT_EQ(answerer.Seen()[0].defaultButton, IDYES);
+  EXPECT_EQ(answerer.Seen()[1].defaultButton, IDNO);
 }
 
 TEST(MessageBoxes, OneButtonBoxesHaveTheirTitlesAndIcons) {
