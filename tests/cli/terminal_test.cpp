@@ -216,11 +216,17 @@ TEST(TerminalFlash, RecordAndSummaryTellWhatTheDriveReceived) {
   ASSERT_LE(commands.size(), seen.size());
   const std::size_t first = seen.size() - commands.size();  // before them: finding the drive
   for (std::size_t i = 0; i < commands.size(); ++i) {
+    const sim::LogEntry& sent = seen[first + i];
     std::string cdb;
-    for (const std::uint8_t b : seen[first + i].command.cdb) cdb += (cdb.empty() ? "" : " ") + Format("%02X", b);
+    for (const std::uint8_t b : sent.command.cdb) cdb += (cdb.empty() ? "" : " ") + Format("%02X", b);
     EXPECT_EQ(commands[i]["cdb"].text, cdb) << "command " << i;
+    EXPECT_EQ(commands[i]["direction"].text, sent.command.dataIn ? "in" : "out") << "command " << i;
+    EXPECT_EQ(commands[i]["length"].number, sent.command.length) << "command " << i;
+    EXPECT_EQ(commands[i]["status"].number, sent.reply.status) << "command " << i;
   }
+  // The refused read-back: its sense bytes as the drive gave them.
   EXPECT_FALSE(commands.back()["succeeded"].boolean);
+  EXPECT_EQ(commands.back()["sense"].text.substr(0, 8), "70 00 03");
 
   const auto summary = test::JsonReader::Parse(m.terminal.out);
   ASSERT_TRUE(summary) << m.terminal.out;
