@@ -325,26 +325,28 @@ TEST(TerminalProgress, BarAndPercentOnATerminalTenthsOtherwise) {
 }
 
 #ifdef CDFLASH_TEMPLATE_EXE
-// --build writes the bytes the window's Build writes, for each BIN given.
-TEST(TerminalBuild, SameBytesAsTheWindowForEveryBin) {
+// --build writes the bytes the window's Build writes, for each BIN given,
+// into an --out folder it makes; what it refuses, it refuses before writing
+// anything, saying why.
+TEST(TerminalBuild, SameBytesAsTheWindowAndRefusalsWriteNothing) {
   const test::TempFolder folder("cdflash-cli-build");
   const fs::path& dir = folder.FsPath();
   fs::create_directories(dir / "window");
-  fs::create_directories(dir / "terminal");
   fs::copy_file(CDFLASH_TEMPLATE_EXE, dir / "CDFL.EXE");
   std::ofstream(dir / "CDFL.INI") << "[MODEL00]\nModel=CRW-4012\nInquiry=ACME    CRW-4012A\nFW-Range=1.00-1.50\n"
                                      "BINMask=*.BIN\nVendor=ACME\nNote=note\n";
-  for (const char* name : {"1.60.BIN", "1.61.BIN"}) {
-    std::ofstream bin(dir / name, std::ios::binary);
-    for (int i = 0; i < 0x40000; ++i) bin.put(static_cast<char>(i * 7 + name[3]));
-  }
+  const auto bin = [&dir](const char* name, int length = 0x40000) {
+    std::ofstream file(dir / name, std::ios::binary);
+    for (int i = 0; i < length; ++i) file.put(static_cast<char>(i * 7 + name[3]));
+    return (dir / name).string();
+  };
+  bin("1.60.BIN");
 
   test::FormHarness window(PackageView::Embedded());  // a template: build mode
   window.system.program = (dir / "CDFL.EXE").string();
   window.system.directory = dir.string();  // the BIN files are listed from here
   window.form.FormCreate();
   window.system.directory = (dir / "window").string();  // the flasher is written here
-  ASSERT_EQ(window.fileList.items, (std::vector<std::string>{"1.60.BIN", "1.61.BIN"}));
   window.fileList.SetItemIndex(0);
   window.form.FileListBox1Click();
   window.form.FlashButtonClick();
@@ -353,16 +355,37 @@ TEST(TerminalBuild, SameBytesAsTheWindowForEveryBin) {
   Machine m;
   m.system.program = window.system.program;
   m.system.directory = dir.string();
-  std::vector<std::string> args = {"--build", "--model", "CRW-4012", "--bin", (dir / "1.60.BIN").string(),
-                                   "--bin", (dir / "1.61.BIN").string(), "--out", (dir / "terminal").string()};
-  std::vector<const char*> argv = {"cdflash"};
-  for (const std::string& a : args) argv.push_back(a.c_str());
-  EXPECT_EQ(RunTerminal(static_cast<int>(argv.size()), argv.data(), {m.terminal, m.system, PackageView::Embedded()}),
-            kExitFlashed)
+  const auto build = [&m](std::vector<std::string> args, const fs::path& out) {
+    args.insert(args.begin(), {"cdflash", "--build", "--model", "CRW-4012", "--out", out.string()});
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    m.terminal.err.clear();
+    return RunTerminal(static_cast<int>(argv.size()), argv.data(), {m.terminal, m.system, PackageView::Embedded()});
+  };
+  EXPECT_EQ(build({"--bin", bin("1.60.BIN"), "--bin", bin("1.61.BIN")}, dir / "terminal"), kExitFlashed)
       << m.terminal.err;
   EXPECT_EQ(test::ReadBytes((dir / "terminal" / "1.60.EXE").string()), test::ReadBytes((dir / "window" / "1.60.EXE").string()));
   EXPECT_TRUE(fs::exists(dir / "terminal" / "1.61.EXE"));
-  EXPECT_TRUE(Has(m.terminal.err, "Build 1.61.EXE ok!"));
+
+  struct Refusal {
+    const char* name;
+    std::vector<std::string> bins;
+    int exit;
+    std::string says;
+  };
+  const Refusal refusals[] = {
+      {"outside the model's mask", {bin("1.62.ROM")}, kExitUsage, "*.BIN"},
+      {"two BINs, one flasher name", {bin("1.601.BIN"), bin("1.602.BIN")}, kExitUsage, "1.60.EXE"},
+      {"shorter than its image", {bin("1.63.BIN", 0x19000)}, kExitFailedBeforeWrite, "262144"},
+  };
+  for (const Refusal& r : refusals) {
+    SCOPED_TRACE(r.name);
+    std::vector<std::string> args;
+    for (const std::string& b : r.bins) args.insert(args.end(), {"--bin", b});
+    EXPECT_EQ(build(args, dir / "refused"), r.exit);
+    EXPECT_TRUE(Has(m.terminal.err, r.says)) << m.terminal.err;
+    EXPECT_FALSE(fs::exists(dir / "refused") && !fs::is_empty(dir / "refused"));
+  }
 }
 #endif
 
