@@ -93,8 +93,12 @@ void BoxAnswerer::Run() {
     seen.hasOk = GetDlgItem(box, IDOK) != nullptr;
     seen.hasYes = GetDlgItem(box, IDYES) != nullptr;
     seen.hasNo = GetDlgItem(box, IDNO) != nullptr;
-    const LRESULT defaultId = SendMessageA(box, DM_GETDEFID, 0, 0);
-    if (HIWORD(defaultId) == DC_HASDEFID) seen.defaultButton = LOWORD(defaultId);
+    for (const int id : {IDOK, IDYES, IDNO}) {
+      const HWND button = GetDlgItem(box, id);
+      if (button != nullptr && (GetWindowLongA(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+        seen.defaultButton = id;
+      }
+    }
     for (HWND child = GetWindow(box, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
       const auto icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
       char name[32] = {};
