@@ -109,6 +109,7 @@ TEST(TerminalFlash, WholeRunWithYes) {
   EXPECT_TRUE(Has(m.terminal.err, "effect(inquiry stream) ?\n[y/N] n (no --restart)"));
   EXPECT_EQ(m.terminal.out, "The drive now reports: 0-0-0 0: ACME    CRW-4012A       1.60\n");
   EXPECT_EQ(m.system.restarts, 0);
+
 }
 
 bool WroteTo(const sim::SimDrive& drive) {
@@ -232,6 +233,11 @@ TEST(TerminalFlash, RecordAndSummaryTellWhatTheDriveReceived) {
   ASSERT_TRUE(summary) << m.terminal.out;
   EXPECT_EQ((*summary)["exitCode"].number, kExitFailedAfterWrite);
   EXPECT_EQ((*summary)["record"].text, log);
+
+  // A run that completes: standard output holds its summary alone.
+  m.terminal.out.clear();
+  EXPECT_EQ(m.Run({"--flash", "0", "--yes", "--json"}), kExitFlashed);
+  EXPECT_TRUE(test::JsonReader::Parse(m.terminal.out)) << m.terminal.out;
 }
 
 // A real signal, raised while a simulated command runs: before the commit

@@ -44,6 +44,7 @@ int FlashDrive(const TerminalContext& context, const std::string& wanted, Answer
 
   TerminalObserver observer(t, answers);
   observer.SetSubject(entry.identity, entry.device);
+  observer.SetJsonResult(record.json);
   if (observer.Ask(QuestionKind::Warning, WarningText(context.package)) != Answer::Yes) return kExitNothingDone;
   CommitGate gate;
   FlashReport report;

@@ -150,7 +150,12 @@ void TerminalObserver::Tell(NoticeKind, const std::string& text) {
 void TerminalObserver::DriveIdentityChanged(const std::string& identity) {
   EndLine();
   // The run's result: on standard output with the other results.
-  terminal_.Out("The drive now reports: " + identity + "\n");
+  const std::string line = "The drive now reports: " + identity + "\n";
+  if (jsonResult_) {
+    terminal_.Err(line);
+  } else {
+    terminal_.Out(line);
+  }
   if (!identity_.empty()) identity_ = identity;
 }
 

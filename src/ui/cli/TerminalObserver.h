@@ -29,6 +29,9 @@ class TerminalObserver final : public IFlashObserver {
   // The drive the run is about, as the user knows it: its identity and,
   // where it has one, its device. A new identity after the commit replaces
   // the first.
+  // With --json standard output holds the summary alone: the drive's new
+  // identity goes to standard error with the rest.
+  void SetJsonResult(bool json) { jsonResult_ = json; }
   void SetSubject(std::string identity, std::string device) {
     identity_ = std::move(identity);
     device_ = std::move(device);
@@ -57,6 +60,7 @@ class TerminalObserver final : public IFlashObserver {
   ITerminal& terminal_;
   Answers answers_;
   std::string identity_, device_;
+  bool jsonResult_ = false;
   bool subjectShownForProgress_ = false;
   std::string caption_;
   long long minimum_ = 0, maximum_ = 100, step_ = 10, position_ = 0;
