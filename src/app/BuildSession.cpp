@@ -1,8 +1,6 @@
 #include "app/BuildSession.h"
 
 #include <cctype>
-#include <filesystem>
-#include <system_error>
 
 #include "builder/BuildPaths.h"
 #include "builder/IniFile.h"
@@ -74,10 +72,9 @@ std::string BuildSession::Refusal(std::size_t model, const std::vector<std::stri
 }
 
 std::string BuildSession::MakeOutputFolder(const std::string& directory) const {
-  std::error_code error;
-  if (directory.empty() || std::filesystem::is_directory(directory, error)) return {};
-  std::filesystem::create_directories(directory, error);
-  return error ? "The folder " + directory + " could not be made: " + error.message() + "." : "";
+  std::string error;
+  if (directory.empty() || MakeFolders(directory, error, false)) return {};
+  return "The folder for the flashers could not be made: " + error + ".";
 }
 
 BuildResult BuildSession::Build(std::size_t model, const std::string& binName, const std::string& binPath,

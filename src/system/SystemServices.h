@@ -87,9 +87,9 @@ bool ReplaceWholeFile(const std::string& from, const std::string& to, std::strin
 bool CopyExecutablePermissions(const std::string& from, const std::string& to);
 
 /// Creates `path` and the folders above it that are missing (Linux: only
-/// their owner may enter them). True when it exists as a folder afterwards;
-/// else false with `error` set.
-bool MakeFolders(const std::string& path, std::string& error);
+/// their owner may enter them when `ownerOnly`, else as the umask says).
+/// True when it exists as a folder afterwards; else false with `error` set.
+bool MakeFolders(const std::string& path, std::string& error, bool ownerOnly = true);
 
 /// Upper case in the system's single-byte code page.
 std::string UpperCaseAnsi(const std::string& text);

@@ -197,10 +197,10 @@ bool CopyExecutablePermissions(const std::string& from, const std::string& to) {
 
 // Tries every folder on the way down; whatever failed on the way, only the
 // last one decides.
-bool MakeFolders(const std::string& path, std::string& error) {
+bool MakeFolders(const std::string& path, std::string& error, bool ownerOnly) {
   int lastError = ENOENT;
   for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-    if (mkdir(path.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) lastError = errno;
+    if (mkdir(path.substr(0, slash).c_str(), ownerOnly ? 0700 : 0777) != 0 && errno != EEXIST) lastError = errno;
     if (slash == std::string::npos) break;
   }
   struct stat st {};

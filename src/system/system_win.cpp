@@ -178,7 +178,7 @@ bool CopyExecutablePermissions(const std::string& from, const std::string& to) {
 
 // Tries every folder on the way down (a drive root or a share refuses
 // creation); only whether the last one is there decides.
-bool MakeFolders(const std::string& path, std::string& error) {
+bool MakeFolders(const std::string& path, std::string& error, bool) {
   DWORD lastError = ERROR_PATH_NOT_FOUND;
   for (std::size_t at = path.find_first_of("\\/", 1);; at = path.find_first_of("\\/", at + 1)) {
     if (!CreateDirectoryA(path.substr(0, at).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {

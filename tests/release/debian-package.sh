@@ -49,6 +49,7 @@ fi
 # flasher here is a script that prints its environment, followed by the
 # package of a flasher built from the packaged program (never read by sh).
 flasher=$work/env-flasher
+mkdir -p "$work/deb-built"
 "$builder" "$scratch/usr/bin/cdflash" "$work/bins/1.60.BIN" "$work/deb-built" >/dev/null
 printf '#!/bin/sh\nexec /usr/bin/env\n' >"$flasher"
 python3 - "$work/deb-built/1.60.EXE" >>"$flasher" <<'PY'
