@@ -9,6 +9,7 @@
 #include "common/Text.h"
 #include "device/Cddrive.h"
 #include "device/ScsiCommands.h"
+#include "support/TestPackage.h"
 
 namespace cdflash::kernelcheck {
 
@@ -17,6 +18,14 @@ inline const std::string kAtapiVendorProduct = "QEMU    QEMU DVD-ROM    ";
 inline const std::string kAtapiRevision = "2.5+";
 inline const std::string kScsiDebugVendorProduct = "Linux   scsi_debug      ";
 inline const std::string kScsiDebugRevision = "0191";
+
+// A flasher for scsi_debug's model, from its revision up to 0200.
+inline test::TestPackage ScsiDebugPackage() {
+  test::TestPackage p;
+  p.Vendor("Linux").Model("scsi_debug").Inquiry(kScsiDebugVendorProduct).FwRange("0100-0191");
+  p.Revision("0200.");
+  return p;
+}
 
 inline constexpr std::uint8_t kDataIn = 1;
 inline constexpr std::uint8_t kDataOut = 0;

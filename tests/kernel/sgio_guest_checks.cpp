@@ -24,11 +24,14 @@
 #include "CheckLog.h"
 #include "GuestDevices.h"
 #include "common/Text.h"
+#include "app/FlashSession.h"
 #include "device/Cddrive.h"
 #include "device/Cddrives.h"
 #include "device/ExclusiveUse.h"
 #include "device/routes/SrNames.h"
 #include "device/platform/Platform.h"
+#include "support/FakeSystem.h"
+#include "support/RecordingObserver.h"
 
 namespace cdflash::kernelcheck {
 namespace {
@@ -226,41 +229,86 @@ void CheckAccess(CheckLog& log, bool root) {
                    access.rawCommandsAllowed ? "allowed" : "not allowed"));
 }
 
-// Another process holds the drive open exclusively (as a burning program or
-// a mount would): the run's claim is refused, naming the device, so the run
-// stops before it writes (the session's rule); once the other lets go the
-// claim holds, and gives the drive back when it goes.
+// Another process that holds `device` open exclusively, as a burning
+// program or a mount would, until this goes.
+class OtherHolder {
+ public:
+  explicit OtherHolder(const std::string& device) {
+    int ready[2];
+    if (pipe(ready) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      const int fd = open(device.c_str(), O_RDONLY | O_NONBLOCK | O_EXCL);
+      const char held = fd >= 0 ? 'y' : 'n';
+      if (write(ready[1], &held, 1) != 1) _exit(1);
+      pause();
+      _exit(0);
+    }
+    char held = 'n';
+    holds_ = pid_ > 0 && read(ready[0], &held, 1) == 1 && held == 'y';
+    close(ready[0]);
+    close(ready[1]);
+  }
+  ~OtherHolder() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  OtherHolder(const OtherHolder&) = delete;
+  OtherHolder& operator=(const OtherHolder&) = delete;
+  bool Holds() const { return holds_; }
+
+ private:
+  pid_t pid_ = -1;
+  bool holds_ = false;
+};
+
+// While another process holds the drive the run's claim is refused, naming
+// the device; once the other lets go the claim holds, and gives the drive
+// back when it goes.
 void CheckExclusiveUse(CheckLog& log, CDDrive& drive) {
   const std::string device = SrDevicePath(drive.Letter());
-  int ready[2];
-  if (!log.Check("a pipe for the other process", pipe(ready) == 0)) return;
-  const pid_t other = fork();
-  if (other == 0) {
-    const int fd = open(device.c_str(), O_RDONLY | O_NONBLOCK | O_EXCL);
-    const char held = fd >= 0 ? 'y' : 'n';
-    if (write(ready[1], &held, 1) != 1) _exit(1);
-    pause();
-    _exit(0);
-  }
-  char held = 'n';
-  const bool told = other > 0 && read(ready[0], &held, 1) == 1;
   {
+    const OtherHolder other(device);
     const ExclusiveUse refused = drive.TakeExclusiveUse();
     log.Check("another process holds " + device + " exclusively: the run's claim is refused, naming it",
-              told && held == 'y' && refused.refused && !refused.Held() &&
+              other.Holds() && refused.refused && !refused.Held() &&
                   refused.cause.find(device) != std::string::npos,
               "\"" + refused.cause + "\"");
   }
-  if (other > 0) {
-    kill(other, SIGKILL);
-    waitpid(other, nullptr, 0);
-  }
-  close(ready[0]);
-  close(ready[1]);
   const bool heldNow = drive.TakeExclusiveUse().Held();
   const int again = open(device.c_str(), O_RDONLY | O_NONBLOCK | O_EXCL);
   log.Check("once the other lets go the claim holds, and ends with the run", heldNow && again >= 0);
   if (again >= 0) close(again);
+}
+
+// A whole flash run, as a front end starts it, on a drive another process
+// holds: it ends before its first command to the drive (no question, nothing
+// written), telling the user which device is held.
+void CheckHeldDriveRunWritesNothing(CheckLog& log) {
+  const char letter = SrWithVendor("Linux");
+  const std::string device = SrDevicePath(letter);
+  const test::TestPackage package = ScsiDebugPackage();
+  test::FakeSystem system;
+  FlashSession session(package.View(), system, [](const std::string&, bool) {});
+  session.FindDrives();
+  const std::vector<const DriveEntry*> named = session.Named(device);
+  if (!log.Check("the session lists scsi_debug as " + device + ", accepted",
+                 named.size() == 1 && named[0]->refusal.empty())) {
+    return;
+  }
+  const OtherHolder other(device);
+  test::RecordingObserver observer;
+  observer.answers = {Answer::No};  // were the update question asked
+  FlashRunOptions options;
+  options.recordFile = "/tmp/held-run.json";
+  const FlashReport report = session.Run(*named[0], observer, options);
+  const std::vector<std::string> messages = observer.Messages();
+  log.Check("a run on " + device + " while another process holds it: nothing asked, nothing written",
+            other.Holds() && report.outcome == FlashOutcome::FailedBeforeWrite && !report.wroteToDrive &&
+                !report.commitSent && observer.boxes.size() == 1 && messages.size() == 1 &&
+                messages[0].find(device) != std::string::npos,
+            messages.empty() ? "no message" : "\"" + messages[0] + "\"");
 }
 
 void RunAsRoot(CheckLog& log) {
@@ -282,6 +330,7 @@ void RunAsRoot(CheckLog& log) {
     }
     CheckWriteBufferAccepted(log, drives);
   }
+  CheckHeldDriveRunWritesNothing(log);
   log.Check("closing the list closes every drive",
             CDDrive::OpenCount() == 0 && OpenDriveDescriptors() == 0,
             Format("open count %d, descriptors on /dev/sr* %d", CDDrive::OpenCount(),

@@ -11,14 +11,6 @@
 namespace cdflash::kernelcheck {
 namespace {
 
-// A flasher for scsi_debug's model, from its revision up to 0200.
-test::TestPackage ScsiDebugPackage() {
-  test::TestPackage p;
-  p.Vendor("Linux").Model("scsi_debug").Inquiry(kScsiDebugVendorProduct).FwRange("0100-0191");
-  p.Revision("0200.");
-  return p;
-}
-
 std::string BoxesText(const test::RecordingObserver& observer) {
   std::string text;
   for (const auto& box : observer.boxes) {
