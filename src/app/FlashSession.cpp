@@ -22,12 +22,6 @@ std::string DeviceName(std::uint32_t platform, char letter) {
   return {};
 }
 
-std::string Trim(const std::string& text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 std::string OutcomeText(FlashOutcome outcome) {
   switch (outcome) {
     case FlashOutcome::Declined: return "declined";
@@ -49,7 +43,7 @@ std::string RefusalOf(const PackageView& package, const CDDrive* drive) {
   if (drive == nullptr) return "could not be opened";
   switch (CheckCondition(package, *drive)) {
     case DriveVerdict::Accepted: return {};
-    case DriveVerdict::OtherModel: return "another model (this flasher is for " + Trim(package.RequiredIdentity()) + ")";
+    case DriveVerdict::OtherModel: return "another model (this flasher is for " + std::string(Trimmed(package.RequiredIdentity(), " ")) + ")";
     case DriveVerdict::RevisionOutOfRange: return "revision out of range " + package.RangeText();
   }
   return {};

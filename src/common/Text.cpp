@@ -15,6 +15,12 @@ std::string FieldText(std::span<const std::uint8_t> field) {
 
 std::string FieldText(const std::string& text) { return std::string(text.c_str()); }
 
+std::string_view Trimmed(std::string_view text, std::string_view blanks) {
+  const std::size_t first = text.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 std::string Truncated(const std::string& text, std::size_t precision) {
   return text.substr(0, std::min(precision, text.size()));
 }

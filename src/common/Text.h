@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace cdflash {
 
@@ -18,6 +19,9 @@ std::string LeftAligned(const std::string& text, std::size_t width);
 std::string RightAligned(const std::string& text, std::size_t width);
 // "%.Ps": cut to at most `precision` characters.
 std::string Truncated(const std::string& text, std::size_t precision);
+
+// `text` without the `blanks` at either end.
+std::string_view Trimmed(std::string_view text, std::string_view blanks = " \t");
 
 // Ordinal comparison: unsigned bytes, a prefix sorts first.
 int CompareOrdinal(const std::string& a, const std::string& b);

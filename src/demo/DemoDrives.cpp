@@ -5,6 +5,8 @@
 #include <iterator>
 #include <system_error>
 
+#include "common/Text.h"
+
 namespace cdflash::demo {
 
 namespace {
@@ -19,13 +21,6 @@ sim::DriveConfig Drive(std::string vendor, std::string product, std::string revi
   config.product = std::move(product);
   config.revision = std::move(revision);
   return config;
-}
-
-std::string_view Trimmed(std::string_view text) {
-  constexpr std::string_view kBlanks = " \t";
-  const std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
 std::vector<std::string_view> Fields(std::string_view line) {

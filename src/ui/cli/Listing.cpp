@@ -3,7 +3,7 @@
 #include "common/Text.h"
 #include "system/Elevation.h"
 #include "system/SystemServices.h"
-#include "ui/cli/Json.h"
+#include "common/Json.h"
 
 namespace cdflash::cli {
 
@@ -26,23 +26,22 @@ std::string DrivesAsText(const std::vector<DriveEntry>& entries, bool flasher) {
 }
 
 std::string DrivesAsJson(const std::vector<DriveEntry>& entries, bool flasher) {
-  std::string out = "{\"mode\": " + JsonString(flasher ? "flasher" : "template") + ", \"drives\": [";
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const DriveEntry& e = entries[i];
-    out += i == 0 ? "\n  {" : ",\n  {";
-    out += "\"opened\": " + std::string(e.opened ? "true" : "false");
+  JsonWriter json;
+  json.BeginObject().Key("mode").String(flasher ? "flasher" : "template").Key("drives").BeginArray();
+  for (const DriveEntry& e : entries) {
+    json.BeginObject(JsonWriter::Layout::Inline).Key("opened").Bool(e.opened);
     if (e.opened) {
-      out += ", \"identity\": " + JsonString(e.identity) + ", \"vendorProduct\": " + JsonString(e.vendorProduct) +
-             ", \"revision\": " + JsonString(e.revision);
+      json.Key("identity").String(e.identity).Key("vendorProduct").String(e.vendorProduct);
+      json.Key("revision").String(e.revision);
     }
-    if (!e.device.empty()) out += ", \"device\": " + JsonString(e.device);
+    if (!e.device.empty()) json.Key("device").String(e.device);
     if (flasher) {
-      out += ", \"updatable\": " + std::string(e.refusal.empty() ? "true" : "false");
-      if (!e.refusal.empty()) out += ", \"reason\": " + JsonString(e.refusal);
+      json.Key("updatable").Bool(e.refusal.empty());
+      if (!e.refusal.empty()) json.Key("reason").String(e.refusal);
     }
-    out += "}";
+    json.EndObject();
   }
-  return out + (entries.empty() ? "]}\n" : "\n]}\n");
+  return json.EndArray().EndObject().Text() + "\n";
 }
 
 std::string Candidates(const std::vector<DriveEntry>& entries) {

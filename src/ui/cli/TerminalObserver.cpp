@@ -14,16 +14,11 @@ constexpr int kBarWidth = 20;
 // Message texts are shown as they are; on a terminal the blank lines a box
 // keeps around them only stretch the output.
 std::string AsLines(const std::string& text) {
-  const auto first = text.find_first_not_of('\n');
-  if (first == std::string::npos) return "\n";
-  const auto last = text.find_last_not_of('\n');
-  return text.substr(first, last - first + 1) + "\n";
+  return std::string(Trimmed(text, "\n")) + "\n";
 }
 
 bool IsYes(const std::string& line) {
-  const auto first = line.find_first_not_of(" \t");
-  const auto last = line.find_last_not_of(" \t");
-  const std::string word = first == std::string::npos ? "" : line.substr(first, last - first + 1);
+  const std::string_view word = Trimmed(line);
   return word == "y" || word == "Y" || word == "yes" || word == "Yes" || word == "YES";
 }
 
