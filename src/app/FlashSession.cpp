@@ -156,19 +156,23 @@ std::vector<const DriveEntry*> FlashSession::Named(const std::string& selector) 
   return named;
 }
 
-std::string FlashSession::FreshIdentity(const DriveEntry& entry) {
+CDDrive* FlashSession::DriveOf(const DriveEntry& entry) {
   const std::size_t at = static_cast<std::size_t>(&entry - entries_.data());
-  if (at >= driveIndex_.size() || driveIndex_[at] < 0) return "0";
+  if (!drives_ || at >= driveIndex_.size() || driveIndex_[at] < 0) return nullptr;
   drives_->Select(static_cast<std::int16_t>(driveIndex_[at]));
-  return drives_->Current->GetIdentity();
+  return drives_->Current;
+}
+
+std::string FlashSession::FreshIdentity(const DriveEntry& entry) {
+  CDDrive* drive = DriveOf(entry);
+  return drive != nullptr ? drive->GetIdentity() : "0";
 }
 
 FlashReport FlashSession::Run(const DriveEntry& entry, IFlashObserver& observer, const FlashRunOptions& options) {
   FlashReport report;
-  const std::size_t at = static_cast<std::size_t>(&entry - entries_.data());
-  if (!drives_ || at >= driveIndex_.size() || driveIndex_[at] < 0) return report;
-  drives_->Select(static_cast<std::int16_t>(driveIndex_[at]));
-  CDDrive& drive = *drives_->Current;
+  CDDrive* opened = DriveOf(entry);
+  if (opened == nullptr) return report;
+  CDDrive& drive = *opened;
   report.identityBefore = drive.IdentityText();
 
   RunRecord record;

@@ -17,6 +17,7 @@
 
 namespace cdflash {
 
+class CDDrive;
 class CDDrives;
 class ISystemServices;
 
@@ -89,6 +90,9 @@ class FlashSession {
  private:
   struct Reports;
   class ReportingObserver;
+
+  // The opened drive of one of Entries(), selected; null for any other.
+  CDDrive* DriveOf(const DriveEntry& entry);
 
   PackageView package_;
   ISystemServices& system_;

@@ -13,7 +13,7 @@
 #include "device/ScsiCommands.h"
 
 #include "support/EngineHarness.h"
-#include "common/Text.h"
+#include "common/Json.h"
 #include "support/FakeControls.h"
 #include "support/JsonValue.h"
 #include "support/TempFolder.h"
@@ -218,9 +218,7 @@ TEST(TerminalFlash, RecordAndSummaryTellWhatTheDriveReceived) {
   const std::size_t first = seen.size() - commands.size();  // before them: finding the drive
   for (std::size_t i = 0; i < commands.size(); ++i) {
     const sim::LogEntry& sent = seen[first + i];
-    std::string cdb;
-    for (const std::uint8_t b : sent.command.cdb) cdb += (cdb.empty() ? "" : " ") + Format("%02X", b);
-    EXPECT_EQ(commands[i]["cdb"].text, cdb) << "command " << i;
+    EXPECT_EQ(commands[i]["cdb"].text, HexBytes(sent.command.cdb)) << "command " << i;
     EXPECT_EQ(commands[i]["direction"].text, sent.command.dataIn ? "in" : "out") << "command " << i;
     EXPECT_EQ(commands[i]["length"].number, sent.command.length) << "command " << i;
     EXPECT_EQ(commands[i]["status"].number, sent.reply.status) << "command " << i;
