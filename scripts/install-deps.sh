@@ -12,9 +12,9 @@ groups=("$@")
 want=()
 for g in "${groups[@]}"; do
   case "$g" in
-    linux)  want+=(build-essential cmake make pkg-config libgtest-dev googletest qt6-base-dev
+    linux)  want+=(build-essential cmake make pkg-config libgtest-dev googletest nlohmann-json3-dev qt6-base-dev
                    python3 libumockdev-dev umockdev libdbus-1-dev python3-dbusmock dbus-daemon xvfb xauth xdotool libx11-dev imagemagick fonts-dejavu-core) ;;
-    win32)  want+=(cmake make g++-mingw-w64-i686 mingw-w64-tools googletest wine wine32:i386 wine64
+    win32)  want+=(cmake make g++-mingw-w64-i686 mingw-w64-tools googletest nlohmann-json3-dev wine wine32:i386 wine64
                    xvfb xdotool imagemagick fonts-wine fonts-liberation binutils-mingw-w64-i686 python3) ;;
     win64)  want+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64) ;;
     kernel) want+=(qemu-system-x86 busybox-static cpio) ;;

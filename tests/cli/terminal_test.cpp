@@ -15,7 +15,7 @@
 #include "support/EngineHarness.h"
 #include "common/Json.h"
 #include "support/FakeControls.h"
-#include "support/JsonValue.h"
+#include "support/Json.h"
 #include "support/TempFolder.h"
 #include "ui/cli/Arguments.h"
 #include "ui/cli/Interrupt.h"
@@ -210,32 +210,32 @@ TEST(TerminalFlash, RecordAndSummaryTellWhatTheDriveReceived) {
   EXPECT_TRUE(Has(m.terminal.err, "The record of this run: " + log));
 
   const std::vector<std::uint8_t> bytes = test::ReadBytes(log);
-  const auto record = test::JsonReader::Parse(std::string(bytes.begin(), bytes.end()));
+  const auto record = test::ParseJson(std::string(bytes.begin(), bytes.end()));
   ASSERT_TRUE(record);
-  const auto& commands = (*record)["commands"].items;
+  const test::Json& commands = record->at("commands");
   const auto& seen = drive.Log();
   ASSERT_LE(commands.size(), seen.size());
   const std::size_t first = seen.size() - commands.size();  // before them: finding the drive
   for (std::size_t i = 0; i < commands.size(); ++i) {
     const sim::LogEntry& sent = seen[first + i];
-    EXPECT_EQ(commands[i]["cdb"].text, HexBytes(sent.command.cdb)) << "command " << i;
-    EXPECT_EQ(commands[i]["direction"].text, sent.command.dataIn ? "in" : "out") << "command " << i;
-    EXPECT_EQ(commands[i]["length"].number, sent.command.length) << "command " << i;
-    EXPECT_EQ(commands[i]["status"].number, sent.reply.status) << "command " << i;
+    EXPECT_EQ(commands[i].at("cdb"), HexBytes(sent.command.cdb)) << "command " << i;
+    EXPECT_EQ(commands[i].at("direction"), sent.command.dataIn ? "in" : "out") << "command " << i;
+    EXPECT_EQ(commands[i].at("length"), sent.command.length) << "command " << i;
+    EXPECT_EQ(commands[i].at("status"), sent.reply.status) << "command " << i;
   }
   // The refused read-back: its sense bytes as the drive gave them.
-  EXPECT_FALSE(commands.back()["succeeded"].boolean);
-  EXPECT_EQ(commands.back()["sense"].text.substr(0, 8), "70 00 03");
+  EXPECT_EQ(commands.back().at("succeeded"), false);
+  EXPECT_EQ(commands.back().at("sense").get<std::string>().substr(0, 8), "70 00 03");
 
-  const auto summary = test::JsonReader::Parse(m.terminal.out);
+  const auto summary = test::ParseJson(m.terminal.out);
   ASSERT_TRUE(summary) << m.terminal.out;
-  EXPECT_EQ((*summary)["exitCode"].number, kExitFailedAfterWrite);
-  EXPECT_EQ((*summary)["record"].text, log);
+  EXPECT_EQ(summary->at("exitCode"), kExitFailedAfterWrite);
+  EXPECT_EQ(summary->at("record"), log);
 
   // A run that completes: standard output holds its summary alone.
   m.terminal.out.clear();
   EXPECT_EQ(m.Run({"--flash", "0", "--yes", "--json"}), kExitFlashed);
-  EXPECT_TRUE(test::JsonReader::Parse(m.terminal.out)) << m.terminal.out;
+  EXPECT_TRUE(test::ParseJson(m.terminal.out)) << m.terminal.out;
 }
 
 // A real signal, raised while a simulated command runs: before the commit

@@ -15,7 +15,7 @@
 
 #include "record/RecordFile.h"
 #include "support/FakeControls.h"
-#include "support/JsonValue.h"
+#include "support/Json.h"
 #include "support/TempFolder.h"
 
 namespace cdflash {
@@ -132,9 +132,9 @@ TEST(WriteRunRecord, CreatesTheMissingFoldersAndWritesARecordThatReadsBack) {
   ASSERT_TRUE(result.written) << result.problem;
   EXPECT_TRUE(result.problem.empty());
   EXPECT_EQ(fs::path(result.path).parent_path(), fs::path(folder));
-  const auto json = test::JsonReader::Parse(Contents(result.path));
+  const auto json = test::ParseJson(Contents(result.path));
   ASSERT_TRUE(json.has_value());
-  EXPECT_EQ((*json)["exitCode"].number, 2);
+  EXPECT_EQ(json->at("exitCode"), 2);
 }
 
 TEST(WriteRunRecord, KeepsTheNewestTwentyAndLeavesOtherFilesAlone) {
@@ -175,7 +175,7 @@ TEST(WriteRunRecord, AnExplicitFileIsWrittenExactlyThereAndRemovesNothing) {
   const RecordWriteResult result = WriteRunRecord(RecordAt(kMay1st2024), {file, {temp.Path()}});
   ASSERT_TRUE(result.written) << result.problem;
   EXPECT_EQ(result.path, file);
-  EXPECT_TRUE(test::JsonReader::Parse(Contents(file)).has_value());
+  EXPECT_TRUE(test::ParseJson(Contents(file)).has_value());
   EXPECT_EQ(FileNames(temp.Path()).size(), kRecordsKept + 4);
 }
 

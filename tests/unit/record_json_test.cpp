@@ -9,19 +9,19 @@
 
 #include "common/Json.h"
 #include "record/RunRecord.h"
-#include "support/JsonValue.h"
+#include "support/Json.h"
 #include "support/TestPackage.h"
 
 namespace cdflash {
 namespace {
 
-using test::JsonReader;
-using test::JsonValue;
+using test::Json;
+using test::SingleByteText;
 
-JsonValue Parsed(const std::string& text) {
-  const auto value = JsonReader::Parse(text);
+Json Parsed(const std::string& text) {
+  const auto value = test::ParseJson(text);
   EXPECT_TRUE(value.has_value()) << text;
-  return value.value_or(JsonValue{});
+  return value.value_or(Json::object());
 }
 
 bool IsPrintableAscii(const std::string& text) {
@@ -49,18 +49,18 @@ TEST(RunRecordJson, HeaderFieldsOfAnyBytesComeBackWholeInPlainAscii) {
 
   const std::string text = RunRecordJson(record);
   EXPECT_TRUE(IsPrintableAscii(text));
-  const JsonValue json = Parsed(text);
-  const JsonValue& p = json["package"];
-  EXPECT_EQ(p["model"].text, latin1Model);
-  EXPECT_EQ(p["note"].text, controlNote);
-  EXPECT_EQ(p["inquiry"].text, "VENDOR  PRODUCT");
-  EXPECT_EQ(p["fwRange"].text, "1.00-1.59");
-  EXPECT_EQ(p["vendor"].text, "Maker");
-  EXPECT_EQ(p["revision"].text, "1.60");
-  EXPECT_EQ(json["version"].text, "1.043");
-  EXPECT_EQ(json["drive"].text, "/dev/sr0");
-  EXPECT_EQ(json["identityAfter"].text, record.identityAfter);
-  EXPECT_TRUE(json["commands"].items.empty());
+  const Json json = Parsed(text);
+  const Json& p = json.at("package");
+  EXPECT_EQ(SingleByteText(p.at("model")), latin1Model);
+  EXPECT_EQ(SingleByteText(p.at("note")), controlNote);
+  EXPECT_EQ(p.at("inquiry"), "VENDOR  PRODUCT");
+  EXPECT_EQ(p.at("fwRange"), "1.00-1.59");
+  EXPECT_EQ(p.at("vendor"), "Maker");
+  EXPECT_EQ(p.at("revision"), "1.60");
+  EXPECT_EQ(json.at("version"), "1.043");
+  EXPECT_EQ(json.at("drive"), "/dev/sr0");
+  EXPECT_EQ(json.at("identityAfter"), record.identityAfter);
+  EXPECT_TRUE(json.at("commands").empty());
 }
 
 TEST(RunRecordJson, FieldsThatFillTheirWholeWidthAreCutAtTheFieldsEnd) {
@@ -80,14 +80,14 @@ TEST(RunRecordJson, SummaryForScriptsHoldsTheRecordsDataButNoCommands) {
   record.exitCode = 0;
   record.failure = "";
   record.commands.resize(3);
-  const JsonValue json = Parsed(RunSummaryJson(record, "C:\\Users\\me\\AppData\\Local\\cdflash\\x.json"));
-  EXPECT_EQ(json["outcome"].text, "flashed");
-  EXPECT_EQ(json["exitCode"].number, 0);
-  EXPECT_EQ(json["identityBefore"].text, "before");
-  EXPECT_EQ(json["identityAfter"].text, "after");
-  EXPECT_EQ(json["drive"].text, "\\\\.\\D:");
-  EXPECT_EQ(json["record"].text, "C:\\Users\\me\\AppData\\Local\\cdflash\\x.json");
-  EXPECT_FALSE(json.Has("commands"));
+  const Json json = Parsed(RunSummaryJson(record, "C:\\Users\\me\\AppData\\Local\\cdflash\\x.json"));
+  EXPECT_EQ(json.at("outcome"), "flashed");
+  EXPECT_EQ(json.at("exitCode"), 0);
+  EXPECT_EQ(json.at("identityBefore"), "before");
+  EXPECT_EQ(json.at("identityAfter"), "after");
+  EXPECT_EQ(json.at("drive"), "\\\\.\\D:");
+  EXPECT_EQ(json.at("record"), "C:\\Users\\me\\AppData\\Local\\cdflash\\x.json");
+  EXPECT_FALSE(json.contains("commands"));
 }
 
 TEST(JsonWriter, EveryShapeOfNestingReadsBackAsWritten) {
@@ -106,13 +106,13 @@ TEST(JsonWriter, EveryShapeOfNestingReadsBackAsWritten) {
       .EndObject().EndArray()
       .EndObject();
   const Row rows[] = {{"empty object", empty.Text()}, {"nested", nested.Text()}};
-  for (const Row& row : rows) EXPECT_TRUE(JsonReader::Parse(row.text).has_value()) << row.what << "\n" << row.text;
+  for (const Row& row : rows) EXPECT_TRUE(test::ParseJson(row.text).has_value()) << row.what << "\n" << row.text;
 
-  const JsonValue json = Parsed(nested.Text());
-  EXPECT_TRUE(json["a"].items.empty());
-  EXPECT_EQ(json["b"].items.size(), 3u);
-  EXPECT_EQ(json["c"]["d"][0].number, 2);
-  EXPECT_EQ(json["e"][1]["f"].number, 3);
+  const Json json = Parsed(nested.Text());
+  EXPECT_TRUE(json.at("a").empty());
+  EXPECT_EQ(json.at("b").size(), 3u);
+  EXPECT_EQ(json.at("c").at("d").at(0), 2);
+  EXPECT_EQ(json.at("e").at(1).at("f"), 3);
   const std::string& text = nested.Text();
   const std::size_t c = text.find("\"c\"");
   EXPECT_NE(text.substr(c, text.find('\n', c) - c).find("[2]"), std::string::npos)
