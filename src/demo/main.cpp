@@ -5,6 +5,7 @@
 // the program. Never part of a release.
 
 #include <cstdio>
+#include <string>
 
 #include "SimPlatform.h"
 #include "demo/DemoDrives.h"
@@ -24,8 +25,12 @@ int main(int argc, char** argv) {
   for (const std::string& problem : found.problems) {
     std::fprintf(stderr, "cdflash-demo: %s\n", problem.c_str());
   }
-  std::fprintf(stderr, "cdflash-demo: %zu simulated drive(s) from %s\n", found.drives.size(),
-               found.source.c_str());
+  // Where the drives came from matters to a run, not to the usage or the version.
+  const std::string first = argc > 1 ? argv[1] : "";
+  if (first != "--help" && first != "-h" && first != "--version") {
+    std::fprintf(stderr, "cdflash-demo: %zu simulated drive(s) from %s\n", found.drives.size(),
+                 found.source.c_str());
+  }
 
   sim::SimPlatform machine(kPlatformLinux);
   for (const sim::DriveConfig& drive : found.drives) machine.AddDrive(drive);
