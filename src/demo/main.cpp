@@ -10,6 +10,7 @@
 #include "SimPlatform.h"
 #include "demo/DemoDrives.h"
 #include "demo/DemoSystem.h"
+#include "demo/PacedPlatform.h"
 #include "device/platform/Platform.h"
 #include "ui/qt/FormHandlers.h"
 #include "ui/cli/RunTerminal.h"
@@ -34,8 +35,11 @@ int main(int argc, char** argv) {
 
   sim::SimPlatform machine(kPlatformLinux);
   for (const sim::DriveConfig& drive : found.drives) machine.AddDrive(drive);
+  // At a real drive's pace, unless CDFLASH_DEMO_PACE=instant (the tests').
+  demo::PacedPlatform paced(machine);
+  const bool instant = system.EnvironmentVariable("CDFLASH_DEMO_PACE") == "instant";
   // The window and its drive list are gone before the platform is put back.
-  const sim::ScopedPlatform simulated(machine);
+  const sim::ScopedPlatform simulated(instant ? static_cast<IPlatform&>(machine) : paced);
 
   if (argc > 1) {  // the terminal front end over the same drives
     cli::StdTerminal terminal;

@@ -101,7 +101,7 @@ lintian "$debfile" >"$work/lintian.log" 2>&1
 lintian_status=$?
 tags=$(grep -E '^[EWIPX]: ' "$work/lintian.log" || true)
 errors=$(grep -c '^E: ' <<<"$tags" || true)
-summary=$(awk '{ print $1 $3 }' <<<"$tags" | sort | uniq -c | awk '{ printf "%s%s x%s", sep, $2, $1; sep = ", " }')
+summary=$([ -z "$tags" ] || awk '{ print $1 $3 }' <<<"$tags" | sort | uniq -c | awk '{ printf "%s%s x%s", sep, $2, $1; sep = ", " }')
 warnings=$(grep -c '^W: ' <<<"$tags" || true)
 if [ "$lintian_status" -eq 0 ] && [ "$errors" -eq 0 ] && [ "$warnings" -eq 0 ]; then
   pass "lintian: no errors or warnings (${summary:-no tags})"
