@@ -171,7 +171,7 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
        }, kExitCommitFailed},
       {"commit unanswered", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage&) {
          d.InjectWhen(sim::IsCommit(), sim::Fault::TimeoutAfterExecution());
-       }, kExitCommitFailed, "power", 1, true, 1},
+       }, kExitCommitUnanswered, "power", 1, true, 1},
       {"unknown option", {"--flash", "0", "--bogus"}, {}, "1.20", none, kExitUsage},
       {"two commands", {"--list", "--models"}, {}, "1.20", none, kExitUsage},
       {"json without list", {"--json"}, {}, "1.20", none, kExitUsage},

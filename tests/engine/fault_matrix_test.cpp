@@ -28,6 +28,7 @@ const RunShape kShapes[] = {
     {"five-bank BF B4", true, {0xBF, 0xB4}, false},
     {"five-bank unknown flash", true, {0x01, 0x02}, false},
     {"four-bank FLASH-ALL", false, {0xDA, 0xC8}, true},
+    {"four-bank FF-padded", false, {0xDA, 0xC8}, false, true},
 };
 
 struct Style {
@@ -46,12 +47,16 @@ struct FaultKind {
 const FaultKind kFaultKinds[] = {
     {"check condition", sim::Fault::WithSense({0x04, 0x44, 0x00}), FaultClass::RefusedWithSense},
     {"check condition, sense key 0", sim::Fault::WithSense({0x00, 0x5D, 0x00}), FaultClass::RefusedWithSense},
+    {"GOOD status with sense data", sim::Fault::GoodWithSense({0x04, 0x44, 0x00}), FaultClass::RefusedWithSense},
     {"transport failure", sim::Fault::TransportFailure(), FaultClass::NoAnswer},
     {"timeout before execution", sim::Fault::Timeout(), FaultClass::NoAnswer},
     {"timeout after execution", sim::Fault::TimeoutAfterExecution(), FaultClass::NoAnswer},
-    {"corrupt byte", sim::Fault::CorruptReadBack(0), FaultClass::CorruptsDataIn},
+    {"GOOD answer at the timeout", sim::Fault::AnsweredLate(), FaultClass::NoAnswer},
+    {"corrupt first byte", sim::Fault::CorruptReadBack(0), FaultClass::CorruptsFirst},
+    {"corrupt middle byte", sim::Fault::CorruptReadBack(sim::Fault::kMiddleByte), FaultClass::CorruptsMiddle},
+    {"corrupt last byte", sim::Fault::CorruptReadBack(sim::Fault::kLastByte), FaultClass::CorruptsLast},
     {"device gone", sim::Fault::DeviceGone(), FaultClass::Gone},
-    {"busy", sim::Fault::Busy(), FaultClass::NoAnswer},
+    {"busy", sim::Fault::Busy(), FaultClass::Busy},
     {"short transfer", sim::Fault::ShortTransfer(), FaultClass::ShortensDataIn},
     {"nothing moved", sim::Fault::ShortTransfer(0), FaultClass::EmptiesDataIn},
     {"stop requested", sim::Fault{}, FaultClass::StopRequest},
