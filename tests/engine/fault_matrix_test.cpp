@@ -183,7 +183,7 @@ TEST(FaultMatrix, TwoFaultsInOneRunKeepTheDriveSafe) {
   constexpr int kPairs = 20000;
   Tally tally{"fault pairs"};
   std::mt19937 random(20261208);
-  const RunShape* shapes[] = {&kShapes[0], &kShapes[1]};  // four banks, five banks
+  const RunShape* shapes[] = {&kShapes[0], &kShapes[1], &kShapes[5]};  // four banks, five banks, padded
   std::vector<TestPackage> packages;
   for (const RunShape* shape : shapes) packages.push_back(ImagePackage(*shape));
   for (int i = 0; i < kPairs; ++i) {
