@@ -19,8 +19,24 @@
 #include "ReferenceRun.h"
 #include "RunVerdict.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace cdflash::test {
 namespace {
+
+#if defined(__GLIBC__)
+// Every cell makes and drops a simulated drive of some 2 MB. Once glibc's
+// moving mmap and trim thresholds settle the wrong way, each drive comes as
+// fresh pages again, and the matrix spends minutes in page faults: keep such
+// blocks on the heap for reuse.
+[[maybe_unused]] const bool kDrivesReuseTheHeap = [] {
+  mallopt(M_MMAP_THRESHOLD, 64 << 20);
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+  return true;
+}();
+#endif
 
 const RunShape kShapes[] = {
     {"four-bank", false, {0xDA, 0xC8}, false},
