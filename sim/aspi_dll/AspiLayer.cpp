@@ -162,7 +162,7 @@ bool AspiLayer::CompleteLater(aspi::ExecScsiCommand* block) {
                             reinterpret_cast<LPCSTR>(&AspiLayer::DeferredThread), &reference)) {
     return false;
   }
-  CommandBytes cdb{};
+  Cdb cdb{};
   std::copy_n(block->CDBByte, std::min<std::size_t>(block->SRB_CDBLen, cdb.size()), cdb.begin());
   const DWORD delay = IsCommitBlock(cdb) ? config_.commitDelayMs : config_.delayMs;
   auto* deferred = new Deferred{this, block, reference, delay};
