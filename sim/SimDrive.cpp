@@ -74,6 +74,13 @@ Reply SimDrive::Execute(const std::array<std::uint8_t, 12>& cdb, bool dataIn,
       case Fault::Kind::ShortTransfer:
         answer = Run(command, dataIn ? data.first(ShortLength(*fault, data.size())) : data);
         break;
+      case Fault::Kind::GoodWithSense:
+        answer = {Transport::Completed, kStatusGood, fault->sense, 0};
+        break;
+      case Fault::Kind::AnsweredLate:
+        answer = Run(command, data);
+        answer.late = true;
+        break;
       case Fault::Kind::DeviceGone:
         gone_ = true;
         answer.transport = Transport::Gone;
@@ -82,7 +89,7 @@ Reply SimDrive::Execute(const std::array<std::uint8_t, 12>& cdb, bool dataIn,
   } else {
     answer = Run(command, data);
   }
-  if (answer.transport == Transport::Completed) Received(command, answer);
+  if (answer.transport == Transport::Completed && !answer.late) Received(command, answer);
   if (fault && fault->kind == Fault::Kind::CorruptReadBack) Corrupt(command, answer, data, *fault);
   log_.push_back({command, answer});
   return answer;
@@ -136,8 +143,8 @@ Reply SimDrive::Inquiry(const Command& command, std::span<std::uint8_t> data) co
 Reply SimDrive::WriteBuffer(const Command& command, std::span<std::uint8_t> data) {
   const auto& cdb = command.cdb;
   if ((cdb[1] & 0x1F) != kWriteBufferMode || cdb[2] != kBufferId) return Refused(kInvalidField);
-  const std::uint32_t offset = FieldOffset(cdb);
-  const std::uint32_t length = FieldLength(cdb);
+  const std::uint32_t offset = BufferOffset(cdb);
+  const std::uint32_t length = BufferLength(cdb);
   const std::uint8_t control = cdb[9];
 
   if (length == 0) {
@@ -171,8 +178,8 @@ Reply SimDrive::WriteBuffer(const Command& command, std::span<std::uint8_t> data
 Reply SimDrive::ReadBuffer(const Command& command, std::span<std::uint8_t> data) {
   const auto& cdb = command.cdb;
   if ((cdb[1] & 0x1F) != kReadBufferMode || cdb[2] != kBufferId) return Refused(kInvalidField);
-  const std::uint32_t offset = FieldOffset(cdb);
-  const std::uint32_t length = FieldLength(cdb);
+  const std::uint32_t offset = BufferOffset(cdb);
+  const std::uint32_t length = BufferLength(cdb);
   if (!command.dataIn && !data.empty()) return Refused(kInvalidField);
   if (offset > kDramSize || length > kDramSize - offset) return Refused(kInvalidField);
   const std::size_t n = std::min<std::size_t>(length, data.size());
@@ -225,19 +232,23 @@ void SimDrive::Commit(std::uint8_t control) {
 void SimDrive::Received(const Command& command, const Reply& answer) {
   if (command.cdb[0] != kOpReadBuffer || answer.status != kStatusGood) return;
   // Only the bytes that reached the host are read back.
-  std::fill_n(readBack_.begin() + FieldOffset(command.cdb), answer.transferred, std::uint8_t{1});
+  std::fill_n(readBack_.begin() + BufferOffset(command.cdb), answer.transferred, std::uint8_t{1});
 }
 
 void SimDrive::Corrupt(const Command& command, const Reply& answer, std::span<std::uint8_t> data,
                        const Fault& fault) {
-  if (answer.transport != Transport::Completed || !command.dataIn) return;
+  if (answer.transport != Transport::Completed || answer.late || !command.dataIn) return;
   const auto moved = static_cast<std::size_t>(answer.transferred);
-  const std::size_t end = std::min(moved, fault.offset + fault.count);
-  for (std::size_t i = fault.offset; i < end; ++i) {
+  if (moved == 0) return;
+  const std::size_t first = fault.offset == Fault::kMiddleByte ? moved / 2
+                            : fault.offset == Fault::kLastByte ? moved - 1
+                                                               : fault.offset;
+  const std::size_t end = std::min(moved, first + std::min(fault.count, moved));
+  for (std::size_t i = first; i < end; ++i) {
     data[i] = static_cast<std::uint8_t>(~data[i]);
     // What the host saw was not what the drive holds: not verified.
     if (command.cdb[0] == kOpReadBuffer) {
-      const std::size_t at = FieldOffset(command.cdb) + i;
+      const std::size_t at = BufferOffset(command.cdb) + i;
       readBack_[at] = 0;
     }
   }

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "device/ScsiCommands.h"
+#include "SimCommands.h"
 #include "SimFaults.h"
 #include "SimTypes.h"
 

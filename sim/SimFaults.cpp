@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "device/ScsiCommands.h"
+#include "SimCommands.h"
 
 namespace cdflash::sim {
 
@@ -31,19 +31,19 @@ CommandPredicate WithOpcode(std::uint8_t opcode) {
 }
 
 CommandPredicate IsWriteBufferData() {
-  return [](const Command& c) { return c.cdb[0] == kOpWriteBuffer && FieldLength(c.cdb) > 0; };
+  return [](const Command& c) { return c.cdb[0] == kOpWriteBuffer && BufferLength(c.cdb) > 0; };
 }
 
 CommandPredicate IsReadBuffer() { return WithOpcode(kOpReadBuffer); }
 
 CommandPredicate IsEntryCritical() {
   return [](const Command& c) {
-    return c.cdb[0] == kOpWriteBuffer && FieldLength(c.cdb) == 0 && c.cdb[9] == kControlCritical;
+    return c.cdb[0] == kOpWriteBuffer && BufferLength(c.cdb) == 0 && c.cdb[9] == kControlCritical;
   };
 }
 
 CommandPredicate IsCommit() {
-  return [](const Command& c) { return IsCommitCommand(c.cdb); };
+  return [](const Command& c) { return IsCommitBlock(c.cdb); };
 }
 
 CommandPredicate NthMatch(CommandPredicate matches, std::size_t n) {

@@ -1,7 +1,5 @@
 #include "SimRoute.h"
 
-#include "device/CommandVerdict.h"
-
 #include <algorithm>
 
 #include "common/Text.h"
@@ -21,6 +19,15 @@ void PutFixedSense(std::array<std::uint8_t, kSenseAreaLength>& area, const Sense
   area[7] = 10;  // additional length
   area[12] = sense.asc;
   area[13] = sense.ascq;
+}
+
+// The pass-through rule, written out for the model: GOOD with a zero sense
+// key, and a data-in phase that moved every byte (INQUIRY's length is only
+// a maximum).
+bool PassThroughSuccess(const Reply& answer, const RouteCommand& command, std::int32_t residual) {
+  if (answer.status != kStatusGood || answer.sense.key != 0) return false;
+  const bool mustBeWhole = command.dataIn && command.length > 0 && command.cdb[0] != kOpInquiry;
+  return !mustBeWhole || residual == 0;
 }
 
 // Counts itself among the route's held exclusive uses while it lives.
@@ -108,13 +115,16 @@ RouteOutcome SimRoute::Execute(RouteDevice device, const DriveAddress&, const Ro
       return outcome;
   }
   outcome.delivered = true;
-  // Only CHECK CONDITION brings sense data; BUSY and the like leave it zero.
-  if (answer.status == kStatusCheckCondition) PutFixedSense(outcome.sense, answer.sense);
+  // The time the host waited: a late answer took the whole timeout.
+  if (answer.late) outcome.elapsedMs = std::uint32_t{command.timeoutSeconds} * 1000U;
+  // Sense data comes with CHECK CONDITION, or with whatever a fault chose;
+  // BUSY and the like leave it zero.
+  if (answer.status == kStatusCheckCondition || answer.sense != kGood) PutFixedSense(outcome.sense, answer.sense);
   if (style_ == Style::Aspi) {
     // The layer tells the target status only as SS_COMP or SS_ERR, and
     // nothing of the bytes moved.
     outcome.completionStatus = answer.status == kStatusGood ? kAspiComplete : kAspiError;
-    outcome.succeeded = outcome.completionStatus == kAspiComplete && outcome.sense[2] == 0;
+    outcome.succeeded = outcome.completionStatus == kAspiComplete && answer.sense.key == 0;
     outcome.result = command.length;
   } else {
     // The driver hands back the SCSI status and the bytes that moved; the
@@ -122,7 +132,7 @@ RouteOutcome SimRoute::Execute(RouteDevice device, const DriveAddress&, const Ro
     // data-in transfer still counts as a success here.
     outcome.completionStatus = answer.status;
     outcome.residual = command.length - std::clamp(answer.transferred, 0, command.length);
-    outcome.succeeded = CompletedCleanly(answer.status, ReadSense(outcome.sense), command, outcome.residual);
+    outcome.succeeded = PassThroughSuccess(answer, command, outcome.residual);
     outcome.result = 1;
   }
   return outcome;

@@ -50,6 +50,9 @@ struct Reply {
   std::uint8_t status = kStatusGood;
   Sense sense{};
   std::int32_t transferred = 0;  // data bytes moved
+  // The answer came only when the host's timeout had run out: the host has
+  // given up on the command by then, so nothing of it reaches the host.
+  bool late = false;
 };
 
 struct LogEntry {
@@ -68,6 +71,8 @@ struct Fault {
     Busy,             // BUSY status without sense data; nothing done
     ShortTransfer,    // a data-in command moves at most `count` bytes, yet ends GOOD;
                       // a command without a data-in phase runs as usual
+    GoodWithSense,    // GOOD status, yet sense data with `sense`; nothing done
+    AnsweredLate,     // carried out and answered GOOD, but only at the host's timeout
   };
   Kind kind = Kind::CheckCondition;
   Sense sense{};
@@ -80,6 +85,9 @@ struct Fault {
   static Fault WithSense(Sense s) { return {Kind::CheckCondition, s}; }
   static Fault TransportFailure() { return {Kind::TransportFailure}; }
   static Fault Timeout() { return {Kind::Timeout}; }
+  // CorruptReadBack's `offset` for the middle and the last byte moved.
+  static constexpr std::size_t kMiddleByte = static_cast<std::size_t>(-2);
+  static constexpr std::size_t kLastByte = static_cast<std::size_t>(-3);
   static Fault CorruptReadBack(std::size_t offset, std::size_t count = 1) {
     return {Kind::CorruptReadBack, {}, offset, count};
   }
@@ -90,6 +98,8 @@ struct Fault {
   static Fault ShortTransfer(std::size_t moved = kHalf) {
     return {Kind::ShortTransfer, {}, 0, moved};
   }
+  static Fault GoodWithSense(Sense s) { return {Kind::GoodWithSense, s}; }
+  static Fault AnsweredLate() { return {Kind::AnsweredLate}; }
   // The drive carries the command out, then its answer is lost.
   static Fault TimeoutAfterExecution() { return {Kind::Timeout, {}, 0, 1, true}; }
   static Fault TransportFailureAfterExecution() {

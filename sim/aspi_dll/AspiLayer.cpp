@@ -7,7 +7,7 @@
 #include <span>
 
 #include "SimFaults.h"
-#include "device/ScsiCommands.h"
+#include "SimCommands.h"
 
 namespace cdflash::sim::aspi_layer {
 
@@ -162,9 +162,9 @@ bool AspiLayer::CompleteLater(aspi::ExecScsiCommand* block) {
                             reinterpret_cast<LPCSTR>(&AspiLayer::DeferredThread), &reference)) {
     return false;
   }
-  CommandBytes cdb{};
+  Cdb cdb{};
   std::copy_n(block->CDBByte, std::min<std::size_t>(block->SRB_CDBLen, cdb.size()), cdb.begin());
-  const DWORD delay = IsCommitCommand(cdb) ? config_.commitDelayMs : config_.delayMs;
+  const DWORD delay = IsCommitBlock(cdb) ? config_.commitDelayMs : config_.delayMs;
   auto* deferred = new Deferred{this, block, reference, delay};
   const HANDLE thread = ::CreateThread(nullptr, 0, &AspiLayer::DeferredThread, deferred, 0, nullptr);
   if (thread == nullptr) {

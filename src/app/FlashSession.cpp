@@ -34,6 +34,7 @@ std::string OutcomeText(FlashOutcome outcome) {
     case FlashOutcome::FailedAfterWrite: return "failed before the commit";
     case FlashOutcome::Cancelled: return "stopped before the commit";
     case FlashOutcome::CommitFailed: return "the commit failed";
+    case FlashOutcome::CommitUnanswered: return "the commit never answered";
     case FlashOutcome::Completed: return "flashed";
   }
   return "unknown";

@@ -183,7 +183,17 @@ std::int32_t CDDrive::ExecCommand(std::uint8_t op, std::uint8_t b1, std::uint8_t
     fate = CommandFate::RefusedInvalid;
     outcome.systemError = kInvalidParameterError;
   } else {
+    const auto started = std::chrono::steady_clock::now();
     outcome = route_->Execute(device_, Address(), command);
+    const auto elapsed = std::max(
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started),
+        std::chrono::milliseconds(outcome.elapsedMs));
+    if (!AnsweredInTime(elapsed, command.timeoutSeconds)) {
+      const bool gone = outcome.deviceGone;
+      outcome = RouteOutcome{};
+      outcome.systemError = kTimedOutError;
+      outcome.deviceGone = gone;
+    }
     // A commit refused with sense data left the flash alone; one lost on the
     // way or timed out may have started programming it.
     if (!outcome.delivered && IsCommitCommand(command.cdb)) t.commitUnanswered.push_back(Address());

@@ -17,4 +17,8 @@ bool CompletedCleanly(std::uint8_t scsiStatus, const SenseTriple& sense, const R
   return !mustBeWhole || residual == 0;
 }
 
+bool AnsweredInTime(std::chrono::milliseconds elapsed, std::uint16_t timeoutSeconds) {
+  return timeoutSeconds == 0 || elapsed < std::chrono::seconds(timeoutSeconds);
+}
+
 }  // namespace cdflash

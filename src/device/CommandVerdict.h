@@ -4,6 +4,7 @@
 // a completion a success.
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 
 #include "device/Route.h"
@@ -30,5 +31,10 @@ SenseTriple ReadSense(const std::array<std::uint8_t, kSenseAreaLength>& sense);
 // their sense key reads 0.
 bool CompletedCleanly(std::uint8_t scsiStatus, const SenseTriple& sense, const RouteCommand& command,
                       std::int32_t residual);
+
+// A command whose time reached its timeout was not answered, whatever status
+// came back: a route may hand back a status although the system gave up on
+// the command (and its pass-through structure has no field to say so).
+bool AnsweredInTime(std::chrono::milliseconds elapsed, std::uint16_t timeoutSeconds);
 
 }  // namespace cdflash

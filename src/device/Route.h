@@ -59,17 +59,25 @@ struct RouteOutcome {
   // The device is no longer there (unplugged, removed from the system): no
   // later command will reach it either.
   bool deviceGone = false;
+  // How long the command took by the route's own count, where it keeps one
+  // (0: it keeps none). The device layer measures as well and takes the
+  // longer of the two.
+  std::uint32_t elapsedMs = 0;
 };
 
 // System error codes of a command that the transport refused to send: its
 // length does not fit the buffer, or the drive may still be programming its
 // flash after a commit that never answered.
+// kTimedOutError: a command whose answer came only when its timeout ran
+// out, which counts as no answer.
 #ifdef _WIN32
 inline constexpr std::uint32_t kInvalidParameterError = 87;  // ERROR_INVALID_PARAMETER
 inline constexpr std::uint32_t kDeviceBusyError = 170;       // ERROR_BUSY
+inline constexpr std::uint32_t kTimedOutError = 121;         // ERROR_SEM_TIMEOUT
 #else
 inline constexpr std::uint32_t kInvalidParameterError = 22;  // EINVAL
 inline constexpr std::uint32_t kDeviceBusyError = 16;        // EBUSY
+inline constexpr std::uint32_t kTimedOutError = 110;         // ETIMEDOUT
 #endif
 
 class IRoute {

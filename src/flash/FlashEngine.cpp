@@ -64,6 +64,7 @@ FlashOutcome FlashEngine::Run() {
   }
 
   VendorCommands commands(*SelectedDrive);
+  commands.SetStopGate(gate_);
   FlashOutcome stop{};
   if (!ConfirmAndCheckDrive(commands, stop)) return stop;
 
@@ -131,11 +132,15 @@ bool FlashEngine::ConfirmAndCheckDrive(VendorCommands& commands, FlashOutcome& s
   FlashAll_ = package_.IsFlashAll();
   if (!PowerAllowsTheRun(stop)) return false;
 
-  commands.Standard(StandardCommand(kOpStartStopUnit, kLoadEject));
+  // Only a stop ends the run here: the disc poll judges the drive's state.
+  const auto halted = [&](const CommandResult& result) {
+    if (result.stopped) stop = Halt(commands);
+    return result.stopped;
+  };
+  if (halted(commands.Standard(StandardCommand(kOpStartStopUnit, kLoadEject)))) return false;
   if (!PollForNoDisc(commands, stop)) return false;
-  commands.Standard(StandardCommand(kOpStopPlayScan));
-  commands.Standard(StandardCommand(kOpStartStopUnit, kStop));
-  return true;
+  if (halted(commands.Standard(StandardCommand(kOpStopPlayScan)))) return false;
+  return !halted(commands.Standard(StandardCommand(kOpStartStopUnit, kStop)));
 }
 
 bool FlashEngine::PowerAllowsTheRun(FlashOutcome& stop) {
@@ -174,6 +179,10 @@ bool FlashEngine::PollForNoDisc(VendorCommands& commands, FlashOutcome& stop) {
     }
     system_.Sleep(kPollPause);
     const CommandResult ready = commands.Standard(StandardCommand(kOpTestUnitReady));
+    if (ready.stopped) {
+      stop = Halt(commands);
+      return false;
+    }
     const CDDrive& drive = *SelectedDrive;
     if (ready.deviceGone) {
       Checked(ready, "Test Unit Ready> ");
@@ -198,17 +207,19 @@ bool FlashEngine::PollForNoDisc(VendorCommands& commands, FlashOutcome& stop) {
   return true;
 }
 
-bool FlashEngine::Stopped() {
-  if (gate_ == nullptr || !gate_->StopRequested()) return false;
+FlashOutcome FlashEngine::Halt(const VendorCommands& commands) {
   std::string text =
-      "The update was stopped before the commit: nothing was committed, the drive's flash is "
-      "untouched.";
+      commands.WroteToDrive()
+          ? "The update was stopped before the commit: nothing was committed, the drive's flash is "
+            "untouched."
+          : "The update was stopped before anything was written to the drive: nothing was written, "
+            "the drive is as it was.";
   if (criticalSent_) {
     text += "\nThe drive waits in its update state: switch the computer off and on, or run the "
             "update again, to bring it back.";
   }
   observer_.Tell(NoticeKind::Plain, text);
-  return true;
+  return FlashOutcome::Cancelled;
 }
 
 FlashOutcome FlashEngine::DownloadVerifyCommit(VendorCommands& commands) {
@@ -227,6 +238,7 @@ FlashOutcome FlashEngine::DownloadVerifyCommit(VendorCommands& commands) {
     ShowPhase("Write profile to drive's DRAM... ");
     const ProfileResult profile = commands.SetupFlashProfile(ChunkBuffer.get());
     ProfileLength_ = profile.length;
+    if (profile.command.stopped) return Halt(commands);
     if (!Checked(profile.command, profile.readingId ? "Read Flash ID> " : "Write Profile> ")) {
       AppendToPhase(", Fail! ");
       return failed();
@@ -239,9 +251,10 @@ FlashOutcome FlashEngine::DownloadVerifyCommit(VendorCommands& commands) {
   ShowPhase("Write BIN to drive's DRAM... ");
   observer_.SetProgressPosition(0);
   for (std::uint32_t at = 0; at < length; at += kChunkSize) {
-    if (Stopped()) return FlashOutcome::Cancelled;
     std::memcpy(ChunkBuffer.get(), slot.data() + at, kChunkSize);
-    if (!Checked(commands.WriteBuffer(at, ChunkBuffer.get(), kChunkSize, kControlData), "Write Buffer> ")) {
+    const CommandResult written = commands.WriteBuffer(at, ChunkBuffer.get(), kChunkSize, kControlData);
+    if (written.stopped) return Halt(commands);
+    if (!Checked(written, "Write Buffer> ")) {
       AppendToPhase(", Fail! ");
       return failed();
     }
@@ -249,8 +262,10 @@ FlashOutcome FlashEngine::DownloadVerifyCommit(VendorCommands& commands) {
   }
 
   ShowPhase("Drive entry critical... ");
-  criticalSent_ = true;
-  if (!Checked(commands.EntryCritical(), "Entry critical> ")) {
+  const CommandResult critical = commands.EntryCritical();
+  if (critical.stopped) return Halt(commands);
+  criticalSent_ = true;  // refused or not, the drive may have entered the state
+  if (!Checked(critical, "Entry critical> ")) {
     AppendToPhase(", Fail! ");
     return failed();
   }
@@ -261,6 +276,7 @@ FlashOutcome FlashEngine::DownloadVerifyCommit(VendorCommands& commands) {
   if (FiveBank_) {
     PoisonTransferBuffer(ProfileCopy.get(), ProfileLength_);
     const VerifyResult verify = commands.ReadVerifyProfile(ProfileCopy.get(), ProfileLength_);
+    if (verify.command.stopped) return Halt(commands);
     if (!Checked(verify.command, "Read Profile> ") || !verify.equal) {
       if (verify.command.ok) observer_.Tell(NoticeKind::Plain, "Compared profile error!");
       AppendToPhase(", Valid Profile Fail!");
@@ -269,9 +285,10 @@ FlashOutcome FlashEngine::DownloadVerifyCommit(VendorCommands& commands) {
   }
   observer_.SetProgressPosition(0);
   for (std::uint32_t at = 0; at < length; at += kChunkSize) {
-    if (Stopped()) return FlashOutcome::Cancelled;
     PoisonTransferBuffer(slot.data() + at, kChunkSize);
-    if (!Checked(commands.ReadBuffer(at, ChunkBuffer.get(), kChunkSize), "Read Buffer> ")) {
+    const CommandResult read = commands.ReadBuffer(at, ChunkBuffer.get(), kChunkSize);
+    if (read.stopped) return Halt(commands);
+    if (!Checked(read, "Read Buffer> ")) {
       AppendToPhase(", Read Fail! ");
       return failed();
     }
@@ -285,10 +302,7 @@ FlashOutcome FlashEngine::DownloadVerifyCommit(VendorCommands& commands) {
 
   // From here the run either stops or commits, never both: a stop asked
   // for from now on is refused.
-  if (gate_ != nullptr && !gate_->EnterCommit()) {
-    Stopped();
-    return FlashOutcome::Cancelled;
-  }
+  if (gate_ != nullptr && !gate_->EnterCommit()) return Halt(commands);
   ShowPhase("Don't turn off the system, Flash is in progress...");
   observer_.SetProgressRange(0, kCommitScale);
   observer_.SetProgressPosition(kCommitScale - 2);
@@ -298,8 +312,9 @@ FlashOutcome FlashEngine::DownloadVerifyCommit(VendorCommands& commands) {
   if (!Checked(commands.WriteBuffer(0, ProfileCopy.get(), 0, FlashAll_ ? kControlCommitAll : kControlCommit),
                "Write Buffer> ")) {
     ShowPhase("Flash Fail.");
-    if (SelectedDrive->CommitUnanswered()) observer_.Tell(NoticeKind::Plain, kCommitUnansweredText);
-    return FlashOutcome::CommitFailed;
+    if (!SelectedDrive->CommitUnanswered()) return FlashOutcome::CommitFailed;
+    observer_.Tell(NoticeKind::Plain, kCommitUnansweredText);
+    return FlashOutcome::CommitUnanswered;
   }
   return FlashOutcome::Completed;
 }

@@ -33,7 +33,8 @@ enum class FlashOutcome {
   FailedBeforeWrite,  // a command failed before anything was written to the drive
   FailedAfterWrite,   // failed while downloading or verifying: nothing committed
   Cancelled,          // stopped on request before the commit: nothing committed
-  CommitFailed,       // the commit command failed
+  CommitFailed,       // the drive refused the commit: its flash is as it was
+  CommitUnanswered,   // the commit never answered: the drive may still be programming
   Completed,          // the commit went through
 };
 
@@ -51,9 +52,10 @@ class FlashEngine {
   // The update of the drive, from the confirmation to the restart offer.
   FlashOutcome Run();
 
-  // Where a stop can be asked for (a terminal's Ctrl-C): asked between
-  // commands, and passed once more right before the commit, which then
-  // either goes out or the run stops. Null: the run is never stopped.
+  // Where a stop can be asked for (a terminal's Ctrl-C): asked before every
+  // command up to the commit decision, and passed once more right before
+  // the commit, which then either goes out or the run stops. Null: the run
+  // is never stopped.
   void SetCommitGate(CommitGate* gate) { gate_ = gate; }
   // Of the last run: whether anything was written to the drive, and whether
   // the commit was sent (from then on the run is never stopped).
@@ -80,8 +82,8 @@ class FlashEngine {
   bool PowerAllowsTheRun(FlashOutcome& stop);
   // The disc poll: true when the run may go on.
   bool PollForNoDisc(VendorCommands& commands, FlashOutcome& stop);
-  // A stop asked for before the commit ends the run: says so, true.
-  bool Stopped();
+  // Ends a run stopped before its commit, saying what it left behind.
+  FlashOutcome Halt(const VendorCommands& commands);
   void PoisonTransferBuffer(const std::uint8_t* expected, std::uint32_t length);
   void ShowPhase(const std::string& caption);
   void AppendToPhase(const char* suffix);

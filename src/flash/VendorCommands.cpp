@@ -5,6 +5,7 @@
 
 #include "device/Cddrive.h"
 #include "device/ScsiCommands.h"
+#include "flash/CommitGate.h"
 #include "package/FirmwareBlock.h"
 
 namespace cdflash {
@@ -33,6 +34,11 @@ bool ChangesTheDrive(const std::array<std::uint8_t, 12>& block) {
 }  // namespace
 
 CommandResult VendorCommands::Send(std::uint8_t direction, std::int32_t length) {
+  if (gate_ != nullptr && gate_->StopRequested()) {
+    CommandResult stopped;
+    stopped.stopped = true;
+    return stopped;
+  }
   if (ChangesTheDrive(block_)) wrote_ = true;
   const auto& b = block_;
   drive_.ExecCommand(b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], direction,
@@ -60,7 +66,7 @@ CommandResult VendorCommands::ReadBuffer(std::uint32_t offset, std::uint8_t* dat
 }
 
 CommandResult VendorCommands::WriteE2(const std::uint8_t* data, std::uint16_t address, std::uint8_t count) {
-  CommandResult result{true, drive_.SenseText(), false};
+  CommandResult result{true, drive_.SenseText(), false, false};
   for (unsigned i = 0; i < count && result.ok; ++i) {
     block_ = WriteE2Command(static_cast<std::uint16_t>(address + i), data[i]);  // wraps at 65536
     result = Send(kFromDrive, 0);

@@ -12,11 +12,13 @@
 namespace cdflash {
 
 class CDDrive;
+class CommitGate;
 
 struct CommandResult {
   bool ok = false;
   std::string senseText;    // sense key, ASC, ASCQ, status and system error of the command
   bool deviceGone = false;  // the drive is gone from the system
+  bool stopped = false;     // not sent: a stop of the run was asked for
 };
 
 struct ProfileResult {
@@ -34,6 +36,10 @@ struct VerifyResult {
 class VendorCommands {
  public:
   explicit VendorCommands(CDDrive& drive) : drive_(drive) {}
+
+  // From now on no command is sent once `gate` has a stop asked for: each
+  // then fails with `stopped` set. Null: every command is sent.
+  void SetStopGate(const CommitGate* gate) { gate_ = gate; }
 
   // WRITE BUFFER of `length` bytes of `data` (nothing sent for length 0) at
   // the drive buffer's `offset`, with `control` in byte 9.
@@ -68,6 +74,7 @@ class VendorCommands {
   CommandResult Send(std::uint8_t direction, std::int32_t length);
 
   CDDrive& drive_;
+  const CommitGate* gate_ = nullptr;
   std::array<std::uint8_t, 12> block_{};
   bool wrote_ = false;
 };

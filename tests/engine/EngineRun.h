@@ -21,9 +21,17 @@ struct RunShape {
   bool fiveBank;
   std::array<std::uint8_t, 2> flashId;
   bool flashAll;  // the package's note asks for the commit of the whole flash
+  bool padded = false;  // the image's second half is FF, as padding: its chunks repeat
 };
 
-inline TestPackage ImagePackage(const RunShape& shape) { return ImagePackage(shape.fiveBank, shape.flashAll); }
+inline TestPackage ImagePackage(const RunShape& shape) {
+  TestPackage package = ImagePackage(shape.fiveBank, shape.flashAll);
+  if (shape.padded) {
+    const std::size_t length = shape.fiveBank ? 0x50000 : 0x40000;
+    for (std::size_t i = length / 2; i < length; ++i) package.SetSlotByte(i, 0xFF);
+  }
+  return package;
+}
 
 enum class RouteStyle { PassThrough, Aspi };
 

@@ -17,10 +17,13 @@ namespace cdflash::test {
 
 // How a fault looks to the engine.
 enum class FaultClass {
-  RefusedWithSense,  // CHECK CONDITION with sense data
-  NoAnswer,          // BUSY, lost in the transport, timed out: no sense data
+  RefusedWithSense,  // sense data, with CHECK CONDITION or GOOD status: nothing done
+  Busy,              // BUSY status, no sense data: an answer, nothing done
+  NoAnswer,          // lost in the transport or timed out, whatever was done
   Gone,              // the device is gone, for this command and every later one
-  CorruptsDataIn,    // a data-in phase brings its first byte inverted
+  CorruptsFirst,     // a data-in phase brings its first byte inverted
+  CorruptsMiddle,    // ... the byte in the middle of those moved
+  CorruptsLast,      // ... the last byte moved
   ShortensDataIn,    // a data-in phase moves half its bytes, yet ends GOOD
   EmptiesDataIn,     // a data-in phase moves nothing, yet ends GOOD
   StopRequest,       // while the command runs, the user asks the run to stop
@@ -44,13 +47,16 @@ class ReferenceRun {
   const ExpectedRun& Result() const { return result_; }
 
  private:
-  enum class Data { Whole, FirstByteInverted, Half, Nothing };
+  enum class Data { Whole, ByteInverted, Half, Nothing };
   struct Response {
     bool succeeded = true;
     bool withSense = false;
     bool gone = false;
     bool affected = false;  // the fault changed what this command did
     Data data = Data::Whole;
+    std::size_t inverted = 0;  // with ByteInverted: which byte
+    bool answered = true;      // the drive answered (a refusal too); false: the host heard nothing
+    bool stopped = false;      // not sent: the user had asked the run to stop
   };
 
   static Cdb Block(std::uint8_t op, std::uint8_t b1 = 0, std::uint8_t b2 = 0, std::uint32_t offset = 0,
@@ -80,22 +86,38 @@ class ReferenceRun {
     return 4;
   }
 
+  // Sends one command; until the commit is decided, a stop asked for
+  // before it keeps it from going out and ends the run.
   Response Send(const Cdb& cdb, std::int32_t length, bool dataIn) {
+    if (stopAsked_ && !committing_) {
+      End(FlashOutcome::Cancelled);
+      Response stopped;
+      stopped.stopped = true;
+      return stopped;
+    }
     const std::size_t index = result_.commands.size();
     result_.commands.push_back(cdb);
     result_.lengths.push_back(length);
-    if (gone_) return {false, false, true, true};
+    const Response unanswered{false, false, false, true, Data::Whole, 0, false};
+    if (gone_) return {false, false, true, true, Data::Whole, 0, false};
     const auto fault = faults_.find(index);
     if (fault == faults_.end()) return {};
     const bool movesData = dataIn && length > 0;
+    // A data-in command that completes moves all it asks for, save INQUIRY (36 bytes).
+    const std::size_t moved = cdb[0] == 0x12 ? 36 : static_cast<std::size_t>(length);
+    const auto inverted = [&](std::size_t at) {
+      return movesData ? Response{true, false, false, true, Data::ByteInverted, at} : Response{};
+    };
     switch (fault->second) {
       case FaultClass::RefusedWithSense: return {false, true, false, true};
-      case FaultClass::NoAnswer: return {false, false, false, true};
+      case FaultClass::Busy: return {false, false, false, true};
+      case FaultClass::NoAnswer: return unanswered;
       case FaultClass::Gone:
         gone_ = true;
-        return {false, false, true, true};
-      case FaultClass::CorruptsDataIn:
-        return movesData ? Response{true, false, false, true, Data::FirstByteInverted} : Response{};
+        return {false, false, true, true, Data::Whole, 0, false};
+      case FaultClass::CorruptsFirst: return inverted(0);
+      case FaultClass::CorruptsMiddle: return inverted(moved / 2);
+      case FaultClass::CorruptsLast: return inverted(moved - 1);
       case FaultClass::ShortensDataIn:
       case FaultClass::EmptiesDataIn:
         if (!movesData) return {};
@@ -122,56 +144,65 @@ class ReferenceRun {
 
   void Run() {
     const std::uint32_t imageLength = shape_.fiveBank ? 0x50000 : 0x40000;
-    Send(Block(0x1B, 0, 0, 0, 0, 0, 0x03), 0, true);  // START STOP UNIT, load
+    if (Send(Block(0x1B, 0, 0, 0, 0, 0, 0x03), 0, true).stopped) return;  // START STOP UNIT, load
     // The disc poll: the drive reports no medium unless a fault answers.
     for (int quiet = 0; quiet < 10;) {
       const Response r = Send(Block(0x00), 0, true);
+      if (r.stopped) return;
       if (r.gone) return End(FlashOutcome::FailedBeforeWrite);
       if (!r.affected || r.succeeded) break;  // no medium
       if (r.withSense) ++quiet;
     }
-    Send(Block(0x4E), 0, true);  // STOP PLAY/SCAN
-    Send(Block(0x1B), 0, true);  // START STOP UNIT, stop
+    if (Send(Block(0x4E), 0, true).stopped) return;  // STOP PLAY/SCAN
+    if (Send(Block(0x1B), 0, true).stopped) return;  // START STOP UNIT, stop
 
     std::uint32_t profileLength = 0;
     if (shape_.fiveBank) {
       result_.caption = "Write profile to drive's DRAM... ";
       const Response id = Send(Block(0xDF, 0x11), 128, true);
+      if (id.stopped) return;
       if (!id.succeeded) return Fail(", Fail! ");
       std::uint8_t id0 = shape_.flashId[0], id1 = shape_.flashId[1];
-      if (id.data == Data::FirstByteInverted) id0 = static_cast<std::uint8_t>(~id0);
+      if (id.data == Data::ByteInverted && id.inverted == 0) id0 = static_cast<std::uint8_t>(~id0);
+      if (id.data == Data::ByteInverted && id.inverted == 1) id1 = static_cast<std::uint8_t>(~id1);
       if (id.data == Data::Nothing) id0 = id1 = 0xFF;  // what the buffer held before the answer
       profileLength = ProfileLength(id0, id1);
+      const Response r = Send(WriteBuffer(0x80000, profileLength, 0x7F), static_cast<std::int32_t>(profileLength), false);
+      if (r.stopped) return;
       wrote_ = true;
-      if (!Send(WriteBuffer(0x80000, profileLength, 0x7F), static_cast<std::int32_t>(profileLength), false).succeeded) {
-        return Fail(", Fail! ");
-      }
+      if (!r.succeeded) return Fail(", Fail! ");
     }
     result_.caption = "Write BIN to drive's DRAM... ";
     for (std::uint32_t at = 0; at < imageLength; at += 0x4000) {
-      if (Stopped()) return;
+      const Response r = Send(WriteBuffer(at, 0x4000, 0), 0x4000, false);
+      if (r.stopped) return;
       wrote_ = true;
-      if (!Send(WriteBuffer(at, 0x4000, 0), 0x4000, false).succeeded) return Fail(", Fail! ");
+      if (!r.succeeded) return Fail(", Fail! ");
     }
     result_.caption = "Drive entry critical... ";
-    if (!Send(WriteBuffer(0, 0, 0x7F), 0, true).succeeded) return Fail(", Fail! ");
+    const Response critical = Send(WriteBuffer(0, 0, 0x7F), 0, true);
+    if (critical.stopped) return;
+    if (!critical.succeeded) return Fail(", Fail! ");
     result_.caption = "Read back and Verify drive's DRAM... ";
     if (shape_.fiveBank) {
       const Response r = Send(ReadBuffer(0x80000, profileLength), static_cast<std::int32_t>(profileLength), true);
+      if (r.stopped) return;
       if (!r.succeeded || r.data != Data::Whole) return Fail(", Valid Profile Fail!");
     }
     for (std::uint32_t at = 0; at < imageLength; at += 0x4000) {
-      if (Stopped()) return;
       const Response r = Send(ReadBuffer(at, 0x4000), 0x4000, true);
+      if (r.stopped) return;
       if (!r.succeeded) return Fail(", Read Fail! ");
       if (r.data != Data::Whole) return Fail(", Compare BIN and DRAM Fail! ");
     }
     if (Stopped()) return;
     committing_ = true;
     result_.caption = "Don't turn off the system, Flash is in progress...";
-    if (!Send(WriteBuffer(0, 0, shape_.flashAll ? 0xA0 : 0x80), 0, false).succeeded) {
+    const Response commit = Send(WriteBuffer(0, 0, shape_.flashAll ? 0xA0 : 0x80), 0, false);
+    if (!commit.succeeded) {
       result_.caption = "Flash Fail.";
-      return End(FlashOutcome::CommitFailed);
+      // A refusal left the flash alone; without an answer it may be programming.
+      return End(commit.answered ? FlashOutcome::CommitFailed : FlashOutcome::CommitUnanswered);
     }
     result_.caption = "Flash Completed.";
     Send(Block(0x12, 0, 0, 0, 0, 0, 0x80), 128, true);  // the drive's new identity

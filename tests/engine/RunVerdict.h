@@ -7,6 +7,8 @@
 // and the engine leaves progress, busy state and timeout as a run must.
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
 #include <span>
 #include <string>
@@ -24,6 +26,21 @@ struct Verdict {
   bool falseSuccess = false;
 };
 
+// The judge's own command table, written out: it must not take the
+// program's, or a wrong value there would agree with itself.
+inline constexpr std::uint8_t kWriteBufferOpcode = 0x3B;
+inline constexpr std::uint8_t kVendorOpcode = 0xDF;
+inline constexpr std::uint8_t kWriteE2Subcommand = 0x0A;
+inline constexpr std::uint8_t kCommitControl = 0x80;
+inline constexpr std::uint8_t kCommitAllControl = 0xA0;
+
+// A WRITE BUFFER without data (bytes 6-8 zero) that tells the drive to
+// program its flash.
+inline bool IsCommit(const std::array<std::uint8_t, 12>& cdb) {
+  return cdb[0] == kWriteBufferOpcode && cdb[6] == 0 && cdb[7] == 0 && cdb[8] == 0 &&
+         (cdb[9] == kCommitControl || cdb[9] == kCommitAllControl);
+}
+
 // The last commit programmed the whole image, verified, with the package's
 // commit kind, and the drive reports the package's revision.
 inline bool ImageProgrammed(const EngineRun& run) {
@@ -33,14 +50,14 @@ inline bool ImageProgrammed(const EngineRun& run) {
   const std::uint32_t length = run.Engine().ImageLength();
   const auto slot = run.Package().Slot();
   return !last.bricked && last.programmed == length &&
-         last.control == CommitCommand(run.Shape().flashAll)[9] &&
+         last.control == (run.Shape().flashAll ? kCommitAllControl : kCommitControl) &&
          std::equal(slot.begin(), slot.begin() + length, run.Drive().Flash().begin()) &&
          run.Drive().Revision() == run.Package().PackageRevision();
 }
 
 inline bool ChangesTheDrive(const sim::LogEntry& e) {
   const auto& cdb = e.command.cdb;
-  return cdb[0] == kOpWriteBuffer || (cdb[0] == kOpVendor && cdb[1] == kVendorWriteE2);
+  return cdb[0] == kWriteBufferOpcode || (cdb[0] == kVendorOpcode && cdb[1] == kWriteE2Subcommand);
 }
 
 inline bool OutcomeMatchesDrive(FlashOutcome outcome, const EngineRun& run, bool commitSent) {
@@ -51,6 +68,7 @@ inline bool OutcomeMatchesDrive(FlashOutcome outcome, const EngineRun& run, bool
     case FlashOutcome::Completed:
       return ImageProgrammed(run);
     case FlashOutcome::CommitFailed:
+    case FlashOutcome::CommitUnanswered:
       return commitSent;
     case FlashOutcome::FailedAfterWrite:
       return wrote && noCommit;
@@ -95,7 +113,7 @@ inline Verdict Judge(const EngineRun& run, FlashOutcome outcome, const ExpectedR
   Verdict v;
   const auto sent = run.Sent();
   v.commitSent = std::any_of(sent.begin(), sent.end(),
-                             [](const sim::LogEntry& e) { return IsCommitCommand(e.command.cdb); });
+                             [](const sim::LogEntry& e) { return IsCommit(e.command.cdb); });
   v.bricked = run.Drive().Bricked();
   const RecordingObserver& o = run.Observer();
   const auto shown = [&o](auto matches) { return std::any_of(o.captions.begin(), o.captions.end(), matches); };
@@ -117,6 +135,13 @@ inline Verdict Judge(const EngineRun& run, FlashOutcome outcome, const ExpectedR
   check(difference.empty(), difference);
   check(outcome == expected.outcome, "outcome " + std::to_string(static_cast<int>(outcome)) + ", expected " +
                                          std::to_string(static_cast<int>(expected.outcome)));
+  // A stopped run tells the user whether anything reached the drive.
+  const auto messages = o.Messages();
+  const bool wrote = std::any_of(sent.begin(), sent.end(), ChangesTheDrive);
+  check(outcome != FlashOutcome::Cancelled ||
+            (!messages.empty() && messages.back().find(wrote ? "nothing was committed" : "nothing was written") !=
+                                      std::string::npos),
+        "a stopped run does not say what it left behind");
   const auto stop = run.StopAnswer();
   check(!stop || (*stop != CommitGate::StopAnswer::TooLate) != v.commitSent,
         "the stop request and the commit told different stories");

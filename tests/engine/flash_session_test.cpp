@@ -153,9 +153,16 @@ TEST(FlashSession, EveryWayARunEndsIsToldAndReported) {
       {"commit refused", inject(sim::IsCommit(), sim::Fault::WithSense({4, 0x44, 0})), FlashOutcome::CommitFailed,
        "Write Buffer> 04 44 00", "Flash Fail."},
       {"commit never answered", inject(sim::IsCommit(), sim::Fault::TimeoutAfterExecution()),
-       FlashOutcome::CommitFailed, "The drive did not answer the commit", "Flash Fail."},
+       FlashOutcome::CommitUnanswered, "The drive did not answer the commit", "Flash Fail."},
       {"on battery at 20 %", none, FlashOutcome::LowBattery, "The computer runs on its battery, charged to 20 %", "",
        false, {Answer::Yes}, 0, {PowerState::Source::Battery, 20}},
+      {"on battery at 25 %", none, FlashOutcome::LowBattery, "The computer runs on its battery, charged to 25 %", "",
+       false, {Answer::Yes}, 0, {PowerState::Source::Battery, 25}},
+      // Declined at the battery question: asked, so not stopped outright.
+      {"on battery at 26 %, declined", none, FlashOutcome::Declined, "", "", false, {Answer::Yes, Answer::No}, 0,
+       {PowerState::Source::Battery, 26}},
+      {"on battery of unknown charge, declined", none, FlashOutcome::Declined, "", "", false,
+       {Answer::Yes, Answer::No}, 0, {PowerState::Source::Battery, -1}},
       {"on battery at 80 %, declined", none, FlashOutcome::Declined, "", "", false, {Answer::Yes, Answer::No}, 0,
        {PowerState::Source::Battery, 80}},
       {"on battery at 80 %, accepted", none, FlashOutcome::Completed, "", "Flash Completed.", false,
@@ -180,7 +187,8 @@ TEST(FlashSession, EveryWayARunEndsIsToldAndReported) {
     EXPECT_EQ(m.observer.caption, c.caption);
     EXPECT_FALSE(drive.Bricked());
     EXPECT_TRUE(c.discTests == 0 || Count(drive, 0x00) == c.discTests);
-    EXPECT_EQ(report.commitSent, c.outcome == FlashOutcome::Completed || c.outcome == FlashOutcome::CommitFailed);
+    EXPECT_EQ(report.commitSent, c.outcome == FlashOutcome::Completed || c.outcome == FlashOutcome::CommitFailed ||
+                                     c.outcome == FlashOutcome::CommitUnanswered);
     EXPECT_EQ(report.wroteToDrive, Count(drive, 0x3B) > 0);
     EXPECT_EQ(report.identityBefore, "0-0-0 0: ACME    CRW-4012A       1.20");
     EXPECT_EQ(report.identityAfter.empty(), c.outcome != FlashOutcome::Completed);
@@ -226,7 +234,7 @@ TEST(FlashSession, UnansweredCommitLeavesTheDriveAlone) {
     Machine m;
     sim::SimDrive& drive = m.Add();
     drive.InjectWhen(sim::IsCommit(), fault);
-    EXPECT_EQ(m.Run().outcome, FlashOutcome::CommitFailed);
+    EXPECT_EQ(m.Run().outcome, FlashOutcome::CommitUnanswered);
     EXPECT_NE(m.observer.Messages().back().find("power the computer off and on"), std::string::npos);
     const std::size_t sent = drive.Log().size();
     EXPECT_EQ(m.Run({Answer::Yes, Answer::Yes, Answer::No}).outcome, FlashOutcome::FailedBeforeWrite);

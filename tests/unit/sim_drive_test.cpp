@@ -374,6 +374,8 @@ TEST(SimDriveFaultTest, AnswersTheHostNeverFullyGotAreNotVerified) {
       {"short transfer, half", Fault::ShortTransfer(), true, kStatusGood, kChunk / 2, kChunk / 2, true},
       {"short transfer, one byte short", Fault::ShortTransfer(kChunk - 1), true, kStatusGood, 1, kChunk - 1, true},
       {"timeout after execution", Fault::TimeoutAfterExecution(), false, kStatusGood, 0, kChunk, true},
+      // Delivered as far as the route goes; its time tells the device layer it came too late.
+      {"GOOD answer at the timeout", Fault::AnsweredLate(), true, kStatusGood, 0, kChunk, true},
   };
   const Bytes image = Image(0x40000);
   for (const Case& c : cases) {
@@ -391,6 +393,7 @@ TEST(SimDriveFaultTest, AnswersTheHostNeverFullyGotAreNotVerified) {
     EXPECT_EQ(outcome.delivered, c.delivered);
     EXPECT_EQ(outcome.completionStatus, c.status);
     EXPECT_EQ(outcome.residual, c.residual);
+    EXPECT_EQ(outcome.elapsedMs >= std::uint32_t{read.timeoutSeconds} * 1000U, c.fault && c.fault->kind == Fault::Kind::AnsweredLate);
     EXPECT_TRUE(std::all_of(outcome.sense.begin(), outcome.sense.end(), [](auto b) { return b == 0; }));
     EXPECT_TRUE(std::equal(host.begin(), host.begin() + c.landed, image.begin()));
     EXPECT_TRUE(std::all_of(host.begin() + c.landed, host.end(), [](auto b) { return b == 0xEE; }));

@@ -78,6 +78,7 @@ RouteOutcome SgIoRoute::Execute(RouteDevice device, const DriveAddress&,
     return outcome;
   }
   outcome.completionStatus = header.status;
+  outcome.elapsedMs = header.duration;  // milliseconds, as the kernel counted them
   const unsigned driver = header.driver_status & kDriverMask;
   if (header.host_status != 0 || (driver != 0 && driver != kDriverSense)) {
     // The command did not complete at the device: whatever the sense area

@@ -13,6 +13,7 @@ int ExitCodeOf(const FlashReport& report) {
     case FlashOutcome::AlreadyUpToDate:
     case FlashOutcome::NoDrive: return kExitNothingDone;
     case FlashOutcome::CommitFailed: return kExitCommitFailed;
+    case FlashOutcome::CommitUnanswered: return kExitCommitUnanswered;
     default: return report.wroteToDrive ? kExitFailedAfterWrite : kExitFailedBeforeWrite;
   }
 }

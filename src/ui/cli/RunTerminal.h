@@ -19,8 +19,9 @@ enum ExitCode : int {
   kExitNothingDone = 1,        // nothing to do or declined
   kExitFailedBeforeWrite = 2,  // failed before anything was written to the drive
   kExitFailedAfterWrite = 3,   // failed after writing began, before the commit: flash untouched
-  kExitCommitFailed = 4,       // the commit failed
+  kExitCommitFailed = 4,       // the drive refused the commit: flash untouched, safe to retry
   kExitUsage = 5,              // usage error
+  kExitCommitUnanswered = 6,   // the commit never answered: wait, power-cycle, then retry
 };
 
 // The exit code of a --flash run that came to `report`.
