@@ -51,11 +51,10 @@ std::string AddressText(const DriveAddress& address) {
 // it has none (the ASPI layer).
 std::string KeyOf(const std::string& address, const std::string& device) { return device.empty() ? address : device; }
 
-std::string UnansweredCommitRefusal(const std::string& identity) {
-  return "a commit to it never answered" + (identity.empty() ? std::string() : " (" + identity + ")") +
-         ": it may still be programming its flash, so nothing is sent to it until the computer restarts. "
-         "Wait several minutes, then power the computer off and on";
-}
+// The entry names the drive by the identity kept with it (Describe()).
+constexpr const char* kUnansweredCommitRefusal =
+    "a commit to it never answered: it may still be programming its flash, so nothing is sent to it until the "
+    "computer restarts. Wait several minutes, then power the computer off and on";
 
 // An identity as a message shows it: "0" is a drive that did not answer.
 std::string Shown(const std::string& identity) { return identity == "0" ? std::string("no answer") : identity; }
@@ -138,7 +137,8 @@ void FlashSession::FindDrives() {
   std::vector<std::pair<DriveAddress, std::string>> leftAlone;
   for (const DriveAddress& address : addresses) {
     if (unanswered == nullptr) break;
-    const std::optional<std::string> kept = unanswered->Find(KeyOf(AddressText(address), DeviceName(id, address.letter)));
+    const std::string key = KeyOf(AddressText(address), DeviceName(id, address.letter));
+    const std::optional<std::string> kept = unanswered->Find(key);
     if (kept) leftAlone.emplace_back(address, *kept);
   }
   const auto keptIdentity = [&leftAlone](const DriveAddress& address) -> const std::string* {
@@ -175,7 +175,7 @@ void FlashSession::FindDrives() {
     if (kept != nullptr) {
       entry.commitUnanswered = true;
       entry.identity = *kept;
-      entry.refusal = UnansweredCommitRefusal(*kept);
+      entry.refusal = kUnansweredCommitRefusal;
     }
     entries_.push_back(entry);
     driveIndex_.push_back(index);
@@ -225,14 +225,19 @@ std::string FlashSession::Rejudge(DriveEntry& entry, CDDrive& drive) {
             : entry.refusal.empty() ? " Start the update again to update the drive as it is now."
                                     : " This flasher may not update it: " + entry.refusal + ".");
   }
-  if (!entry.refusal.empty()) return "This flasher may not update " + now + ": " + entry.refusal + ". " + nothingWritten;
+  if (!entry.refusal.empty()) {
+    return "This flasher may not update " + now + ": " + entry.refusal + ". " + nothingWritten;
+  }
   return {};
 }
 
-void FlashSession::KeepUnansweredCommit(const DriveEntry& entry, const std::string& identity, IFlashObserver& observer) {
+void FlashSession::KeepUnansweredCommit(const DriveEntry& entry, const std::string& identity,
+                                        IFlashObserver& observer) {
+  // Where the system keeps none, this process refuses the drive alone, as
+  // the engine has told.
   IUnansweredCommits* const unanswered = system_.UnansweredCommits();
-  std::string problem = "this system keeps it for this program alone";
-  if (unanswered != nullptr && unanswered->Keep(KeyOf(entry.address, entry.device), identity, problem)) return;
+  std::string problem;
+  if (unanswered == nullptr || unanswered->Keep(KeyOf(entry.address, entry.device), identity, problem)) return;
   // Told past the run's own failure, which stays what the record says.
   observer.Tell(NoticeKind::Warning, "Other programs cannot be told to leave the drive alone (" + problem +
                                          "): start none on it until the computer has been powered off and on.");

@@ -189,7 +189,8 @@ TEST(FlashSession, EveryWayARunEndsIsToldAndReported) {
        "The drive is not the one listed", "", false, {}},
       {"drive changed since listing, still in range", swapFor("1.30"), FlashOutcome::FailedBeforeWrite,
        "The drive is not the one listed", "", false, {}},
-      {"no answer when the run asks who it is", inject(sim::WithOpcode(0x12), sim::Fault::WithSense(sim::kInvalidField)),
+      {"no answer when the run asks who it is",
+       inject(sim::WithOpcode(0x12), sim::Fault::WithSense(sim::kInvalidField)),
        FlashOutcome::FailedBeforeWrite, "The drive is not the one listed", "", false, {}, 0, {}, false, false, "0"},
   };
   for (const Case& c : cases) {
