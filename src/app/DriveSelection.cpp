@@ -38,7 +38,12 @@ void TFlashForm::StartFlashMode() {
 
   std::string errorText = ErrorTextStart(package_);
   session_->FindDrives();
-  const std::vector<const DriveEntry*> drives = session_->Opened();
+  // The drives that answered, and those left alone after an unanswered
+  // commit, which the error text lists with the reason.
+  std::vector<const DriveEntry*> drives;
+  for (const DriveEntry& entry : session_->Entries()) {
+    if (entry.opened || entry.commitUnanswered) drives.push_back(&entry);
+  }
   if (drives.empty()) {
     errorText += kNoDriveText;
     c_.ComboBox->SetItemIndex(-1);
@@ -50,7 +55,9 @@ void TFlashForm::StartFlashMode() {
   errorText += kDetectedDrivesHeading;
   DriveMap.clear();
   for (const DriveEntry* drive : drives) {
-    if (drive->refusal.empty() && DriveMap.size() < kMaxOffered) {
+    if (drive->commitUnanswered) {
+      errorText += drive->Describe() + ": " + drive->refusal + ".\n";
+    } else if (drive->refusal.empty() && DriveMap.size() < kMaxOffered) {
       c_.ComboBox->Add(session_->FreshIdentity(*drive));
       DriveMap.push_back(drive);
     } else {

@@ -65,7 +65,14 @@ void TFlashForm::FlashButtonClick(const void*) {
   }
   if (!session_ || selected_ == nullptr) return;
   view_.SetDriveEntry(c_.ComboBox->ItemIndex());
-  RunJob([this, entry = selected_] { report_ = session_->Run(*entry, queued_); }, [] {});
+  RunJob([this, entry = selected_] { report_ = session_->Run(*entry, queued_); },
+         [this, listed = selected_->identity] {
+           // A drive that changed since it was listed shows as it is now
+           // (after a commit the engine has shown its new identity).
+           if (report_.identityAfter.empty() && !report_.identityBefore.empty() && report_.identityBefore != listed) {
+             view_.DriveIdentityChanged(report_.identityBefore);
+           }
+         });
 }
 
 void TFlashForm::RunJob(std::function<void()> job, std::function<void()> finished) {

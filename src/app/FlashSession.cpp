@@ -1,5 +1,8 @@
 #include "app/FlashSession.h"
 
+#include <optional>
+#include <utility>
+
 #include "app/DriveJudgement.h"
 #include "app/Version.h"
 #include "device/CommandLog.h"
@@ -12,6 +15,7 @@
 #include "device/DeviceMessages.h"
 #include "device/platform/Platform.h"
 #include "device/routes/SrNames.h"
+#include "system/SystemServices.h"
 
 namespace cdflash {
 namespace {
@@ -39,6 +43,22 @@ std::string OutcomeText(FlashOutcome outcome) {
   }
   return "unknown";
 }
+
+std::string AddressText(const DriveAddress& address) {
+  return Format("%d-%d-%d", address.hostAdapter, address.target, address.lun);
+}
+
+// What keeps a drive's unanswered commit: its device, or its address where
+// it has none (the ASPI layer).
+std::string KeyOf(const std::string& address, const std::string& device) { return device.empty() ? address : device; }
+
+// The entry names the drive by the identity kept with it (Describe()).
+constexpr const char* kUnansweredCommitRefusal =
+    "a commit to it never answered: it may still be programming its flash, so nothing is sent to it until the "
+    "computer restarts. Wait several minutes, then power the computer off and on";
+
+// An identity as a message shows it: "0" is a drive that did not answer.
+std::string Shown(const std::string& identity) { return identity == "0" ? std::string("no answer") : identity; }
 
 std::string RefusalOf(const PackageView& package, const CDDrive* drive) {
   if (drive == nullptr) return "could not be opened";
@@ -95,7 +115,7 @@ class FlashSession::ReportingObserver final : public IFlashObserver {
 };
 
 std::string DriveEntry::Describe() const {
-  if (!opened) return device.empty() ? std::string(1, letter) : device;
+  if (!opened && (!commitUnanswered || identity.empty())) return device.empty() ? std::string(1, letter) : device;
   return identity + (device.empty() ? "" : "  (" + device + ")");
 }
 
@@ -107,14 +127,32 @@ FlashSession::~FlashSession() = default;
 bool FlashSession::LacksRights() const { return CurrentPlatform().CheckAccess().LacksRights(); }
 
 void FlashSession::FindDrives() {
-  drives_ = std::make_unique<CDDrives>();
   entries_.clear();
   driveIndex_.clear();
   IPlatform& platform = CurrentPlatform();
   const std::uint32_t id = platform.PlatformId();
-  for (const DriveAddress& address : platform.DriveAddresses(id)) {
+  const std::vector<DriveAddress> addresses = platform.DriveAddresses(id);
+  // Drives whose commit never answered are looked up before any drive is
+  // opened: they are sent nothing, INQUIRY included.
+  IUnansweredCommits* const unanswered = system_.UnansweredCommits();
+  std::vector<std::pair<DriveAddress, std::string>> leftAlone;
+  for (const DriveAddress& address : addresses) {
+    if (unanswered == nullptr) break;
+    const std::string key = KeyOf(AddressText(address), DeviceName(id, address.letter));
+    const std::optional<std::string> kept = unanswered->Find(key);
+    if (kept) leftAlone.emplace_back(address, *kept);
+  }
+  const auto keptIdentity = [&leftAlone](const DriveAddress& address) -> const std::string* {
+    for (const auto& [a, identity] : leftAlone) {
+      if (a == address) return &identity;
+    }
+    return nullptr;
+  };
+  drives_ = std::make_unique<CDDrives>([&](const DriveAddress& address) { return keptIdentity(address) != nullptr; });
+
+  for (const DriveAddress& address : addresses) {
     DriveEntry entry;
-    entry.address = Format("%d-%d-%d", address.hostAdapter, address.target, address.lun);
+    entry.address = AddressText(address);
     entry.letter = address.letter;
     entry.device = DeviceName(id, address.letter);
     int index = -1;
@@ -122,8 +160,9 @@ void FlashSession::FindDrives() {
       drives_->Select(static_cast<std::int16_t>(i));
       if (drives_->Current->Address() == address) index = i;
     }
+    const std::string* kept = keptIdentity(address);
     // The ASPI layer's addresses are probes, not drives: only the opened count there.
-    if (index < 0 && id == kPlatformWin32Windows) continue;
+    if (index < 0 && kept == nullptr && id == kPlatformWin32Windows) continue;
     const CDDrive* drive = nullptr;
     if (index >= 0) {
       drives_->Select(static_cast<std::int16_t>(index));
@@ -134,6 +173,11 @@ void FlashSession::FindDrives() {
       entry.revision = drive->Revision();
     }
     entry.refusal = RefusalOf(package_, drive);
+    if (kept != nullptr) {
+      entry.commitUnanswered = true;
+      entry.identity = *kept;
+      entry.refusal = kUnansweredCommitRefusal;
+    }
     entries_.push_back(entry);
     driveIndex_.push_back(index);
   }
@@ -164,6 +208,42 @@ CDDrive* FlashSession::DriveOf(const DriveEntry& entry) {
   return drives_->Current;
 }
 
+std::string FlashSession::Rejudge(DriveEntry& entry, CDDrive& drive) {
+  // A drive whose commit never answered gets nothing, INQUIRY included: the
+  // engine refuses it.
+  if (drive.CommitUnanswered()) return {};
+  const std::string before = entry.identity;
+  const std::string now = drive.GetIdentity();
+  entry.identity = now;
+  entry.vendorProduct = drive.VendorProduct();
+  entry.revision = drive.Revision();
+  entry.refusal = RefusalOf(package_, &drive);
+  const std::string nothingWritten = "Nothing was written to the drive.";
+  if (now != before) {
+    return "The drive is not the one listed.\nListed: " + Shown(before) + "\nNow:    " + Shown(now) + "\n" +
+           nothingWritten +
+           (now == "0" ? " Check the drive and find the drives again."
+            : entry.refusal.empty() ? " Start the update again to update the drive as it is now."
+                                    : " This flasher may not update it: " + entry.refusal + ".");
+  }
+  if (!entry.refusal.empty()) {
+    return "This flasher may not update " + now + ": " + entry.refusal + ". " + nothingWritten;
+  }
+  return {};
+}
+
+void FlashSession::KeepUnansweredCommit(const DriveEntry& entry, const std::string& identity,
+                                        IFlashObserver& observer) {
+  // Where the system keeps none, this process refuses the drive alone, as
+  // the engine has told.
+  IUnansweredCommits* const unanswered = system_.UnansweredCommits();
+  std::string problem;
+  if (unanswered == nullptr || unanswered->Keep(KeyOf(entry.address, entry.device), identity, problem)) return;
+  // Told past the run's own failure, which stays what the record says.
+  observer.Tell(NoticeKind::Warning, "Other programs cannot be told to leave the drive alone (" + problem +
+                                         "): start none on it until the computer has been powered off and on.");
+}
+
 std::string FlashSession::FreshIdentity(const DriveEntry& entry) {
   CDDrive* drive = DriveOf(entry);
   return drive != nullptr ? drive->GetIdentity() : "0";
@@ -174,6 +254,7 @@ FlashReport FlashSession::Run(const DriveEntry& entry, IFlashObserver& observer,
   CDDrive* opened = DriveOf(entry);
   if (opened == nullptr) return report;
   CDDrive& drive = *opened;
+  DriveEntry& listed = entries_[static_cast<std::size_t>(&entry - entries_.data())];
   report.identityBefore = drive.IdentityText();
 
   RunRecord record;
@@ -201,13 +282,21 @@ FlashReport FlashSession::Run(const DriveEntry& entry, IFlashObserver& observer,
                                             ". Close the program that uses it, or unmount its disc, and try "
                                             "again. Nothing was written to the drive.");
       report.outcome = FlashOutcome::FailedBeforeWrite;
+    } else if (const std::string refused = Rejudge(listed, drive); !refused.empty()) {
+      record.identityBefore = report.identityBefore = drive.IdentityText();
+      reporting.Tell(NoticeKind::Plain, refused);
+      report.outcome = FlashOutcome::FailedBeforeWrite;
     } else {
+      // The questions, the revisions compared and the record go by the
+      // drive as it answered just now.
+      record.identityBefore = report.identityBefore = drive.IdentityText();
       FlashEngine engine(package_, reporting, system_);
       engine.SetDrive(&drive);
       engine.SetCommitGate(options.gate);
       report.outcome = engine.Run();
       report.wroteToDrive = engine.WroteToDrive();
       report.commitSent = engine.CommitSent();
+      if (drive.CommitUnanswered()) KeepUnansweredCommit(listed, report.identityBefore, observer);
     }
     record.commands = std::move(commands.commands);
   }

@@ -30,6 +30,9 @@ struct DriveEntry {
   std::string identity;  // the identity text of that INQUIRY
   std::string vendorProduct, revision;
   std::string refusal;   // why this flasher may not update it; empty when it may
+  // A commit to it never answered since the computer started: it is left
+  // alone, unopened, and `identity` is the one it had then.
+  bool commitUnanswered = false;
 
   // "identity  (device)", or what names it where it could not be opened.
   std::string Describe() const;
@@ -68,7 +71,9 @@ class FlashSession {
 
   // Whether drives exist but this process may not update any of them.
   bool LacksRights() const;
-  // Finds the drives, opening each, and judges them.
+  // Finds the drives, opening each, and judges them; a drive whose commit
+  // never answered (in any process, since the computer started) is listed
+  // refused and sent nothing.
   void FindDrives();
   const std::vector<DriveEntry>& Entries() const { return entries_; }
   // The entries that opened, in the order found.
@@ -82,7 +87,10 @@ class FlashSession {
 
   // The update of `entry`'s drive, with the drive to this program alone
   // and a record of every command written when it ends, however it ends;
-  // `observer` sees all the user sees.
+  // `observer` sees all the user sees. The run begins with a fresh INQUIRY
+  // judged as at listing: a drive that changed since, or no longer
+  // qualifies, is refused before anything is written, and its entry shows
+  // it as it is now.
   FlashReport Run(const DriveEntry& entry, IFlashObserver& observer, const FlashRunOptions& options = {});
 
   static constexpr std::int32_t kTransferBufferSize = 16384;
@@ -93,6 +101,12 @@ class FlashSession {
 
   // The opened drive of one of Entries(), selected; null for any other.
   CDDrive* DriveOf(const DriveEntry& entry);
+  // Asks the drive who it is now and judges it again, refreshing its entry;
+  // why the run may not go on, empty when it may.
+  std::string Rejudge(DriveEntry& entry, CDDrive& drive);
+  // Keeps the refusal of a drive whose commit never answered for every
+  // process until the computer restarts.
+  void KeepUnansweredCommit(const DriveEntry& entry, const std::string& identity, IFlashObserver& observer);
 
   PackageView package_;
   ISystemServices& system_;

@@ -6,10 +6,11 @@
 
 namespace cdflash {
 
-CDDrives::CDDrives() {
+CDDrives::CDDrives(const LeaveAlone& leaveAlone) {
   IPlatform& platform = CurrentPlatform();
   for (const DriveAddress& address : platform.DriveAddresses(platform.PlatformId())) {
     if (count_ >= kMaxDrives) break;  // the list holds 24; further devices are left out
+    if (leaveAlone && leaveAlone(address)) continue;
     auto drive = std::make_unique<CDDrive>(address.letter, address.hostAdapter, address.target,
                                            address.lun);
     if (CDDrive::OpenStatus() != 0) continue;  // not listed; destroyed here

@@ -1,9 +1,11 @@
 #pragma once
 // CDDrives: the CD devices of the machine, found once at construction, each
-// held as an open CDDrive. At most 24.
+// held as an open CDDrive. At most 24. Devices the caller says to leave alone
+// are neither opened nor sent anything.
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 #include "device/Cddrive.h"
 
@@ -13,7 +15,12 @@ class CDDrives {
  public:
   static constexpr int kMaxDrives = 24;
 
-  CDDrives();   // discovers the devices and selects the first one, if any
+  // Whether discovery must not touch the device at an address.
+  using LeaveAlone = std::function<bool(const DriveAddress&)>;
+
+  // Discovers the devices, but those `leaveAlone` names, and selects the
+  // first one, if any.
+  explicit CDDrives(const LeaveAlone& leaveAlone = {});
   ~CDDrives();  // destroys the devices, last found first
   CDDrives(const CDDrives&) = delete;
   CDDrives& operator=(const CDDrives&) = delete;

@@ -13,6 +13,7 @@
 
 #include "system/Environment.h"
 #include "system/PowerState.h"
+#include "system/UnansweredCommits.h"
 
 namespace cdflash {
 
@@ -67,6 +68,11 @@ class ISystemServices {
   /// name starting with '.'; Windows: no hidden or system file). Empty when
   /// the directory cannot be read.
   virtual std::vector<std::string> ListFiles(const std::string& directory) const = 0;
+
+  /// Where the drives whose commit never answered are kept for every
+  /// process until the computer restarts; null where nothing is kept beyond
+  /// the process (simulated machines, systems without such a place).
+  virtual IUnansweredCommits* UnansweredCommits() { return nullptr; }
 };
 
 /// The running system.

@@ -157,6 +157,8 @@ class LinuxSystem final : public ISystemServices {
     closedir(dir);  // closes dirFd too
     return names;
   }
+
+  IUnansweredCommits* UnansweredCommits() override { return SystemUnansweredCommits(); }
 };
 
 }  // namespace

@@ -134,6 +134,8 @@ class WindowsSystem final : public ISystemServices {
     FindClose(search);
     return names;
   }
+
+  IUnansweredCommits* UnansweredCommits() override { return SystemUnansweredCommits(); }
 };
 
 bool Identify(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {

@@ -9,6 +9,7 @@
 
 #include "app/FlashSession.h"
 #include "support/EngineHarness.h"
+#include "support/TempFolder.h"
 
 namespace cdflash {
 namespace {
@@ -22,7 +23,9 @@ using test::TestPackage;
 // A simulated machine with a session over it; one at a time (the device
 // layer's transport is the process's).
 struct Machine {
-  explicit Machine(TestPackage p = ImagePackage()) : package(std::move(p)) {}
+  explicit Machine(TestPackage p = ImagePackage()) : package(std::move(p)) {
+    system.unanswered = std::make_unique<FolderUnansweredCommits>(kept.Path());
+  }
   sim::SimDrive& Add(const sim::DriveConfig& config = AcmeDrive()) { return bench.platform.AddDrive(config); }
   FlashSession& Session() {
     if (!session) {
@@ -38,8 +41,17 @@ struct Machine {
     return Session().Run(*Session().Opened().front(), observer);
   }
 
+  // A new process on the same computer: what the device layer knew ends
+  // with the old one, what the system keeps stays.
+  FlashSession& NextProcess() {
+    session.reset();
+    ForgetUnansweredCommits();
+    return Session();
+  }
+
   TestPackage package;
   sim::SimBench bench;
+  test::TempFolder kept;  // the computer's place for drives whose commit never answered
   test::FakeSystem system;
   test::RecordingObserver observer;
   std::vector<std::string> deviceMessages;
@@ -113,6 +125,9 @@ TEST(FlashSession, EveryWayARunEndsIsToldAndReported) {
     std::size_t discTests = 0;  // TEST UNIT READY commands sent, where it matters
     PowerState power = {};      // what the system says it runs on
     bool heldElsewhere = false;  // another program holds the drive
+    // A run that leaves the drive to every later process: nothing is sent to it.
+    bool leftAloneAfter = false;
+    std::string identityAtRun = "";  // what the drive answers when the run begins, where not its own
   };
   const auto none = [](sim::SimDrive&) {};
   const auto medium = [](std::vector<sim::Sense> script) {
@@ -120,6 +135,10 @@ TEST(FlashSession, EveryWayARunEndsIsToldAndReported) {
   };
   const auto inject = [](sim::CommandPredicate when, sim::Fault fault, int times = 1) {
     return [when, fault, times](sim::SimDrive& d) { d.InjectWhen(when, fault, times); };
+  };
+  // Another drive in the bay, or the same one updated by another program.
+  const auto swapFor = [](const char* revision) {
+    return [revision](sim::SimDrive& d) { d = sim::SimDrive(AcmeDrive(revision)); };
   };
   const auto tur = sim::WithOpcode(0x00);
   const std::string readBack = "Read back and Verify drive's DRAM... ";
@@ -153,7 +172,8 @@ TEST(FlashSession, EveryWayARunEndsIsToldAndReported) {
       {"commit refused", inject(sim::IsCommit(), sim::Fault::WithSense({4, 0x44, 0})), FlashOutcome::CommitFailed,
        "Write Buffer> 04 44 00", "Flash Fail."},
       {"commit never answered", inject(sim::IsCommit(), sim::Fault::TimeoutAfterExecution()),
-       FlashOutcome::CommitUnanswered, "The drive did not answer the commit", "Flash Fail."},
+       FlashOutcome::CommitUnanswered, "The drive did not answer the commit", "Flash Fail.", false,
+       {Answer::Yes, Answer::No}, 0, {}, false, true},
       {"on battery at 20 %", none, FlashOutcome::LowBattery, "The computer runs on its battery, charged to 20 %", "",
        false, {Answer::Yes}, 0, {PowerState::Source::Battery, 20}},
       {"on battery at 25 %", none, FlashOutcome::LowBattery, "The computer runs on its battery, charged to 25 %", "",
@@ -169,8 +189,16 @@ TEST(FlashSession, EveryWayARunEndsIsToldAndReported) {
        {Answer::Yes, Answer::Yes, Answer::No}, 0, {PowerState::Source::Battery, 80}},
       {"held by another program", none, FlashOutcome::FailedBeforeWrite, "/dev/sr0 is in use", "", false, {}, 0, {},
        true},
-      {"fresh identity after the commit fails", inject(sim::WithOpcode(0x12), sim::Fault::WithSense(sim::kInvalidField)),
+      {"fresh identity after the commit fails",
+       inject(sim::NthMatch(sim::WithOpcode(0x12), 1), sim::Fault::WithSense(sim::kInvalidField)),
        FlashOutcome::Completed, "", "Flash Completed."},
+      {"drive changed since listing, to a newer one", swapFor("1.90"), FlashOutcome::FailedBeforeWrite,
+       "The drive is not the one listed", "", false, {}},
+      {"drive changed since listing, still in range", swapFor("1.30"), FlashOutcome::FailedBeforeWrite,
+       "The drive is not the one listed", "", false, {}},
+      {"no answer when the run asks who it is",
+       inject(sim::WithOpcode(0x12), sim::Fault::WithSense(sim::kInvalidField)),
+       FlashOutcome::FailedBeforeWrite, "The drive is not the one listed", "", false, {}, 0, {}, false, false, "0"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -178,6 +206,7 @@ TEST(FlashSession, EveryWayARunEndsIsToldAndReported) {
     sim::SimDrive& drive = m.Add();
     m.Session();  // the drive found before anything is planned for it
     c.arrange(drive);
+    const std::string revisionAtRun = drive.Revision();
     m.system.power = c.power;
     if (c.heldElsewhere) m.bench.platform.Route().RefuseExclusiveUse({'0', 0, 0, 0}, "/dev/sr0 is in use");
     const FlashReport report = m.Run(c.answers);
@@ -190,7 +219,9 @@ TEST(FlashSession, EveryWayARunEndsIsToldAndReported) {
     EXPECT_EQ(report.commitSent, c.outcome == FlashOutcome::Completed || c.outcome == FlashOutcome::CommitFailed ||
                                      c.outcome == FlashOutcome::CommitUnanswered);
     EXPECT_EQ(report.wroteToDrive, Count(drive, 0x3B) > 0);
-    EXPECT_EQ(report.identityBefore, "0-0-0 0: ACME    CRW-4012A       1.20");
+    EXPECT_EQ(report.identityBefore,
+              c.identityAtRun.empty() ? "0-0-0 0: ACME    CRW-4012A       " + revisionAtRun : c.identityAtRun);
+    EXPECT_TRUE(report.commitSent || drive.Revision() == revisionAtRun);  // the flash untouched
     EXPECT_EQ(report.identityAfter.empty(), c.outcome != FlashOutcome::Completed);
     EXPECT_EQ(m.observer.position, 0);
     EXPECT_FALSE(m.observer.busy);
@@ -199,6 +230,13 @@ TEST(FlashSession, EveryWayARunEndsIsToldAndReported) {
     EXPECT_EQ(m.bench.platform.Route().ExclusiveHeld(), 0);                    // given back
     // This machine has no place for records: the run's outcome stays what it was.
     EXPECT_FALSE(report.recordProblem.empty());
+    // The next process lists the drive, refused after an unanswered commit,
+    // without a single command to it.
+    const std::size_t sent = drive.Log().size();
+    const DriveEntry& next = m.NextProcess().Entries().at(0);
+    EXPECT_EQ(next.commitUnanswered, c.leftAloneAfter);
+    EXPECT_EQ(next.refusal.find("restarts") != std::string::npos, c.leftAloneAfter) << next.refusal;
+    EXPECT_TRUE(!c.leftAloneAfter || drive.Log().size() == sent);
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "device/Cddrives.h"
 #include "support/FlashModeHarness.h"
+#include "support/TempFolder.h"
 #include "system/Elevation.h"
 
 namespace cdflash {
@@ -91,6 +92,26 @@ TEST(FlashStartup, WhenNoneQualifiesEveryDriveIsListedInTheErrorBox) {
   EXPECT_EQ(ui.application.quits, std::vector<int>{0});
   EXPECT_EQ(ui.window.closes, 1);
   EXPECT_FALSE(CDDrive::DataBufferLength() == 16384);
+}
+
+// A drive whose commit never answered, in an earlier process, is listed
+// refused by the identity kept for it, and sent nothing.
+TEST(FlashStartup, ADriveLeftAloneIsListedWithWhyAndSentNothing) {
+  test::TempFolder folder;
+  FlashModeHarness h;
+  sim::SimDrive& drive = h.bench.platform.AddDrive(AcmeDrive("1.20"));
+  h.unanswered = std::make_unique<FolderUnansweredCommits>(folder.Path());
+  std::string problem;
+  ASSERT_TRUE(h.unanswered->Keep("\\\\.\\0:", "0-0-0 0: ACME    CRW-4012A       1.20", problem));
+  h.Create();
+  auto& ui = *h.ui;
+  ASSERT_EQ(ui.dialogs.shown.size(), 2u);
+  EXPECT_EQ(ui.dialogs.shown[1].kind, "Error");
+  const std::string& text = ui.dialogs.shown[1].text;
+  EXPECT_NE(text.find("0-0-0 0: ACME    CRW-4012A       1.20"), std::string::npos) << text;
+  EXPECT_NE(text.find("restarts"), std::string::npos) << text;
+  EXPECT_EQ(ui.combo.Count(), 0);
+  EXPECT_EQ(drive.CommandCount(), 0u);
 }
 
 TEST(FlashStartup, EmptyVendorGivesTwoBlanksInTheLabel) {

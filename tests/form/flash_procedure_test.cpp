@@ -1,8 +1,9 @@
 // What a click on FLASH does to the window: the run goes to the selected
 // drive on the UI thread service, its captions, progress, questions and
 // cursor reach the form's controls, the window refuses to close meanwhile,
-// the drive's entry shows its new identity, and a click after a failure
-// starts again. What a run does is the flash session's (engine tests).
+// the drive's entry shows its new identity (or, refused, the one it has
+// now), and a click after a failure starts again. What a run does is the
+// flash session's (engine tests).
 
 #include <gtest/gtest.h>
 
@@ -66,6 +67,16 @@ TEST_F(FlashClick, AClickAfterAFailureStartsAgain) {
   Click();
   EXPECT_EQ(ui().groupBox.caption, "Flash Completed.");
   EXPECT_FALSE(drive->Bricked());
+}
+
+// A drive changed since it was listed is refused, and its entry shows it as
+// it is now.
+TEST_F(FlashClick, AChangedDriveShowsAsItIsNow) {
+  *drive = sim::SimDrive(AcmeDrive("1.90"));
+  Click({});
+  EXPECT_EQ(ui().combo.items, std::vector<std::string>{"0-0-0 0: ACME    CRW-4012A       1.90"});
+  EXPECT_EQ(ui().combo.ItemIndex(), 0);
+  EXPECT_TRUE(drive->Commits().empty());
 }
 
 // A run that stops before the download leaves the cursor and the progress

@@ -65,6 +65,7 @@ class FakeSystem : public ISystemServices {
   std::vector<std::string> ListFiles(const std::string& d) const override {
     return SystemServices().ListFiles(d);
   }
+  IUnansweredCommits* UnansweredCommits() override { return unanswered.get(); }
 
   PowerState power;                   // what CurrentPowerState answers: Unknown unless set
   mutable int powerQueries = 0;
@@ -80,6 +81,7 @@ class FakeSystem : public ISystemServices {
   std::string directory;
   std::map<std::string, std::string> environment;  // nothing of the real one
   std::map<std::string, bool> files;  // paths that exist (or not) whatever the disk holds
+  std::unique_ptr<IUnansweredCommits> unanswered;  // none: kept by the process alone
 };
 
 }  // namespace cdflash::test

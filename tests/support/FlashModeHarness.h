@@ -57,6 +57,7 @@ struct FlashModeHarness {
   // Builds the form and runs FormCreate, answering the warning with `answer`.
   void Create(Answer answer = Answer::Yes) {
     ui = std::make_unique<FormHarness>(package.View());
+    ui->system.unanswered = std::move(unanswered);
     ui->dialogs.answers = {answer};
     ui->form.FormCreate();
   }
@@ -66,6 +67,7 @@ struct FlashModeHarness {
 
   TestPackage package;
   sim::SimBench bench;
+  std::unique_ptr<IUnansweredCommits> unanswered;  // the system's, handed to the form at Create
   std::unique_ptr<FormHarness> ui;
 };
 
