@@ -199,7 +199,9 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
     EXPECT_EQ(m.Run(c.args), c.exit) << m.terminal.out << m.terminal.err;
     EXPECT_TRUE(Has(m.terminal.err, c.says)) << m.terminal.err;
     EXPECT_EQ(drives[0]->Commits().size(), c.commits);
-    if (!c.sends) EXPECT_EQ(drives[0]->CommandCount(), 0u);
+    if (!c.sends) {
+      EXPECT_EQ(drives[0]->CommandCount(), 0u);
+    }
     for (const sim::SimDrive* drive : drives) {
       EXPECT_FALSE(drive->Bricked());
       // Nothing to do, a refusal or a failure before writing: nothing written.

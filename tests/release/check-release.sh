@@ -3,7 +3,7 @@
 # and the Debian package hold exactly the listed files, the package key-word
 # occurs once in each shipped executable, a flasher built from a shipped
 # template is the one built from the build tree's template stripped the same
-# way, every file name and the package version are spelled as the program
+# way (and refuses to start once an image byte is changed), every file name and the package version are spelled as the program
 # shows its version; `cmake --install` lays out the archive's files with the
 # same stripped program, and that copy, started elsewhere, finds its table
 # where a user keeps it; the Debian package installs (into a scratch root),
@@ -51,6 +51,29 @@ check_archive() {
   b=$("$builder" "$work/$name-built/$(basename "$exe")" "$work/bins/1.60.BIN" "$work/$name-built") &&
   if cmp -s "$a" "$b"; then pass "$name: a flasher from the shipped template equals one from the build tree"
   else fail "$name: flashers from the shipped and the built template differ"; fi
+  [ "$strip" = strip ] && check_damaged_flasher "$name" "$a"
+}
+
+# A flasher with one changed image byte refuses to start; as built it shows
+# its digest.
+check_damaged_flasher() {
+  local name=$1 flasher=$2 damaged=$work/$1-damaged
+  cp -p "$flasher" "$damaged"
+  python3 - "$damaged" "$work/bins/1.60.BIN" <<'PY' || { fail "$name: could not change an image byte"; return; }
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+image = open(sys.argv[2], "rb").read()
+at = data.find(image[:4096])
+if at < 0: sys.exit(1)
+data[at + 0x2345] ^= 0x01
+open(sys.argv[1], "wb").write(data)
+PY
+  local said code
+  said=$("$damaged" --list 2>&1 >/dev/null); code=$?
+  if [ "$code" -eq 2 ] && [[ $said == *damaged* ]]; then pass "$name: a flasher with one changed image byte refuses to start"
+  else fail "$name: a flasher with one changed image byte ended with $code: $said"; fi
+  if "$flasher" --version | grep -qE '^firmware digest \(SHA-256\): [0-9a-f]{64}$'; then pass "$name: the flasher shows its digest"
+  else fail "$name: --version shows no digest"; fi
 }
 
 linux_files=(bin/cdflash share/doc/cdflash/examples/cdflash.INI share/doc/cdflash/examples/make-sample-bins.sh
