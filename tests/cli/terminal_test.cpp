@@ -180,9 +180,6 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
       {"flasher with one changed image byte", {"--flash", "0", "--yes"}, {}, "1.20",
        [](sim::SimDrive&, test::TestPackage& p) { p.Seal().SetSlotByte(0x2345, 0x5A); }, kExitFailedBeforeWrite,
        "damaged", 1, true, 0, {}, false},
-      {"damaged flasher listing", {"--list"}, {}, "1.20", [](sim::SimDrive&, test::TestPackage& p) {
-         p.Seal().Revision("1.61.");
-       }, kExitFailedBeforeWrite, "damaged", 1, true, 0, {}, false},
       {"unknown option", {"--flash", "0", "--bogus"}, {}, "1.20", none, kExitUsage},
       {"two commands", {"--list", "--models"}, {}, "1.20", none, kExitUsage},
       {"json without list", {"--json"}, {}, "1.20", none, kExitUsage},

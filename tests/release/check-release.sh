@@ -51,29 +51,18 @@ check_archive() {
   b=$("$builder" "$work/$name-built/$(basename "$exe")" "$work/bins/1.60.BIN" "$work/$name-built") &&
   if cmp -s "$a" "$b"; then pass "$name: a flasher from the shipped template equals one from the build tree"
   else fail "$name: flashers from the shipped and the built template differ"; fi
-  [ "$strip" = strip ] && check_damaged_flasher "$name" "$a"
+  if [ "$strip" = strip ]; then check_damaged_flasher "$name" "$a"; fi
 }
 
-# A flasher with one changed image byte refuses to start; as built it shows
-# its digest.
+# A flasher with one changed image byte refuses to start.
 check_damaged_flasher() {
-  local name=$1 flasher=$2 damaged=$work/$1-damaged
-  cp -p "$flasher" "$damaged"
-  python3 - "$damaged" "$work/bins/1.60.BIN" <<'PY' || { fail "$name: could not change an image byte"; return; }
-import sys
-data = bytearray(open(sys.argv[1], "rb").read())
-image = open(sys.argv[2], "rb").read()
-at = data.find(image[:4096])
-if at < 0: sys.exit(1)
-data[at + 0x2345] ^= 0x01
-open(sys.argv[1], "wb").write(data)
-PY
-  local said code
-  said=$("$damaged" --list 2>&1 >/dev/null); code=$?
-  if [ "$code" -eq 2 ] && [[ $said == *damaged* ]]; then pass "$name: a flasher with one changed image byte refuses to start"
-  else fail "$name: a flasher with one changed image byte ended with $code: $said"; fi
-  if "$flasher" --version | grep -qE '^firmware digest \(SHA-256\): [0-9a-f]{64}$'; then pass "$name: the flasher shows its digest"
-  else fail "$name: --version shows no digest"; fi
+  local damaged=$work/$1-damaged said
+  python3 -c 'import sys; d = bytearray(open(sys.argv[1], "rb").read()); i = open(sys.argv[2], "rb").read(4096)
+d[d.find(i) + 0x2345] ^= 1; open(sys.argv[3], "wb").write(d)' "$2" "$work/bins/1.60.BIN" "$damaged"
+  chmod +x "$damaged"
+  said=$("$damaged" --list 2>&1 >/dev/null)
+  if [ $? -eq 2 ] && [[ $said == *damaged* ]]; then pass "$1: a flasher with one changed image byte refuses to start"
+  else fail "$1: a flasher with one changed image byte started: $said"; fi
 }
 
 linux_files=(bin/cdflash share/doc/cdflash/examples/cdflash.INI share/doc/cdflash/examples/make-sample-bins.sh
