@@ -5,11 +5,19 @@
 #include "app/AppTexts.h"
 #include "app/FlashForm.h"
 #include "app/StartupTexts.h"
+#include "package/PackageDigest.h"
 #include "system/SystemServices.h"
 
 namespace cdflash {
 
 void TFlashForm::StartFlashMode() {
+  // A damaged flasher would send and verify its damaged image: it ends
+  // before it touches a drive.
+  if (CheckPackageDigest(package_) == DigestCheck::Damaged) {
+    s_.dialogs->Error(kDamagedFlasherText);
+    EndStartup();
+    return;
+  }
   const std::string vendor = package_.VendorText();
   c_.SelectDriveLabel->SetText(DriveLabelText(vendor));
 

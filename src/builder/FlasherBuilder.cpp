@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "builder/BuildPaths.h"
+#include "package/DigestBlock.h"
+#include "package/PackageDigest.h"
 #include "package/PackageView.h"
 #include "common/Text.h"
 #include "system/SystemServices.h"
@@ -96,6 +98,12 @@ BuildResult FlasherBuilder::Build(const BuildRequest& request) {
     return fail("Building fail: some problem in " + programName);
   }
 
+  const std::size_t digestAt = FindDigestAt(image.bytes, EmbeddedDigestMarker(), packageAt);
+  if (digestAt == kNoKeyWord) {
+    progress_.StepProgressBy(StepsBetween(0, packageAt - 1) * kProgressStep);
+    return fail("Building fail: not found the digest block in " + programName);
+  }
+
   // Header and BIN go over the template's own bytes in memory, and the file
   // is written in one piece: no pass over the bytes but the write itself.
   const auto header = MakePackageHeader(request.model, UpperCaseAnsi(binName));
@@ -113,6 +121,10 @@ BuildResult FlasherBuilder::Build(const BuildRequest& request) {
                        binName.c_str(), static_cast<unsigned>(binLength),
                        static_cast<unsigned>(format.length), format.fiveBank ? "five-bank" : "four-bank"));
   }
+  // The digest lets the flasher find out at start whether it is still the
+  // file built here.
+  const Sha256Digest digest = PackageDigest(header, std::span(image.bytes).subspan(slotAt, slotLength));
+  std::copy(digest.begin(), digest.end(), image.bytes.begin() + static_cast<std::ptrdiff_t>(digestAt));
   output.Write(image.bytes.data(), templateLength);
   // The bar moves as a copy byte by byte would move it, a step per 1024
   // bytes; past the BIN that copy counts one behind the byte it copies.

@@ -1,8 +1,9 @@
 #pragma once
 // Writing a flasher: the template copied byte for byte, with the chosen
-// model's header after the key-word and the BIN file over the start of the
-// image slot. The builder shows its caption and progress through an
-// IProgressObserver and returns what happened instead of showing boxes.
+// model's header after the key-word, the BIN file over the start of the
+// image slot and the digest of both in the digest block. The builder shows
+// its caption and progress through an IProgressObserver and returns what
+// happened instead of showing boxes.
 
 #include <cstdint>
 #include <functional>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/Sha256.h"
 #include "common/Text.h"
 #include "package/PackageView.h"
 
@@ -16,19 +17,19 @@ void PutText(std::uint8_t* field, std::size_t size, const std::string& text) {
 
 }  // namespace
 
-std::size_t FindKeyWordEnd(std::span<const std::uint8_t> file,
-                           std::span<const std::uint8_t, kKeyWordSize> keyWord) {
-  if (file.size() < kKeyWordSize) return kNoKeyWord;
+std::size_t FindKeyWordEnd(std::span<const std::uint8_t> file, std::span<const std::uint8_t> keyWord) {
+  const std::size_t size = keyWord.size();
+  if (size == 0 || file.size() < size) return kNoKeyWord;
   // memchr jumps to the next byte that could start a key-word, scanning many
   // bytes at a time; only there are the other bytes compared. Places are
   // tried in file order, so the first whole key-word is the one found.
-  const std::uint8_t* const lastStart = file.data() + (file.size() - kKeyWordSize);
+  const std::uint8_t* const lastStart = file.data() + (file.size() - size);
   for (const std::uint8_t* at = file.data(); at <= lastStart; ++at) {
     const std::size_t left = static_cast<std::size_t>(lastStart - at) + 1;
     at = static_cast<const std::uint8_t*>(std::memchr(at, keyWord[0], left));
     if (at == nullptr) return kNoKeyWord;
-    if (std::memcmp(at + 1, keyWord.data() + 1, kKeyWordSize - 1) == 0) {
-      return static_cast<std::size_t>(at - file.data()) + kKeyWordSize;
+    if (std::memcmp(at + 1, keyWord.data() + 1, size - 1) == 0) {
+      return static_cast<std::size_t>(at - file.data()) + size;
     }
   }
   return kNoKeyWord;
@@ -40,6 +41,17 @@ bool HoldsFlasherPackage(std::span<const std::uint8_t> file,
   if (headerAt == kNoKeyWord || file.size() - headerAt < kHeaderSize + kSlotSize) return false;
   static constexpr std::uint8_t kTemplateMarker[4] = {'B', 'L', 'N', 'K'};
   return std::memcmp(file.data() + headerAt + kHeaderSize, kTemplateMarker, sizeof kTemplateMarker) != 0;
+}
+
+std::size_t FindDigestAt(std::span<const std::uint8_t> file, std::span<const std::uint8_t> marker,
+                         std::size_t headerAt) {
+  const std::size_t at = FindKeyWordEnd(file, marker);
+  if (at == kNoKeyWord || FindKeyWordEnd(file.subspan(at), marker) != kNoKeyWord) return kNoKeyWord;
+  if (file.size() - at < kSha256Size) return kNoKeyWord;
+  const std::size_t packageStart = headerAt - kKeyWordSize;
+  const std::size_t packageEnd = headerAt + kHeaderSize + kSlotSize;
+  const bool overlaps = at - marker.size() < packageEnd && at + kSha256Size > packageStart;
+  return overlaps ? kNoKeyWord : at;
 }
 
 std::array<std::uint8_t, kHeaderSize> MakePackageHeader(const HeaderTexts& texts,

@@ -15,15 +15,20 @@ namespace cdflash {
 
 inline constexpr std::size_t kNoKeyWord = static_cast<std::size_t>(-1);
 
-// The position just after the first occurrence of the key-word in `file`;
-// kNoKeyWord when there is none.
-std::size_t FindKeyWordEnd(std::span<const std::uint8_t> file,
-                           std::span<const std::uint8_t, kKeyWordSize> keyWord);
+// The position just after the first occurrence of the key-word (or of any
+// other marker) in `file`; kNoKeyWord when there is none.
+std::size_t FindKeyWordEnd(std::span<const std::uint8_t> file, std::span<const std::uint8_t> keyWord);
 
 // Whether `file` holds a flasher: a whole package after its key-word whose
 // slot does not begin with the template marker.
 bool HoldsFlasherPackage(std::span<const std::uint8_t> file,
                          std::span<const std::uint8_t, kKeyWordSize> keyWord);
+
+// Where a flasher's digest goes in `file`: just after `marker`, which must
+// occur exactly once, with room for the digest and outside the package whose
+// header starts at `headerAt`; kNoKeyWord otherwise.
+std::size_t FindDigestAt(std::span<const std::uint8_t> file, std::span<const std::uint8_t> marker,
+                         std::size_t headerAt);
 
 // The five header texts of a model in their stored forms.
 struct HeaderTexts {

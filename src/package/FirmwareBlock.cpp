@@ -3,6 +3,8 @@
 #include <array>
 #include <cstddef>
 
+#include "package/Opaque.h"
+
 namespace cdflash {
 namespace {
 
@@ -43,15 +45,6 @@ constexpr std::array<std::uint8_t, kProfilePoolSize> MakeProfilePool() {
     {},
     {'B', 'L', 'N', 'K'},
 };
-
-namespace {
-const std::uint8_t* Opaque(const void* p) {
-  // The asm statement hides where the pointer comes from, so the compiler must
-  // read the bytes at run time instead of using the initialiser's values.
-  asm volatile("" : "+r"(p));
-  return static_cast<const std::uint8_t*>(p);
-}
-}  // namespace
 
 std::span<const std::uint8_t, kBlockSize> EmbeddedBlock() {
   return std::span<const std::uint8_t, kBlockSize>(Opaque(&g_firmwareBlock), kBlockSize);

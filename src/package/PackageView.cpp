@@ -1,11 +1,17 @@
 #include "package/PackageView.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "common/Text.h"
 
 namespace cdflash {
+
+std::span<const std::uint8_t, kSha256Size> PackageView::NoDigest() {
+  static constexpr std::array<std::uint8_t, kSha256Size> kZeros{};
+  return kZeros;
+}
 
 bool PackageView::IsTemplate() const {
   static constexpr std::uint8_t kMarker[4] = {'B', 'L', 'N', 'K'};

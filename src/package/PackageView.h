@@ -1,12 +1,15 @@
 #pragma once
 // Read-only view of a firmware package: key-word, 133-byte header and image
-// slot. It wraps the block embedded in the program or any buffer of the same
-// layout (tests, a file being checked).
+// slot, and the digest the builder stored beside it. It wraps the blocks
+// embedded in the program or any buffers of the same layout (tests, a file
+// being checked).
 
 #include <cstdint>
 #include <span>
 #include <string>
 
+#include "common/Sha256.h"
+#include "package/DigestBlock.h"
 #include "package/FirmwareBlock.h"
 
 namespace cdflash {
@@ -29,9 +32,13 @@ using Field = std::span<const std::uint8_t, kFieldSize>;
 
 class PackageView {
  public:
-  // `package` starts at the key-word.
-  explicit PackageView(std::span<const std::uint8_t, kPackageSize> package) : bytes_(package) {}
-  static PackageView Embedded() { return PackageView(EmbeddedPackage()); }
+  // `package` starts at the key-word; `digest` is the stored digest, zeros
+  // when the package was never sealed.
+  explicit PackageView(std::span<const std::uint8_t, kPackageSize> package,
+                       std::span<const std::uint8_t, kSha256Size> digest = NoDigest())
+      : bytes_(package), digest_(digest) {}
+  static PackageView Embedded() { return PackageView(EmbeddedPackage(), EmbeddedDigest()); }
+  static std::span<const std::uint8_t, kSha256Size> NoDigest();
 
   std::span<const std::uint8_t, kKeyWordSize> KeyWord() const { return bytes_.first<kKeyWordSize>(); }
   std::span<const std::uint8_t, kHeaderSize> Header() const {
@@ -48,6 +55,7 @@ class PackageView {
   std::span<const std::uint8_t, kSlotSize> Slot() const {
     return bytes_.subspan<kKeyWordSize + kHeaderSize, kSlotSize>();
   }
+  std::span<const std::uint8_t, kSha256Size> StoredDigest() const { return digest_; }
 
   // The slot begins with the template marker "BLNK" (byte for byte).
   bool IsTemplate() const;
@@ -69,6 +77,7 @@ class PackageView {
 
  private:
   std::span<const std::uint8_t, kPackageSize> bytes_;
+  std::span<const std::uint8_t, kSha256Size> digest_;
 };
 
 // Result of the image format test.

@@ -4,6 +4,7 @@
 
 #include "common/Json.h"
 #include "common/Text.h"
+#include "package/PackageDigest.h"
 #include "record/UtcTime.h"
 
 namespace cdflash {
@@ -69,7 +70,8 @@ void WriteEnd(JsonWriter& json, const RunRecord& record) {
 
 PackageFields ReadPackageFields(const PackageView& package) {
   return {FieldText(package.Model()), FieldText(package.Inquiry()),  FieldText(package.FwRange()),
-          FieldText(package.Vendor()), FieldText(package.Note()), FieldText(package.RevisionField())};
+          FieldText(package.Vendor()), FieldText(package.Note()), FieldText(package.RevisionField()),
+          StoredDigestHex(package)};
 }
 
 std::string RunRecordJson(const RunRecord& record) {
@@ -88,6 +90,7 @@ std::string RunRecordJson(const RunRecord& record) {
       .Key("vendor").String(record.package.vendor)
       .Key("note").String(record.package.note)
       .Key("revision").String(record.package.revision)
+      .Key("digest").String(record.package.digest)
       .EndObject();
   WriteEnd(json, record);
   json.Key("commands").BeginArray();

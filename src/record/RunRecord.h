@@ -15,9 +15,10 @@
 namespace cdflash {
 
 // The package header's fields as the package shows them: each up to its
-// first zero byte.
+// first zero byte; and the digest the flasher was built with, in hex (empty
+// when it has none).
 struct PackageFields {
-  std::string model, inquiry, fwRange, vendor, note, revision;
+  std::string model, inquiry, fwRange, vendor, note, revision, digest;
 };
 
 PackageFields ReadPackageFields(const PackageView& package);

@@ -14,6 +14,7 @@
 
 #include "support/EngineHarness.h"
 #include "common/Json.h"
+#include "common/Sha256.h"
 #include "support/FakeControls.h"
 #include "support/Json.h"
 #include "support/TempFolder.h"
@@ -130,6 +131,7 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
     bool interactive = true;
     std::size_t commits = exit == kExitFlashed ? 1 : 0;
     PowerState power = {};
+    bool sends = true;  // false: the drive receives no command at all
   };
   const auto none = [](sim::SimDrive&, test::TestPackage&) {};
   const auto anyRevision = [](sim::SimDrive&, test::TestPackage& p) { p.FwRange("----------"); };
@@ -172,6 +174,12 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
       {"commit unanswered", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage&) {
          d.InjectWhen(sim::IsCommit(), sim::Fault::TimeoutAfterExecution());
        }, kExitCommitUnanswered, "power", 1, true, 1},
+      {"sealed flasher", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive&, test::TestPackage& p) {
+         p.Seal();
+       }, kExitFlashed},
+      {"flasher with one changed image byte", {"--flash", "0", "--yes"}, {}, "1.20",
+       [](sim::SimDrive&, test::TestPackage& p) { p.Seal().SetSlotByte(0x2345, 0x5A); }, kExitFailedBeforeWrite,
+       "damaged", 1, true, 0, {}, false},
       {"unknown option", {"--flash", "0", "--bogus"}, {}, "1.20", none, kExitUsage},
       {"two commands", {"--list", "--models"}, {}, "1.20", none, kExitUsage},
       {"json without list", {"--json"}, {}, "1.20", none, kExitUsage},
@@ -188,6 +196,9 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
     EXPECT_EQ(m.Run(c.args), c.exit) << m.terminal.out << m.terminal.err;
     EXPECT_TRUE(Has(m.terminal.err, c.says)) << m.terminal.err;
     EXPECT_EQ(drives[0]->Commits().size(), c.commits);
+    if (!c.sends) {
+      EXPECT_EQ(drives[0]->CommandCount(), 0u);
+    }
     for (const sim::SimDrive* drive : drives) {
       EXPECT_FALSE(drive->Bricked());
       // Nothing to do, a refusal or a failure before writing: nothing written.
@@ -236,6 +247,33 @@ TEST(TerminalFlash, RecordAndSummaryTellWhatTheDriveReceived) {
   m.terminal.out.clear();
   EXPECT_EQ(m.Run({"--flash", "0", "--yes", "--json"}), kExitFlashed);
   EXPECT_TRUE(test::ParseJson(m.terminal.out)) << m.terminal.out;
+}
+
+// The digest a flasher was built with, to compare with the one published
+// beside a download: the SHA-256 of its header and the image it sends.
+TEST(TerminalFlash, VersionListAndRecordShowTheDigestOfHeaderAndImage) {
+  Machine m;
+  m.bench.platform.AddDrive(test::AcmeDrive("1.20"));
+  m.package.Seal();
+  const auto header = m.package.View().Header();
+  const auto image = m.package.View().Slot().first(0x40000);  // a four-bank image
+  const std::string digest = DigestHex(Sha256().Update(header).Update(image).Finish());
+
+  EXPECT_EQ(m.Run({"--version"}), kExitFlashed);
+  EXPECT_TRUE(Has(m.terminal.out, digest)) << m.terminal.out;
+  m.terminal.out.clear();
+  EXPECT_EQ(m.Run({"--list", "--json"}), kExitFlashed);
+  const auto list = test::ParseJson(m.terminal.out);
+  ASSERT_TRUE(list) << m.terminal.out;
+  EXPECT_EQ(list->at("digest"), digest);
+
+  const test::TempFolder folder("cdflash-cli-digest");
+  const std::string log = folder / "run.json";
+  EXPECT_EQ(m.Run({"--flash", "0", "--yes", "--log", log}), kExitFlashed);
+  const std::vector<std::uint8_t> bytes = test::ReadBytes(log);
+  const auto record = test::ParseJson(std::string(bytes.begin(), bytes.end()));
+  ASSERT_TRUE(record);
+  EXPECT_EQ(record->at("package").at("digest"), digest);
 }
 
 // A real signal, raised while a simulated command runs: before the commit

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "builder/ModelTable.h"
+#include "package/PackageDigest.h"
 #include "package/PackageView.h"
 #include "builder/FlasherBuilder.h"
 #include "support/EngineHarness.h"
@@ -274,11 +275,22 @@ Bytes Pattern(std::size_t length, std::uint8_t seed) {
   return b;
 }
 
-// Offset of the key-word in `file`, searched independently of the builder.
-std::size_t KeyWordAt(const Bytes& file) {
-  const auto key = PackageView::Embedded().KeyWord();
-  const auto it = std::search(file.begin(), file.end(), key.begin(), key.end());
+// Offset of the key-word (or another marker) in `file`, searched
+// independently of the builder.
+std::size_t MarkerAt(const Bytes& file, std::span<const std::uint8_t> marker) {
+  const auto it = std::search(file.begin(), file.end(), marker.begin(), marker.end());
   return it == file.end() ? file.size() : static_cast<std::size_t>(it - file.begin());
+}
+std::size_t KeyWordAt(const Bytes& file) { return MarkerAt(file, PackageView::Embedded().KeyWord()); }
+std::size_t DigestAt(const Bytes& file) {
+  return MarkerAt(file, EmbeddedDigestMarker()) + kDigestMarkerSize;
+}
+
+// The package and digest of a built flasher, as the flasher sees its own.
+PackageView FlasherView(const Bytes& file) {
+  const std::size_t keyAt = KeyWordAt(file);
+  return PackageView(std::span<const std::uint8_t, kPackageSize>(file.data() + keyAt, kPackageSize),
+                     std::span<const std::uint8_t, kSha256Size>(file.data() + DigestAt(file), kSha256Size));
 }
 
 class Builder : public BuildMode {
@@ -307,9 +319,13 @@ class Builder : public BuildMode {
     return h.dialogs.shown.empty();
   }
 
-  // Checks that `out` is the template with `header` and `bin` at the package.
-  void ExpectTemplateWith(const Bytes& out, const Bytes& bin) {
-    ASSERT_EQ(out.size(), templateBytes.size());
+  // Checks that `sealed` is the template with `header` and `bin` at the
+  // package and a digest in the digest block.
+  void ExpectTemplateWith(const Bytes& sealed, const Bytes& bin) {
+    ASSERT_EQ(sealed.size(), templateBytes.size());
+    Bytes out = sealed;
+    const auto digestAt = static_cast<long>(DigestAt(templateBytes));
+    std::copy_n(templateBytes.begin() + digestAt, kSha256Size, out.begin() + digestAt);
     const std::size_t headerAt = keyAt + kKeyWordSize;
     const std::size_t slotAt = keyAt + kSlotFromKeyWord;
     EXPECT_TRUE(std::equal(out.begin(), out.begin() + static_cast<long>(headerAt), templateBytes.begin()));
@@ -425,6 +441,20 @@ TEST_F(Builder, BuiltFlasherCarriesItsPackageForFlashMode) {
   EXPECT_TRUE(format.fiveBank);
 }
 
+// The flasher checks itself at start against the digest the builder wrote.
+TEST_F(Builder, BuiltFlasherIsSealedWithTheDigestOfWhatItSends) {
+  Bytes fiveBank = Pattern(0x50000, 24);
+  fiveBank[0x4000] = 0;
+  fiveBank[0x1100] = 0x05;
+  fiveBank[0x1101] = 0x80;
+  for (const auto& [name, bin] : {std::pair{"1.80.BIN", Pattern(0x40000, 25)}, std::pair{"1.81.BIN", fiveBank}}) {
+    ASSERT_TRUE(Build(name, bin));
+    EXPECT_EQ(CheckPackageDigest(FlasherView(ReadBytes(folder / FlasherFileName(name)))), DigestCheck::Intact);
+  }
+  // The template itself carries no digest: it builds, it does not flash.
+  EXPECT_EQ(CheckPackageDigest(FlasherView(templateBytes)), DigestCheck::NotSealed);
+}
+
 TEST_F(Builder, SecondBuildWithTheSameOrALongerBinIsCorrect) {
   const Bytes first = Pattern(0x40000, 7);
   ASSERT_TRUE(Build("1.10.BIN", first));
@@ -478,6 +508,23 @@ TEST_F(Builder, TemplateWithoutKeyWordLeavesNoOutput) {
   EXPECT_FALSE(fs::exists(folder / "1.60.EXE"));
   EXPECT_EQ(h.progress.maximum, 300000);
   EXPECT_EQ(h.progress.position, h.progress.maximum);  // a step per 1024 bytes scanned
+}
+
+// The builder writes the digest only where it is sure the flasher reads it.
+TEST_F(Builder, TemplateWithoutExactlyOneDigestBlockLeavesNoOutput) {
+  Bytes withoutMarker = templateBytes;
+  withoutMarker[DigestAt(templateBytes) - 1] ^= 0xFF;
+  Bytes twice = templateBytes;
+  const auto marker = EmbeddedDigestMarker();
+  twice.insert(twice.end(), marker.begin(), marker.end());
+  twice.insert(twice.end(), kSha256Size, 0);
+  for (const Bytes& program : {withoutMarker, twice}) {
+    WriteBytes(platform.program, program);
+    EXPECT_FALSE(Build("1.60.BIN", Pattern(0x40000, 26)));
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_NE(Boxes()[0].find("digest"), std::string::npos) << Boxes()[0];
+    EXPECT_FALSE(fs::exists(folder / "1.60.EXE"));
+  }
 }
 
 TEST_F(Builder, TemplateCutShortInsideTheSlotFailsAndLeavesNoOutput) {

@@ -15,6 +15,7 @@ using test::AcmeDrive;
 using test::AcmePackage;
 using test::FlashModeHarness;
 using test::OtherDrive;
+using test::TestPackage;
 
 const char* const kRangedWarning =
     "\nWARNING:\n\nThis flash utility only supports ACME CRW-4012 drive with firmware:1.00-1.50. "
@@ -44,6 +45,22 @@ TEST(FlashStartup, DeclineEndsTheProgramWithoutTouchingAnyDrive) {
     EXPECT_TRUE(ui.fileList.Visible());
     EXPECT_EQ(ui.window.caption, " Flash V1.043 ");
   }
+}
+
+TEST(FlashStartup, DamagedFlasherSaysSoAndEndsWithoutTouchingAnyDrive) {
+  TestPackage damaged = AcmePackage();
+  damaged.Seal().SetSlotByte(0x100, 0xA5);
+  FlashModeHarness h(damaged);
+  sim::SimDrive& drive = h.bench.platform.AddDrive(AcmeDrive());
+  h.Create();
+  auto& ui = *h.ui;
+  ASSERT_EQ(ui.dialogs.shown.size(), 1u);  // no warning: nothing to warn of
+  EXPECT_EQ(ui.dialogs.shown[0].kind, "Error");
+  EXPECT_NE(ui.dialogs.shown[0].text.find("damaged"), std::string::npos);
+  EXPECT_NE(ui.dialogs.shown[0].text.find("again"), std::string::npos);
+  EXPECT_EQ(ui.application.quits, std::vector<int>{0});
+  EXPECT_EQ(drive.CommandCount(), 0u);
+  EXPECT_EQ(h.bench.platform.Route().Initialisations(), 0);
 }
 
 TEST(FlashStartup, NoDriveShowsCantFindAndLeavesNoSelection) {

@@ -1,9 +1,11 @@
 // Looks at the firmware package of a built executable.
-//   package_probe                 exit 10 when this program's own slot is a template, 11 otherwise
-//   package_probe --check FILE    exit 0 when FILE holds the key-word exactly once and its slot,
-//                                 148 bytes after the key-word, begins with "BLNK"
-//   package_probe --patch IN OUT  copy IN to OUT with the slot's first bytes replaced, so OUT is a flasher
-// The key-word is taken from this program's own block, never written out here.
+//   package_probe                 exit 10 when this program's own slot is a template, 11 when it is
+//                                 a flasher, 12 when a flasher whose digest does not match
+//   package_probe --check FILE    exit 0 when FILE holds the key-word and the digest marker exactly
+//                                 once each and its slot, 148 bytes after the key-word, begins with "BLNK"
+//   package_probe --patch IN OUT  copy IN to OUT with the slot's first bytes replaced, so OUT is a
+//                                 flasher, and a digest that does not match it
+// The key-word and the marker are taken from this program's own blocks, never written out here.
 
 #include <cstdio>
 #include <cstring>
@@ -12,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "package/PackageDigest.h"
 #include "package/PackageView.h"
 
 namespace {
@@ -21,8 +24,7 @@ std::vector<char> ReadFile(const char* path) {
   return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::vector<std::size_t> FindKeyWord(const std::vector<char>& file) {
-  const auto key = cdflash::PackageView::Embedded().KeyWord();
+std::vector<std::size_t> FindMarker(const std::vector<char>& file, std::span<const std::uint8_t> key) {
   std::vector<std::size_t> hits;
   for (std::size_t i = 0; i + key.size() <= file.size(); ++i) {
     if (std::memcmp(file.data() + i, key.data(), key.size()) == 0) hits.push_back(i);
@@ -30,18 +32,28 @@ std::vector<std::size_t> FindKeyWord(const std::vector<char>& file) {
   return hits;
 }
 
+std::vector<std::size_t> FindKeyWord(const std::vector<char>& file) {
+  return FindMarker(file, cdflash::PackageView::Embedded().KeyWord());
+}
+
 constexpr std::size_t kSlotFromKeyWord = cdflash::kKeyWordSize + cdflash::kHeaderSize;
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 1) return cdflash::PackageView::Embedded().IsTemplate() ? 10 : 11;
+  if (argc == 1) {
+    const cdflash::PackageView own = cdflash::PackageView::Embedded();
+    if (own.IsTemplate()) return 10;
+    return cdflash::CheckPackageDigest(own) == cdflash::DigestCheck::Damaged ? 12 : 11;
+  }
 
   if (argc == 3 && std::strcmp(argv[1], "--check") == 0) {
     const std::vector<char> file = ReadFile(argv[2]);
     const std::vector<std::size_t> hits = FindKeyWord(file);
     std::printf("%s: key-word found %zu time(s)\n", argv[2], hits.size());
-    if (hits.size() != 1) return 1;
+    const std::size_t markers = FindMarker(file, cdflash::EmbeddedDigestMarker()).size();
+    std::printf("%s: digest marker found %zu time(s)\n", argv[2], markers);
+    if (hits.size() != 1 || markers != 1) return 1;
     if (hits[0] + cdflash::kPackageSize > file.size()) {
       std::printf("the file ends inside the package: the slot is not stored in it\n");
       return 1;
@@ -60,6 +72,10 @@ int main(int argc, char** argv) {
     const std::vector<std::size_t> hits = FindKeyWord(file);
     if (hits.size() != 1 || hits[0] + kSlotFromKeyWord + 4 > file.size()) return 1;
     std::memcpy(file.data() + hits[0] + kSlotFromKeyWord, "FWIM", 4);
+    const std::vector<std::size_t> markers = FindMarker(file, cdflash::EmbeddedDigestMarker());
+    const std::size_t digestAt = markers.empty() ? file.size() : markers[0] + cdflash::kDigestMarkerSize;
+    if (markers.size() != 1 || digestAt + cdflash::kSha256Size > file.size()) return 1;
+    std::memset(file.data() + digestAt, 0x11, cdflash::kSha256Size);
     std::ofstream out(argv[3], std::ios::binary);
     out.write(file.data(), static_cast<std::streamsize>(file.size()));
     return out ? 0 : 1;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "package/PackageDigest.h"
 #include "package/PackageView.h"
 
 namespace cdflash::test {
@@ -41,15 +42,23 @@ class TestPackage {
     return *this;
   }
 
+  // Stores the digest of the header and image as they are now, as the
+  // builder does; later changes to either no longer match it.
+  TestPackage& Seal() {
+    digest_ = PackageDigest(View().Header(), View().Slot());
+    return *this;
+  }
+
   std::uint8_t* Header() { return bytes_.data() + kKeyWordSize; }
   std::uint8_t* Slot() { return bytes_.data() + kKeyWordSize + kHeaderSize; }
 
   PackageView View() const {
-    return PackageView(std::span<const std::uint8_t, kPackageSize>(bytes_.data(), kPackageSize));
+    return PackageView(std::span<const std::uint8_t, kPackageSize>(bytes_.data(), kPackageSize), digest_);
   }
 
  private:
   std::vector<std::uint8_t> bytes_;
+  Sha256Digest digest_{};  // zeros: not sealed
 };
 
 }  // namespace cdflash::test

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "support/TestPackage.h"
 
 namespace cdflash {
@@ -112,6 +114,36 @@ TEST(FieldTexts, ShortRangeIsRightAlignedAndLongFieldsAreCut) {
   EXPECT_EQ(p.View().RequiredIdentity(), std::string(24, 'X'));
   p.Vendor(std::string(25, 'V'));
   EXPECT_EQ(p.View().VendorText(), std::string(25, 'V'));
+}
+
+// A sealed package stays intact until a byte it sends or its header changes;
+// bytes past the image it sends are not part of it.
+TEST(PackageDigestCheck, AnyChangeToWhatIsSentBreaksTheSeal) {
+  const auto fourBank = [] {
+    TestPackage p;
+    p.SetSlotByte(0x4000, 0x05).SetSlotByte(0x4001, 0x80);
+    return p;
+  };
+  const struct {
+    const char* name;
+    std::function<void(TestPackage&)> change;
+    DigestCheck check;
+  } rows[] = {
+      {"never sealed", [](TestPackage&) {}, DigestCheck::NotSealed},
+      {"as sealed", [](TestPackage& p) { p.Seal(); }, DigestCheck::Intact},
+      {"first image byte", [](TestPackage& p) { p.Seal().SetSlotByte(0, 'X'); }, DigestCheck::Damaged},
+      {"last byte sent", [](TestPackage& p) { p.Seal().SetSlotByte(0x3FFFF, 1); }, DigestCheck::Damaged},
+      {"signature lost", [](TestPackage& p) { p.Seal().SetSlotByte(0x4001, 0); }, DigestCheck::Damaged},
+      {"header", [](TestPackage& p) { p.Seal().Revision("1.61."); }, DigestCheck::Damaged},
+      {"past the image sent", [](TestPackage& p) { p.Seal().SetSlotByte(0x40000, 1); }, DigestCheck::Intact},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    TestPackage p = fourBank();
+    row.change(p);
+    EXPECT_EQ(CheckPackageDigest(p.View()), row.check);
+    EXPECT_EQ(StoredDigestHex(p.View()).size(), row.check == DigestCheck::NotSealed ? 0u : 64u);
+  }
 }
 
 }  // namespace

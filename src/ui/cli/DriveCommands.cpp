@@ -3,6 +3,7 @@
 
 #include "app/FlashSession.h"
 #include "app/StartupTexts.h"
+#include "package/PackageDigest.h"
 #include "ui/cli/Commands.h"
 #include "ui/cli/Listing.h"
 #include "ui/cli/Interrupt.h"
@@ -17,7 +18,8 @@ int ListDrives(const TerminalContext& context, bool json) {
   FlashSession session(context.package, context.system, ToStandardError(context.terminal));
   session.FindDrives();
   const bool flasher = !context.package.IsTemplate();
-  context.terminal.Out(json ? DrivesAsJson(session.Entries(), flasher) : DrivesAsText(session.Entries(), flasher));
+  context.terminal.Out(json ? DrivesAsJson(session.Entries(), flasher, StoredDigestHex(context.package))
+                            : DrivesAsText(session.Entries(), flasher));
   return kExitFlashed;
 }
 

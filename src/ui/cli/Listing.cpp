@@ -25,9 +25,11 @@ std::string DrivesAsText(const std::vector<DriveEntry>& entries, bool flasher) {
   return text;
 }
 
-std::string DrivesAsJson(const std::vector<DriveEntry>& entries, bool flasher) {
+std::string DrivesAsJson(const std::vector<DriveEntry>& entries, bool flasher, const std::string& digest) {
   JsonWriter json;
-  json.BeginObject().Key("mode").String(flasher ? "flasher" : "template").Key("drives").BeginArray();
+  json.BeginObject().Key("mode").String(flasher ? "flasher" : "template");
+  json.Key("digest").String(digest);
+  json.Key("drives").BeginArray();
   for (const DriveEntry& e : entries) {
     json.BeginObject(JsonWriter::Layout::Inline).Key("opened").Bool(e.opened);
     if (e.opened) {

@@ -16,8 +16,9 @@ class ISystemServices;
 namespace cdflash::cli {
 
 // `flasher`: each drive with whether this flasher may update it (and why not).
+// `digest`: the flasher's stored digest in hex, empty when it has none.
 std::string DrivesAsText(const std::vector<DriveEntry>& entries, bool flasher);
-std::string DrivesAsJson(const std::vector<DriveEntry>& entries, bool flasher);
+std::string DrivesAsJson(const std::vector<DriveEntry>& entries, bool flasher, const std::string& digest);
 // One line per drive, indented: what names it.
 std::string Candidates(const std::vector<DriveEntry>& entries);
 // Why `selector` named no drive (`none`) or several, and the drives there are.

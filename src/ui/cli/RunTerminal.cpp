@@ -1,6 +1,8 @@
 #include "ui/cli/RunTerminal.h"
 
+#include "app/StartupTexts.h"
 #include "app/Version.h"
+#include "package/PackageDigest.h"
 #include "ui/cli/Arguments.h"
 #include "ui/cli/Commands.h"
 
@@ -18,6 +20,22 @@ int ExitCodeOf(const FlashReport& report) {
   }
 }
 
+namespace {
+
+// The version, and the digest a flasher was built with, to compare with the
+// one published beside a download.
+std::string VersionText(const PackageView& package) {
+  std::string text = "cdflash " CDFLASH_VERSION_TEXT "\n";
+  const std::string digest = StoredDigestHex(package);
+  if (!digest.empty()) {
+    text += "firmware digest (SHA-256): " + digest;
+    text += CheckPackageDigest(package) == DigestCheck::Damaged ? " (damaged: the firmware does not match it)\n" : "\n";
+  }
+  return text;
+}
+
+}  // namespace
+
 int RunTerminal(int argc, const char* const* argv, TerminalContext context) {
   const auto usage = [&](const std::string& why) {
     context.terminal.Err(why + "\nRun with --help for more information.\n");
@@ -32,7 +50,7 @@ int RunTerminal(int argc, const char* const* argv, TerminalContext context) {
     return kExitFlashed;
   }
   if (a.version) {
-    context.terminal.Out("cdflash " CDFLASH_VERSION_TEXT "\n");
+    context.terminal.Out(VersionText(context.package));
     return kExitFlashed;
   }
 
@@ -50,6 +68,12 @@ int RunTerminal(int argc, const char* const* argv, TerminalContext context) {
   if ((a.models || a.build) && !context.package.IsTemplate()) {
     context.terminal.Err("This program is a flasher: only a template has a model table and builds flashers.\n");
     return kExitUsage;
+  }
+  // A damaged flasher would send and verify its damaged image: it ends
+  // before it touches a drive.
+  if ((a.list || !a.flash.empty()) && CheckPackageDigest(context.package) == DigestCheck::Damaged) {
+    context.terminal.Err(std::string(kDamagedFlasherText) + "\n");
+    return kExitFailedBeforeWrite;
   }
   if (a.list) return ListDrives(context, a.json);
   if (a.models) return ListModels(context);
