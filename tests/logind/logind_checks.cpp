@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "device/ScsiCommands.h"
 #include "support/EngineHarness.h"
 #include "system/SystemServices.h"
 
