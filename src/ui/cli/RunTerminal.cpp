@@ -6,17 +6,6 @@
 
 namespace cdflash::cli {
 
-int ExitCodeOf(const FlashReport& report) {
-  switch (report.outcome) {
-    case FlashOutcome::Completed: return kExitFlashed;
-    case FlashOutcome::Declined:
-    case FlashOutcome::AlreadyUpToDate:
-    case FlashOutcome::NoDrive: return kExitNothingDone;
-    case FlashOutcome::CommitFailed: return kExitCommitFailed;
-    default: return report.wroteToDrive ? kExitFailedAfterWrite : kExitFailedBeforeWrite;
-  }
-}
-
 int RunTerminal(int argc, const char* const* argv, TerminalContext context) {
   const auto usage = [&](const std::string& why) {
     context.terminal.Err(why + "\nRun with --help for more information.\n");
