@@ -1,6 +1,6 @@
 #pragma once
 // Where the records of runs go, and writing one there. Every run leaves its
-// record, however it ended; the newest 20 are kept. A record that cannot be
+// record, however it ended; the 20 made last are kept. A record that cannot be
 // written is told, never thrown: it must not change what the run came to.
 
 #include <cstddef>
