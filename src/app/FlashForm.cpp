@@ -65,7 +65,8 @@ void TFlashForm::FlashButtonClick(const void*) {
   }
   if (!session_ || selected_ == nullptr) return;
   view_.SetDriveEntry(c_.ComboBox->ItemIndex());
-  RunJob([this, entry = selected_] { report_ = session_->Run(*entry, queued_); },
+  gate_.Reset();
+  RunJob([this, entry = selected_] { report_ = session_->Run(*entry, queued_, {&gate_, {}, {}}); },
          [this, listed = selected_->identity] {
            // A drive that changed since it was listed shows as it is now
            // (after a commit the engine has shown its new identity).
@@ -73,6 +74,16 @@ void TFlashForm::FlashButtonClick(const void*) {
              view_.DriveIdentityChanged(report_.identityBefore);
            }
          });
+}
+
+void TFlashForm::EndRequested() {
+  endRequested_ = true;
+  view_.EndUnattended();
+  if (!busy_) {
+    c_.window->Close();
+    return;
+  }
+  gate_.RequestStop();  // refused once the commit is decided: the run finishes
 }
 
 void TFlashForm::RunJob(std::function<void()> job, std::function<void()> finished) {
@@ -112,6 +123,7 @@ void TFlashForm::EndJob() {
   c_.FlashButton->SetEnabled(buttonWasEnabled_);
   c_.ComboBox->SetEnabled(comboWasEnabled_);
   busy_ = false;
+  if (endRequested_) c_.window->Close();
 }
 
 }  // namespace cdflash

@@ -35,6 +35,10 @@ class TFlashForm {
   void ComboBoxChange(const void* sender = nullptr);
   void FileListBox1Click(const void* sender = nullptr);
   void FlashButtonClick(const void* sender = nullptr);
+  // The system asks the program to end (a signal, a logout): a run stops
+  // before its commit or finishes after it, leaving its record either way,
+  // and then the window closes. No box is shown from now on.
+  void EndRequested();
 
   bool InBuildMode() const { return BuildMode; }
   // A flash run or a build is in progress.
@@ -81,6 +85,8 @@ class TFlashForm {
   std::vector<const DriveEntry*> DriveMap;     // the session's entry of each drop-down entry
   const DriveEntry* selected_ = nullptr;
   FlashReport report_;
+  CommitGate gate_;  // the run's: a stop asked for races its commit
+  bool endRequested_ = false;
 
   bool busy_ = false;
   bool buttonWasEnabled_ = false;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/DriveJudgement.h"
+#include "app/RunExitCode.h"
 #include "app/Version.h"
 #include "device/CommandLog.h"
 #include "device/ExclusiveUse.h"
@@ -302,18 +303,43 @@ FlashReport FlashSession::Run(const DriveEntry& entry, IFlashObserver& observer,
   }
   if (report.outcome == FlashOutcome::Completed) report.failure.clear();
 
-  // The record, whatever became of the run; one that cannot be written is
-  // told, and changes nothing of the run.
+  Finish(record, report, options);
+  return report;
+}
+
+FlashReport FlashSession::EndBeforeRun(const std::string& drive, FlashOutcome outcome, const std::string& failure,
+                                       const FlashRunOptions& options) const {
+  FlashReport report;
+  report.outcome = outcome;
+  report.failure = failure;
+  const std::vector<const DriveEntry*> named = Named(drive);
+  if (named.size() == 1) report.identityBefore = named.front()->identity;
+  RunRecord record;
+  record.programVersion = CDFLASH_VERSION_TEXT;
+  record.startedMs = WallClockMs();
+  record.drive = named.size() == 1 && !named.front()->device.empty() ? named.front()->device : drive;
+  record.package = ReadPackageFields(package_);
+  record.identityBefore = report.identityBefore;
+  Finish(record, report, options);
+  return report;
+}
+
+std::string FlashSession::RecordPlaceProblem(const std::string& recordFile) const {
+  return cdflash::RecordPlaceProblem(RecordPlaceFor(system_, recordFile));
+}
+
+// The record, whatever became of the run; one that cannot be written is
+// told, and changes nothing of the run.
+void FlashSession::Finish(RunRecord& record, FlashReport& report, const FlashRunOptions& options) const {
   record.endedMs = WallClockMs();
   record.identityAfter = report.identityAfter;
   record.outcome = OutcomeText(report.outcome);
-  record.exitCode = options.exitCode ? options.exitCode(report) : -1;
+  record.exitCode = options.exitCode ? options.exitCode(report) : ExitCodeOf(report);
   record.failure = report.failure;
   const RecordWriteResult written = WriteRunRecord(record, RecordPlaceFor(system_, options.recordFile));
   report.recordPath = written.written ? written.path : std::string();
   report.recordProblem = written.problem;
   report.summaryJson = RunSummaryJson(record, report.recordPath);
-  return report;
 }
 
 }  // namespace cdflash

@@ -19,6 +19,7 @@ namespace cdflash {
 
 class CDDrive;
 class CDDrives;
+struct RunRecord;
 class ISystemServices;
 
 // One drive as the system lists it.
@@ -54,7 +55,8 @@ struct FlashReport {
 struct FlashRunOptions {
   CommitGate* gate = nullptr;  // when given, a stop can be asked for
   std::string recordFile;      // the run's record here instead of the usual place
-  std::function<int(const FlashReport&)> exitCode;  // the terminal's, kept in the record
+  // The number the record keeps for how the run ended; unset: ExitCodeOf.
+  std::function<int(const FlashReport&)> exitCode;
 };
 
 class FlashSession {
@@ -93,12 +95,22 @@ class FlashSession {
   // it as it is now.
   FlashReport Run(const DriveEntry& entry, IFlashObserver& observer, const FlashRunOptions& options = {});
 
+  // The record and report of a --flash that ended before any run began
+  // (declined, no such drive, refused, no rights), so that it too leaves
+  // its record: `drive` as the user named it, `failure` what they were told.
+  FlashReport EndBeforeRun(const std::string& drive, FlashOutcome outcome, const std::string& failure,
+                           const FlashRunOptions& options) const;
+  // Why no record of a run could be written where `recordFile` (or, when
+  // empty, the usual place) says; empty when one can.
+  std::string RecordPlaceProblem(const std::string& recordFile) const;
+
   static constexpr std::int32_t kTransferBufferSize = 16384;
 
  private:
   struct Reports;
   class ReportingObserver;
 
+  void Finish(RunRecord& record, FlashReport& report, const FlashRunOptions& options) const;
   // The opened drive of one of Entries(), selected; null for any other.
   CDDrive* DriveOf(const DriveEntry& entry);
   // Asks the drive who it is now and judges it again, refreshing its entry;

@@ -3,6 +3,10 @@
 namespace cdflash {
 
 void FormView::ShowCaption(const std::string& caption) {
+  // A new phase starts with an empty bar, so that its bar only moves
+  // forward; a caption that extends the last (", Fail! ") keeps it.
+  if (caption_.empty() || caption.rfind(caption_, 0) != 0) c_.ProgressBar->SetPosition(0);
+  caption_ = caption;
   c_.GroupBox2->SetCaption(caption);
   c_.GroupBox2->Repaint();
 }
@@ -16,6 +20,7 @@ void FormView::StepProgress() { c_.ProgressBar->StepIt(); }
 void FormView::StepProgressBy(long long delta) { c_.ProgressBar->StepBy(delta); }
 
 Answer FormView::Ask(QuestionKind kind, const std::string& text) {
+  if (unattended_) return Answer::Closed;
   switch (kind) {
     case QuestionKind::Confirm: return s_.dialogs->ConfirmYesNo(text);
     case QuestionKind::ConfirmRestart: return s_.dialogs->ConfirmYesNoDefaultNo(text);
@@ -27,6 +32,7 @@ Answer FormView::Ask(QuestionKind kind, const std::string& text) {
 }
 
 void FormView::Tell(NoticeKind kind, const std::string& text) {
+  if (unattended_) return;
   if (kind == NoticeKind::Warning) {
     s_.dialogs->WarningOk(text);
   } else {

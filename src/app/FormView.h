@@ -15,6 +15,9 @@ class FormView final : public IFlashObserver {
 
   // The drop-down entry that DriveIdentityChanged replaces.
   void SetDriveEntry(int index) { driveEntry_ = index; }
+  // The program is ending with nobody to answer: from now on a question is
+  // answered as a closed box would be, and a message is not shown.
+  void EndUnattended() { unattended_ = true; }
 
   void ShowCaption(const std::string& caption) override;
   void SetProgressRange(long long minimum, long long maximum) override;
@@ -31,6 +34,8 @@ class FormView final : public IFlashObserver {
   FormControls c_;
   FormServices s_;
   int driveEntry_ = -1;
+  std::string caption_;  // the phase's caption as last shown
+  bool unattended_ = false;
 };
 
 }  // namespace cdflash

@@ -1,6 +1,15 @@
 #include "common/Files.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+
+#ifdef _WIN32
+#include <io.h>
+#include <sys/stat.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace cdflash {
 namespace {
@@ -52,7 +61,34 @@ FileBytes ReadFileBytes(const std::string& path, std::size_t limit) {
   return file;
 }
 
-OutputFile::OutputFile(const std::string& path) : owner_(std::fopen(path.c_str(), "wb")) {
+namespace {
+
+// The stream of a file created only when its name is free; null with
+// `existed` set when it was taken.
+std::FILE* CreateNewFile(const std::string& path, bool& existed) {
+#ifdef _WIN32
+  const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+#endif
+  if (fd < 0) {
+    existed = errno == EEXIST;
+    return nullptr;
+  }
+#ifdef _WIN32
+  std::FILE* file = _fdopen(fd, "wb");
+  if (file == nullptr) _close(fd);
+#else
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (file == nullptr) ::close(fd);
+#endif
+  return file;
+}
+
+}  // namespace
+
+OutputFile::OutputFile(const std::string& path, Mode mode) {
+  owner_.reset(mode == Mode::Replace ? std::fopen(path.c_str(), "wb") : CreateNewFile(path, existed_));
   file_ = owner_.get();
 }
 

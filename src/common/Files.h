@@ -24,9 +24,13 @@ FileBytes ReadFileBytes(const std::string& path, std::size_t limit);
 // A file being written; Close() tells whether every byte reached it.
 class OutputFile {
  public:
-  // Creates or truncates `path`; IsOpen() tells whether it could.
-  explicit OutputFile(const std::string& path);
+  // Replace: creates or truncates `path`. CreateNew: creates it only where
+  // no file of that name exists, so nothing is ever written over.
+  enum class Mode { Replace, CreateNew };
+  // IsOpen() tells whether it could; Existed() that CreateNew found the name taken.
+  explicit OutputFile(const std::string& path, Mode mode = Mode::Replace);
   bool IsOpen() const { return file_ != nullptr; }
+  bool Existed() const { return existed_; }
   void Write(const std::uint8_t* data, std::size_t length);
   // True when every write and the close succeeded.
   bool Close();
@@ -38,6 +42,7 @@ class OutputFile {
   std::unique_ptr<std::FILE, Closer> owner_;
   std::FILE* file_ = nullptr;
   bool failed_ = false;
+  bool existed_ = false;
 };
 
 }  // namespace cdflash

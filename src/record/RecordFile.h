@@ -1,6 +1,6 @@
 #pragma once
 // Where the records of runs go, and writing one there. Every run leaves its
-// record, however it ended; the newest 20 are kept. A record that cannot be
+// record, however it ended; the 20 made last are kept. A record that cannot be
 // written is told, never thrown: it must not change what the run came to.
 
 #include <cstddef>
@@ -38,7 +38,9 @@ RecordPlace RecordPlaceFor(const ISystemServices& system, const std::string& fil
 
 /// "20240501-123456-sr0.json": the run's start in UTC, then the drive's
 /// name made safe for a file name (the last word of its device or address).
-std::string RecordFileName(const RunRecord& record);
+/// A `sequence` above 1 names a later run of the same second and drive:
+/// "20240501-123456-sr0.2.json".
+std::string RecordFileName(const RunRecord& record, unsigned sequence = 1);
 
 /// Whether `name` is one RecordFileName gives: only those are ever removed.
 bool IsRecordFileName(const std::string& name);
@@ -51,8 +53,15 @@ struct RecordWriteResult {
   std::string problem;  // why it could not be written; empty when written
 };
 
-/// Writes `record` to `place`; in a folder, then removes the oldest records
-/// there (by name) past the newest kRecordsKept, never the one just written.
+/// Why no record could be written to `place`, found by creating its folder
+/// and a file there (removed again); empty when one can. Asked before a run
+/// begins, so that a place that fails is told before anything is sent.
+std::string RecordPlaceProblem(const RecordPlace& place);
+
+/// Writes `record` to `place`. In a folder it is a new file, never written
+/// over another record (a later run of the same second takes the next
+/// sequence); then the oldest records there, in the order the runs were
+/// made, are removed past the newest kRecordsKept, never the one just written.
 RecordWriteResult WriteRunRecord(const RunRecord& record, const RecordPlace& place);
 
 }  // namespace cdflash

@@ -21,7 +21,12 @@
 #include "ui/cli/Arguments.h"
 #include "ui/cli/Interrupt.h"
 #include "ui/cli/RunTerminal.h"
+#include "ui/cli/StandardStreams.h"
 #include "ui/cli/TerminalObserver.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace cdflash::cli {
 namespace {
@@ -50,12 +55,25 @@ class RecordingTerminal final : public ITerminal {
 // A flasher for ACME CRW-4012A 1.00-1.50 with a four-bank image (revision
 // 1.60), over simulated drives on Linux.
 struct Machine {
+  // Every --flash leaves its record: here, in a state folder of the test's own.
+  Machine() { system.environment["XDG_STATE_HOME"] = state.Path(); }
+  // The records left in the state folder, oldest name first.
+  std::vector<std::string> Records() const {
+    std::vector<std::string> found;
+    const fs::path folder = state.FsPath() / "cdflash";
+    if (fs::exists(folder)) {
+      for (const auto& entry : fs::directory_iterator(folder)) found.push_back(entry.path().string());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+  }
   int Run(std::vector<std::string> args) {
     args.insert(args.begin(), "cdflash");
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
     return RunTerminal(static_cast<int>(argv.size()), argv.data(), {terminal, system, package.View()});
   }
+  test::TempFolder state{"cdflash-cli-state"};
   test::TestPackage package = test::ImagePackage();
   sim::SimBench bench{kPlatformLinux};
   test::FakeSystem system;
@@ -131,7 +149,10 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
     bool interactive = true;
     std::size_t commits = exit == kExitFlashed ? 1 : 0;
     PowerState power = {};
+    DriveAccess access = {};
+    bool recordKept = true;  // a --flash past its arguments leaves a record
     bool sends = true;  // false: the drive receives no command at all
+    bool leftAlone = false;  // an earlier process's commit to it never answered
   };
   const auto none = [](sim::SimDrive&, test::TestPackage&) {};
   const auto anyRevision = [](sim::SimDrive&, test::TestPackage& p) { p.FwRange("----------"); };
@@ -179,7 +200,13 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
        }, kExitFlashed},
       {"flasher with one changed image byte", {"--flash", "0", "--yes"}, {}, "1.20",
        [](sim::SimDrive&, test::TestPackage& p) { p.Seal().SetSlotByte(0x2345, 0x5A); }, kExitFailedBeforeWrite,
-       "damaged", 1, true, 0, {}, false},
+       "damaged", 1, true, 0, {}, {}, true, false},
+      {"no rights to send firmware commands", {"--flash", "0", "--yes"}, {}, "1.20", none, kExitFailedBeforeWrite,
+       "", 1, true, 0, {}, {1, 1, false}},
+      {"a --log file that cannot be created", {"--flash", "0", "--yes", "--log", "/nonexistent/dir/x.json"}, {},
+       "1.20", none, kExitUsage, "/nonexistent/dir/x.json could not be created", 1, true, 0, {}, {}, false},
+      {"a drive whose commit never answered, run again", {"--flash", "0", "--yes"}, {}, "1.20", none,
+       kExitCommitUnanswered, "powered off and on", 1, true, 0, {}, {}, true, false, true},
       {"unknown option", {"--flash", "0", "--bogus"}, {}, "1.20", none, kExitUsage},
       {"two commands", {"--list", "--models"}, {}, "1.20", none, kExitUsage},
       {"json without list", {"--json"}, {}, "1.20", none, kExitUsage},
@@ -193,11 +220,38 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
     m.terminal.input = c.input;
     m.terminal.interactive = c.interactive;
     m.system.power = c.power;
-    EXPECT_EQ(m.Run(c.args), c.exit) << m.terminal.out << m.terminal.err;
+    m.bench.platform.SetAccess(c.access);
+    if (c.leftAlone) {
+      m.system.unanswered = std::make_unique<FolderUnansweredCommits>((m.state.FsPath() / "unanswered").string());
+      std::string problem;
+      m.system.unanswered->Keep("/dev/sr0", "0-0-0 0: ACME    CRW-4012A       1.20", problem);
+    }
+    // Every --flash that got past its arguments ends with its summary and
+    // leaves its record, both with the exit code, whatever the way out.
+    std::vector<const char*> argv{"cdflash"};
+    for (const std::string& a : c.args) argv.push_back(a.c_str());
+    std::string error;
+    const auto parsed = ParseArguments(static_cast<int>(argv.size()), argv.data(), error);
+    const bool flashRun = parsed && !parsed->flash.empty();
+    std::vector<std::string> args = c.args;
+    if (flashRun) args.push_back("--json");
+    EXPECT_EQ(m.Run(args), c.exit) << m.terminal.out << m.terminal.err;
     EXPECT_TRUE(Has(m.terminal.err, c.says)) << m.terminal.err;
     EXPECT_EQ(drives[0]->Commits().size(), c.commits);
-    if (!c.sends) {
-      EXPECT_EQ(drives[0]->CommandCount(), 0u);
+    if (!c.sends) EXPECT_EQ(drives[0]->CommandCount(), 0u);
+    if (flashRun) {
+      const auto summary = test::ParseJson(m.terminal.out);
+      ASSERT_TRUE(summary) << m.terminal.out;
+      EXPECT_EQ(summary->at("exitCode"), c.exit);
+      const std::vector<std::string> records = m.Records();
+      ASSERT_EQ(records.size(), c.recordKept ? 1u : 0u);
+      EXPECT_EQ(summary->at("record"), c.recordKept ? records.front() : "");
+      if (c.recordKept) {
+        const std::vector<std::uint8_t> bytes = test::ReadBytes(records.front());
+        const auto record = test::ParseJson(std::string(bytes.begin(), bytes.end()));
+        ASSERT_TRUE(record);
+        EXPECT_EQ(record->at("exitCode"), c.exit);
+      }
     }
     for (const sim::SimDrive* drive : drives) {
       EXPECT_FALSE(drive->Bricked());
@@ -294,7 +348,6 @@ TEST(TerminalFlash, StopSignalsBeforeTheCommitStopItAndAfterItAreRefused) {
       {"Ctrl-C during the download", SIGINT, sim::NthMatch(sim::IsWriteBufferData(), 4), false, false},
       {"SIGTERM during the download", SIGTERM, sim::NthMatch(sim::IsWriteBufferData(), 4), false, false},
       {"SIGHUP after entry critical", SIGHUP, sim::NthMatch(sim::IsReadBuffer(), 2), false, true},
-      {"SIGPIPE during the read-back", SIGPIPE, sim::NthMatch(sim::IsReadBuffer(), 5), false, true},
       {"Ctrl-C at the last read-back", SIGINT, sim::NthMatch(sim::IsReadBuffer(), 15), false, true},
       {"Ctrl-C during the commit", SIGINT, sim::IsCommit(), true, true},
   };
@@ -319,6 +372,61 @@ TEST(TerminalFlash, StopSignalsBeforeTheCommitStopItAndAfterItAreRefused) {
     // Stopped after entry critical, the drive waits in its update state:
     // the user is told how it comes back.
     EXPECT_EQ(Has(m.terminal.err, "update state"), !c.committed && c.afterEntryCritical);
+  }
+}
+
+// Output that cannot be written (a reader that closed its pipe) changes
+// nothing of the run: the process is not ended by it, does not spin on it,
+// flashes, records and exits as it would have, and a stop refused during
+// the commit is not written to the dead stream.
+TEST(TerminalFlash, OutputThatCannotBeWrittenChangesNothing) {
+  struct Case {
+    const char* name;
+    std::vector<int> closed;  // the standard streams whose reader is gone
+    bool interruptDuringCommit;
+  };
+  const Case cases[] = {
+      {"standard output closed", {1}, false},
+      {"standard error closed", {2}, false},
+      {"both closed", {1, 2}, false},
+      {"both closed, Ctrl-C during the commit", {1, 2}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Machine m;
+    sim::SimDrive& drive = m.bench.platform.AddDrive(test::AcmeDrive("1.20"));
+    if (c.interruptDuringCommit) {
+      drive.InjectWhen([](const sim::Command& command) {
+        if (sim::IsCommit()(command)) std::raise(SIGINT);
+        return false;
+      }, sim::Fault::TransportFailure());
+    }
+    StdTerminal terminal;  // as the program's: a broken pipe is no signal that ends it
+    std::vector<std::pair<int, int>> saved;
+    for (const int fd : c.closed) {
+      int ends[2];
+      ASSERT_EQ(::pipe(ends), 0);
+      ::close(ends[0]);
+      saved.emplace_back(fd, ::dup(fd));
+      ::dup2(ends[1], fd);
+      ::close(ends[1]);
+    }
+    const char* argv[] = {"cdflash", "--flash", "0", "--yes", "--json"};
+    const int exit = RunTerminal(5, argv, {terminal, m.system, m.package.View()});
+    for (const auto& [fd, copy] : saved) {
+      ::dup2(copy, fd);
+      ::close(copy);
+    }
+    standardOutputGone = false;
+    standardErrorGone = false;
+    EXPECT_EQ(exit, kExitFlashed);
+    EXPECT_EQ(drive.Commits().size(), 1u);
+    const std::vector<std::string> records = m.Records();
+    ASSERT_EQ(records.size(), 1u);
+    const std::vector<std::uint8_t> bytes = test::ReadBytes(records.front());
+    const auto record = test::ParseJson(std::string(bytes.begin(), bytes.end()));
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->at("exitCode"), kExitFlashed);
   }
 }
 #endif
@@ -366,6 +474,61 @@ TEST(TerminalProgress, BarAndPercentOnATerminalTenthsOtherwise) {
     } else {
       EXPECT_EQ(terminal.err, "Phase\n  10%\n  20%\n  30%\n  40%\n  50%\n  60%\n  70%\n  80%\n  90%\n  100%\n");
     }
+  }
+}
+
+// Each percentage shown, with the phase it was shown in.
+std::vector<std::pair<std::string, int>> ShownPercentages(const std::string& err) {
+  std::vector<std::pair<std::string, int>> shown;
+  std::string phase;
+  std::size_t at = 0;
+  while (at < err.size()) {
+    const std::size_t end = std::min(err.find_first_of("\r\n", at), err.size());
+    const std::string piece = err.substr(at, end - at);
+    at = end + 1;
+    const std::size_t percent = piece.rfind('%');
+    const std::size_t bar = piece.find(" [");
+    if (percent == std::string::npos) {
+      if (!piece.empty()) phase = piece;
+      continue;
+    }
+    if (bar != std::string::npos) phase = piece.substr(0, bar);
+    std::size_t digits = percent;
+    while (digits > 0 && std::isdigit(static_cast<unsigned char>(piece[digits - 1])) != 0) --digits;
+    shown.emplace_back(phase, std::stoi(piece.substr(digits, percent - digits)));
+  }
+  return shown;
+}
+
+// As the engine moves it: the next phase's caption comes before its bar is
+// set back to 0, and the commit's caption before its own range. Within a
+// phase the bar shown only moves forward.
+TEST(TerminalProgress, ABarOnlyMovesForwardWithinItsPhase) {
+  for (const bool tty : {true, false}) {
+    SCOPED_TRACE(tty ? "terminal" : "file");
+    RecordingTerminal terminal;
+    terminal.tty = tty;
+    TerminalObserver observer(terminal, {});
+    observer.SetBusy(true);
+    observer.SetProgressRange(0, 100);
+    observer.SetProgressStep(10);
+    for (const char* phase : {"Write", "Verify"}) {
+      observer.ShowCaption(phase);
+      observer.SetProgressPosition(0);
+      for (int i = 0; i < 10; ++i) observer.StepProgress();
+    }
+    observer.ShowCaption("Commit");
+    observer.SetProgressRange(0, 1000);
+    observer.SetProgressPosition(998);
+    observer.SetProgressPosition(1000);
+    const auto shown = ShownPercentages(terminal.err);
+    ASSERT_FALSE(shown.empty()) << terminal.err;
+    for (std::size_t i = 1; i < shown.size(); ++i) {
+      if (shown[i].first == shown[i - 1].first) {
+        EXPECT_GE(shown[i].second, shown[i - 1].second) << shown[i].first << "\n" << terminal.err;
+      }
+    }
+    EXPECT_EQ(shown.back(), (std::pair<std::string, int>{"Commit", 100})) << terminal.err;
   }
 }
 

@@ -54,6 +54,7 @@ class QtForm {
 
   FlashWindow& Window() { return *window_; }
   TFlashForm& Form() { return handlers_->Form(); }
+  IFormHandlers& Handlers() { return *handlers_; }
   ApplicationService& Application() { return application_; }
   void DestroyWindow();
 

@@ -10,7 +10,9 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <set>
 #include <thread>
 
@@ -18,6 +20,10 @@
 #include "ModalBoxAnswerer.h"
 #include "QtFormHarness.h"
 #include "SimBench.h"
+#include "support/FakeSystem.h"
+#include "support/Json.h"
+#include "support/TempFolder.h"
+#include "ui/qt/EndSignals.h"
 
 namespace cdflash::qtui::test {
 namespace {
@@ -141,6 +147,75 @@ TEST(SlowRun, WindowAnswersAndRefusesToCloseWhileTheRunLasts) {
   EXPECT_EQ(CDDrive::Timeout(), 60);
   qt.Window().close();
   EXPECT_FALSE(qt.Window().isVisible());
+}
+
+// SIGTERM or SIGHUP during a run in the window (kill, a logout): before
+// the commit the run stops, after it the run finishes; either way it leaves
+// its record, with the exit code the terminal would end with, no box waits
+// for an answer any more, and then the window closes.
+TEST(SlowRun, EndSignalsStopBeforeTheCommitOrFinishAfterItAndCloseTheWindow) {
+  struct Case {
+    const char* name;
+    int signal;
+    const char* during;  // the caption the signal comes under
+    std::size_t commits;
+    int exitCode;
+  };
+  const Case cases[] = {
+      {"SIGTERM during the download", SIGTERM, "Write BIN to drive's DRAM", 0, 3},
+      {"SIGHUP during the commit", SIGHUP, "Don't turn off", 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sim::SimBench bench(kPlatformLinux);
+    sim::SimDrive& drive = bench.platform.AddDrive();
+    SlowPlatform slow(bench.platform, std::chrono::milliseconds(10));
+    const ::cdflash::test::TempFolder state("cdflash-qt-state");
+    ::cdflash::test::FakeSystem system;
+    system.environment["XDG_STATE_HOME"] = state.Path();
+
+    ModalBoxAnswerer boxes;  // the restart question is never shown
+    boxes.Expect(Question("Warning", "\nWARNING:\n", "&Yes"));
+    boxes.Expect(Question("Confirm", "\nUpdate FW:1.00 to FW:2.00 ?\n", "&Yes"));
+
+    const TestPackage package("FLSH");
+    QtForm qt(package.View(), &system);
+    const EndSignals endSignals([&qt] { EndWindowOnSignal(qt.Handlers()); });
+    qt.Form().FormCreate();
+    qt.Window().show();
+    const FormControls controls = qt.Window().Controls();
+
+    bool raised = false;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+      if (!raised && qt.Form().Busy() && controls.GroupBox2->Caption().rfind(c.during, 0) == 0) {
+        raised = true;
+        std::raise(c.signal);
+      }
+      if (raised && !qt.Form().Busy() && !qt.Window().isVisible()) QCoreApplication::exit(0);
+    });
+    static_cast<QPushButton*>(qt.Window().ControlWidget("FlashButton"))->click();
+    watcher.start(5);
+    LoopHangGuard guard(60000);
+    QApplication::exec();
+    ASSERT_FALSE(guard.Hung());
+    for (const std::string& failure : boxes.Failures()) ADD_FAILURE() << failure;
+
+    EXPECT_TRUE(raised);
+    EXPECT_FALSE(qt.Window().isVisible());
+    EXPECT_EQ(drive.Commits().size(), c.commits);
+    EXPECT_FALSE(drive.Bricked());
+    EXPECT_EQ(system.restarts, 0);
+    std::vector<std::filesystem::path> records;
+    for (const auto& entry : std::filesystem::directory_iterator(state.FsPath() / "cdflash")) {
+      records.push_back(entry.path());
+    }
+    ASSERT_EQ(records.size(), 1u);
+    const std::vector<std::uint8_t> bytes = ::cdflash::test::ReadBytes(records.front().string());
+    const auto record = ::cdflash::test::ParseJson(std::string(bytes.begin(), bytes.end()));
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->at("exitCode"), c.exitCode);
+  }
 }
 
 }  // namespace

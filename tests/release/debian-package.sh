@@ -42,7 +42,12 @@ import gzip, re, sys
 page = gzip.open(sys.argv[1], "rt").read().replace("\\-", "-")
 status = page.split(".SH EXIT STATUS", 1)[1].split(".SH", 1)[0]
 listed = re.findall(r"^\.TP\n\.B (\d+)\n(.+)$", status, re.M)
-helped = re.findall(r"^  (\d+)  (.+)$", open(sys.argv[2]).read().split("Exit codes of --flash:", 1)[1], re.M)
+helped = []  # a code's text may go on over lines indented further
+for line in open(sys.argv[2]).read().split("Exit codes of --flash:", 1)[1].splitlines()[1:]:
+    code = re.match(r"^  (\d+)  (.+)$", line)
+    if code: helped.append(code.groups())
+    elif helped and line.startswith("     "): helped[-1] = (helped[-1][0], helped[-1][1] + " " + line.strip())
+    else: break
 sys.exit(0 if listed and listed == helped else f"manual {listed} != --help {helped}")
 PY
 then pass "the manual page lists the exit codes of --help"

@@ -119,8 +119,11 @@ TEST(RecordFileName, NamesTheRunsTimeAndDriveSafelyForAFileName) {
 }
 
 TEST(RecordFileName, OnlyNamesItGivesCountAsRecords) {
+  EXPECT_TRUE(IsRecordFileName(RecordFileName(RecordAt(kMay1st2024), 12)));
   for (const char* name : {"notes.txt", "20240501-123456-sr0.txt", "20240501-123456.json", "2024051-123456-sr0.json",
-                           "20240501_123456-sr0.json", "20240501-123456-s r0.json", "cdflash.INI"}) {
+                           "20240501_123456-sr0.json", "20240501-123456-s r0.json", "cdflash.INI",
+                           "20240501-123456-sr0..json", "20240501-123456-sr0.02.json", "20240501-123456-.2.json",
+                           "20240501-123456-sr0.2.2.json", "20240501-123456-sr0.x.json"}) {
     EXPECT_FALSE(IsRecordFileName(name)) << name;
   }
 }
@@ -154,6 +157,34 @@ TEST(WriteRunRecord, KeepsTheNewestTwentyAndLeavesOtherFilesAlone) {
   EXPECT_EQ(records.back(), RecordFileName(RecordAt(kMay1st2024 + 24 * 60000)));
   EXPECT_TRUE(fs::exists(temp / "notes.txt"));
   EXPECT_TRUE(fs::exists(temp / "20000101-000000-sr0.txt"));
+}
+
+// Runs of the same second never write over each other's record; the
+// newest are kept in the order the runs were made, past nine of a second too.
+TEST(WriteRunRecord, RunsOfOneSecondEachKeepARecordAndTheLastMadeAreKept) {
+  struct Row {
+    int runs;
+    int firstKept;  // the run whose record is the oldest kept
+  };
+  for (const Row row : {Row{3, 0}, Row{25, 5}}) {
+    TempFolder temp;
+    std::vector<std::string> paths;
+    for (int run = 0; run < row.runs; ++run) {
+      RunRecord record = RecordAt(kMay1st2024);
+      record.exitCode = run;  // tells the runs apart
+      const RecordWriteResult result = WriteRunRecord(record, {{}, {temp.Path()}});
+      ASSERT_TRUE(result.written) << result.problem;
+      paths.push_back(result.path);
+    }
+    EXPECT_EQ(FileNames(temp.Path()).size(), std::min<std::size_t>(row.runs, kRecordsKept)) << row.runs;
+    for (int run = 0; run < row.runs; ++run) {
+      const bool kept = run >= row.firstKept;
+      ASSERT_EQ(fs::exists(paths[static_cast<std::size_t>(run)]), kept) << "run " << run << " of " << row.runs;
+      if (kept) {
+        EXPECT_EQ(test::ParseJson(Contents(paths[static_cast<std::size_t>(run)]))->at("exitCode"), run);
+      }
+    }
+  }
 }
 
 TEST(WriteRunRecord, ARecordFromAClockSetBackIsKeptThoughItSortsFirst) {
@@ -200,7 +231,25 @@ TEST(WriteRunRecord, APlaceThatCannotBeWrittenIsAProblemNotAThrow) {
     EXPECT_FALSE(result.written) << row.what;
     EXPECT_FALSE(result.problem.empty()) << row.what;
     EXPECT_NE(result.problem.find(row.mentioned), std::string::npos) << row.what << ": " << result.problem;
+    // Found before a run as well, the same way.
+    EXPECT_EQ(RecordPlaceProblem(row.place), result.problem) << row.what;
   }
+}
+
+// A place that takes records is found so before the run, and the finding
+// leaves nothing there; a --log file that exists is left as it was.
+TEST(RecordPlaceProblem, NoneWhereARecordCanBeWrittenAndNothingLeftBehind) {
+  TempFolder temp;
+  Touch(temp / "kept.json");
+  const std::string folder = temp / "state/cdflash";
+  const RecordPlace places[] = {{{}, {folder}}, {temp / "new.json", {}}, {temp / "kept.json", {}}};
+  for (const RecordPlace& place : places) {
+    EXPECT_EQ(RecordPlaceProblem(place), "") << place.file;
+  }
+  EXPECT_TRUE(fs::is_directory(folder));
+  EXPECT_TRUE(fs::is_empty(folder));
+  EXPECT_FALSE(fs::exists(temp / "new.json"));
+  EXPECT_EQ(Contents(temp / "kept.json"), "x");
 }
 
 TEST(WriteRunRecord, TheNextFolderTakesTheRecordWhenTheFirstCannot) {

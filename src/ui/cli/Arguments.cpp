@@ -119,9 +119,10 @@ std::string HelpText() {
       "     and on, then try again\n"
       "Questions and progress go to standard error, results to standard output. A\n"
       "question that no terminal can answer is answered No unless --yes answers it.\n"
-      "Ctrl-C (or SIGTERM, SIGHUP, a closed output pipe) before the commit stops the\n"
-      "run with nothing committed; once the commit is sent it is refused and the run\n"
-      "finishes.\n";
+      "Ctrl-C (or SIGTERM, SIGHUP) before the commit stops the run with nothing\n"
+      "committed; once the commit is sent it is refused and the run finishes. Output\n"
+      "that cannot be written (a closed pipe) changes nothing of the run. Every --flash\n"
+      "leaves its record; where none can be written it is refused before anything is sent.\n";
   return text;
 }
 

@@ -1,5 +1,7 @@
 #include "ui/cli/Interrupt.h"
 
+#include "ui/cli/StandardStreams.h"
+
 #include <atomic>
 #include <csignal>
 #include <cstring>
@@ -17,14 +19,17 @@ namespace {
 std::atomic<CommitGate*> activeGate{nullptr};
 std::atomic<bool> runOver{true};
 
+// Standard error once: a reader that left is not written to again.
 void WriteError(const char* text) {
+  if (standardErrorGone) return;
 #ifdef _WIN32
   DWORD written = 0;
-  WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+  const bool failed =
+      !WriteFile(GetStdHandle(STD_ERROR_HANDLE), text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
 #else
-  const ssize_t ignored = ::write(2, text, std::strlen(text));
-  (void)ignored;
+  const bool failed = ::write(2, text, std::strlen(text)) < 0;
 #endif
+  if (failed) standardErrorGone = true;
 }
 
 #ifdef _WIN32
@@ -48,7 +53,9 @@ BOOL WINAPI ConsoleHandler(DWORD event) {
   }
 }
 #else
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+// A closed output pipe is none of them: output that cannot be written
+// changes nothing of the run (StandardStreams.h).
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction previousActions[std::size(kSignals)] {};
 
 void SignalHandler(int) { InterruptGuard::OnInterrupt(); }

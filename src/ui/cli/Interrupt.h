@@ -1,6 +1,5 @@
 #pragma once
-// The ways a terminal run is asked to end: Ctrl-C, SIGTERM, SIGHUP and a
-// closed output pipe (SIGPIPE); on Windows Ctrl-C, Ctrl-Break and the
+// The ways a terminal run is asked to end: Ctrl-C, SIGTERM and SIGHUP; on Windows Ctrl-C, Ctrl-Break and the
 // console window closing. Before the commit each asks the run to stop; once
 // the commit is decided it is refused with the commit's caption, and the run
 // finishes. The CommitGate makes stop and commit one decision, so only one of

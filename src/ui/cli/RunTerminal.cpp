@@ -8,18 +8,6 @@
 
 namespace cdflash::cli {
 
-int ExitCodeOf(const FlashReport& report) {
-  switch (report.outcome) {
-    case FlashOutcome::Completed: return kExitFlashed;
-    case FlashOutcome::Declined:
-    case FlashOutcome::AlreadyUpToDate:
-    case FlashOutcome::NoDrive: return kExitNothingDone;
-    case FlashOutcome::CommitFailed: return kExitCommitFailed;
-    case FlashOutcome::CommitUnanswered: return kExitCommitUnanswered;
-    default: return report.wroteToDrive ? kExitFailedAfterWrite : kExitFailedBeforeWrite;
-  }
-}
-
 namespace {
 
 // The version, and the digest a flasher was built with, to compare with the
@@ -70,8 +58,8 @@ int RunTerminal(int argc, const char* const* argv, TerminalContext context) {
     return kExitUsage;
   }
   // A damaged flasher would send and verify its damaged image: it ends
-  // before it touches a drive.
-  if ((a.list || !a.flash.empty()) && CheckPackageDigest(context.package) == DigestCheck::Damaged) {
+  // before it touches a drive (--flash says so in its record as well).
+  if (a.list && CheckPackageDigest(context.package) == DigestCheck::Damaged) {
     context.terminal.Err(std::string(kDamagedFlasherText) + "\n");
     return kExitFailedBeforeWrite;
   }

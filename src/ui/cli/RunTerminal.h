@@ -4,6 +4,7 @@
 // as the window.
 
 #include "app/FlashSession.h"
+#include "app/RunExitCode.h"
 #include "package/PackageView.h"
 #include "ui/cli/Terminal.h"
 
@@ -13,19 +14,11 @@ class ISystemServices;
 
 namespace cdflash::cli {
 
-// Exit codes of the terminal front end.
-enum ExitCode : int {
-  kExitFlashed = 0,            // flashed (or the command did what it was asked)
-  kExitNothingDone = 1,        // nothing to do or declined
-  kExitFailedBeforeWrite = 2,  // failed before anything was written to the drive
-  kExitFailedAfterWrite = 3,   // failed after writing began, before the commit: flash untouched
-  kExitCommitFailed = 4,       // the drive refused the commit: flash untouched, safe to retry
-  kExitUsage = 5,              // usage error
-  kExitCommitUnanswered = 6,   // the commit never answered: wait, power-cycle, then retry
-};
-
-// The exit code of a --flash run that came to `report`.
-int ExitCodeOf(const FlashReport& report);
+// The exit codes are those of every run (app/RunExitCode.h).
+using cdflash::ExitCodeOf;
+using cdflash::RunExitCode;
+using cdflash::kExitFlashed, cdflash::kExitNothingDone, cdflash::kExitFailedBeforeWrite,
+    cdflash::kExitFailedAfterWrite, cdflash::kExitCommitFailed, cdflash::kExitUsage, cdflash::kExitCommitUnanswered;
 
 struct TerminalContext {
   ITerminal& terminal;

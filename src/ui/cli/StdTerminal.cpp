@@ -1,5 +1,7 @@
+#include <csignal>
 #include <cstdio>
 
+#include "ui/cli/StandardStreams.h"
 #include "ui/cli/Terminal.h"
 
 #ifdef _WIN32
@@ -14,15 +16,26 @@
 
 namespace cdflash::cli {
 
-void StdTerminal::Out(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fflush(stdout);
+namespace {
+
+void WriteTo(std::FILE* stream, std::atomic<bool>& gone, const std::string& text) {
+  if (gone) return;
+  if (std::fwrite(text.data(), 1, text.size(), stream) != text.size() || std::fflush(stream) != 0) gone = true;
 }
 
-void StdTerminal::Err(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stderr);
-  std::fflush(stderr);
+}  // namespace
+
+StdTerminal::StdTerminal() {
+#ifndef _WIN32
+  // A reader that closed its pipe makes a write fail (EPIPE) instead of
+  // ending the process in the middle of a run.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
 }
+
+void StdTerminal::Out(const std::string& text) { WriteTo(stdout, standardOutputGone, text); }
+
+void StdTerminal::Err(const std::string& text) { WriteTo(stderr, standardErrorGone, text); }
 
 std::optional<std::string> StdTerminal::ReadLine() {
   std::string line;
@@ -34,6 +47,7 @@ std::optional<std::string> StdTerminal::ReadLine() {
 }
 
 bool StdTerminal::IsTty() const { return CDFLASH_ISATTY(CDFLASH_FILENO(stderr)) != 0; }
-bool StdTerminal::CanAsk() const { return CDFLASH_ISATTY(CDFLASH_FILENO(stdin)) != 0; }
+// A question that cannot be shown cannot be answered either.
+bool StdTerminal::CanAsk() const { return !standardErrorGone && CDFLASH_ISATTY(CDFLASH_FILENO(stdin)) != 0; }
 
 }  // namespace cdflash::cli

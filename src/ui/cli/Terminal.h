@@ -26,9 +26,11 @@ class ITerminal {
   virtual bool CanAsk() const = 0;
 };
 
-// The process's standard output, error and input.
+// The process's standard output, error and input. A stream whose write
+// failed is written no more (StandardStreams.h).
 class StdTerminal final : public ITerminal {
  public:
+  StdTerminal();
   void Out(const std::string& text) override;
   void Err(const std::string& text) override;
   std::optional<std::string> ReadLine() override;

@@ -45,37 +45,51 @@ void TerminalObserver::EndLine() {
 }
 
 void TerminalObserver::Redraw() {
+  // Within a phase the bar only moves forward: a position set back (a new
+  // range, a reset before the phase's work) is not shown.
+  const int percent = std::max(Percent(), shownPercent_);
+  shownPercent_ = percent;
   if (terminal_.IsTty()) {
     // Carriage return and blanks over what is left of the longer line: no
     // escape sequences, which not every console understands.
-    const std::string line = ProgressLine(caption_, Percent());
+    const std::string line = ProgressLine(caption_, percent);
     const std::size_t blanks = lineLength_ > line.size() ? lineLength_ - line.size() : 0;
     terminal_.Err("\r" + line + std::string(blanks, ' '));
     lineLength_ = line.size();
     lineOpen_ = true;
     return;
   }
-  const int tenth = Percent() / 10;
+  const int tenth = percent / 10;
   if (tenth > lastTenth_) {
     terminal_.Err(Format("  %d%%\n", tenth * 10));
+    lastTenth_ = tenth;
   }
-  lastTenth_ = tenth;
 }
 
 void TerminalObserver::ShowCaption(const std::string& caption) {
+  // A caption that extends the last one (", Fail! ") goes on with its phase;
+  // any other starts a phase whose bar shows from its first position on.
+  const bool newPhase = caption_.empty() || caption.rfind(caption_, 0) != 0;
   caption_ = caption;
+  if (newPhase) {
+    shownPercent_ = -1;
+    lastTenth_ = 0;
+  }
   if (!caption.empty() && !subjectShownForProgress_) {
     subjectShownForProgress_ = true;
     EndLine();
     NameSubject();
   }
-  if (terminal_.IsTty()) {
-    if (caption.empty()) return;
-    EndLine();
-    Redraw();
-  } else if (!caption.empty()) {
+  if (caption.empty()) return;
+  if (!terminal_.IsTty()) {
     terminal_.Err(caption + "\n");
-    lastTenth_ = 0;
+  } else if (shownPercent_ < 0) {
+    EndLine();
+    terminal_.Err(caption);
+    lineLength_ = caption.size();
+    lineOpen_ = true;
+  } else {
+    Redraw();
   }
 }
 
@@ -85,10 +99,9 @@ void TerminalObserver::SetProgressRange(long long minimum, long long maximum) {
 }
 
 void TerminalObserver::SetProgressPosition(long long position) {
-  const int before = Percent();
   position_ = std::clamp(position, minimum_, std::max(minimum_, maximum_));
   // The bar going back to 0 once the run is over is not shown.
-  if (!busy_ || caption_.empty() || (Percent() == before && terminal_.IsTty())) return;
+  if (!busy_ || caption_.empty() || (Percent() <= shownPercent_ && terminal_.IsTty())) return;
   Redraw();
 }
 

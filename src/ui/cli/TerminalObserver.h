@@ -65,6 +65,7 @@ class TerminalObserver final : public IFlashObserver {
   std::string caption_;
   long long minimum_ = 0, maximum_ = 100, step_ = 10, position_ = 0;
   int lastTenth_ = 0;       // the last 10 % step printed (plain output)
+  int shownPercent_ = -1;   // the furthest the bar went in this phase; -1: not yet shown
   bool lineOpen_ = false;   // a progress line is on the screen (terminal output)
   std::size_t lineLength_ = 0;
   bool busy_ = false;       // between the run's start of work and its end

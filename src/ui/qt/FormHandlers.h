@@ -19,6 +19,8 @@ class IFormHandlers {
   virtual void ComboBoxChange() = 0;
   virtual void FileListBox1Click() = 0;
   virtual void FlashButtonClick() = 0;
+  // The system asks the program to end (SIGTERM, SIGHUP).
+  virtual void EndRequested() {}
 };
 
 class FlashFormHandlers final : public IFormHandlers {
@@ -32,6 +34,7 @@ class FlashFormHandlers final : public IFormHandlers {
   void ComboBoxChange() override { form_->ComboBoxChange(); }
   void FileListBox1Click() override { form_->FileListBox1Click(); }
   void FlashButtonClick() override { form_->FlashButtonClick(); }
+  void EndRequested() override { form_->EndRequested(); }
 
  private:
   std::unique_ptr<TFlashForm> form_;

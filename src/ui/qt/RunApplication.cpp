@@ -7,6 +7,7 @@
 #include "app/AppTexts.h"
 #include "app/Guard.h"
 #include "ui/qt/AppServices.h"
+#include "ui/qt/EndSignals.h"
 #include "ui/qt/FlashWindow.h"
 #include "ui/qt/FormBinding.h"
 #include "ui/qt/MessageBoxes.h"
@@ -30,6 +31,11 @@ void RunWindow(const FormFactory& makeForm, ISystemServices* system) {
   // runs FormDestroy.
   std::unique_ptr<IFormHandlers> form;
   std::unique_ptr<FlashWindow> window;
+  // SIGTERM and SIGHUP end the window as they end a terminal run; they are
+  // heard from before start-up, so that its boxes close too.
+  const EndSignals endSignals([&form] {
+    if (form) EndWindowOnSignal(*form);
+  });
   // Declared last, so it goes first: a job still running ends before the
   // form it works for.
   QtUiThread ui;
