@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Checks the Linux SG_IO route against a real kernel: builds the static check
 # program (build/kernel), boots it in a QEMU guest with an emulated ATAPI drive
-# (scripts/qemu-guest.sh) and prints its checks. The guest's console log stays
-# in build/qemu/guest-console.log; its tail is printed when anything fails.
+# (scripts/qemu-guest.sh) and prints its checks. Then, as root, whole flash
+# runs of the Linux program in a second guest on this machine's root, to
+# drives of our own behind the guest kernel's SCSI target
+# (tests/kernel/drive_runs.sh). The guests' console logs stay in
+# build/qemu/ and build/qemu-drive/; a tail is printed when anything fails.
 # Exit status 0 only when every check passed.
 #
 # First run: installs the build and QEMU packages and downloads a Debian
@@ -23,9 +26,9 @@ cd "$REPO" || exit 1
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
   cmake --preset linux -B "$BUILD" >/dev/null || fail "configuring $BUILD failed"
 fi
-cmake --build "$BUILD" --target sgio_guest_checks -j2 >"$BUILD.log" 2>&1 || {
+cmake --build "$BUILD" --target sgio_guest_checks cdflash make_test_flasher cdflash-tcmu-drive -j2 >"$BUILD.log" 2>&1 || {
   tail -n 40 "$BUILD.log" >&2
-  fail "building sgio_guest_checks failed (log: $BUILD.log)"
+  fail "building the guest programs failed (log: $BUILD.log)"
 }
 
 "$REPO/scripts/qemu-guest.sh" "$BUILD/bin/sgio_guest_checks"
@@ -34,6 +37,13 @@ if [ "$status" -ne 0 ]; then
   echo "test-kernel: the guest run failed (status $status); tail of $CONSOLE:" >&2
   # Prefixed, so that no line of it passes for the checks' own summary.
   tr -d '\r' < "$CONSOLE" 2>/dev/null | tail -n 40 | sed 's/^/console| /' >&2
+fi
+
+# Whole runs need the host's root in the guest (virtiofs), which needs root.
+if [ "$(id -u)" -ne 0 ]; then
+  echo "skipped: whole flash runs to drives of our own in the guest: sharing this machine's root (virtiofs) needs root"
+elif ! "$REPO/scripts/kernel-drive-runs.sh" "$BUILD"; then
+  status=1
 fi
 echo "test-kernel: total $((SECONDS - START)) s" >&2
 exit "$status"
