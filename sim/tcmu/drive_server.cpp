@@ -9,8 +9,11 @@
 //
 // --log: one JSON line per command received (as the drive saw it, in the
 //   run record's terms), per answer held back and per task management
-//   request. --verdict (written at SIGTERM/SIGINT): what the drive
-//   programmed, whether it equals the first bytes of --bin, bricked or not.
+//   request. --verdict (written at SIGUSR1, and at SIGTERM/SIGINT before the
+//   program ends): what the drive programmed, whether it equals the first
+//   bytes of --bin, bricked or not. The drive keeps answering after SIGUSR1:
+//   a drive that stops answering leaves every open of its node waiting for
+//   the kernel's command timeout.
 // --fault: refuse-read-back, corrupt-read-back, refuse-entry-critical,
 //   silent-commit (the commit is never answered; the kernel's abort gets
 //   its answer at once).
@@ -35,7 +38,9 @@ namespace cdflash::tcmu {
 namespace {
 
 volatile sig_atomic_t stopRequested = 0;
+volatile sig_atomic_t verdictRequested = 0;
 void OnStop(int) { stopRequested = 1; }
+void OnVerdict(int) { verdictRequested = 1; }
 
 struct Options {
   std::string uio, log, verdict, bin, fault = "none";
@@ -102,6 +107,10 @@ class Server {
       for (const RingCommand& command : commands) Handle(command);
       for (const RingTaskManagement& task : tasks) Abort(task);
       ring_.Notify();
+      if (verdictRequested != 0) {
+        verdictRequested = 0;
+        WriteVerdict();
+      }
     }
   }
 
@@ -233,6 +242,9 @@ int main(int argc, char** argv) {
   stop.sa_handler = OnStop;  // no SA_RESTART: the ring's wait ends at once
   sigaction(SIGTERM, &stop, nullptr);
   sigaction(SIGINT, &stop, nullptr);
+  struct sigaction verdict {};
+  verdict.sa_handler = OnVerdict;
+  sigaction(SIGUSR1, &verdict, nullptr);
 
   TcmuRing ring;
   std::string error;
