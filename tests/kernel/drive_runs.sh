@@ -16,8 +16,6 @@ set -u
 server=$1
 work=$2
 out=/tmp/drive-runs
-target=/sys/kernel/config/target
-tpg=$target/loopback/naa.5001405000000001/tpgt_1
 passed=0
 failed=0
 mkdir -p "$out"
@@ -41,53 +39,8 @@ problem() { echo "FAIL $*"; note "FAIL $*"; failed=$((failed + 1)); }
 # Progress on the guest's console: its log shows how far a guest got.
 note() { echo "drive-runs: $(cut -d' ' -f1 /proc/uptime) $*" >> /dev/console 2>/dev/null; }
 
-declare -A sr=() server_pid=()
-nexus=
-
-# add_drive N FAULT BIN: backstore user_N served by a drive-model process with
-# FAULT, then LUN N; sets sr[N] to the device node the kernel made for it.
-add_drive() {
-  local n=$1 fault=$2 bin=$3 dev=$target/core/user_$1/drive$1 uio= u i b id
-  note "drive $n ($fault): set-up"
-  mkdir -p "$dev" &&
-    echo "dev_config=drive$n/info,dev_size=734003200,hw_block_size=2048" > "$dev/control" &&
-    echo 600 > "$dev/attrib/cmd_time_out" && echo 1 > "$dev/enable" ||
-    { problem "drive $n: backstore set-up"; return 1; }
-  for u in /sys/class/uio/uio*; do
-    grep -q "/drive$n/drive$n/" "$u/name" 2>/dev/null && uio=${u##*/}
-  done
-  [ -n "$uio" ] || { problem "drive $n: no uio device"; return 1; }
-  # The scan's INQUIRY goes to the ring: the drive must be served first.
-  "$server" --uio "$uio" --log "$out/drive$n.log" --verdict "$out/drive$n.verdict" \
-    --bin "$bin" --fault "$fault" 2>"$out/server$n.err" &
-  server_pid[$n]=$!
-  sleep 0.2
-  kill -0 "${server_pid[$n]}" 2>/dev/null ||
-    { problem "drive $n: the drive model did not start: $(head -c 300 "$out/server$n.err")"; return 1; }
-  note "drive $n: served on $uio"
-  mkdir -p "$tpg/lun/lun_$n" || { problem "drive $n: LUN"; return 1; }
-  if [ -z "$nexus" ]; then
-    echo naa.5001405000000002 > "$tpg/nexus" || { problem "no tcm_loop nexus"; return 1; }
-    nexus=1
-  fi
-  note "drive $n: linking LUN $n"
-  ln -s "$dev" "$tpg/lun/lun_$n/drive$n" && echo 1 > "$dev/attrib/tmr_notification" ||
-    { problem "drive $n: linking the LUN"; return 1; }
-  note "drive $n: linked"
-  for i in $(seq 1 100); do
-    for b in /sys/block/sr*; do
-      id=$(basename "$(readlink -f "$b/device")")
-      if [ "${id##*:}" = "$n" ] && grep -q '^ACME' "$b/device/vendor" 2>/dev/null; then
-        sr[$n]=${b##*/}
-        chmod 0666 "/dev/${sr[$n]}"
-        return 0
-      fi
-    done
-    sleep 0.1
-  done
-  problem "drive $n: no /dev/srN appeared"
-  return 1
-}
+# shellcheck source=drive_setup.sh
+. "$(dirname "${BASH_SOURCE[0]}")/drive_setup.sh"
 
 # flash N FLASHER [PREFIX...]: one run on drive N, PREFIX (a command) before
 # the flasher; its exit code in x$N, its output in o$N, its record in r$N.json.
@@ -100,15 +53,6 @@ flash() {
     --log "$out/r$n.json" >"$out/o$n" 2>&1
   echo $? > "$out/x$n"
   note "drive $n: run ended with $(cat "$out/x$n")"
-}
-
-# judge N: the drive-model process writes its verdict and goes on answering:
-# every later run's drive search opens each drive's node.
-judge() {
-  rm -f "$out/drive$1.verdict"
-  kill -USR1 "${server_pid[$1]}" 2>/dev/null
-  for _ in $(seq 1 50); do [ -s "$out/drive$1.verdict" ] && return 0; sleep 0.1; done
-  problem "drive $1: no verdict"
 }
 
 # The drive's commands since the run's mark, as JSON lines.
@@ -139,7 +83,6 @@ record_matches_drive() {
          | select($d.answered and $r.delivered) | $d.status == $r.status ] | all)' >/dev/null
 }
 
-mount -t configfs configfs /sys/kernel/config 2>/dev/null
 [ -d "$target" ] || { problem "no LIO target in configfs"; echo "$passed passed, $failed failed"; exit 1; }
 
 four=$work/four.flasher
