@@ -31,8 +31,22 @@ cmake --build "$BUILD" --target sgio_guest_checks cdflash make_test_flasher cdfl
   fail "building the guest programs failed (log: $BUILD.log)"
 }
 
-"$REPO/scripts/qemu-guest.sh" "$BUILD/bin/sgio_guest_checks"
-status=$?
+# counts FILE: the "N passed, N failed" of a guest's report, added to the totals.
+passed=0
+failed=0
+counts() {
+  local line p=0 f=1
+  while IFS= read -r line; do
+    if [[ $line =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+      p=${BASH_REMATCH[1]} f=${BASH_REMATCH[2]}
+    fi
+  done < "$1"
+  passed=$((passed + p)) failed=$((failed + f))
+}
+
+"$REPO/scripts/qemu-guest.sh" "$BUILD/bin/sgio_guest_checks" | tee "$BUILD/sgio-checks.out"
+status=${PIPESTATUS[0]}
+counts "$BUILD/sgio-checks.out"
 if [ "$status" -ne 0 ]; then
   echo "test-kernel: the guest run failed (status $status); tail of $CONSOLE:" >&2
   # Prefixed, so that no line of it passes for the checks' own summary.
@@ -42,8 +56,14 @@ fi
 # Whole runs need the host's root in the guest (virtiofs), which needs root.
 if [ "$(id -u)" -ne 0 ]; then
   echo "skipped: whole flash runs to drives of our own in the guest: sharing this machine's root (virtiofs) needs root"
-elif ! "$REPO/scripts/kernel-drive-runs.sh" "$BUILD"; then
-  status=1
+else
+  echo "---- whole flash runs to drives of our own"
+  "$REPO/scripts/kernel-drive-runs.sh" "$BUILD" | tee "$BUILD/drive-runs.out"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+  counts "$BUILD/drive-runs.out"
 fi
 echo "test-kernel: total $((SECONDS - START)) s" >&2
+# The stage's count: both guests'.
+echo "kernel: $passed passed, $failed failed"
+[ "$failed" -eq 0 ] || status=1
 exit "$status"
