@@ -37,7 +37,7 @@ fuzz:
 
 # The shipped Windows program, build/win32/bin/cdflash.exe: a cross-build that starts nothing.
 windows:
-	scripts/install-deps.sh win32
+	scripts/install-deps.sh mingw
 	cmake --preset win32
 	cmake --build --preset win32 -j2 --target cdflash
 

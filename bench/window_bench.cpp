@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "RecordingDialogs.h"
 #include "SimBench.h"
 #include "app/FlashForm.h"
 #include "support/FlashModeHarness.h"
@@ -16,20 +17,6 @@
 #include "ui/qt/FlashWindow.h"
 #include "ui/qt/MessageBoxes.h"
 
-namespace {
-
-// The warning answered Yes at once, as a user who knows it would.
-class YesDialogs final : public cdflash::IDialogs {
- public:
-  cdflash::Answer WarningYesNo(const std::string&) override { return cdflash::Answer::Yes; }
-  void WarningOk(const std::string&) override {}
-  void Error(const std::string&) override {}
-  cdflash::Answer ConfirmYesNo(const std::string&) override { return cdflash::Answer::Yes; }
-  void Message(const std::string&) override {}
-  void Exception(const std::string&) override {}
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   using namespace cdflash;
@@ -40,7 +27,7 @@ int main(int argc, char** argv) {
   for (int run = 0; run < 10; ++run) {
     sim::SimBench bench(kPlatformLinux);
     for (int i = 0; i < 24; ++i) bench.platform.AddDrive(test::AcmeDrive(i % 2 ? "1.20" : "1.40"));
-    YesDialogs dialogs;
+    sim::RecordingDialogs dialogs;  // answers every question Yes
     qtui::WaitCursor cursor;
     qtui::ApplicationService application;
     QElapsedTimer timer;

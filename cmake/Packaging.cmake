@@ -3,7 +3,8 @@
 # on Linux also a desktop entry and an icon. Nothing of the simulator, the
 # demo or the tests is installed, so none of it reaches a package.
 #   Linux:   bin/cdflash, share/doc/cdflash/{examples/,README.md,LICENSE},
-#            share/applications, share/icons; a .tar.gz and a .deb
+#            share/man/man1/cdflash.1.gz, share/applications, share/icons;
+#            a .tar.gz and a .deb
 #   Windows: one folder: cdflash.exe with cdflash.INI beside it; a .zip
 set(CDFLASH_COMPONENT cdflash)
 # Installing and packing build nothing but what they install: the test
@@ -37,6 +38,12 @@ else()
   install(FILES packaging/cdflash.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
           COMPONENT ${CDFLASH_COMPONENT})
   install(FILES packaging/cdflash.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+          COMPONENT ${CDFLASH_COMPONENT})
+  # The manual page, compressed as Debian policy asks (gzip -9n: the same
+  # sources give the same bytes).
+  configure_file(packaging/cdflash.1 ${CMAKE_BINARY_DIR}/man/cdflash.1 @ONLY)
+  execute_process(COMMAND gzip -9nf ${CMAKE_BINARY_DIR}/man/cdflash.1 COMMAND_ERROR_IS_FATAL ANY)
+  install(FILES ${CMAKE_BINARY_DIR}/man/cdflash.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
           COMPONENT ${CDFLASH_COMPONENT})
   set(CPACK_GENERATOR TGZ DEB)
   set(CPACK_SYSTEM_NAME linux-${CMAKE_SYSTEM_PROCESSOR})

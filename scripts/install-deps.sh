@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing cdflash needs, and nothing twice.
 # usage: scripts/install-deps.sh [group...]
-#   groups: linux win32 win64 kernel release fuzz (default: all but win64, the
-#   x86_64 compilers, which only machines without 32-bit programs need)
+#   groups: linux mingw win32 win64 kernel release fuzz (default: all but win64,
+#   the x86_64 compilers, which only machines without 32-bit programs need;
+#   mingw is the i686 cross-compilers alone, win32 adds Wine and what its tests use)
 # Runs `apt-get update` only when a package is actually missing.
 set -euo pipefail
 
@@ -12,10 +13,11 @@ groups=("$@")
 want=()
 for g in "${groups[@]}"; do
   case "$g" in
-    linux)  want+=(build-essential cmake make pkg-config libgtest-dev googletest nlohmann-json3-dev qt6-base-dev
+    linux)  want+=(build-essential cmake make ccache pkg-config libgtest-dev googletest nlohmann-json3-dev qt6-base-dev
                    python3 libumockdev-dev umockdev libdbus-1-dev python3-dbusmock dbus-daemon xvfb xauth xdotool libx11-dev imagemagick fonts-dejavu-core) ;;
-    win32)  want+=(cmake make g++-mingw-w64-i686 mingw-w64-tools googletest nlohmann-json3-dev wine wine32:i386 wine64
-                   xvfb xdotool imagemagick fonts-wine fonts-liberation binutils-mingw-w64-i686 python3) ;;
+    mingw)  want+=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools) ;;
+    win32)  want+=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools googletest nlohmann-json3-dev
+                   wine wine32:i386 wine64 xvfb xdotool imagemagick fonts-wine fonts-liberation python3) ;;
     win64)  want+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64) ;;
     kernel) want+=(qemu-system-x86 busybox-static cpio jq) ;;
     release) want+=(unzip bc dpkg-dev lintian desktop-file-utils) ;;

@@ -9,6 +9,15 @@ mkdir -p build/logs
 
 scripts/install-deps.sh || { echo "install-deps failed"; echo "0 passed, 1 failed, 0 skipped"; exit 1; }
 
+# The same sources are compiled by several stages and again by the next run:
+# ccache serves what it has seen, in this clone or another (paths are hashed
+# relative to the clone, debug information keeping the first build's folder).
+if command -v ccache >/dev/null; then
+  export CMAKE_C_COMPILER_LAUNCHER=${CMAKE_C_COMPILER_LAUNCHER:-ccache}
+  export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-ccache}
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+fi
+
 passed=0
 failed=0
 skipped=0

@@ -47,6 +47,7 @@ class DemoFlasher : public ::testing::Test {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), display.Name());
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.insert(QStringLiteral("CDFLASH_DEMO_PACE"), QStringLiteral("instant"));
     // Sanitizer builds: what libdbus keeps till exit is not the program's leak.
     environment.insert(QStringLiteral("LSAN_OPTIONS"),
                        QStringLiteral("suppressions=" CDFLASH_LSAN_SUPPRESSIONS ":print_suppressions=0"));

@@ -9,7 +9,7 @@
 # where a user keeps it; the Debian package installs (into a scratch root),
 # runs, and passes lintian without errors; the Windows executable imports
 # system DLLs only, and no function that Windows 2000 or XP lacks, and fits
-# in 1.5 MiB. Nothing here starts a Windows program, so every check runs on
+# in 1.5 MiB; `make bench` prints its figures. Nothing here starts a Windows program, so every check runs on
 # every machine. Ends with "N passed, N failed".
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -54,7 +54,7 @@ check_archive() {
 }
 
 linux_files=(bin/cdflash share/doc/cdflash/examples/cdflash.INI share/doc/cdflash/examples/make-sample-bins.sh
-  share/doc/cdflash/README.md share/doc/cdflash/LICENSE share/applications/cdflash.desktop
+  share/doc/cdflash/README.md share/doc/cdflash/LICENSE share/man/man1/cdflash.1.gz share/applications/cdflash.desktop
   share/icons/hicolor/scalable/apps/cdflash.svg)
 tgz=cdflash-$version-linux-x86_64
 tar -xzf "build/release/$tgz.tar.gz" -C "$work"
@@ -100,6 +100,13 @@ if [ "$(echo "$functions" | grep -c .)" -gt 50 ] && [ -z "$too_new" ]; then
   pass "cdflash.exe imports $(echo "$functions" | grep -c .) functions, none that Windows 2000 or XP lacks"
 else
   fail "cdflash.exe imports functions older systems lack: $(echo $too_new)"
+fi
+
+# `make bench`, as the README gives it: its programs build and print their figures.
+if make -s bench >"$work/bench.log" 2>&1 && [ "$(grep -c 'goal' "$work/bench.log")" -ge 2 ]; then
+  pass "make bench prints its figures ($(grep -c ' ms' "$work/bench.log") lines in ms)"
+else
+  fail "make bench: $(tail -n 5 "$work/bench.log")"
 fi
 
 size=$(stat -c %s "$work/$zip/cdflash.exe")

@@ -35,6 +35,19 @@ else
   fail "apt cannot install $deb.deb: $(tail -n 5 "$work/apt.log")"
 fi
 
+# The manual page lists the exit codes that --help lists, word for word.
+"$scratch/usr/bin/cdflash" --help >"$work/help.txt"
+if python3 - "$scratch/usr/share/man/man1/cdflash.1.gz" "$work/help.txt" <<'PY'
+import gzip, re, sys
+page = gzip.open(sys.argv[1], "rt").read().replace("\\-", "-")
+status = page.split(".SH EXIT STATUS", 1)[1].split(".SH", 1)[0]
+listed = re.findall(r"^\.TP\n\.B (\d+)\n(.+)$", status, re.M)
+helped = re.findall(r"^  (\d+)  (.+)$", open(sys.argv[2]).read().split("Exit codes of --flash:", 1)[1], re.M)
+sys.exit(0 if listed and listed == helped else f"manual {listed} != --help {helped}")
+PY
+then pass "the manual page lists the exit codes of --help"
+else fail "the manual page's exit codes differ from --help's"; fi
+
 said=$("$scratch/usr/bin/cdflash" --version)
 if [ "$said" = "cdflash $version" ]; then pass "the installed /usr/bin/cdflash --version says \"$said\""
 else fail "the installed /usr/bin/cdflash --version says \"$said\""; fi
@@ -88,9 +101,10 @@ lintian "$debfile" >"$work/lintian.log" 2>&1
 lintian_status=$?
 tags=$(grep -E '^[EWIPX]: ' "$work/lintian.log" || true)
 errors=$(grep -c '^E: ' <<<"$tags" || true)
-summary=$(awk '{ print $1 $3 }' <<<"$tags" | sort | uniq -c | awk '{ printf "%s%s x%s", sep, $2, $1; sep = ", " }')
-if [ "$lintian_status" -eq 0 ] && [ "$errors" -eq 0 ]; then
-  pass "lintian: no errors (${summary:-no tags})"
+summary=$([ -z "$tags" ] || awk '{ print $1 $3 }' <<<"$tags" | sort | uniq -c | awk '{ printf "%s%s x%s", sep, $2, $1; sep = ", " }')
+warnings=$(grep -c '^W: ' <<<"$tags" || true)
+if [ "$lintian_status" -eq 0 ] && [ "$errors" -eq 0 ] && [ "$warnings" -eq 0 ]; then
+  pass "lintian: no errors or warnings (${summary:-no tags})"
 else
   fail "lintian: $(cat "$work/lintian.log")"
 fi
