@@ -8,7 +8,9 @@
 #   - i686: the shipped build under 32-bit Wine, in a prefix made in the
 #     guest (whose kernel runs 32-bit programs, wherever this one does not):
 #     its 80-byte record, and the shipped cdflash.exe listing both drives.
-# Each build's checks run as root and again without CAP_SYS_RAWIO.
+# Each build's checks run as root and again without CAP_SYS_RAWIO. Then the
+# shipped build, made a flasher, flashes drives of our own (the drive model
+# behind the guest kernel's SCSI target) whole, through Wine's pass-through.
 # scripts/qemu-guest.sh --host-root shares this machine's root with the
 # guest (virtiofs, needs root) under a tmpfs overlay; the guest's half is
 # scripts/wine-kernel-guest.sh. The last line: "wine-kernel: P passed,

@@ -16,7 +16,7 @@
 #   DRIVE_SERVER, DRIVES   the drive model's program and a folder with
 #                   four.exe (the shipped build made a flasher) and four.bin:
 #                   whole runs of four.exe under 32-bit Wine to drives of our
-#                   own (tests/kernel/drive_setup.sh) as drive F:
+#                   own (tests/kernel/drive_setup.sh) as drives F: and G:
 #
 # Output, for the host to read:
 #   "== RUN NAME" ... "== END NAME STATUS" around each program's output
@@ -151,28 +151,34 @@ check_shipped_list() {
 
 # A whole run of the shipped build under 32-bit Wine, through Wine's NT
 # pass-through and the guest kernel, to a drive of our own as F: (a
-# four-bank flasher), then to one whose read-back brings a corrupt byte.
+# four-bank flasher), and to one whose read-back brings a corrupt byte as G:.
 # Called with the 32-bit prefix set and no Wine process running.
 flash_drives_of_our_own() {
-  local server=$1 drives=$2 out=/tmp/drive-runs n
+  local server=$1 drives=$2 out=/tmp/drive-runs n letter letters=(F G)
   mkdir -p "$out"
   note() { :; }
   # shellcheck source=../tests/kernel/drive_setup.sh
   . "$here/../tests/kernel/drive_setup.sh"
   add_drive 0 none "$drives/four.bin" && add_drive 1 corrupt-read-back "$drives/four.bin" || return
+  # F: the good drive, G: the one with the corrupt read-back: one Wine start.
+  printf '\n[Software\\\\Wine\\\\Drives] %s\n"f:"="cdrom"\n"g:"="cdrom"\n' "$(date +%s)" \
+    >> "$WINEPREFIX/system.reg"
   for n in 0 1; do
-    ln -sfn "/tmp/cd-f$n" "$WINEPREFIX/dosdevices/f:"
-    mkdir -p "/tmp/cd-f$n"
-    ln -sfn "/dev/${sr[$n]}" "$WINEPREFIX/dosdevices/f::"
-    printf '\n[Software\\\\Wine\\\\Drives] %s\n"f:"="cdrom"\n' "$(date +%s)" >> "$WINEPREFIX/system.reg"
-    start_wine "i686-drive$n" || return
-    wine "$drives/four.exe" --flash F: --yes </dev/null >"$LOGS/drive$n.out" 2>&1
+    letter=${letters[$n],,}
+    mkdir -p "/tmp/cd-$letter"
+    ln -sfn "/tmp/cd-$letter" "$WINEPREFIX/dosdevices/$letter:"
+    ln -sfn "/dev/${sr[$n]}" "$WINEPREFIX/dosdevices/$letter::"
+  done
+  start_wine i686-drives || return
+  for n in 0 1; do
+    letter=${letters[$n]}
+    wine "$drives/four.exe" --flash "$letter:" --yes </dev/null >"$LOGS/drive$n.out" 2>&1
     echo $? > "$out/x$n"
-    stop_wine
     tr -d '\r' < "$LOGS/drive$n.out" > "$out/o$n"
     judge $n
-    mark_time "i686: flash run to drive $n"
+    mark_time "i686: flash run to drive $n ($letter:)"
   done
+  stop_wine
   local v0 v1
   v0=$(cat "$out/drive0.verdict" 2>/dev/null)
   v1=$(cat "$out/drive1.verdict" 2>/dev/null)
