@@ -19,7 +19,7 @@ for g in "${groups[@]}"; do
     win32)  want+=(cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 mingw-w64-tools googletest nlohmann-json3-dev
                    wine wine32:i386 wine64 xvfb xdotool imagemagick fonts-wine fonts-liberation python3) ;;
     win64)  want+=(g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64) ;;
-    kernel) want+=(qemu-system-x86 busybox-static cpio) ;;
+    kernel) want+=(qemu-system-x86 busybox-static cpio jq) ;;
     release) want+=(unzip bc dpkg-dev lintian desktop-file-utils) ;;
     fuzz) want+=(clang libclang-rt-14-dev) ;;
     *) echo "install-deps: unknown group '$g'" >&2; exit 2 ;;

@@ -24,6 +24,9 @@
 #                         (default: <repo>/build/qemu)
 #   CDFLASH_KERNEL_FLAVOUR  Debian kernel flavour (default: cloud-amd64, which is
 #                         small and has PIIX IDE; amd64 works too)
+#   CDFLASH_QEMU_MODULES  more modules to load, by name (e.g. "configfs uio
+#                         target_core_user tcm_loop" for a drive served by a
+#                         program of ours)
 #   CDFLASH_QEMU_TIMEOUT  seconds before the guest is killed (default: 300); a
 #                         --host-root program is stopped 20 s before, so that
 #                         what it printed so far still comes back
@@ -135,6 +138,8 @@ visit() {  # depth-first: a module's dependencies load before the module itself
 # --host-root first the virtio PCI transport, virtiofs and overlayfs.
 MODNAMES=(ata_piix sr_mod scsi_debug)
 if [ -n "$HOST_ROOT" ]; then MODNAMES=(virtio_pci virtiofs overlay "${MODNAMES[@]}"); fi
+read -ra EXTRA_MODULES <<< "${CDFLASH_QEMU_MODULES:-}"
+MODNAMES+=("${EXTRA_MODULES[@]}")
 for name in "${MODNAMES[@]}"; do
   [ "$name" = scsi_debug ] && ! (cd "$MODDIR" && find kernel -name "$name.ko*" | grep -q .) && continue
   path=$(cd "$MODDIR" && find kernel -name "$name.ko*" -print -quit)

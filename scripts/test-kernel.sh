@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Checks the Linux SG_IO route against a real kernel: builds the static check
 # program (build/kernel), boots it in a QEMU guest with an emulated ATAPI drive
-# (scripts/qemu-guest.sh) and prints its checks. The guest's console log stays
-# in build/qemu/guest-console.log; its tail is printed when anything fails.
+# (scripts/qemu-guest.sh) and prints its checks. Then, as root, whole flash
+# runs of the Linux program in a second guest on this machine's root, to
+# drives of our own behind the guest kernel's SCSI target
+# (tests/kernel/drive_runs.sh). The guests' console logs stay in
+# build/qemu/ and build/qemu-drive/; a tail is printed when anything fails.
 # Exit status 0 only when every check passed.
 #
 # First run: installs the build and QEMU packages and downloads a Debian
@@ -23,17 +26,44 @@ cd "$REPO" || exit 1
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
   cmake --preset linux -B "$BUILD" >/dev/null || fail "configuring $BUILD failed"
 fi
-cmake --build "$BUILD" --target sgio_guest_checks -j2 >"$BUILD.log" 2>&1 || {
+cmake --build "$BUILD" --target sgio_guest_checks cdflash make_test_flasher cdflash-tcmu-drive -j2 >"$BUILD.log" 2>&1 || {
   tail -n 40 "$BUILD.log" >&2
-  fail "building sgio_guest_checks failed (log: $BUILD.log)"
+  fail "building the guest programs failed (log: $BUILD.log)"
 }
 
-"$REPO/scripts/qemu-guest.sh" "$BUILD/bin/sgio_guest_checks"
-status=$?
+# counts FILE: the "N passed, N failed" of a guest's report, added to the totals.
+passed=0
+failed=0
+counts() {
+  local line p=0 f=1
+  while IFS= read -r line; do
+    if [[ $line =~ ^([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+      p=${BASH_REMATCH[1]} f=${BASH_REMATCH[2]}
+    fi
+  done < "$1"
+  passed=$((passed + p)) failed=$((failed + f))
+}
+
+"$REPO/scripts/qemu-guest.sh" "$BUILD/bin/sgio_guest_checks" | tee "$BUILD/sgio-checks.out"
+status=${PIPESTATUS[0]}
+counts "$BUILD/sgio-checks.out"
 if [ "$status" -ne 0 ]; then
   echo "test-kernel: the guest run failed (status $status); tail of $CONSOLE:" >&2
   # Prefixed, so that no line of it passes for the checks' own summary.
   tr -d '\r' < "$CONSOLE" 2>/dev/null | tail -n 40 | sed 's/^/console| /' >&2
 fi
+
+# Whole runs need the host's root in the guest (virtiofs), which needs root.
+if [ "$(id -u)" -ne 0 ]; then
+  echo "skipped: whole flash runs to drives of our own in the guest: sharing this machine's root (virtiofs) needs root"
+else
+  echo "---- whole flash runs to drives of our own"
+  "$REPO/scripts/kernel-drive-runs.sh" "$BUILD" | tee "$BUILD/drive-runs.out"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+  counts "$BUILD/drive-runs.out"
+fi
 echo "test-kernel: total $((SECONDS - START)) s" >&2
+# The stage's count: both guests'.
+echo "kernel: $passed passed, $failed failed"
+[ "$failed" -eq 0 ] || status=1
 exit "$status"

@@ -8,7 +8,9 @@
 #   - i686: the shipped build under 32-bit Wine, in a prefix made in the
 #     guest (whose kernel runs 32-bit programs, wherever this one does not):
 #     its 80-byte record, and the shipped cdflash.exe listing both drives.
-# Each build's checks run as root and again without CAP_SYS_RAWIO.
+# Each build's checks run as root and again without CAP_SYS_RAWIO. Then the
+# shipped build, made a flasher, flashes drives of our own (the drive model
+# behind the guest kernel's SCSI target) whole, through Wine's pass-through.
 # scripts/qemu-guest.sh --host-root shares this machine's root with the
 # guest (virtiofs, needs root) under a tmpfs overlay; the guest's half is
 # scripts/wine-kernel-guest.sh. The last line: "wine-kernel: P passed,
@@ -54,6 +56,26 @@ build win32 nt_route_checks cdflash
 checks64=$root/build/win64/bin/nt_route_checks.exe
 checks32=$root/build/win32/bin/nt_route_checks.exe
 cdflash32=$root/build/win32/bin/cdflash.exe
+# The drive of our own (tests/kernel/drive_setup.sh): the drive model's
+# program, and the shipped build made a four-bank flasher for its identity.
+kbuild=$root/build/kernel
+if [ ! -f "$kbuild/CMakeCache.txt" ]; then
+  cmake --preset linux -B "$kbuild" >"$work/configure-kernel.log" 2>&1 ||
+    die "configuring $kbuild failed" "$work/configure-kernel.log"
+fi
+cmake --build "$kbuild" --target cdflash-tcmu-drive make_test_flasher -j2 >"$work/build-kernel.log" 2>&1 ||
+  die "building the drive model's program failed" "$work/build-kernel.log"
+drives=$work/drives
+rm -rf "$drives"
+mkdir -p "$drives"
+head -c $((0x40000)) /dev/urandom > "$drives/four.bin"
+put() { printf "$2" | dd of="$drives/four.bin" bs=1 seek="$1" conv=notrunc status=none; }
+put $((0x4000)) '\005\200'
+put $((0x1100)) '\000\000'
+put $((0xFFF0)) '1.60'
+"$kbuild/bin/make_test_flasher" "$cdflash32" "$drives/four.exe" --image "$drives/four.bin" \
+  >"$work/flasher.log" 2>&1 || die "no flasher for the drive of our own" "$work/flasher.log"
+export CDFLASH_QEMU_MODULES="target_core_user tcm_loop"
 say "built in $((SECONDS - start)) s"
 
 # shellcheck source=wine-env.sh
@@ -67,7 +89,8 @@ say "64-bit Wine prefix $prefix64 ready after $((SECONDS - start)) s"
 
 guest_start=$SECONDS
 "$root/scripts/qemu-guest.sh" --host-root "$root/scripts/wine-kernel-guest.sh" \
-  "$prefix64" "$checks64" "$checks32" "$cdflash32" >"$work/guest.out" 2>"$work/guest.err"
+  "$prefix64" "$checks64" "$checks32" "$cdflash32" "$kbuild/bin/cdflash-tcmu-drive" "$drives" \
+  >"$work/guest.out" 2>"$work/guest.err"
 guest_status=$?
 guest_seconds=$((SECONDS - guest_start))
 

@@ -5,13 +5,18 @@
 # in each Wine prefix, then runs the NT route checks of each Windows build
 # twice, as root and without CAP_SYS_RAWIO.
 #
-# usage: wine-kernel-guest.sh PREFIX64 CHECKS64_EXE [CHECKS32_EXE CDFLASH32_EXE]
+# usage: wine-kernel-guest.sh PREFIX64 CHECKS64_EXE [CHECKS32_EXE CDFLASH32_EXE
+#                             [DRIVE_SERVER DRIVES]]
 #   PREFIX64        a 64-bit Wine prefix made on the host (read-only here:
 #                   the guest's writes stay in its memory)
 #   CHECKS64_EXE    the x86_64 build's nt_route_checks.exe
 #   CHECKS32_EXE, CDFLASH32_EXE   the i686 build's nt_route_checks.exe and the
 #                   shipped cdflash.exe, run under 32-bit Wine in a 32-bit
 #                   prefix made here (the guest's kernel runs 32-bit programs)
+#   DRIVE_SERVER, DRIVES   the drive model's program and a folder with
+#                   four.exe (the shipped build made a flasher) and four.bin:
+#                   whole runs of four.exe under 32-bit Wine to drives of our
+#                   own (tests/kernel/drive_setup.sh) as drives F: and G:
 #
 # Output, for the host to read:
 #   "== RUN NAME" ... "== END NAME STATUS" around each program's output
@@ -144,6 +149,55 @@ check_shipped_list() {
   mark_time "i686: cdflash.exe --list"
 }
 
+# A whole run of the shipped build under 32-bit Wine, through Wine's NT
+# pass-through and the guest kernel, to a drive of our own as F: (a
+# four-bank flasher), and to one whose read-back brings a corrupt byte as G:.
+# Called with the 32-bit prefix set and no Wine process running.
+flash_drives_of_our_own() {
+  local server=$1 drives=$2 out=/tmp/drive-runs n letter letters=(F G)
+  mkdir -p "$out"
+  note() { :; }
+  # shellcheck source=../tests/kernel/drive_setup.sh
+  . "$here/../tests/kernel/drive_setup.sh"
+  add_drive 0 none "$drives/four.bin" && add_drive 1 corrupt-read-back "$drives/four.bin" || return
+  # F: the good drive, G: the one with the corrupt read-back: one Wine start.
+  printf '\n[Software\\\\Wine\\\\Drives] %s\n"f:"="cdrom"\n"g:"="cdrom"\n' "$(date +%s)" \
+    >> "$WINEPREFIX/system.reg"
+  for n in 0 1; do
+    letter=${letters[$n],,}
+    mkdir -p "/tmp/cd-$letter"
+    ln -sfn "/tmp/cd-$letter" "$WINEPREFIX/dosdevices/$letter:"
+    ln -sfn "/dev/${sr[$n]}" "$WINEPREFIX/dosdevices/$letter::"
+  done
+  start_wine i686-drives || return
+  for n in 0 1; do
+    letter=${letters[$n]}
+    wine "$drives/four.exe" --flash "$letter:" --yes </dev/null >"$LOGS/drive$n.out" 2>&1
+    echo $? > "$out/x$n"
+    tr -d '\r' < "$LOGS/drive$n.out" > "$out/o$n"
+    judge $n
+    mark_time "i686: flash run to drive $n ($letter:)"
+  done
+  stop_wine
+  local v0 v1
+  v0=$(cat "$out/drive0.verdict" 2>/dev/null)
+  v1=$(cat "$out/drive1.verdict" 2>/dev/null)
+  if [ "$(cat "$out/x0")" = 0 ] && grep -qF "Flash Completed." "$out/o0" &&
+     [ "$(jq -r .equalsBin <<< "$v0")" = true ] && [ "$(jq -r .programmed <<< "$v0")" = 262144 ]; then
+    echo "PASS i686: a whole four-bank run of cdflash.exe --flash F: --yes to a drive of our own: \"Flash Completed.\", the drive holds exactly the BIN's bytes"
+  else
+    echo "FAIL i686: a whole four-bank run of cdflash.exe --flash F: --yes to a drive of our own: exit $(cat "$out/x0"), drive $v0"
+    show_log "$out/o0"
+  fi
+  if [ "$(cat "$out/x1")" != 0 ] && ! grep -qF "Flash Completed." "$out/o1" &&
+     [ "$(jq -r .commits <<< "$v1")" = 0 ]; then
+    echo "PASS i686: a corrupt read-back byte through Wine: no commit, not \"Flash Completed.\" (exit $(cat "$out/x1"))"
+  else
+    echo "FAIL i686: a corrupt read-back byte through Wine: exit $(cat "$out/x1"), drive $v1"
+    show_log "$out/o1"
+  fi
+}
+
 mark_time "guest script start"
 ATAPI_DEV=$(sr_with_vendor QEMU) || problem "no QEMU ATAPI drive among $(echo /sys/block/sr*)"
 SCSI_DEBUG_DEV=$(sr_with_vendor Linux) || problem "no scsi_debug CD-ROM (vendor Linux) among $(echo /sys/block/sr*)"
@@ -192,6 +246,7 @@ if [ $# -ge 4 ]; then
       check_shipped_list "$cdflash32"
     fi
     stop_wine
+    if [ $# -ge 6 ]; then flash_drives_of_our_own "$5" "$6"; fi
   )
 fi
 mark_time "guest script end"

@@ -104,6 +104,12 @@ void SgIoRoute::CloseDevice(RouteDevice device) {
 ExclusiveUse SgIoRoute::ClaimExclusive(RouteDevice, const DriveAddress& address) {
   const std::string path = SrDevicePath(address.letter);
   if (path.empty()) return {false, std::string("/dev/sr") + address.letter + " is not known", nullptr};
+  // O_EXCL on a block device keeps out mounts and every other O_EXCL opener
+  // while the run holds it. It must be opened for writing as well: sr
+  // blocks the kernel's own media polling (TEST UNIT READY, GET EVENT
+  // STATUS NOTIFICATION, every 2 s on a desktop) only while a writer holds
+  // the drive exclusively, so a read-only claim would let those commands in
+  // between the run's. O_NONBLOCK opens a drive without a disc.
   const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_EXCL | O_CLOEXEC);
   if (fd < 0) {
     const ExclusiveVerdict verdict = JudgeExclusiveOpen(errno, path);

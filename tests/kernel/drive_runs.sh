@@ -1,0 +1,216 @@
+#!/usr/bin/env bash
+# Whole flash runs of the Linux program through the guest kernel's SCSI stack,
+# to drives of our own: each drive is the simulated drive model served by
+# cdflash-tcmu-drive behind a TCM-User backstore, shown to the same kernel by
+# the tcm_loop fabric as /dev/srN. Runs in the QEMU guest on the host's root
+# (scripts/qemu-guest.sh --host-root), as root; scripts/test-kernel.sh lays
+# out WORK first.
+#
+# usage: drive_runs.sh SERVER WORK
+#   WORK holds four.flasher/four.bin (a four-bank package), five.flasher/
+#   five.bin (five-bank, with the flash profile) and all.flasher (FLASH-ALL,
+#   over four.bin).
+# Prints one line per check ("PASS name: detail" / "FAIL name: detail") and
+# "N passed, N failed"; exit status 0 only when every check passed.
+set -u
+server=$1
+work=$2
+out=/tmp/drive-runs
+passed=0
+failed=0
+mkdir -p "$out"
+chmod 1777 "$out"
+
+# check NAME DETAIL COMMAND...: PASS when COMMAND succeeds.
+check() {
+  local name=$1 detail=$2
+  shift 2
+  if "$@"; then
+    echo "PASS $name${detail:+: $detail}"
+    note "PASS $name"
+    passed=$((passed + 1))
+  else
+    echo "FAIL $name${detail:+: $detail}"
+    note "FAIL $name${detail:+: $detail}"
+    failed=$((failed + 1))
+  fi
+}
+problem() { echo "FAIL $*"; note "FAIL $*"; failed=$((failed + 1)); }
+# Progress on the guest's console: its log shows how far a guest got.
+note() { echo "drive-runs: $(cut -d' ' -f1 /proc/uptime) $*" >> /dev/console 2>/dev/null; }
+
+# shellcheck source=drive_setup.sh
+. "$(dirname "${BASH_SOURCE[0]}")/drive_setup.sh"
+
+# flash N FLASHER [PREFIX...]: one run on drive N, PREFIX (a command) before
+# the flasher; its exit code in x$N, its output in o$N, its record in r$N.json.
+flash() {
+  local n=$1 flasher=$2
+  shift 2
+  wc -l < "$out/drive$n.log" > "$out/mark$n"
+  note "drive $n: run of $flasher"
+  timeout 300 "$@" env QT_QPA_PLATFORM=offscreen "$flasher" --flash "/dev/${sr[$n]}" --yes --json \
+    --log "$out/r$n.json" >"$out/o$n" 2>&1
+  echo $? > "$out/x$n"
+  note "drive $n: run ended with $(cat "$out/x$n")"
+}
+
+# The drive's commands since the run's mark, as JSON lines.
+since_mark() { tail -n +"$(($(cat "$out/mark$1") + 1))" "$out/drive$1.log"; }
+verdict() { jq -r "$2" "$out/drive$1.verdict" 2>/dev/null; }
+exit_code() { cat "$out/x$1"; }
+said() { grep -qF "$2" "$out/o$1"; }
+# received PREFIX: how many of the drive-log lines on standard input are
+# commands whose CDB begins with PREFIX.
+received() { jq -s --arg p "$1" '[ .[] | select(.cdb? and (.cdb | startswith($p))) ] | length'; }
+wrote_nothing() { [ "$(since_mark "$1" | received "3B")" = 0 ]; }
+
+# The run's record, command for command, is a run of consecutive commands
+# in the drive's own log: nothing else reached the drive in between, and each
+# answer the drive gave is the status the program recorded.
+record_matches_drive() {
+  local n=$1
+  [ -s "$out/r$n.json" ] || return 1
+  since_mark "$n" | jq -s -e --slurpfile record "$out/r$n.json" '
+    def key: "\(.cdb) \(if .length > 0 then "\(.direction) \(.length)" else "" end)";
+    [ .[] | select(.cdb?) ] as $drive
+    | [ $record[0].commands[] | select(.fate == "sent") ] as $run
+    | ($run | map(key)) as $want
+    | [ range(0; ($drive | length) - ($want | length) + 1)
+        | select(($drive[.:. + ($want | length)] | map(key)) == $want) ] as $at
+    | ($at | length) > 0 and ($want | length) > 0 and
+      ([ range(0; $want | length) as $i | $drive[$at[0] + $i] as $d | $run[$i] as $r
+         | select($d.answered and $r.delivered) | $d.status == $r.status ] | all)' >/dev/null
+}
+
+[ -d "$target" ] || { problem "no LIO target in configfs"; echo "$passed passed, $failed failed"; exit 1; }
+
+four=$work/four.flasher
+five=$work/five.flasher
+all=$work/all.flasher
+# The unanswered commit waits out the program's commit timeout: its drive
+# first, its run beside all the others.
+add_drive 6 silent-commit "$work/four.bin"
+started=$SECONDS
+flash 6 "$four" &
+six=$!
+add_drive 0 none "$work/four.bin"
+add_drive 1 none "$work/five.bin"
+add_drive 2 none "$work/four.bin"
+add_drive 3 refuse-read-back "$work/four.bin"
+add_drive 4 corrupt-read-back "$work/four.bin"
+add_drive 5 refuse-entry-critical "$work/four.bin"
+add_drive 7 none "$work/four.bin"
+check "eight drives of our own attached as CD-ROMs" "${sr[*]}" [ "${#sr[@]}" -eq 8 ]
+# While the kernel waits for the commit, sr holds the drive's lock, and any
+# open of its node waits as long: the other runs' drive search would. Its node
+# goes away for them once the commit is sent, and comes back after them.
+for _ in $(seq 1 600); do
+  [ "$(received "3B 05 01 00 00 00 00 00 00 80" < "$out/drive6.log")" = 1 ] && break
+  sleep 0.2
+done
+silent_node=$(cat "/sys/block/${sr[6]}/dev")
+rm -f "/dev/${sr[6]}"
+check "sr calls a drive of ours an MMC drive" "" grep -q "scsi3-mmc drive" <(dmesg)
+
+# The kernel's media polling on the four-bank drive, every 2 s, as a desktop's
+# udev rules set it: it reaches the drive before and after the run, never
+# within it, while the run's exclusive claim is held.
+echo 2000 > "/sys/block/${sr[0]}/events_poll_msecs"
+sleep 3
+flash 0 "$four"
+sleep 5
+judge 0
+check "four-bank: exit 0 and \"Flash Completed.\"" "exit $(exit_code 0)" \
+  eval '[ "$(exit_code 0)" = 0 ] && said 0 "Flash Completed."'
+check "four-bank: the drive holds exactly the BIN's bytes" "$(cat "$out/drive0.verdict")" \
+  eval '[ "$(verdict 0 .equalsBin)" = true ] && [ "$(verdict 0 .programmed)" = 262144 ] && [ "$(verdict 0 .bricked)" = false ]'
+check "four-bank: the record is the drive's own log, command for command" "" record_matches_drive 0
+check "media polling reached the drive after the run, while no claim held it" "" \
+  eval '[ "$(since_mark 0 | received "4A")" -gt 0 ]'
+
+flash 1 "$five"
+judge 1
+check "five-bank with a profile: exit 0 and \"Flash Completed.\"" "exit $(exit_code 1)" \
+  eval '[ "$(exit_code 1)" = 0 ] && said 1 "Flash Completed."'
+check "five-bank: the drive holds exactly the BIN's bytes" "$(cat "$out/drive1.verdict")" \
+  eval '[ "$(verdict 1 .equalsBin)" = true ] && [ "$(verdict 1 .programmed)" = 327680 ] && [ "$(verdict 1 .bricked)" = false ]'
+check "five-bank: the profile went to the drive and was read back" "" \
+  eval '[ "$(since_mark 1 | received "DF 11")" = 1 ] && [ "$(since_mark 1 | received "3C 01 01 08")" = 1 ]'
+check "five-bank: the record is the drive's own log, command for command" "" record_matches_drive 1
+
+flash 2 "$all"
+judge 2
+check "FLASH-ALL: exit 0, \"Flash Completed.\", the drive told to program everything" \
+  "exit $(exit_code 2), commit control $(verdict 2 .commitControl)" \
+  eval '[ "$(exit_code 2)" = 0 ] && said 2 "Flash Completed." && [ "$(verdict 2 .commitControl)" = 160 ] && [ "$(verdict 2 .equalsBin)" = true ]'
+check "FLASH-ALL: the record is the drive's own log, command for command" "" record_matches_drive 2
+
+# Faults of the drive model after writing began: no commit, exit 3.
+for n in 3 4 5; do
+  flash $n "$four"
+  judge $n
+  case $n in
+    3) what="a refused read-back" ;;
+    4) what="a corrupt read-back byte" ;;
+    5) what="a refused entry-critical" ;;
+  esac
+  check "$what: no commit, exit 3, not \"Flash Completed.\"" \
+    "exit $(exit_code $n), commits $(verdict $n .commits)" \
+    eval '[ "$(exit_code $n)" = 3 ] && [ "$(verdict $n .commits)" = 0 ] && ! said $n "Flash Completed."'
+  check "$what: the record is the drive's own log, command for command" "" record_matches_drive $n
+done
+
+# Another process holds the drive with O_EXCL: refused before any write.
+python3 -c 'import os, sys, time; os.open(sys.argv[1], os.O_RDWR | os.O_EXCL | os.O_NONBLOCK); time.sleep(60)' \
+  "/dev/${sr[7]}" &
+holder=$!
+sleep 1
+kill -0 "$holder" 2>/dev/null || problem "no process could hold /dev/${sr[7]} with O_EXCL"
+flash 7 "$four"
+kill "$holder" 2>/dev/null
+wait "$holder" 2>/dev/null
+check "a drive held with O_EXCL: refused, nothing written, not \"Flash Completed.\"" \
+  "exit $(exit_code 7)" \
+  eval '[ "$(exit_code 7)" != 0 ] && wrote_nothing 7 && ! said 7 "Flash Completed."'
+
+# Without CAP_SYS_RAWIO the kernel's command filter refuses WRITE BUFFER: the
+# run stops before any write and says which rights it lacks.
+mkdir -p /tmp/unprivileged
+chown 1000:1000 /tmp/unprivileged
+flash 7 "$four" setpriv --reuid=1000 --regid=1000 --clear-groups --inh-caps=-all \
+  env HOME=/tmp/unprivileged
+judge 7
+check "without CAP_SYS_RAWIO: exit 2, the rights message, nothing written" "exit $(exit_code 7)" \
+  eval '[ "$(exit_code 7)" = 2 ] && said 7 "rights" && wrote_nothing 7'
+
+mknod -m 0666 "/dev/${sr[6]}" b "${silent_node%%:*}" "${silent_node##*:}"
+wait "$six"
+judge 6
+check "a commit that never answers: not exit 0, not \"Flash Completed.\"" \
+  "exit $(exit_code 6) after $((SECONDS - started)) s" \
+  eval '[ "$(exit_code 6)" != 0 ] && ! said 6 "Flash Completed."'
+check "a commit that never answers: the kernel aborted it and the drive answered at once" \
+  "$(grep '"task"' "$out/drive6.log" | head -n 1)" \
+  eval 'jq -s -e "any(.[]; .task == 1)" "$out/drive6.log" >/dev/null && [ "$(verdict 6 .unanswered)" = 0 ]'
+check "a commit that never answers: the record does not count it as answered" "" \
+  eval 'jq -e "[.commands[] | select(.cdb | startswith(\"3B 05 01 00 00 00 00 00 00 80\"))] | last | .succeeded == false" "$out/r6.json" >/dev/null'
+check "a commit that never answers: the record is the drive's own log, command for command" "" \
+  record_matches_drive 6
+
+for n in 0 1 2 3 4 5 6 7; do
+  [ -s "$out/server$n.err" ] && problem "drive $n said: $(head -c 300 "$out/server$n.err")"
+done
+if [ "$failed" -ne 0 ]; then
+  for n in 0 1 2 3 4 5 6 7; do
+    echo "---- drive $n: the program's output, then the drive's verdict"
+    tail -n 8 "$out/o$n" 2>/dev/null
+    cat "$out/drive$n.verdict" 2>/dev/null
+    echo "the drive's last commands:"
+    tail -n 4 "$out/drive$n.log" 2>/dev/null
+  done
+fi
+echo 0 > "/sys/block/${sr[0]}/events_poll_msecs"
+for n in "${!server_pid[@]}"; do kill -TERM "${server_pid[$n]}" 2>/dev/null; done
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
