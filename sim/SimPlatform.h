@@ -36,7 +36,7 @@ class SimPlatform final : public IPlatform {
   std::uint32_t PlatformId() override { return platformId_; }
   IRoute& RouteFor(std::uint32_t) override { return route_; }
   std::vector<DriveAddress> DriveAddresses(std::uint32_t) override { return addresses_; }
-  DriveAccess CheckAccess() override { return access_; }
+  DriveAccess CheckAccess(const std::vector<DriveAddress>&) override { return access_; }
 
  private:
   std::uint32_t platformId_;

@@ -125,7 +125,26 @@ FlashSession::FlashSession(PackageView package, ISystemServices& system, DeviceM
 
 FlashSession::~FlashSession() = default;
 
-bool FlashSession::LacksRights() const { return CurrentPlatform().CheckAccess().LacksRights(); }
+std::vector<std::pair<DriveAddress, std::string>> FlashSession::LeftAlone(const std::vector<DriveAddress>& addresses,
+                                                                         std::uint32_t platformId) const {
+  std::vector<std::pair<DriveAddress, std::string>> leftAlone;
+  IUnansweredCommits* const unanswered = system_.UnansweredCommits();
+  for (const DriveAddress& address : addresses) {
+    if (unanswered == nullptr) break;
+    const std::string key = KeyOf(AddressText(address), DeviceName(platformId, address.letter));
+    const std::optional<std::string> kept = unanswered->Find(key);
+    if (kept) leftAlone.emplace_back(address, *kept);
+  }
+  return leftAlone;
+}
+
+bool FlashSession::LacksRights() const {
+  IPlatform& platform = CurrentPlatform();
+  const std::uint32_t id = platform.PlatformId();
+  std::vector<DriveAddress> leaveAlone;
+  for (const auto& [address, identity] : LeftAlone(platform.DriveAddresses(id), id)) leaveAlone.push_back(address);
+  return platform.CheckAccess(leaveAlone).LacksRights();
+}
 
 void FlashSession::FindDrives() {
   entries_.clear();
@@ -135,14 +154,7 @@ void FlashSession::FindDrives() {
   const std::vector<DriveAddress> addresses = platform.DriveAddresses(id);
   // Drives whose commit never answered are looked up before any drive is
   // opened: they are sent nothing, INQUIRY included.
-  IUnansweredCommits* const unanswered = system_.UnansweredCommits();
-  std::vector<std::pair<DriveAddress, std::string>> leftAlone;
-  for (const DriveAddress& address : addresses) {
-    if (unanswered == nullptr) break;
-    const std::string key = KeyOf(AddressText(address), DeviceName(id, address.letter));
-    const std::optional<std::string> kept = unanswered->Find(key);
-    if (kept) leftAlone.emplace_back(address, *kept);
-  }
+  const std::vector<std::pair<DriveAddress, std::string>> leftAlone = LeftAlone(addresses, id);
   const auto keptIdentity = [&leftAlone](const DriveAddress& address) -> const std::string* {
     for (const auto& [a, identity] : leftAlone) {
       if (a == address) return &identity;

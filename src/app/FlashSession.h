@@ -9,8 +9,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "device/Route.h"
 #include "flash/CommitGate.h"
 #include "flash/FlashEngine.h"
 #include "package/PackageView.h"
@@ -111,6 +113,10 @@ class FlashSession {
   class ReportingObserver;
 
   void Finish(RunRecord& record, FlashReport& report, const FlashRunOptions& options) const;
+  // Of `addresses`, those of drives whose commit never answered, each with
+  // the identity kept for it.
+  std::vector<std::pair<DriveAddress, std::string>> LeftAlone(const std::vector<DriveAddress>& addresses,
+                                                              std::uint32_t platformId) const;
   // The opened drive of one of Entries(), selected; null for any other.
   CDDrive* DriveOf(const DriveEntry& entry);
   // Asks the drive who it is now and judges it again, refreshing its entry;

@@ -25,7 +25,9 @@ class PacedPlatform final : public IPlatform {
   std::vector<DriveAddress> DriveAddresses(std::uint32_t platformId) override {
     return inner_.DriveAddresses(platformId);
   }
-  DriveAccess CheckAccess() override { return inner_.CheckAccess(); }
+  DriveAccess CheckAccess(const std::vector<DriveAddress>& leaveAlone) override {
+    return inner_.CheckAccess(leaveAlone);
+  }
 
  private:
   class PacedRoute;

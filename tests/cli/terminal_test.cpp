@@ -206,7 +206,7 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
       {"a --log file that cannot be created", {"--flash", "0", "--yes", "--log", "/nonexistent/dir/x.json"}, {},
        "1.20", none, kExitUsage, "/nonexistent/dir/x.json could not be created", 1, true, 0, {}, {}, false},
       {"a drive whose commit never answered, run again", {"--flash", "0", "--yes"}, {}, "1.20", none,
-       kExitCommitUnanswered, "powered off and on", 1, true, 0, {}, {}, true, false, true},
+       kExitCommitUnanswered, "power the computer off and on", 1, true, 0, {}, {}, true, false, true},
       {"unknown option", {"--flash", "0", "--bogus"}, {}, "1.20", none, kExitUsage},
       {"two commands", {"--list", "--models"}, {}, "1.20", none, kExitUsage},
       {"json without list", {"--json"}, {}, "1.20", none, kExitUsage},
@@ -238,7 +238,9 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
     EXPECT_EQ(m.Run(args), c.exit) << m.terminal.out << m.terminal.err;
     EXPECT_TRUE(Has(m.terminal.err, c.says)) << m.terminal.err;
     EXPECT_EQ(drives[0]->Commits().size(), c.commits);
-    if (!c.sends) EXPECT_EQ(drives[0]->CommandCount(), 0u);
+    if (!c.sends) {
+      EXPECT_EQ(drives[0]->CommandCount(), 0u);
+    }
     if (flashRun) {
       const auto summary = test::ParseJson(m.terminal.out);
       ASSERT_TRUE(summary) << m.terminal.out;

@@ -220,7 +220,7 @@ void CheckWriteBufferFiltered(CheckLog& log, CDDrives& drives) {
 
 // What the flasher learns before it sends anything: may it use the drives?
 void CheckAccess(CheckLog& log, bool root) {
-  const DriveAccess access = CurrentPlatform().CheckAccess();
+  const DriveAccess access = CurrentPlatform().CheckAccess({});
   log.Check(root ? "root may send firmware commands to both drives"
                  : "unprivileged: the drives open, but firmware commands are not allowed",
             access.listed == 2 && access.openable == 2 && access.rawCommandsAllowed == root &&

@@ -40,8 +40,12 @@ class IPlatform {
 
   /// Whether this process may use the devices; without sending them anything.
   /// Where rights are asked for at start (Windows, whose manifest asks for
-  /// elevation), everything is allowed.
-  virtual DriveAccess CheckAccess() { return {}; }
+  /// elevation), everything is allowed. The devices at `leaveAlone` are not
+  /// even opened: opening a CD device makes the kernel ask it for news.
+  virtual DriveAccess CheckAccess(const std::vector<DriveAddress>& leaveAlone) {
+    static_cast<void>(leaveAlone);
+    return {};
+  }
 };
 
 /// The platform of this OS.

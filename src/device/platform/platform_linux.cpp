@@ -57,11 +57,12 @@ class LinuxPlatform final : public IPlatform {
     return addresses;
   }
 
-  DriveAccess CheckAccess() override {
+  DriveAccess CheckAccess(const std::vector<DriveAddress>& leaveAlone) override {
     DriveAccess access;
     access.rawCommandsAllowed = HasRawIo();
     for (const DriveAddress& address : DriveAddresses(kPlatformLinux)) {
       ++access.listed;
+      if (std::find(leaveAlone.begin(), leaveAlone.end(), address) != leaveAlone.end()) continue;
       const int fd = ::open(SrDevicePath(address.letter).c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
       if (fd >= 0) {
         ++access.openable;
