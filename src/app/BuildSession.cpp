@@ -24,6 +24,7 @@ bool BuildSession::LoadModels() {
   table_ = {};
   problem_.clear();
   const ModelTableSearch search = FindModelTable(system_);
+  tablePath_ = search.path;
   if (search.path.empty()) {
     problem_ = CantLoadText(search.looked);
     return false;

@@ -28,6 +28,8 @@ class BuildSession {
   // read up to there).
   bool LoadModels();
   const std::string& Problem() const { return problem_; }
+  // The file the table was read from (empty when none was found).
+  const std::string& TablePath() const { return tablePath_; }
   const ModelTable& Models() const { return table_; }
   // The model a user names: its number in the table, or its Model value
   // (letter case ignored).
@@ -52,6 +54,7 @@ class BuildSession {
   ISystemServices& system_;
   ModelTable table_;
   std::string problem_;
+  std::string tablePath_;
 };
 
 }  // namespace cdflash

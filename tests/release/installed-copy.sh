@@ -34,8 +34,9 @@ start() {
 
 # (Output is read whole before it is searched: grep -q would stop reading at the
 # first match, and under pipefail the writer's broken pipe fails the test.)
-if grep -q "Own Model" <<<"$(start "$config" --models)"; then
-  pass "the installed copy reads the table in \$XDG_CONFIG_HOME/cdflash"
+listed=$(start "$config" --models 2>&1)
+if grep -q "Own Model" <<<"$listed" && grep -qF "$config/cdflash/cdflash.INI" <<<"$listed"; then
+  pass "the installed copy reads the table in \$XDG_CONFIG_HOME/cdflash, and names it"
 else
   fail "the installed copy does not read \$XDG_CONFIG_HOME/cdflash/cdflash.INI"
 fi

@@ -18,6 +18,9 @@ static bool Loaded(BuildSession& session, ITerminal& terminal) {
 int ListModels(const TerminalContext& context) {
   BuildSession session(context.package, context.system);
   if (!Loaded(session, context.terminal)) return kExitFailedBeforeWrite;
+  // Which of the places it looks in the table came from (standard error:
+  // standard output keeps the table alone).
+  context.terminal.Err("The model table " + session.TablePath() + ":\n");
   context.terminal.Out(ModelsAsText(session.Models()));
   return kExitFlashed;
 }
