@@ -149,27 +149,46 @@ check_shipped_list() {
   mark_time "i686: cdflash.exe --list"
 }
 
-# A whole run of the shipped build under 32-bit Wine, through Wine's NT
-# pass-through and the guest kernel, to a drive of our own as F: (a
-# four-bank flasher), and to one whose read-back brings a corrupt byte as G:.
+# The commands in a drive's log whose CDB begins with PREFIX.
+received() { jq -s --arg p "$2" '[ .[] | select(.cdb? and (.cdb | startswith($p))) ] | length' "$1"; }
+COMMIT_CDB="3B 05 01 00 00 00 00 00 00 80"
+
+# Whole runs of the shipped build under 32-bit Wine, through Wine's NT
+# pass-through and the guest kernel, to drives of our own: a four-bank flasher
+# to a good drive as F:, to one whose read-back brings a corrupt byte as G:,
+# and to one whose commit never answers as H:, then a second time to H:.
 # Called with the 32-bit prefix set and no Wine process running.
 flash_drives_of_our_own() {
-  local server=$1 drives=$2 out=/tmp/drive-runs n letter letters=(F G)
+  local server=$1 drives=$2 out=/tmp/drive-runs n letter letters=(F G H)
   mkdir -p "$out"
   note() { :; }
   # shellcheck source=../tests/kernel/drive_setup.sh
   . "$here/../tests/kernel/drive_setup.sh"
-  add_drive 0 none "$drives/four.bin" && add_drive 1 corrupt-read-back "$drives/four.bin" || return
-  # F: the good drive, G: the one with the corrupt read-back: one Wine start.
-  printf '\n[Software\\\\Wine\\\\Drives] %s\n"f:"="cdrom"\n"g:"="cdrom"\n' "$(date +%s)" \
+  add_drive 0 none "$drives/four.bin" && add_drive 1 corrupt-read-back "$drives/four.bin" &&
+    add_drive 2 silent-commit "$drives/four.bin" || return
+  # The three letters as CD-ROM drives: one Wine start for every run.
+  printf '\n[Software\\\\Wine\\\\Drives] %s\n"f:"="cdrom"\n"g:"="cdrom"\n"h:"="cdrom"\n' "$(date +%s)" \
     >> "$WINEPREFIX/system.reg"
-  for n in 0 1; do
+  for n in 0 1 2; do
     letter=${letters[$n],,}
     mkdir -p "/tmp/cd-$letter"
     ln -sfn "/tmp/cd-$letter" "$WINEPREFIX/dosdevices/$letter:"
     ln -sfn "/dev/${sr[$n]}" "$WINEPREFIX/dosdevices/$letter::"
   done
   start_wine i686-drives || return
+  # H: first: its run waits out the program's commit timeout beside the others.
+  wine "$drives/four.exe" --flash H: --yes --log 'Z:\tmp\drive-runs\r2.json' \
+    </dev/null >"$LOGS/drive2.out" 2>&1 &
+  local silent=$! started=$SECONDS
+  for _ in $(seq 1 600); do
+    [ "$(received "$out/drive2.log" "$COMMIT_CDB")" = 1 ] && break
+    sleep 0.2
+  done
+  # While the kernel waits for the commit, any open of H:'s node waits as long:
+  # the other runs' drive search would. Hidden from them until they end.
+  local silent_node
+  silent_node=$(cat "/sys/block/${sr[2]}/dev")
+  rm -f "/dev/${sr[2]}"
   for n in 0 1; do
     letter=${letters[$n]}
     wine "$drives/four.exe" --flash "$letter:" --yes </dev/null >"$LOGS/drive$n.out" 2>&1
@@ -178,10 +197,26 @@ flash_drives_of_our_own() {
     judge $n
     mark_time "i686: flash run to drive $n ($letter:)"
   done
+  mknod -m 0666 "/dev/${sr[2]}" b "${silent_node%%:*}" "${silent_node##*:}"
+  wait "$silent"
+  echo $? > "$out/x2"
+  tr -d '\r' < "$LOGS/drive2.out" > "$out/o2"
+  judge 2
+  mark_time "i686: flash run to drive 2 (H:), whose commit never answers, after $((SECONDS - started)) s"
+  # A second run to H: while this computer runs: refused, the drive sent nothing.
+  local before
+  before=$(wc -l < "$out/drive2.log")
+  wine "$drives/four.exe" --flash H: --yes --log 'Z:\tmp\drive-runs\r2-again.json' \
+    </dev/null >"$LOGS/drive2-again.out" 2>&1
+  echo $? > "$out/x2-again"
+  tr -d '\r' < "$LOGS/drive2-again.out" > "$out/o2-again"
+  tail -n +"$((before + 1))" "$out/drive2.log" > "$out/drive2-again.log"
+  mark_time "i686: second flash run to drive 2 (H:)"
   stop_wine
-  local v0 v1
+  local v0 v1 v2
   v0=$(cat "$out/drive0.verdict" 2>/dev/null)
   v1=$(cat "$out/drive1.verdict" 2>/dev/null)
+  v2=$(cat "$out/drive2.verdict" 2>/dev/null)
   if [ "$(cat "$out/x0")" = 0 ] && grep -qF "Flash Completed." "$out/o0" &&
      [ "$(jq -r .equalsBin <<< "$v0")" = true ] && [ "$(jq -r .programmed <<< "$v0")" = 262144 ]; then
     echo "PASS i686: a whole four-bank run of cdflash.exe --flash F: --yes to a drive of our own: \"Flash Completed.\", the drive holds exactly the BIN's bytes"
@@ -195,6 +230,27 @@ flash_drives_of_our_own() {
   else
     echo "FAIL i686: a corrupt read-back byte through Wine: exit $(cat "$out/x1"), drive $v1"
     show_log "$out/o1"
+  fi
+  local commit_failed
+  commit_failed=$(jq -r --arg c "$COMMIT_CDB" \
+    '[ .commands[] | select(.cdb | startswith($c)) ] | last | .succeeded == false' "$out/r2.json" 2>/dev/null)
+  if [ "$(cat "$out/x2")" = 6 ] && ! grep -qF "Flash Completed." "$out/o2" && [ "$commit_failed" = true ]; then
+    echo "PASS i686: a commit that never answers, through Wine: exit 6, not \"Flash Completed.\", the record says the commit did not succeed"
+  else
+    echo "FAIL i686: a commit that never answers, through Wine: exit $(cat "$out/x2"), the record's commit failed: ${commit_failed:-no record}, drive $v2"
+    show_log "$out/o2"
+  fi
+  # Opening the node lets the kernel check the drive for a disc (TEST UNIT
+  # READY, GET EVENT STATUS NOTIFICATION); the program itself sends nothing.
+  local sent kernel
+  sent=$(jq -s '[ .[] | select(.cdb? and (.cdb | (startswith("00 ") or startswith("4A ")) | not)) ] | length' \
+    "$out/drive2-again.log")
+  kernel=$(jq -s '[ .[] | select(.cdb?) ] | length' "$out/drive2-again.log")
+  if [ "$(cat "$out/x2-again")" = 6 ] && ! grep -qF "Flash Completed." "$out/o2-again" && [ "$sent" = 0 ]; then
+    echo "PASS i686: a second run to the drive whose commit never answered: exit 6, the program sent it nothing ($kernel checks of the kernel's own)"
+  else
+    echo "FAIL i686: a second run to the drive whose commit never answered: exit $(cat "$out/x2-again"), $sent commands of the program's reached it"
+    show_log "$out/o2-again"
   fi
 }
 

@@ -16,7 +16,8 @@
 //   the kernel's command timeout.
 // --fault: refuse-read-back, corrupt-read-back, refuse-entry-critical,
 //   silent-commit (the commit is never answered; the kernel's abort gets
-//   its answer at once).
+//   its answer at once), never-ready (every TEST UNIT READY says the disc is
+//   becoming ready).
 
 #include <signal.h>
 
@@ -74,6 +75,8 @@ bool PlanFault(sim::SimDrive& drive, const std::string& kind) {
     drive.InjectWhen(sim::IsEntryCritical(), Fault::WithSense(sim::kSequenceError));
   } else if (kind == "silent-commit") {
     drive.InjectWhen(sim::IsCommit(), Fault::Timeout());
+  } else if (kind == "never-ready") {
+    drive.SetMediumScript({sim::kBecomingReady});
   } else {
     return false;
   }

@@ -64,6 +64,12 @@ said() { grep -qF "$2" "$out/o$1"; }
 # commands whose CDB begins with PREFIX.
 received() { jq -s --arg p "$1" '[ .[] | select(.cdb? and (.cdb | startswith($p))) ] | length'; }
 wrote_nothing() { [ "$(since_mark "$1" | received "3B")" = 0 ]; }
+# No command of the program's reached drive N since the mark: opening a node
+# lets the kernel check for a disc (TEST UNIT READY, GET EVENT STATUS
+# NOTIFICATION), and the program's own first command is INQUIRY.
+program_sent_nothing() {
+  [ "$(since_mark "$1" | jq -s '[ .[] | select(.cdb? and (.cdb | (startswith("00 ") or startswith("4A ")) | not)) ] | length')" = 0 ]
+}
 
 # The run's record, command for command, is a run of consecutive commands
 # in the drive's own log: nothing else reached the drive in between, and each
@@ -101,7 +107,8 @@ add_drive 3 refuse-read-back "$work/four.bin"
 add_drive 4 corrupt-read-back "$work/four.bin"
 add_drive 5 refuse-entry-critical "$work/four.bin"
 add_drive 7 none "$work/four.bin"
-check "eight drives of our own attached as CD-ROMs" "${sr[*]}" [ "${#sr[@]}" -eq 8 ]
+add_drive 8 never-ready "$work/four.bin"
+check "nine drives of our own attached as CD-ROMs" "${sr[*]}" [ "${#sr[@]}" -eq 9 ]
 # While the kernel waits for the commit, sr holds the drive's lock, and any
 # open of its node waits as long: the other runs' drive search would. Its node
 # goes away for them once the commit is sent, and comes back after them.
@@ -178,11 +185,34 @@ check "a drive held with O_EXCL: refused, nothing written, not \"Flash Completed
 # run stops before any write and says which rights it lacks.
 mkdir -p /tmp/unprivileged
 chown 1000:1000 /tmp/unprivileged
+# Root's record of the run before is root's own: the user could not replace it.
+rm -f "$out/r7.json"
 flash 7 "$four" setpriv --reuid=1000 --regid=1000 --clear-groups --inh-caps=-all \
   env HOME=/tmp/unprivileged
 judge 7
 check "without CAP_SYS_RAWIO: exit 2, the rights message, nothing written" "exit $(exit_code 7)" \
   eval '[ "$(exit_code 7)" = 2 ] && said 7 "rights" && wrote_nothing 7'
+
+# A stop during a disc poll that never ends: the drive always says it is
+# becoming ready. Ctrl-C two seconds into the poll ends the run at once.
+wc -l < "$out/drive8.log" > "$out/mark8"
+note "drive 8: run of $four, stopped during the disc poll"
+QT_QPA_PLATFORM=offscreen "$four" --flash "/dev/${sr[8]}" --yes --json --log "$out/r8.json" >"$out/o8" 2>&1 &
+poller=$!
+for _ in $(seq 1 300); do
+  [ "$(since_mark 8 | received "00")" -ge 20 ] && break
+  sleep 0.1
+done
+sleep 2
+kill -INT "$poller"
+stop_sent=$SECONDS
+for _ in $(seq 1 300); do kill -0 "$poller" 2>/dev/null || break; sleep 0.1; done
+wait "$poller"
+echo $? > "$out/x8"
+stop_seconds=$((SECONDS - stop_sent))
+check "a stop during a disc poll that never ends: exit 2 within seconds, nothing written" \
+  "exit $(exit_code 8) $stop_seconds s after Ctrl-C, $(since_mark 8 | received "00") polls" \
+  eval '[ "$(exit_code 8)" = 2 ] && [ "$stop_seconds" -le 5 ] && wrote_nothing 8'
 
 mknod -m 0666 "/dev/${sr[6]}" b "${silent_node%%:*}" "${silent_node##*:}"
 wait "$six"
@@ -197,12 +227,18 @@ check "a commit that never answers: the record does not count it as answered" ""
   eval 'jq -e "[.commands[] | select(.cdb | startswith(\"3B 05 01 00 00 00 00 00 00 80\"))] | last | .succeeded == false" "$out/r6.json" >/dev/null'
 check "a commit that never answers: the record is the drive's own log, command for command" "" \
   record_matches_drive 6
+# A second run while this computer runs: refused, the drive sent nothing.
+cp "$out/o6" "$out/o6-first"
+flash 6 "$four"
+check "a second run to the drive whose commit never answered: exit 6, nothing sent to it" \
+  "exit $(exit_code 6), $(since_mark 6 | received "") entries in the drive's log since" \
+  eval '[ "$(exit_code 6)" = 6 ] && ! said 6 "Flash Completed." && program_sent_nothing 6'
 
-for n in 0 1 2 3 4 5 6 7; do
+for n in 0 1 2 3 4 5 6 7 8; do
   [ -s "$out/server$n.err" ] && problem "drive $n said: $(head -c 300 "$out/server$n.err")"
 done
 if [ "$failed" -ne 0 ]; then
-  for n in 0 1 2 3 4 5 6 7; do
+  for n in 0 1 2 3 4 5 6 7 8; do
     echo "---- drive $n: the program's output, then the drive's verdict"
     tail -n 8 "$out/o$n" 2>/dev/null
     cat "$out/drive$n.verdict" 2>/dev/null
