@@ -3,13 +3,15 @@
 #   docs/screenshots/linux-build-mode.png  the window as the template opens it
 #   docs/screenshots/linux-flash-mode.png  a flasher made from cdflash-demo, the
 #                                          warning answered, the first drive offered
+#   docs/screenshots/linux-flash-completed.png  the same after FLASH: the drive
+#                                          updated and the restart question
 #
 # usage: scripts/screenshot-qt.sh            (BUILD_DIR=... to use another build)
 #
 # Build mode: cdflash has no command line, so the window is rendered by the Qt
 # test program through its hidden --grab-window option, offscreen. Build mode
 # reads the model table next to the running program and lists the BIN files of
-# the current directory: both are made up here for the picture and removed again.
+# the current directory: the samples `make run` uses, removed again after.
 #
 # Flash mode: the demo program (simulated drives, its three built-in ones) is
 # made a flasher with make_test_flasher and started on a private Xvfb display;
@@ -41,26 +43,9 @@ trap cleanup EXIT
 mkdir -p "$shots"
 
 # --- build mode ---------------------------------------------------------------
-cat > "$program.INI" <<'INI'
-[MODEL00]
-Model=CW-4416
-Inquiry=CDMAKER CW-4416 CD-RW
-FW-Range=1.00-1.09
-BINMask=1*.bin
-Vendor=CDMAKER
-Note=
-[MODEL01]
-Model=CW-5232
-Inquiry=CDMAKER CW-5232 CD-RW
-FW-Range=2.00-2.05
-BINMask=2*.bin
-Vendor=CDMAKER
-Note=FLASH-ALL
-INI
-mkdir "$work/bins"
-for name in 1.07.BIN 1.09.BIN 2.05.BIN README.TXT; do
-  : > "$work/bins/$name"
-done
+# The sample model table and BIN files that `make run` opens with.
+cp "$root/examples/cdflash.INI" "$program.INI"
+sh "$root/examples/make-sample-bins.sh" "$work/bins" >/dev/null
 (cd "$work/bins" && env QT_QPA_PLATFORM=offscreen "${design_dpi[@]}" \
    "$program" --grab-window="$shots/linux-build-mode.png")
 echo "wrote $shots/linux-build-mode.png"
@@ -80,7 +65,7 @@ done
 [ -s "$work/display" ] || { echo "Xvfb gave no display" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 export DISPLAY=:$(head -n1 "$work/display")
 
-(cd "$work" && exec env QT_QPA_PLATFORM=xcb "${design_dpi[@]}" "$flasher") >"$work/flasher.log" 2>&1 &
+(cd "$work" && exec env QT_QPA_PLATFORM=xcb CDFLASH_DEMO_PACE=instant "${design_dpi[@]}" "$flasher") >"$work/flasher.log" 2>&1 &
 flasher_pid=$!
 
 # The id of the shown window titled exactly $1, waiting up to 20 s.
@@ -100,3 +85,23 @@ main=$(window 'ACME Flash V1\.043 CRW-4012')
 sleep 0.5  # let the first paint finish
 import -window "$main" "$shots/linux-flash-mode.png"
 echo "wrote $shots/linux-flash-mode.png"
+
+# --- the update done ----------------------------------------------------------
+# FLASH (the window's last control, bottom right), Yes to the update question,
+# then the screen as it is while the restart question waits.
+read -r width height < <(xdotool getwindowgeometry "$main" | awk '/Geometry/ { split($2, g, "x"); print g[1], g[2] }')
+xdotool mousemove --window "$main" $((width - 30)) $((height - 15)) click 1
+confirm=$(window 'Confirm')
+[ -n "$confirm" ] || { echo "no update question" >&2; cat "$work/flasher.log" >&2; exit 1; }
+xdotool windowfocus --sync "$confirm" key y
+# The restart question is the next box titled Confirm.
+for _ in $(seq 100); do
+  restart=$(xdotool search --onlyvisible --name '^Confirm$' 2>/dev/null | grep -vx "$confirm" | head -n1 || true)
+  [ -n "$restart" ] && break
+  sleep 0.1
+done
+[ -n "$restart" ] || { echo "no restart question" >&2; cat "$work/flasher.log" >&2; exit 1; }
+sleep 0.5
+read -r x y < <(xdotool getwindowgeometry "$main" | awk '/Position/ { split($2, p, ","); print p[1], p[2] }')
+import -window root -crop 700x370+"$x"+"$y" "$shots/linux-flash-completed.png"
+echo "wrote $shots/linux-flash-completed.png"
