@@ -188,7 +188,10 @@ std::int32_t CDDrive::ExecCommand(std::uint8_t op, std::uint8_t b1, std::uint8_t
     const auto elapsed = std::max(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started),
         std::chrono::milliseconds(outcome.elapsedMs));
-    if (!AnsweredInTime(elapsed, command.timeoutSeconds)) {
+    // A route that ran out of time itself has said so already (ASPI's own
+    // abort keeps its status); one that claims an answer after the timeout
+    // is not believed.
+    if (outcome.delivered && !AnsweredInTime(elapsed, command.timeoutSeconds)) {
       const bool gone = outcome.deviceGone;
       outcome = RouteOutcome{};
       outcome.systemError = kTimedOutError;

@@ -56,7 +56,10 @@ class RecordingTerminal final : public ITerminal {
 // 1.60), over simulated drives on Linux.
 struct Machine {
   // Every --flash leaves its record: here, in a state folder of the test's own.
-  Machine() { system.environment["XDG_STATE_HOME"] = state.Path(); }
+  Machine() {
+    system.environment["XDG_STATE_HOME"] = state.Path();
+    system.environment["LOCALAPPDATA"] = state.Path();
+  }
   // The records left in the state folder, oldest name first.
   std::vector<std::string> Records() const {
     std::vector<std::string> found;
