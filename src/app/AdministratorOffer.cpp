@@ -1,6 +1,6 @@
 #include "app/AdministratorOffer.h"
 
-#include "app/StartupTexts.h"
+#include "session/StartupTexts.h"
 #include "system/Elevation.h"
 #include "system/SystemServices.h"
 

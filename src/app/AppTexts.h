@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/Version.h"
+#include "session/Version.h"
 
 namespace cdflash {
 

@@ -3,7 +3,7 @@
 
 #include "app/AppTexts.h"
 #include "app/FlashForm.h"
-#include "app/BuildSession.h"
+#include "session/BuildSession.h"
 #include "builder/BuildPaths.h"
 #include "system/SystemServices.h"
 

@@ -4,7 +4,7 @@
 #include "app/AdministratorOffer.h"
 #include "app/AppTexts.h"
 #include "app/FlashForm.h"
-#include "app/StartupTexts.h"
+#include "session/StartupTexts.h"
 #include "package/PackageDigest.h"
 #include "system/SystemServices.h"
 

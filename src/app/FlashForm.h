@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "app/Controls.h"
-#include "app/BuildSession.h"
-#include "app/FlashSession.h"
+#include "session/BuildSession.h"
+#include "session/FlashSession.h"
 #include "app/FormView.h"
 #include "app/QueuedObserver.h"
 #include "package/PackageView.h"

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/FlashSession.h"
+#include "session/FlashSession.h"
 #include "support/EngineHarness.h"
 #include "support/TempFolder.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "app/StartupTexts.h"
+#include "session/StartupTexts.h"
 #include "package/PackageView.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -24,7 +24,7 @@
 #include "CheckLog.h"
 #include "GuestDevices.h"
 #include "common/Text.h"
-#include "app/FlashSession.h"
+#include "session/FlashSession.h"
 #include "device/Cddrive.h"
 #include "device/Cddrives.h"
 #include "device/ExclusiveUse.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/StartupTexts.h"
+#include "session/StartupTexts.h"
 #include "support/TestPackage.h"
 
 namespace cdflash {

@@ -6,7 +6,7 @@
 
 #include "EngineOnDrive.h"
 #include "NtRouteChecks.h"
-#include "app/DriveJudgement.h"
+#include "session/DriveJudgement.h"
 
 namespace cdflash::kernelcheck {
 namespace {

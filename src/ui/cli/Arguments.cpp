@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Version.h"
+#include "session/Version.h"
 
 namespace cdflash::cli {
 namespace {

@@ -1,7 +1,7 @@
 // --models and --build over the build session: the terminal prints and
 // maps what happened onto its exit codes.
 
-#include "app/BuildSession.h"
+#include "session/BuildSession.h"
 #include "builder/BuildPaths.h"
 #include "system/SystemServices.h"
 #include "ui/cli/Commands.h"

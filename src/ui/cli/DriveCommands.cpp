@@ -1,8 +1,8 @@
 // --list and --flash over the flash session: the terminal prints, asks and
 // maps what the run came to onto its exit codes.
 
-#include "app/FlashSession.h"
-#include "app/StartupTexts.h"
+#include "session/FlashSession.h"
+#include "session/StartupTexts.h"
 #include "package/PackageDigest.h"
 #include "ui/cli/Commands.h"
 #include "ui/cli/Listing.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/FlashSession.h"
+#include "session/FlashSession.h"
 #include "builder/ModelTable.h"
 
 namespace cdflash {

@@ -1,7 +1,7 @@
 #include "ui/cli/RunTerminal.h"
 
-#include "app/StartupTexts.h"
-#include "app/Version.h"
+#include "session/StartupTexts.h"
+#include "session/Version.h"
 #include "package/PackageDigest.h"
 #include "ui/cli/Arguments.h"
 #include "ui/cli/Commands.h"

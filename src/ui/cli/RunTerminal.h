@@ -3,8 +3,8 @@
 // one or builds flashers on the terminal, with the same engine and builder
 // as the window.
 
-#include "app/FlashSession.h"
-#include "app/RunExitCode.h"
+#include "session/FlashSession.h"
+#include "session/RunExitCode.h"
 #include "package/PackageView.h"
 #include "ui/cli/Terminal.h"
 

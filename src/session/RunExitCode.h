@@ -2,7 +2,7 @@
 // How a flash run ended, as one number: the terminal's exit code, and the
 // same number in the record of a run from either front end.
 
-#include "app/FlashSession.h"
+#include "session/FlashSession.h"
 
 namespace cdflash {
 

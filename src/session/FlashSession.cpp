@@ -1,11 +1,11 @@
-#include "app/FlashSession.h"
+#include "session/FlashSession.h"
 
 #include <optional>
 #include <utility>
 
-#include "app/DriveJudgement.h"
-#include "app/RunExitCode.h"
-#include "app/Version.h"
+#include "session/DriveJudgement.h"
+#include "session/RunExitCode.h"
+#include "session/Version.h"
 #include "device/CommandLog.h"
 #include "device/ExclusiveUse.h"
 #include "record/RecordFile.h"

@@ -1,4 +1,4 @@
-#include "app/StartupTexts.h"
+#include "session/StartupTexts.h"
 
 namespace cdflash {
 

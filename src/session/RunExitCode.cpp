@@ -1,4 +1,4 @@
-#include "app/RunExitCode.h"
+#include "session/RunExitCode.h"
 
 namespace cdflash {
 

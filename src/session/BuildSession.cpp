@@ -1,4 +1,4 @@
-#include "app/BuildSession.h"
+#include "session/BuildSession.h"
 
 #include <cctype>
 

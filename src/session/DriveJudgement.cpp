@@ -1,4 +1,4 @@
-#include "app/DriveJudgement.h"
+#include "session/DriveJudgement.h"
 
 #include "common/Text.h"
 #include "device/Cddrive.h"
