@@ -34,121 +34,169 @@ BuildResult Failed(std::string message, std::string outputPath = {}) {
   return BuildResult{false, std::move(message), std::move(outputPath)};
 }
 
+// The new flasher is written beside its final name and renamed over it at
+// the end; unless that rename happened, the part written goes again.
+class PartFile {
+ public:
+  PartFile(const std::string& finalPath, bool allowed)
+      : finalPath_(finalPath), partPath_(finalPath + ".part"), file_(allowed ? partPath_ : std::string()),
+        opened_(file_.IsOpen()) {}
+  ~PartFile() {
+    if (!opened_ || placed_) return;
+    file_.Close();  // no-op when already closed
+    std::remove(partPath_.c_str());
+  }
+  PartFile(const PartFile&) = delete;
+  PartFile& operator=(const PartFile&) = delete;
+
+  bool IsOpen() const { return file_.IsOpen(); }
+  void Write(const std::vector<std::uint8_t>& bytes) { file_.Write(bytes.data(), bytes.size()); }
+
+  // Closes, gives the template's permissions and replaces the final name.
+  std::string Place(const std::string& templatePath) {
+    const std::string name = FileNamePart(finalPath_);
+    if (!file_.Close()) return "Building fail: " + name + " could not be written";
+    if (!CopyExecutablePermissions(templatePath, partPath_)) {
+      return "Building fail: the permissions of " + name + " could not be set";
+    }
+    std::string error;
+    if (!ReplaceWholeFile(partPath_, finalPath_, error)) {
+      return "Building fail: " + name + " could not be replaced (" + error + ")";
+    }
+    placed_ = true;
+    return {};
+  }
+
+ private:
+  std::string finalPath_;
+  std::string partPath_;
+  OutputFile file_;
+  bool opened_;
+  bool placed_ = false;
+};
+
 }  // namespace
 
+// Where the template's parts are: the header just after the key-word, the
+// template's bytes again after the BIN, and the digest.
+struct FlasherBuilder::Layout {
+  std::size_t packageAt = kNoKeyWord;
+  std::size_t restAt = 0;
+  std::size_t digestAt = kNoKeyWord;
+};
+
 BuildResult FlasherBuilder::Build(const BuildRequest& request) {
-  const std::string& binName = request.binName;
-  progress_.ShowCaption("Building " + binName + "  Please wait... ");
-
-  // The BIN file, read whole before the output exists, so nothing written
-  // later can change what is read.
-  FileBytes bin;
-  if (!binName.empty() && files_.FileExists(request.binPath)) bin = read_(request.binPath, kSlotSize);
-  if (bin.status == FileBytes::Status::NotOpened) return Failed("Open " + binName + " fail!");
-  if (bin.status == FileBytes::Status::ReadError) {
-    return Failed("Building fail: " + binName + " could not be read");
-  }
-  const std::size_t binLength = bin.bytes.size();
-  // A longer image would run over what follows the slot and damage the flasher.
-  if (binLength > kSlotSize) {
-    return Failed("Building fail: " + binName + " is larger than the image slot");
-  }
-  if (binLength < kShortestImage) {
-    return Failed("Building fail: " + binName + " is too short to be a firmware image");
-  }
-
-  const std::string& templatePath = request.templatePath;
-  const std::string programName = FileNamePart(templatePath);
-  FileBytes image = read_(templatePath, kTemplateLimit);
-  if (image.status == FileBytes::Status::NotOpened) return Failed("Open " + templatePath + " fail!");
-  if (image.status != FileBytes::Status::Read || image.bytes.size() > kTemplateLimit) {
-    return Failed("Building fail: " + programName + " could not be read");
-  }
-  const std::size_t templateLength = image.bytes.size();
-
-  progress_.SetProgressRange(0, static_cast<long long>(templateLength));
+  progress_.ShowCaption("Building " + request.binName + "  Please wait... ");
+  std::vector<std::uint8_t> bin;
+  std::vector<std::uint8_t> image;
+  std::string refused = ReadBin(request, bin);
+  if (refused.empty()) refused = ReadTemplate(request.templatePath, image);
+  if (!refused.empty()) return Failed(refused);
+  progress_.SetProgressRange(0, static_cast<long long>(image.size()));
   progress_.SetProgressPosition(0);
   progress_.SetProgressStep(kProgressStep);
 
   // Never write over the template or the BIN file being built from.
-  const std::string outputPath = JoinPath(request.outputDirectory, FlasherFileName(binName));
-  const std::string partPath = outputPath + ".part";
-  const bool allowed = !SameFile(outputPath, templatePath) && !SameFile(outputPath, request.binPath);
-  OutputFile output(allowed ? partPath : std::string());
-  if (!allowed || !output.IsOpen()) {
-    return Failed(Format("Create %4.4s.EXE Fail", binName.c_str()), outputPath);
-  }
-  const auto fail = [&](const std::string& message) {
-    output.Close();
-    std::remove(partPath.c_str());
-    return Failed(message, outputPath);
-  };
+  const std::string outputPath = JoinPath(request.outputDirectory, FlasherFileName(request.binName));
+  PartFile output(outputPath,
+                  !SameFile(outputPath, request.templatePath) && !SameFile(outputPath, request.binPath));
+  if (!output.IsOpen()) return Failed(Format("Create %4.4s.EXE Fail", request.binName.c_str()), outputPath);
 
-  const std::size_t packageAt = FindKeyWordEnd(image.bytes, keyWord_);
-  if (packageAt == kNoKeyWord) {
-    if (templateLength > 0) {
-      progress_.StepProgressBy(StepsBetween(0, templateLength - 1) * kProgressStep);
-    }
-    return fail("Building fail: not found key-word in " + programName);
-  }
-  // The template must hold the header and the whole BIN after the key-word.
-  const std::size_t restAt = packageAt + kHeaderSize + binLength;
-  if (restAt > templateLength) {
-    progress_.StepProgressBy(StepsBetween(0, packageAt - 1) * kProgressStep);
-    return fail("Building fail: some problem in " + programName);
-  }
+  Layout layout;
+  refused = Locate(image, bin.size(), FileNamePart(request.templatePath), layout);
+  if (refused.empty()) refused = Seal(image, layout, request, bin);
+  if (!refused.empty()) return Failed(refused, outputPath);
+  output.Write(image);
+  StepAsACopyWould(layout, bin.size(), image.size());
+  refused = output.Place(request.templatePath);
+  if (!refused.empty()) return Failed(refused, outputPath);
 
-  const std::size_t digestAt = FindDigestAt(image.bytes, EmbeddedDigestMarker(), packageAt);
-  if (digestAt == kNoKeyWord) {
-    progress_.StepProgressBy(StepsBetween(0, packageAt - 1) * kProgressStep);
-    return fail("Building fail: not found the digest block in " + programName);
-  }
+  progress_.ShowCaption(Format("Build %4.4s.EXE ok!", request.binName.c_str()));
+  progress_.SetProgressPosition(0);
+  return BuildResult{true, {}, outputPath};
+}
 
-  // Header and BIN go over the template's own bytes in memory, and the file
-  // is written in one piece: no pass over the bytes but the write itself.
-  const auto header = MakePackageHeader(request.model, UpperCaseAnsi(binName));
-  const auto packageStart = image.bytes.begin() + static_cast<std::ptrdiff_t>(packageAt);
+// The BIN file, read whole before the output exists, so nothing written
+// later can change what is read.
+std::string FlasherBuilder::ReadBin(const BuildRequest& request, std::vector<std::uint8_t>& bin) const {
+  const std::string& name = request.binName;
+  FileBytes file;
+  if (!name.empty() && files_.FileExists(request.binPath)) file = read_(request.binPath, kSlotSize);
+  if (file.status == FileBytes::Status::NotOpened) return "Open " + name + " fail!";
+  if (file.status == FileBytes::Status::ReadError) return "Building fail: " + name + " could not be read";
+  // A longer image would run over what follows the slot and damage the flasher.
+  if (file.bytes.size() > kSlotSize) return "Building fail: " + name + " is larger than the image slot";
+  if (file.bytes.size() < kShortestImage) {
+    return "Building fail: " + name + " is too short to be a firmware image";
+  }
+  bin = std::move(file.bytes);
+  return {};
+}
+
+std::string FlasherBuilder::ReadTemplate(const std::string& path, std::vector<std::uint8_t>& image) const {
+  FileBytes file = read_(path, kTemplateLimit);
+  if (file.status == FileBytes::Status::NotOpened) return "Open " + path + " fail!";
+  if (file.status != FileBytes::Status::Read || file.bytes.size() > kTemplateLimit) {
+    return "Building fail: " + FileNamePart(path) + " could not be read";
+  }
+  image = std::move(file.bytes);
+  return {};
+}
+
+// The template must hold the header and the whole BIN after the key-word,
+// and one digest block. When it does not, the bar moves as far as a byte
+// copy would have gone while looking for them.
+std::string FlasherBuilder::Locate(const std::vector<std::uint8_t>& image, std::size_t binLength,
+                                   const std::string& programName, Layout& layout) const {
+  layout.packageAt = FindKeyWordEnd(image, keyWord_);
+  if (layout.packageAt == kNoKeyWord) {
+    if (!image.empty()) progress_.StepProgressBy(StepsBetween(0, image.size() - 1) * kProgressStep);
+    return "Building fail: not found key-word in " + programName;
+  }
+  layout.restAt = layout.packageAt + kHeaderSize + binLength;
+  std::string refused;
+  if (layout.restAt > image.size()) {
+    refused = "Building fail: some problem in " + programName;
+  } else if (layout.digestAt = FindDigestAt(image, EmbeddedDigestMarker(), layout.packageAt);
+             layout.digestAt == kNoKeyWord) {
+    refused = "Building fail: not found the digest block in " + programName;
+  }
+  if (!refused.empty()) progress_.StepProgressBy(StepsBetween(0, layout.packageAt - 1) * kProgressStep);
+  return refused;
+}
+
+// Header and BIN go over the template's own bytes in memory, and the digest
+// of both into the digest block, so that the flasher can find out at start
+// whether it is still the file built here.
+std::string FlasherBuilder::Seal(std::vector<std::uint8_t>& image, const Layout& layout,
+                                 const BuildRequest& request, const std::vector<std::uint8_t>& bin) {
+  const auto header = MakePackageHeader(request.model, UpperCaseAnsi(request.binName));
+  const auto packageStart = image.begin() + static_cast<std::ptrdiff_t>(layout.packageAt);
   std::copy(header.begin(), header.end(), packageStart);
-  std::copy(bin.bytes.begin(), bin.bytes.end(), packageStart + static_cast<std::ptrdiff_t>(kHeaderSize));
+  std::copy(bin.begin(), bin.end(), packageStart + static_cast<std::ptrdiff_t>(kHeaderSize));
   // The flasher sends as many bytes of its slot as the image format test
   // finds there: every one of them must come from the BIN, or the drive
   // would verify and commit bytes the firmware never had.
-  const std::size_t slotAt = packageAt + kHeaderSize;
-  const std::size_t slotLength = std::min(kSlotSize, templateLength - slotAt);
-  const ImageFormat format = ClassifyImage(std::span(image.bytes).subspan(slotAt, slotLength));
-  if (binLength < format.length) {
-    return fail(Format("Building fail: %s is %u bytes, shorter than the %u bytes of its %s image",
-                       binName.c_str(), static_cast<unsigned>(binLength),
-                       static_cast<unsigned>(format.length), format.fiveBank ? "five-bank" : "four-bank"));
+  const std::size_t slotAt = layout.packageAt + kHeaderSize;
+  const auto slot = std::span(image).subspan(slotAt, std::min(kSlotSize, image.size() - slotAt));
+  const ImageFormat format = ClassifyImage(slot);
+  if (bin.size() < format.length) {
+    return Format("Building fail: %s is %u bytes, shorter than the %u bytes of its %s image",
+                  request.binName.c_str(), static_cast<unsigned>(bin.size()),
+                  static_cast<unsigned>(format.length), format.fiveBank ? "five-bank" : "four-bank");
   }
-  // The digest lets the flasher find out at start whether it is still the
-  // file built here.
-  const Sha256Digest digest = PackageDigest(header, std::span(image.bytes).subspan(slotAt, slotLength));
-  std::copy(digest.begin(), digest.end(), image.bytes.begin() + static_cast<std::ptrdiff_t>(digestAt));
-  output.Write(image.bytes.data(), templateLength);
-  // The bar moves as a copy byte by byte would move it, a step per 1024
-  // bytes; past the BIN that copy counts one behind the byte it copies.
-  progress_.StepProgressBy(StepsBetween(0, packageAt - 1) * kProgressStep);
-  progress_.StepProgressBy(static_cast<long long>(binLength / 1024) * kProgressStep);
-  progress_.StepProgressBy(StepsBetween(restAt - 1, templateLength - 2) * kProgressStep);
-  const std::string outputName = FileNamePart(outputPath);
-  if (!output.Close()) {
-    std::remove(partPath.c_str());
-    return Failed("Building fail: " + outputName + " could not be written", outputPath);
-  }
-  if (!CopyExecutablePermissions(templatePath, partPath)) {
-    std::remove(partPath.c_str());
-    return Failed("Building fail: the permissions of " + outputName + " could not be set", outputPath);
-  }
-  std::string error;
-  if (!ReplaceWholeFile(partPath, outputPath, error)) {
-    std::remove(partPath.c_str());
-    return Failed("Building fail: " + outputName + " could not be replaced (" + error + ")", outputPath);
-  }
+  const Sha256Digest digest = PackageDigest(header, slot);
+  std::copy(digest.begin(), digest.end(), image.begin() + static_cast<std::ptrdiff_t>(layout.digestAt));
+  return {};
+}
 
-  progress_.ShowCaption(Format("Build %4.4s.EXE ok!", binName.c_str()));
-  progress_.SetProgressPosition(0);
-  return BuildResult{true, {}, outputPath};
+// The bar moves as a copy byte by byte would move it, a step per 1024
+// bytes; past the BIN that copy counts one behind the byte it copies.
+void FlasherBuilder::StepAsACopyWould(const Layout& layout, std::size_t binLength,
+                                      std::size_t templateLength) const {
+  progress_.StepProgressBy(StepsBetween(0, layout.packageAt - 1) * kProgressStep);
+  progress_.StepProgressBy(static_cast<long long>(binLength / 1024) * kProgressStep);
+  progress_.StepProgressBy(StepsBetween(layout.restAt - 1, templateLength - 2) * kProgressStep);
 }
 
 }  // namespace cdflash

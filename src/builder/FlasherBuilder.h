@@ -49,6 +49,17 @@ class FlasherBuilder {
   BuildResult Build(const BuildRequest& request);
 
  private:
+  struct Layout;
+  // Each step answers the user's message when the build stops there, or
+  // an empty text.
+  std::string ReadBin(const BuildRequest& request, std::vector<std::uint8_t>& bin) const;
+  std::string ReadTemplate(const std::string& path, std::vector<std::uint8_t>& image) const;
+  std::string Locate(const std::vector<std::uint8_t>& image, std::size_t binLength,
+                     const std::string& programName, Layout& layout) const;
+  static std::string Seal(std::vector<std::uint8_t>& image, const Layout& layout, const BuildRequest& request,
+                          const std::vector<std::uint8_t>& bin);
+  void StepAsACopyWould(const Layout& layout, std::size_t binLength, std::size_t templateLength) const;
+
   std::span<const std::uint8_t, kKeyWordSize> keyWord_;
   const ISystemServices& files_;
   IProgressObserver& progress_;
