@@ -9,10 +9,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "RecordingDialogs.h"
 #include "SimBench.h"
 #include "app/FlashForm.h"
 #include "support/FlashModeHarness.h"
+#include "support/ScriptedDialogs.h"
 #include "ui/qt/AppServices.h"
 #include "ui/qt/FlashWindow.h"
 #include "ui/qt/MessageBoxes.h"
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   for (int run = 0; run < 10; ++run) {
     sim::SimBench bench(kPlatformLinux);
     for (int i = 0; i < 24; ++i) bench.platform.AddDrive(test::AcmeDrive(i % 2 ? "1.20" : "1.40"));
-    sim::RecordingDialogs dialogs;  // answers every question Yes
+    test::ScriptedDialogs dialogs(test::ScriptedDialogs::Unscripted::Yes);
     qtui::WaitCursor cursor;
     qtui::ApplicationService application;
     QElapsedTimer timer;

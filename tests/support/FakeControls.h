@@ -4,7 +4,6 @@
 // is recorded with its kind and text.
 
 #include <algorithm>
-#include <deque>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "app/FlashForm.h"
 #include "app/FormLayout.h"
 #include "support/FakeSystem.h"
+#include "support/ScriptedDialogs.h"
 
 namespace cdflash::test {
 
@@ -147,34 +147,6 @@ class FakeWindow : public IWindow {
   std::string caption;
   int closes = 0;
   std::vector<bool> closeBlocked;  // every change, in order
-};
-
-struct ShownBox {
-  std::string kind;  // "WarningYesNo", "WarningOk", "Error", "ConfirmYesNo" (", No by default"), "Message", "Exception"
-  std::string text;
-};
-
-class ScriptedDialogs : public IDialogs {
- public:
-  Answer WarningYesNo(const std::string& t) override { return Ask("WarningYesNo", t); }
-  void WarningOk(const std::string& t) override { shown.push_back({"WarningOk", t}); }
-  void Error(const std::string& t) override { shown.push_back({"Error", t}); }
-  Answer ConfirmYesNo(const std::string& t) override { return Ask("ConfirmYesNo", t); }
-  Answer ConfirmYesNoDefaultNo(const std::string& t) override { return Ask("ConfirmYesNo, No by default", t); }
-  void Message(const std::string& t) override { shown.push_back({"Message", t}); }
-  void Exception(const std::string& t) override { shown.push_back({"Exception", t}); }
-
-  std::deque<Answer> answers;  // taken in order by the Yes/No boxes
-  std::vector<ShownBox> shown;
-
- private:
-  Answer Ask(const char* kind, const std::string& t) {
-    shown.push_back({kind, t});
-    if (answers.empty()) throw std::logic_error(std::string("unscripted box: ") + kind);
-    const Answer a = answers.front();
-    answers.pop_front();
-    return a;
-  }
 };
 
 class FakeCursor : public ICursor {

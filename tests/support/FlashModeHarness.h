@@ -35,25 +35,15 @@ inline TestPackage ImagePackage(bool fiveBank = false, bool flashAll = false) {
 }
 
 inline sim::DriveConfig AcmeDrive(const std::string& revision = "1.20") {
-  sim::DriveConfig d;
-  d.vendor = "ACME";
-  d.product = "CRW-4012A";
-  d.revision = revision;
-  return d;
+  return sim::DriveWithIdentity("ACME", "CRW-4012A", revision);
 }
 
 inline sim::DriveConfig OtherDrive(const std::string& product = "DVD-ROM 16X") {
-  sim::DriveConfig d;
-  d.vendor = "OTHER";
-  d.product = product;
-  d.revision = "2.00";
-  return d;
+  return sim::DriveWithIdentity("OTHER", product, "2.00");
 }
 
 struct FlashModeHarness {
-  explicit FlashModeHarness(TestPackage p = AcmePackage()) : package(std::move(p)) {
-    bench.dialogs.answers.clear();
-  }
+  explicit FlashModeHarness(TestPackage p = AcmePackage()) : package(std::move(p)) {}
   // Builds the form and runs FormCreate, answering the warning with `answer`.
   void Create(Answer answer = Answer::Yes) {
     ui = std::make_unique<FormHarness>(package.View());

@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "RecordingDialogs.h"
+#include "support/ScriptedDialogs.h"
 #include "WindowTestSupport.h"
 #include "app/FormLayout.h"
 #include "support/TestPackage.h"
@@ -201,7 +201,7 @@ class FormStartUp : public ::testing::Test {
     options.application = &application;
     return FlashWindow::Create(std::move(options));
   }
-  sim::RecordingDialogs dialogs;
+  cdflash::test::ScriptedDialogs dialogs{cdflash::test::ScriptedDialogs::Unscripted::Yes};
   RecordingApplication application;
 };
 
