@@ -11,6 +11,7 @@
 #include <map>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "SimCommands.h"
@@ -36,6 +37,15 @@ struct DriveConfig {
   // TEST UNIT READY answers, one per command; the last one repeats.
   std::vector<Sense> mediumScript{kNoMedium};
 };
+
+// A drive of the default kind that names itself with these texts.
+inline DriveConfig DriveWithIdentity(std::string vendor, std::string product, std::string revision) {
+  DriveConfig config;
+  config.vendor = std::move(vendor);
+  config.product = std::move(product);
+  config.revision = std::move(revision);
+  return config;
+}
 
 struct CommitRecord {
   std::uint8_t control = 0;

@@ -15,14 +15,6 @@ constexpr std::size_t kVendorLength = 8;
 constexpr std::size_t kProductLength = 16;
 constexpr std::size_t kRevisionLength = 4;
 
-sim::DriveConfig Drive(std::string vendor, std::string product, std::string revision) {
-  sim::DriveConfig config;
-  config.vendor = std::move(vendor);
-  config.product = std::move(product);
-  config.revision = std::move(revision);
-  return config;
-}
-
 std::vector<std::string_view> Fields(std::string_view line) {
   std::vector<std::string_view> fields;
   for (std::size_t start = 0;;) {
@@ -82,7 +74,7 @@ DemoDrives ParseDrives(std::string_view text) {
       break;
     }
     result.drives.push_back(
-        Drive(std::string(fields[0]), std::string(fields[1]), std::string(fields[2])));
+        sim::DriveWithIdentity(std::string(fields[0]), std::string(fields[1]), std::string(fields[2])));
   }
   return result;
 }

@@ -4,20 +4,9 @@
 #include <cstring>
 
 #include "common/Text.h"
+#include "device/WindowsErrors.h"
 
 namespace cdflash {
-
-namespace {
-
-// Windows system error codes (winerror.h), here so that the decision can be
-// tested on every system.
-constexpr std::uint32_t kAccessDenied = 5;
-constexpr std::uint32_t kNotReady = 21;
-constexpr std::uint32_t kSharingViolation = 32;
-constexpr std::uint32_t kLockViolation = 33;
-constexpr std::uint32_t kDriveLocked = 108;
-
-}  // namespace
 
 ExclusiveVerdict JudgeExclusiveOpen(int error, const std::string& device) {
   if (error == EBUSY) return {true, device + " is mounted or in use by another program"};
@@ -25,6 +14,7 @@ ExclusiveVerdict JudgeExclusiveOpen(int error, const std::string& device) {
 }
 
 ExclusiveVerdict JudgeLockError(std::uint32_t error, const std::string& device) {
+  using namespace winerror;
   switch (error) {
     case kAccessDenied:
       return {true, device + " is in use by another program (access denied)"};

@@ -20,13 +20,7 @@ using sim::SimBench;
 constexpr std::uint8_t kOpened = 0x00;
 constexpr std::uint8_t kNotOpened = 0x63;
 
-sim::DriveConfig Identity(std::string vendor, std::string product, std::string revision) {
-  sim::DriveConfig config;
-  config.vendor = std::move(vendor);
-  config.product = std::move(product);
-  config.revision = std::move(revision);
-  return config;
-}
+constexpr auto& Identity = sim::DriveWithIdentity;
 
 std::unique_ptr<CDDrive> Construct(char letter) {
   return std::make_unique<CDDrive>(letter, 0, 0, 0);

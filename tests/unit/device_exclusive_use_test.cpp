@@ -13,19 +13,12 @@
 #include "device/Cddrive.h"
 #include "device/DriveLocks.h"
 #include "device/ExclusiveUse.h"
+#include "device/WindowsErrors.h"
 
 namespace cdflash {
 namespace {
 
-// Windows error codes as GetLastError gives them.
-constexpr std::uint32_t kAccessDenied = 5;
-constexpr std::uint32_t kInvalidFunction = 1;
-constexpr std::uint32_t kNotReady = 21;
-constexpr std::uint32_t kSharingViolation = 32;
-constexpr std::uint32_t kLockViolation = 33;
-constexpr std::uint32_t kNotSupported = 50;
-constexpr std::uint32_t kBadCommand = 22;  // a file system is mounted on it
-constexpr std::uint32_t kDriveLocked = 108;
+using namespace winerror;
 
 TEST(ExclusiveUse, OnlyABusyDeviceIsHeldByAnotherProgramOnLinux) {
   struct Row {
