@@ -232,18 +232,18 @@ TEST_F(BuildMode, ClickRecordsTheFileNameAndModelChoiceListsTheFolderAnew) {
   Start();
   ASSERT_EQ(h.fileList.items, std::vector<std::string>{"0.10.BIN"});
   h.fileList.SetItemIndex(0);
-  h.form.FileListBox1Click(&h.fileList);
+  h.form.FileListBox1Click();
   EXPECT_TRUE(h.button.enabled);
 
   WriteFile(folder / "1.60.BIN", "x");
   h.combo.index = 1;
-  h.form.ComboBoxChange(&h.combo);
+  h.form.ComboBoxChange();
   EXPECT_FALSE(h.button.enabled);
   EXPECT_EQ(h.fileList.items, std::vector<std::string>{"1.60.BIN"});
   EXPECT_EQ(h.window.caption, " Flash V1.043 1.00-1.51 [Buiding]");
 
   WriteFile(folder / "1.61.BIN", "x");
-  h.form.ComboBoxChange(&h.combo);  // the same model again still reads the folder anew
+  h.form.ComboBoxChange();  // the same model again still reads the folder anew
   EXPECT_EQ(h.fileList.items, (std::vector<std::string>{"1.60.BIN", "1.61.BIN"}));
 }
 
@@ -251,10 +251,10 @@ TEST_F(BuildMode, ClickWithoutSelectionEnablesTheButtonAndTheBuildFailsToOpen) {
   WriteTable(SampleSection(0));
   Start();
   h.fileList.index = -1;
-  h.form.FileListBox1Click(&h.fileList);
+  h.form.FileListBox1Click();
   EXPECT_TRUE(h.button.enabled);
 
-  h.form.FlashButtonClick(&h.button);
+  h.form.FlashButtonClick();
   ASSERT_EQ(h.dialogs.shown.size(), 1u);
   EXPECT_EQ(h.dialogs.shown[0].text, "Open  fail!");
   EXPECT_EQ(h.groupBox.caption, "Building   Please wait... ");
@@ -313,9 +313,9 @@ class Builder : public BuildMode {
     WriteBytes(folder / name, bin);
     h.fileList.SetItems({name});
     h.fileList.SetItemIndex(0);
-    h.form.FileListBox1Click(&h.fileList);
+    h.form.FileListBox1Click();
     h.dialogs.shown.clear();
-    h.form.FlashButtonClick(&h.button);
+    h.form.FlashButtonClick();
     return h.dialogs.shown.empty();
   }
 
@@ -410,7 +410,7 @@ TEST_F(Builder, NameCaseIsKeptInTheFileAndUpperCasedInTheRevision) {
 
 TEST_F(Builder, TwentyFourCharacterModelFillsItsFieldWithOneNul) {
   h.combo.index = 1;
-  h.form.ComboBoxChange(&h.combo);
+  h.form.ComboBoxChange();
   ASSERT_TRUE(Build("2.00.bin", Pattern(0x50000, 5)));
   const Bytes header = Header(ReadBytes(folder / "2.00.EXE"));
   EXPECT_EQ(Bytes(header.begin(), header.begin() + 25), Field("ABCDEFGHIJKLMNOPQRSTUVWX"));
@@ -564,9 +564,9 @@ TEST_F(Builder, MissingTemplateOrBinIsReportedByName) {
 
   h.fileList.SetItems({"GONE.BIN"});
   h.fileList.SetItemIndex(0);
-  h.form.FileListBox1Click(&h.fileList);
+  h.form.FileListBox1Click();
   h.dialogs.shown.clear();
-  h.form.FlashButtonClick(&h.button);
+  h.form.FlashButtonClick();
   EXPECT_EQ(Boxes(), std::vector<std::string>{"Message: Open GONE.BIN fail!"});
   EXPECT_FALSE(fs::exists(folder / "GONE.EXE"));
 }

@@ -19,7 +19,7 @@
 #include "ShowWatcher.h"
 #include "ui/qt/FlashWindow.h"
 #include "ui/qt/FormBinding.h"
-#include "ui/qt/FormHandlers.h"
+#include "app/FormHandlers.h"
 #include "ui/qt/MessageBoxes.h"
 #include "ui/qt/RunApplication.h"
 
