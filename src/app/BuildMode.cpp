@@ -1,11 +1,7 @@
-// Build mode of TFlashForm: the model table, the choice of a model, the
-// click on a BIN file and the build itself.
+#include "app/BuildMode.h"
 
 #include "app/AppTexts.h"
-#include "app/FlashForm.h"
-#include "session/BuildSession.h"
 #include "builder/BuildPaths.h"
-#include "system/SystemServices.h"
 
 namespace cdflash {
 namespace {
@@ -14,69 +10,70 @@ constexpr const char* kBuildCaptionEnd = " [Buiding]";
 
 }  // namespace
 
-void TFlashForm::StartBuildMode() {
-  binDirectory_ = System().CurrentDirectory();
+// The controls keep the positions of the design.
+void BuildMode::Start() {
+  binDirectory_ = x_.system.CurrentDirectory();
   if (!RetriveINI()) return;  // the program is ending
-  c_.FileListBox1->SetVisible(true);
-  c_.SelectDriveLabel->SetText("Select Model: ");
-  c_.FlashButton->SetCaption("Build");
-  c_.FlashButton->SetEnabled(false);
+  x_.c.FileListBox1->SetVisible(true);
+  x_.c.SelectDriveLabel->SetText("Select Model: ");
+  x_.c.FlashButton->SetCaption("Build");
+  x_.c.FlashButton->SetEnabled(false);
 }
 
-bool TFlashForm::RetriveINI() {
-  build_ = std::make_unique<BuildSession>(package_, System());
+bool BuildMode::RetriveINI() {
+  build_ = std::make_unique<BuildSession>(x_.package, x_.system);
   const bool loaded = build_->LoadModels();
-  for (const std::string& entry : build_->Models().entries) c_.ComboBox->Add(entry);
+  for (const std::string& entry : build_->Models().entries) x_.c.ComboBox->Add(entry);
   if (!loaded) {
-    s_.dialogs->Message(build_->Problem());
-    s_.application->PostQuit(0);
+    x_.s.dialogs->Message(build_->Problem());
+    x_.s.application->PostQuit(0);
     return false;
   }
-  c_.ComboBox->SetItemIndex(0);
-  ComboBoxChange(this);
+  x_.c.ComboBox->SetItemIndex(0);
+  ComboBoxChange();
   return true;
 }
 
-void TFlashForm::ChooseModel() {
-  const int k = c_.ComboBox->ItemIndex();
-  if (!build_ || k < 0 || k >= c_.ComboBox->Count() || static_cast<std::size_t>(k) >= build_->Models().models.size()) {
+void BuildMode::ComboBoxChange() {
+  const int k = x_.c.ComboBox->ItemIndex();
+  if (!build_ || k < 0 || k >= x_.c.ComboBox->Count() ||
+      static_cast<std::size_t>(k) >= build_->Models().models.size()) {
     return;
   }
   model_ = static_cast<std::size_t>(k);
   // Read anew also when the mask has not changed.
-  c_.FileListBox1->SetItems(build_->BinFiles(model_, binDirectory_));
-  c_.window->SetCaption(kVersionCaption + build_->Models().models[model_].fwRange + kBuildCaptionEnd);
+  x_.c.FileListBox1->SetItems(build_->BinFiles(model_, binDirectory_));
+  x_.c.window->SetCaption(kVersionCaption + build_->Models().models[model_].fwRange + kBuildCaptionEnd);
   // A file must be clicked again for the new model before a build.
-  c_.FlashButton->SetEnabled(false);
+  x_.c.FlashButton->SetEnabled(false);
 }
 
-std::string TFlashForm::SelectedBinPath() const {
-  const int k = c_.FileListBox1->ItemIndex();
-  if (k < 0 || k >= c_.FileListBox1->Count()) return {};
-  return JoinPath(binDirectory_, c_.FileListBox1->Item(k));
+std::string BuildMode::SelectedBinPath() const {
+  const int k = x_.c.FileListBox1->ItemIndex();
+  if (k < 0 || k >= x_.c.FileListBox1->Count()) return {};
+  return JoinPath(binDirectory_, x_.c.FileListBox1->Item(k));
 }
 
-void TFlashForm::FileListBox1Click(const void*) {
-  if (busy_) return;
+void BuildMode::FileListBox1Click() {
   SelectedBinName = FileNamePart(SelectedBinPath());
-  c_.FlashButton->SetEnabled(true);
+  x_.c.FlashButton->SetEnabled(true);
 }
 
 // NewBuildFlashProgram, on a worker thread: the request is taken from the
 // controls first, and the outcome shown when the build is over.
-void TFlashForm::StartBuild() {
+void BuildMode::FlashButtonClick() {
   if (!build_ || model_ >= build_->Models().models.size()) return;
   const std::string binPath = SelectedBinPath();
-  const std::string outputDirectory = System().CurrentDirectory();
-  s_.cursor->SetHourglass();
+  const std::string outputDirectory = x_.system.CurrentDirectory();
+  x_.s.cursor->SetHourglass();
   auto result = std::make_shared<BuildResult>();
-  RunJob(
+  x_.jobs.RunJob(
       [this, result, model = model_, name = SelectedBinName, binPath, outputDirectory] {
-        *result = build_->Build(model, name, binPath, outputDirectory, queued_);
+        *result = build_->Build(model, name, binPath, outputDirectory, x_.observer);
       },
       [this, result] {
-        if (!result->ok) s_.dialogs->Message(result->message);
-        s_.cursor->SetDefault();
+        if (!result->ok) x_.s.dialogs->Message(result->message);
+        x_.s.cursor->SetDefault();
       });
 }
 

@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "app/AppTexts.h"
+#include "app/BuildMode.h"
+#include "app/FlashMode.h"
 #include "app/Guard.h"
 #include "system/SystemServices.h"
 
@@ -13,67 +15,36 @@ TFlashForm::TFlashForm(FormControls controls, FormServices services, PackageView
 
 TFlashForm::~TFlashForm() = default;
 
-ISystemServices& TFlashForm::System() const { return s_.system ? *s_.system : SystemServices(); }
-
 IUiThread& TFlashForm::Ui() { return s_.ui ? *s_.ui : inlineUi_; }
 
-void TFlashForm::FormCreate(const void*) {
-  session_.reset();
-  selected_ = nullptr;
+void TFlashForm::FormCreate() {
+  if (mode_) mode_->Destroy();
   c_.window->SetCaption(kVersionCaption);
-
-  BuildMode = package_.IsTemplate();
-  if (BuildMode) {  // the controls keep the positions of the design
-    StartBuildMode();
-    return;
+  buildMode_ = package_.IsTemplate();
+  FormContext context{c_, s_, package_, s_.system ? *s_.system : SystemServices(), view_, queued_, *this};
+  if (buildMode_) {
+    mode_ = std::make_unique<BuildMode>(std::move(context));
+  } else {
+    mode_ = std::make_unique<FlashMode>(std::move(context));
   }
-
-  // Flash mode: the group box, progress bar and button move up into the
-  // place of the file list, which is hidden once the user confirms.
-  const int shift = c_.FileListBox1->GetBounds().height;
-  for (IControl* control : {static_cast<IControl*>(c_.GroupBox2),
-                            static_cast<IControl*>(c_.ProgressBar),
-                            static_cast<IControl*>(c_.FlashButton)}) {
-    control->SetTop(control->GetBounds().top - shift);
-  }
-  StartFlashMode();
+  mode_->Start();
 }
 
-void TFlashForm::FormDestroy(const void*) {
-  build_.reset();
-  selected_ = nullptr;
-  DriveMap.clear();
-  session_.reset();  // closes every drive and lets go of the data buffer
+// The mode stays: a job that is still to finish refers to it.
+void TFlashForm::FormDestroy() {
+  if (mode_) mode_->Destroy();
 }
 
-void TFlashForm::ComboBoxChange(const void*) {
-  if (busy_) return;
-  if (BuildMode) {
-    ChooseModel();
-    return;
-  }
-  const int k = c_.ComboBox->ItemIndex();
-  if (!session_ || k < 0 || k >= c_.ComboBox->Count() || k >= static_cast<int>(DriveMap.size())) return;
-  selected_ = DriveMap[static_cast<std::size_t>(k)];
+void TFlashForm::ComboBoxChange() {
+  if (!busy_ && mode_) mode_->ComboBoxChange();
 }
 
-void TFlashForm::FlashButtonClick(const void*) {
-  if (busy_) return;
-  if (BuildMode) {
-    StartBuild();
-    return;
-  }
-  if (!session_ || selected_ == nullptr) return;
-  view_.SetDriveEntry(c_.ComboBox->ItemIndex());
-  gate_.Reset();
-  RunJob([this, entry = selected_] { report_ = session_->Run(*entry, queued_, {&gate_, {}, {}}); },
-         [this, listed = selected_->identity] {
-           // A drive that changed since it was listed shows as it is now
-           // (after a commit the engine has shown its new identity).
-           if (report_.identityAfter.empty() && !report_.identityBefore.empty() && report_.identityBefore != listed) {
-             view_.DriveIdentityChanged(report_.identityBefore);
-           }
-         });
+void TFlashForm::FileListBox1Click() {
+  if (!busy_ && mode_) mode_->FileListBox1Click();
+}
+
+void TFlashForm::FlashButtonClick() {
+  if (!busy_ && mode_) mode_->FlashButtonClick();
 }
 
 void TFlashForm::EndRequested() {
@@ -83,7 +54,7 @@ void TFlashForm::EndRequested() {
     c_.window->Close();
     return;
   }
-  gate_.RequestStop();  // refused once the commit is decided: the run finishes
+  if (mode_) mode_->RequestStop();
 }
 
 void TFlashForm::RunJob(std::function<void()> job, std::function<void()> finished) {

@@ -1,72 +1,53 @@
 #pragma once
-// TFlashForm: the program's one window, without any toolkit. It holds what
-// the window does: start-up (the warning, the drive list), the reactions to
-// the drop-down list, the file list and the button. Flash mode is a
-// FlashSession and build mode a BuildSession; a run and a build go through
-// the front end's UI thread service, on a worker thread where it has one.
+// TFlashForm: the program's one window, without any toolkit. It owns the
+// controls and the jobs, and hands each event to the window's mode: a
+// flasher opens in flash mode (FlashMode), a template in build mode
+// (BuildMode). A run and a build go through the front end's UI thread
+// service, on a worker thread where it has one.
 
-#include <cstdint>
 #include <exception>
+#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "app/Controls.h"
-#include "session/BuildSession.h"
-#include "session/FlashSession.h"
+#include "app/FormHandlers.h"
+#include "app/FormMode.h"
 #include "app/FormView.h"
 #include "app/QueuedObserver.h"
 #include "package/PackageView.h"
+#include "session/FlashSession.h"
 
 namespace cdflash {
 
-
-class TFlashForm {
+class TFlashForm final : public IFormHandlers, private IJobRunner {
  public:
   TFlashForm(FormControls controls, FormServices services,
              PackageView package = PackageView::Embedded());
-  ~TFlashForm();
+  ~TFlashForm() override;
   TFlashForm(const TFlashForm&) = delete;
   TFlashForm& operator=(const TFlashForm&) = delete;
 
-  // Handlers. `sender` is the control that raised the event (unused).
-  void FormCreate(const void* sender = nullptr);
-  void FormDestroy(const void* sender = nullptr);
-  void ComboBoxChange(const void* sender = nullptr);
-  void FileListBox1Click(const void* sender = nullptr);
-  void FlashButtonClick(const void* sender = nullptr);
-  // The system asks the program to end (a signal, a logout): a run stops
-  // before its commit or finishes after it, leaving its record either way,
-  // and then the window closes. No box is shown from now on.
-  void EndRequested();
+  void FormCreate() override;
+  void FormDestroy() override;
+  void ComboBoxChange() override;
+  void FileListBox1Click() override;
+  void FlashButtonClick() override;
+  // A run stops before its commit or finishes after it, leaving its record
+  // either way, and then the window closes. No box is shown from now on.
+  void EndRequested() override;
 
-  bool InBuildMode() const { return BuildMode; }
+  bool InBuildMode() const { return buildMode_; }
   // A flash run or a build is in progress.
   bool Busy() const { return busy_; }
   // The drive the next run updates, if any.
-  const DriveEntry* Selected() const { return selected_; }
-  // What the last run came to.
-  const FlashReport& LastReport() const { return report_; }
+  const DriveEntry* Selected() const { return mode_ ? mode_->Selected() : nullptr; }
 
  private:
-  void StartFlashMode();
-  void StartBuildMode();
-  // Loads the model table into ComboBox; on failure shows why, posts the
-  // quit request and returns false.
-  bool RetriveINI();
-  void ChooseModel();
-  // The clicked BIN file as a full path; empty when none is selected.
-  std::string SelectedBinPath() const;
-  void StartBuild();
-  // Ends the program from FormCreate: quit request with exit code 0, window closed.
-  void EndStartup();
-  ISystemServices& System() const;
-  IUiThread& Ui();
-
   // A job: the controls start nothing and the window does not close until
   // `finished` has run on the UI thread.
-  void RunJob(std::function<void()> job, std::function<void()> finished);
+  void RunJob(std::function<void()> job, std::function<void()> finished) override;
   void EndJob();
+  IUiThread& Ui();
 
   FormControls c_;
   FormServices s_;
@@ -74,18 +55,8 @@ class TFlashForm {
   InlineUiThread inlineUi_;
   FormView view_;
   QueuedObserver queued_;
-
-  bool BuildMode = false;
-  std::unique_ptr<BuildSession> build_;  // build mode
-  std::size_t model_ = 0;                // build mode: the chosen model
-  std::string SelectedBinName;           // build mode: the BIN file clicked
-  std::string binDirectory_;             // build mode: where the BIN files are listed from
-  static constexpr std::size_t kMaxOffered = 24;  // entries of the drop-down list
-  std::unique_ptr<FlashSession> session_;         // flash mode
-  std::vector<const DriveEntry*> DriveMap;     // the session's entry of each drop-down entry
-  const DriveEntry* selected_ = nullptr;
-  FlashReport report_;
-  CommitGate gate_;  // the run's: a stop asked for races its commit
+  std::unique_ptr<IFormMode> mode_;
+  bool buildMode_ = false;
   bool endRequested_ = false;
 
   bool busy_ = false;

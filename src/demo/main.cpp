@@ -12,7 +12,7 @@
 #include "demo/DemoSystem.h"
 #include "demo/PacedPlatform.h"
 #include "device/platform/Platform.h"
-#include "ui/qt/FormHandlers.h"
+#include "ui/qt/FormBinding.h"
 #include "ui/cli/RunTerminal.h"
 #include "ui/qt/RunApplication.h"
 

@@ -4,7 +4,7 @@ namespace cdflash {
 
 int ExitCodeOf(const FlashReport& report) {
   switch (report.outcome) {
-    case FlashOutcome::Completed: return kExitFlashed;
+    case FlashOutcome::Completed: return kExitOk;
     case FlashOutcome::Declined:
     case FlashOutcome::AlreadyUpToDate:
     case FlashOutcome::NoDrive: return kExitNothingDone;

@@ -7,7 +7,7 @@
 namespace cdflash {
 
 enum RunExitCode : int {
-  kExitFlashed = 0,            // flashed (or the command did what it was asked)
+  kExitOk = 0,                 // flashed, or the command did what it was asked
   kExitNothingDone = 1,        // nothing to do or declined
   kExitFailedBeforeWrite = 2,  // failed before anything was written to the drive
   kExitFailedAfterWrite = 3,   // failed after writing began, before the commit: flash untouched

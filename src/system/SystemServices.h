@@ -42,7 +42,9 @@ class ISystemServices {
   /// Blocks the calling thread.
   virtual void Sleep(unsigned milliseconds) = 0;
   /// A monotonic clock: time since some fixed point, never set back.
-  virtual std::chrono::milliseconds Uptime() const = 0;
+  virtual std::chrono::milliseconds Uptime() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+  }
   /// Asks the system to restart at once, closing applications by force.
   virtual RestartResult RequestRestart() = 0;
   /// Keeps the system awake and from shutting down for `reason` while the

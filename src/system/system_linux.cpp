@@ -48,11 +48,6 @@ class LinuxSystem final : public ISystemServices {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
   }
 
-  std::chrono::milliseconds Uptime() const override {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch());
-  }
-
   // Asks logind to reboot, as the session's user would from the desktop; it
   // may ask the user to authenticate first.
   RestartResult RequestRestart() override {

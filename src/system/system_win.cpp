@@ -52,11 +52,6 @@ class WindowsSystem final : public ISystemServices {
  public:
   void Sleep(unsigned milliseconds) override { ::Sleep(milliseconds); }
 
-  std::chrono::milliseconds Uptime() const override {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-        std::chrono::steady_clock::now().time_since_epoch());
-  }
-
   RestartResult RequestRestart() override {
     SystemRestartSteps steps;
     return RestartWithPrivilege(steps);

@@ -94,7 +94,7 @@ TEST(TerminalList, EveryDriveWithItsVerdictAsTextAndJson) {
   m.bench.platform.AddDrive(test::OtherDrive());
   m.bench.platform.AddDrive(test::AcmeDrive("0.90"));
   m.bench.platform.AddAbsent({'3', 0, 0, 0});
-  EXPECT_EQ(m.Run({"--list"}), kExitFlashed);
+  EXPECT_EQ(m.Run({"--list"}), kExitOk);
   const std::string& out = m.terminal.out;
   for (const char* part : {"0-0-0 0: ACME    CRW-4012A       1.20", "device: /dev/sr0",
                            "this flasher may update it", "another model", "revision out of range 1.00-1.50",
@@ -103,7 +103,7 @@ TEST(TerminalList, EveryDriveWithItsVerdictAsTextAndJson) {
   }
 
   m.terminal.out.clear();
-  EXPECT_EQ(m.Run({"--list", "--json"}), kExitFlashed);
+  EXPECT_EQ(m.Run({"--list", "--json"}), kExitOk);
   const std::string& json = m.terminal.out;
   EXPECT_TRUE(Has(json, "\"mode\": \"flasher\""));
   EXPECT_TRUE(Has(json, "\"digest\": \"" + digest + "\""));
@@ -119,7 +119,7 @@ TEST(TerminalList, TemplateListsWithoutVerdicts) {
   Machine m;
   m.package.SetSlot(0, "BLNK");
   m.bench.platform.AddDrive(test::AcmeDrive("1.20"));
-  EXPECT_EQ(m.Run({"--list", "--json"}), kExitFlashed);
+  EXPECT_EQ(m.Run({"--list", "--json"}), kExitOk);
   EXPECT_TRUE(Has(m.terminal.out, "\"mode\": \"template\""));
   EXPECT_FALSE(Has(m.terminal.out, "updatable"));
 }
@@ -127,7 +127,7 @@ TEST(TerminalList, TemplateListsWithoutVerdicts) {
 TEST(TerminalFlash, WholeRunWithYes) {
   Machine m;
   sim::SimDrive& drive = m.bench.platform.AddDrive(test::AcmeDrive("1.20"));
-  EXPECT_EQ(m.Run({"--flash", "/dev/sr0", "--yes"}), kExitFlashed);
+  EXPECT_EQ(m.Run({"--flash", "/dev/sr0", "--yes"}), kExitOk);
   ASSERT_EQ(drive.Commits().size(), 1u);
   EXPECT_FALSE(drive.Bricked());
   EXPECT_EQ(drive.Revision(), "1.60");
@@ -157,7 +157,7 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
     std::string says = {};  // on standard error
     int drives = 1;         // qualifying drives, all at 0-0-0
     bool interactive = true;
-    std::size_t commits = exit == kExitFlashed ? 1 : 0;
+    std::size_t commits = exit == kExitOk ? 1 : 0;
     PowerState power = {};
     DriveAccess access = {};
     bool recordKept = true;  // a --flash past its arguments leaves a record
@@ -167,7 +167,7 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
   const auto none = [](sim::SimDrive&, test::TestPackage&) {};
   const auto anyRevision = [](sim::SimDrive&, test::TestPackage& p) { p.FwRange("----------"); };
   const Case cases[] = {
-      {"restart accepted", {"--flash", "0", "--yes", "--restart"}, {}, "1.20", none, kExitFlashed},
+      {"restart accepted", {"--flash", "0", "--yes", "--restart"}, {}, "1.20", none, kExitOk},
       {"warning answered no", {"--flash", "0"}, {"n"}, "1.20", none, kExitNothingDone},
       {"update answered no", {"--flash", "0"}, {"y", "no"}, "1.20", none, kExitNothingDone},
       {"no terminal to answer on", {"--flash", "0"}, {}, "1.20", none, kExitNothingDone, "no terminal", 1, false},
@@ -177,11 +177,11 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
       {"downgrade with --yes alone", {"--flash", "0", "--yes"}, {}, "1.70", anyRevision, kExitNothingDone,
        "needs --allow-older"},
       {"downgrade with --allow-older", {"--flash", "0", "--yes", "--allow-older"}, {}, "1.70", anyRevision,
-       kExitFlashed},
+       kExitOk},
       {"on battery with --yes alone", {"--flash", "0", "--yes"}, {}, "1.20", none, kExitNothingDone,
        "needs --allow-battery", 1, true, 0, {PowerState::Source::Battery, 80}},
       {"on battery with --allow-battery", {"--flash", "0", "--yes", "--allow-battery"}, {}, "1.20", none,
-       kExitFlashed, "", 1, true, 1, {PowerState::Source::Battery, 80}},
+       kExitOk, "", 1, true, 1, {PowerState::Source::Battery, 80}},
       {"no such drive", {"--flash", "7", "--yes"}, {}, "1.20", none, kExitUsage, "/dev/sr0"},
       {"selector naming two drives", {"--flash", "0-0-0", "--yes"}, {}, "1.20", none, kExitUsage,
        "/dev/sr1", 2},
@@ -207,7 +207,7 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
        }, kExitCommitUnanswered, "power", 1, true, 1},
       {"sealed flasher", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive&, test::TestPackage& p) {
          p.Seal();
-       }, kExitFlashed},
+       }, kExitOk},
       {"flasher with one changed image byte", {"--flash", "0", "--yes"}, {}, "1.20",
        [](sim::SimDrive&, test::TestPackage& p) { p.Seal().SetSlotByte(0x2345, 0x5A); }, kExitFailedBeforeWrite,
        "damaged", 1, true, 0, {}, {}, true, false},
@@ -313,7 +313,7 @@ TEST(TerminalFlash, RecordAndSummaryTellWhatTheDriveReceived) {
 
   // A run that completes: standard output holds its summary alone.
   m.terminal.out.clear();
-  EXPECT_EQ(m.Run({"--flash", "0", "--yes", "--json"}), kExitFlashed);
+  EXPECT_EQ(m.Run({"--flash", "0", "--yes", "--json"}), kExitOk);
   EXPECT_TRUE(test::ParseJson(m.terminal.out)) << m.terminal.out;
 }
 
@@ -352,7 +352,7 @@ TEST(TerminalFlash, StopSignalsBeforeTheCommitStopItAndAfterItAreRefused) {
     const bool toldStopping = Has(handler, "Stopping before the commit") && Has(m.terminal.err, "stopped before");
     const bool toldRefused = Has(handler, std::string("Stop refused: ") + kCommitInProgressText);
     EXPECT_EQ(drive.Commits().size(), c.committed ? 1u : 0u);
-    EXPECT_EQ(exit, c.committed ? kExitFlashed : c.wrote ? kExitFailedAfterWrite : kExitFailedBeforeWrite);
+    EXPECT_EQ(exit, c.committed ? kExitOk : c.wrote ? kExitFailedAfterWrite : kExitFailedBeforeWrite);
     EXPECT_EQ(WroteTo(drive), c.wrote);
     EXPECT_EQ(toldStopping, !c.committed) << handler << m.terminal.err;
     EXPECT_EQ(toldRefused, c.committed) << handler;
@@ -406,14 +406,14 @@ TEST(TerminalFlash, OutputThatCannotBeWrittenChangesNothing) {
     }
     standardOutputGone = false;
     standardErrorGone = false;
-    EXPECT_EQ(exit, kExitFlashed);
+    EXPECT_EQ(exit, kExitOk);
     EXPECT_EQ(drive.Commits().size(), 1u);
     const std::vector<std::string> records = m.Records();
     ASSERT_EQ(records.size(), 1u);
     const std::vector<std::uint8_t> bytes = test::ReadBytes(records.front());
     const auto record = test::ParseJson(std::string(bytes.begin(), bytes.end()));
     ASSERT_TRUE(record);
-    EXPECT_EQ(record->at("exitCode"), kExitFlashed);
+    EXPECT_EQ(record->at("exitCode"), kExitOk);
   }
 }
 #endif
@@ -557,7 +557,7 @@ TEST(TerminalBuild, SameBytesAsTheWindowAndRefusalsWriteNothing) {
     m.terminal.err.clear();
     return RunTerminal(static_cast<int>(argv.size()), argv.data(), {m.terminal, m.system, PackageView::Embedded()});
   };
-  EXPECT_EQ(build({"--bin", bin("1.60.BIN"), "--bin", bin("1.61.BIN")}, dir / "terminal"), kExitFlashed)
+  EXPECT_EQ(build({"--bin", bin("1.60.BIN"), "--bin", bin("1.61.BIN")}, dir / "terminal"), kExitOk)
       << m.terminal.err;
   EXPECT_EQ(test::ReadBytes((dir / "terminal" / "1.60.EXE").string()), test::ReadBytes((dir / "window" / "1.60.EXE").string()));
   EXPECT_TRUE(fs::exists(dir / "terminal" / "1.61.EXE"));

@@ -6,6 +6,8 @@
 //   struct Rig {
 //     FormControls Controls();
 //     int UserEvents() const;  // change, click and button events raised so far
+//     int WindowWidth();       // optional, where text is measured: the client
+//                              // area's width in design pixels
 //   };
 //
 // Include this header in one source file of a test program and instantiate
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "app/Controls.h"
+#include "app/FormLayout.h"
 
 namespace cdflash::contract {
 
@@ -32,6 +35,13 @@ class ControlContract : public ::testing::Test {
     std::vector<std::string> names;
     for (int i = 0; i < c.FileListBox1->Count(); ++i) names.push_back(c.FileListBox1->Item(i));
     return names;
+  }
+
+  // The control of each row of kFormDesign.
+  const IControl* Designed(const ControlDesign& design) const {
+    const IControl* controls[] = {c.SelectDriveLabel, c.FileListBox1, c.ComboBox,
+                                  c.GroupBox2,        c.ProgressBar,  c.FlashButton};
+    return controls[&design - kFormDesign.data()];
   }
 
   Rig rig;
@@ -174,11 +184,49 @@ TYPED_TEST_P(ControlContract, CaptionsStatesAndPlacesReadBackAsSet) {
   EXPECT_EQ(c.ProgressBar->GetBounds(), (Bounds{before.left, before.top - 41, before.width, before.height}));
 }
 
+TYPED_TEST_P(ControlContract, ControlsReportTheirDesignBounds) {
+  for (const ControlDesign& design : kFormDesign) {
+    EXPECT_EQ(this->Designed(design)->GetBounds(), design.bounds) << design.name;
+  }
+}
+
+TYPED_TEST_P(ControlContract, FlashModeMovesTheLowerControlsUpByTheFileListHeight) {
+  const FormControls& c = this->c;
+  MoveUpIntoFileListPlace(c);
+  const int list = c.FileListBox1->GetBounds().height;
+  for (const ControlDesign& design : kFormDesign) {
+    const bool below = design.bounds.top > c.FileListBox1->GetBounds().top;
+    const Bounds& was = design.bounds;
+    EXPECT_EQ(this->Designed(design)->GetBounds(),
+              (Bounds{was.left, below ? was.top - list : was.top, was.width, was.height}))
+        << design.name;
+  }
+}
+
+TYPED_TEST_P(ControlContract, LabelGrowsWithItsTextAndTheWindowWithIt) {
+  const FormControls& c = this->c;
+  const int formWidth = c.ComboBox->GetBounds().width;
+  const int emptyWidth = c.SelectDriveLabel->GetBounds().width;
+  const std::string text = "Select the TESTVENDOR drive you want to update: and a good deal more text";
+  c.SelectDriveLabel->SetText(text);
+  EXPECT_EQ(c.SelectDriveLabel->Text(), text);
+  if constexpr (requires { this->rig.WindowWidth(); }) {
+    EXPECT_GT(c.SelectDriveLabel->GetBounds().width, formWidth);
+    EXPECT_EQ(this->rig.WindowWidth(), c.SelectDriveLabel->GetBounds().width);
+    c.SelectDriveLabel->SetText("");
+    EXPECT_EQ(c.SelectDriveLabel->GetBounds().width, emptyWidth);
+    EXPECT_EQ(this->rig.WindowWidth(), formWidth);
+  }
+}
+
 REGISTER_TYPED_TEST_SUITE_P(ControlContract, ListsHandBackTheBytesTheyWereGiven,
                             ComboBoxSelectionStaysOnItsEntry,
                             FileListShowsTheNamesInTheOrderGivenWithNoneSelected,
                             IndexesOutOfRangeThrowOrSelectNothing,
                             ProgressBarKeepsItsPositionInsideItsRange,
-                            CaptionsStatesAndPlacesReadBackAsSet);
+                            CaptionsStatesAndPlacesReadBackAsSet,
+                            ControlsReportTheirDesignBounds,
+                            FlashModeMovesTheLowerControlsUpByTheFileListHeight,
+                            LabelGrowsWithItsTextAndTheWindowWithIt);
 
 }  // namespace cdflash::contract

@@ -206,18 +206,18 @@ TEST_F(BuildMode, ClickRecordsTheFileNameAndModelChoiceListsTheFolderAnew) {
   Start();
   ASSERT_EQ(h.fileList.items, std::vector<std::string>{"0.10.BIN"});
   h.fileList.SetItemIndex(0);
-  h.form.FileListBox1Click(&h.fileList);
+  h.form.FileListBox1Click();
   EXPECT_TRUE(h.button.enabled);
 
   WriteFile(folder / "1.60.BIN", "x");
   h.combo.index = 1;
-  h.form.ComboBoxChange(&h.combo);
+  h.form.ComboBoxChange();
   EXPECT_FALSE(h.button.enabled);
   EXPECT_EQ(h.fileList.items, std::vector<std::string>{"1.60.BIN"});
   EXPECT_EQ(h.window.caption, " Flash V1.043 1.00-1.51 [Buiding]");
 
   WriteFile(folder / "1.61.BIN", "x");
-  h.form.ComboBoxChange(&h.combo);  // the same model again still reads the folder anew
+  h.form.ComboBoxChange();  // the same model again still reads the folder anew
   EXPECT_EQ(h.fileList.items, (std::vector<std::string>{"1.60.BIN", "1.61.BIN"}));
 }
 
@@ -225,10 +225,10 @@ TEST_F(BuildMode, ClickWithoutSelectionEnablesTheButtonAndTheBuildFailsToOpen) {
   WriteTable(SampleSection(0));
   Start();
   h.fileList.index = -1;
-  h.form.FileListBox1Click(&h.fileList);
+  h.form.FileListBox1Click();
   EXPECT_TRUE(h.button.enabled);
 
-  h.form.FlashButtonClick(&h.button);
+  h.form.FlashButtonClick();
   ASSERT_EQ(h.dialogs.shown.size(), 1u);
   EXPECT_EQ(h.dialogs.shown[0].text, "Open  fail!");
   EXPECT_EQ(h.groupBox.caption, "Building   Please wait... ");
@@ -251,11 +251,11 @@ TEST_F(BuildMode, BuildClickWritesAFlasherOfTheChosenModel) {
   WriteBytes(folder / "1.60.BIN", bin);
   Start();
   h.combo.index = 1;
-  h.form.ComboBoxChange(&h.combo);
+  h.form.ComboBoxChange();
   ASSERT_EQ(h.fileList.items, std::vector<std::string>{"1.60.BIN"});
   h.fileList.SetItemIndex(0);
-  h.form.FileListBox1Click(&h.fileList);
-  h.form.FlashButtonClick(&h.button);
+  h.form.FileListBox1Click();
+  h.form.FlashButtonClick();
   ASSERT_TRUE(h.dialogs.shown.empty()) << ::testing::PrintToString(Boxes());
 
   const Bytes out = ReadBytes(folder / "1.60.EXE");

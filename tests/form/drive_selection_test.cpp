@@ -166,9 +166,9 @@ TEST(FlashStartup, ReadyFormLendsItsDataBufferToRunsOnly) {
   EXPECT_TRUE(ui.button.Enabled());
   EXPECT_EQ(ui.groupBox.caption, "");
   ui.dialogs.answers = {Answer::No};
-  ui.form.FlashButtonClick(&ui.button);
+  ui.form.FlashButtonClick();
   ui.dialogs.answers = {Answer::Yes, Answer::No};
-  ui.form.FlashButtonClick(&ui.button);
+  ui.form.FlashButtonClick();
   EXPECT_EQ(duringTheRun, 16384);
   EXPECT_NE(CDDrive::DataBufferLength(), 16384);
 
@@ -190,7 +190,7 @@ TEST(FlashStartup, ChoosingAnotherEntryChangesTheSelectedDriveOnly) {
   const std::size_t commands = h.bench.platform.Drive(2).CommandCount();
 
   ui.combo.SetItemIndex(1);
-  ui.form.ComboBoxChange(&ui.combo);
+  ui.form.ComboBoxChange();
   ASSERT_NE(ui.form.Selected(), nullptr);
   EXPECT_EQ(ui.form.Selected()->letter, '2');
   EXPECT_EQ(ui.window.caption, caption);
@@ -200,7 +200,7 @@ TEST(FlashStartup, ChoosingAnotherEntryChangesTheSelectedDriveOnly) {
   EXPECT_EQ(h.bench.platform.Drive(2).CommandCount(), commands);  // no command sent
 
   ui.combo.SetItemIndex(0);
-  ui.form.ComboBoxChange(&ui.combo);
+  ui.form.ComboBoxChange();
   EXPECT_EQ(ui.form.Selected()->letter, '0');
 }
 

@@ -29,7 +29,7 @@ class FlashClick : public ::testing::Test {
     ui().dialogs.answers = std::move(answers);
     ui().dialogs.shown.clear();
     ui().groupBox.repaintedCaptions.clear();
-    ui().form.FlashButtonClick(&ui().button);
+    ui().form.FlashButtonClick();
   }
   test::FormHarness& ui() { return *h->ui; }
 

@@ -27,17 +27,13 @@ TEST(FormCreate, TemplateOpensInBuildModeWithTheDesignLayout) {
   EXPECT_TRUE(h.fileList.Visible());
 }
 
-TEST(FormCreate, FlasherMovesTheLowerControlsUpByTheFileListHeight) {
+TEST(FormCreate, FlasherTakesTheFlashModeLayout) {
   TestPackage package;
   FormHarness h(package.View());
   h.dialogs.answers = {Answer::No};  // the move happens whatever the answer
   h.form.FormCreate();
   EXPECT_FALSE(h.form.InBuildMode());
-  EXPECT_EQ(h.groupBox.GetBounds().top, 72);
-  EXPECT_EQ(h.progress.GetBounds().top, 95);
-  EXPECT_EQ(h.button.GetBounds().top, 95);
-  EXPECT_EQ(h.combo.GetBounds().top, 24);  // the rows above the file list stay
-  EXPECT_EQ(h.label.GetBounds().top, 0);
+  EXPECT_EQ(h.groupBox.GetBounds().top, test::DesignBounds("GroupBox2").top - h.fileList.GetBounds().height);
 }
 
 TEST(FormDestroy, ReleasesOnlyWhatExistsAndCanRunTwice) {

@@ -56,9 +56,8 @@ IRoute& NoDrivesPlatform::RouteFor(std::uint32_t) { return *route_; }
 QtForm::QtForm(const PackageView& package, ISystemServices* system)
     : window_(std::make_unique<FlashWindow>()) {
   const FormServices services{&dialogs_, &cursor_, &application_, system, &ui_};
-  handlers_ = std::make_unique<FlashFormHandlers>(
-      std::make_unique<TFlashForm>(window_->Controls(), services, package));
-  BindForm(*window_, *handlers_, dialogs_);
+  form_ = std::make_unique<TFlashForm>(window_->Controls(), services, package);
+  BindForm(*window_, *form_, dialogs_);
 }
 
 QtForm::~QtForm() {
@@ -67,11 +66,6 @@ QtForm::~QtForm() {
 }
 
 void QtForm::DestroyWindow() { window_.reset(); }
-
-QRect QtForm::Geometry(std::string_view name) const {
-  const QWidget* widget = window_->ControlWidget(name);
-  return widget != nullptr ? widget->geometry() : QRect();
-}
 
 void RunEventLoopBriefly() {
   QTimer stop;

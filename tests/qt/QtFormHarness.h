@@ -14,7 +14,7 @@
 #include "device/platform/Platform.h"
 #include "ui/qt/AppServices.h"
 #include "ui/qt/FlashWindow.h"
-#include "ui/qt/FormHandlers.h"
+#include "ui/qt/FormBinding.h"
 #include "ui/qt/MessageBoxes.h"
 
 namespace cdflash::qtui::test {
@@ -53,20 +53,17 @@ class QtForm {
   ~QtForm();
 
   FlashWindow& Window() { return *window_; }
-  TFlashForm& Form() { return handlers_->Form(); }
-  IFormHandlers& Handlers() { return *handlers_; }
+  TFlashForm& Form() { return *form_; }
+  IFormHandlers& Handlers() { return *form_; }
   ApplicationService& Application() { return application_; }
   void DestroyWindow();
-
-  // Geometry of a control's widget, in logical pixels.
-  QRect Geometry(std::string_view name) const;
 
  private:
   MessageBoxes dialogs_;
   WaitCursor cursor_;
   ApplicationService application_;
   QtUiThread ui_;
-  std::unique_ptr<FlashFormHandlers> handlers_;
+  std::unique_ptr<TFlashForm> form_;
   std::unique_ptr<FlashWindow> window_;
 };
 

@@ -9,7 +9,7 @@
 #include "ui/qt/AppServices.h"
 #include "ui/qt/FlashWindow.h"
 #include "ui/qt/FormBinding.h"
-#include "ui/qt/FormHandlers.h"
+#include "ui/qt/FormBinding.h"
 
 namespace cdflash::qtui::test {
 

@@ -65,20 +65,6 @@ TEST_F(ControlAdapters, ProgressBarWidgetShowsTheFiveBankImageLength) {
   EXPECT_EQ(bar->value(), 0x4C000);
 }
 
-TEST_F(ControlAdapters, LabelGrowsWithItsTextAndTheWindowWithIt) {
-  const std::string text = "Select the TESTVENDOR drive you want to update and more text:";
-  controls.SelectDriveLabel->SetText(text);
-  const QWidget* label = window.ControlWidget("SelectDriveLabel");
-  EXPECT_GT(label->width(), 340);
-  EXPECT_EQ(label->height(), 16);
-  EXPECT_EQ(window.width(), label->width());
-  EXPECT_GT(controls.SelectDriveLabel->GetBounds().width, 425);
-
-  controls.SelectDriveLabel->SetText("");
-  EXPECT_EQ(window.width(), 340);
-  EXPECT_EQ(controls.SelectDriveLabel->GetBounds().width, 4);
-}
-
 TEST_F(ControlAdapters, ADisabledButtonTakesNoClick) {
   QSignalSpy clicks(&window, &FlashWindow::FlashButtonClicked);
   auto* button = qobject_cast<QPushButton*>(window.ControlWidget("FlashButton"));

@@ -15,6 +15,7 @@ struct QtRig {
   }
   FormControls Controls() { return window.Controls(); }
   int UserEvents() const { return events; }
+  int WindowWidth() const { return window.Metrics().Unscale(window.width()); }
 
   qtui::FlashWindow window;
   int events = 0;

@@ -19,7 +19,7 @@
 #include "ShowWatcher.h"
 #include "ui/qt/FlashWindow.h"
 #include "ui/qt/FormBinding.h"
-#include "ui/qt/FormHandlers.h"
+#include "app/FormHandlers.h"
 #include "ui/qt/MessageBoxes.h"
 #include "ui/qt/RunApplication.h"
 
@@ -135,23 +135,11 @@ class RunApplicationTest : public ::testing::Test {
       auto* window = dynamic_cast<FlashWindow*>(controls.window);
       watcher = std::make_unique<ShowWatcher>(*window, [window] { window->close(); });
       if (setUp) setUp(controls, services);
-      return std::unique_ptr<IFormHandlers>(std::make_unique<Forwarder>(handlers));
+      // RunApplication owns its form; this one passes everything to `handlers`.
+      return std::unique_ptr<IFormHandlers>(
+          std::make_unique<FormEventFunction>([this](FormEvent event) { Raise(handlers, event); }));
     });
   }
-
-  // RunApplication owns its form; this one passes everything to `handlers`.
-  class Forwarder final : public IFormHandlers {
-   public:
-    explicit Forwarder(ScriptedHandlers& target) : target_(target) {}
-    void FormCreate() override { target_.FormCreate(); }
-    void FormDestroy() override { target_.FormDestroy(); }
-    void ComboBoxChange() override { target_.ComboBoxChange(); }
-    void FileListBox1Click() override { target_.FileListBox1Click(); }
-    void FlashButtonClick() override { target_.FlashButtonClick(); }
-
-   private:
-    ScriptedHandlers& target_;
-  };
 
   LoopHangGuard hangGuard;  // a loop that nothing ends fails the test instead of hanging it
   ModalBoxAnswerer boxes;

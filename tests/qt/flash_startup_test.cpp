@@ -18,7 +18,7 @@
 #include "device/Cddrive.h"
 #include "support/FlashModeHarness.h"
 #include "ui/qt/FlashWindow.h"
-#include "ui/qt/FormHandlers.h"
+#include "app/FlashForm.h"
 #include "ui/qt/RunApplication.h"
 
 namespace cdflash::qtui::test {
@@ -75,10 +75,9 @@ class Scale1FlashStartup : public ::testing::Test {
     char name[] = "cdflash";
     char* argv[] = {name, nullptr};
     return RunApplication(1, argv, [&](const FormControls& controls, const FormServices& services) {
-      auto handlers = std::make_unique<FlashFormHandlers>(
-          std::make_unique<TFlashForm>(controls, services, package.View()));
+      auto handlers = std::make_unique<TFlashForm>(controls, services, package.View());
       auto* window = dynamic_cast<FlashWindow*>(controls.window);
-      TFlashForm* form = &handlers->Form();
+      TFlashForm* form = handlers.get();
       watcher = std::make_unique<ShowWatcher>(*window, [this, window, form] {
         Record(*window, *form);
         window->close();

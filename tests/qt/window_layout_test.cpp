@@ -86,13 +86,6 @@ TEST_F(Dpi96Layout, ControlsAreScaledAndRoundedToNearest) {
   EXPECT_EQ(window.font().pixelSize(), 16);
 }
 
-TEST_F(Dpi96Layout, AdaptersStillReportDesignBounds) {
-  const FormControls controls = window.Controls();
-  EXPECT_EQ(controls.GroupBox2->GetBounds(), (Bounds{0, 113, 425, 56}));
-  EXPECT_EQ(controls.FileListBox1->GetBounds(), (Bounds{0, 64, 425, 41}));
-  EXPECT_EQ(controls.SelectDriveLabel->GetBounds(), (Bounds{0, 0, 4, 20}));
-}
-
 // --- A 120-DPI screen as Qt 6 shows it: logical 96 DPI, pixel ratio 1.25 ----
 
 class HiDpiLayout : public ::testing::Test {

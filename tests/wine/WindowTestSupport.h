@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/Controls.h"
+#include "app/FormHandlers.h"
 
 namespace cdflash::win32::test {
 
@@ -75,6 +76,16 @@ class RecordingApplication final : public IApplication {
   void PostQuit(int exitCode) override { exitCodes.push_back(exitCode); }
   std::vector<int> exitCodes;
 };
+
+// A form that hands every event, with the window's controls and services,
+// to `onEvent`.
+using EventFunction = std::function<void(FormEvent, const FormControls&, const FormServices&)>;
+inline FormFactory FormOfEvents(EventFunction onEvent) {
+  return [onEvent = std::move(onEvent)](const FormControls& controls, const FormServices& services) {
+    return std::make_unique<FormEventFunction>(
+        [onEvent, controls, services](FormEvent event) { onEvent(event, controls, services); });
+  };
+}
 
 // A directory of its own under %TEMP%, removed with everything in it.
 class TempDirectory {

@@ -30,10 +30,10 @@ HWND WaitForShownWindow(DWORD timeoutMs = 10000) {
 TEST(Application, AnExceptionInAHandlerIsShownAndTheLoopGoesOn) {
   std::vector<FormEvent> events;
   WindowOptions options;
-  options.handlers = [&](FormEvent event, FlashWindow&) {
+  options.makeForm = FormOfEvents([&](FormEvent event, auto&, auto&) {
     events.push_back(event);
     if (event == FormEvent::FlashButtonClick) throw std::runtime_error("Drive not ready");
-  };
+  });
 
   std::atomic<bool> enabledDuringBox{true};
   std::atomic<HWND> mainWindow{nullptr};
@@ -71,10 +71,10 @@ TEST(Application, AnExceptionInAHandlerIsShownAndTheLoopGoesOn) {
 TEST(Application, AnExceptionAtStartUpIsShownAndTheWindowNeverAppears) {
   std::vector<FormEvent> events;
   WindowOptions options;
-  options.handlers = [&](FormEvent event, FlashWindow&) {
+  options.makeForm = FormOfEvents([&](FormEvent event, auto&, auto&) {
     events.push_back(event);
     if (event == FormEvent::FormCreate) throw std::runtime_error("Out of memory while starting");
-  };
+  });
   std::atomic<bool> windowShownDuringBox{false};
   BoxAnswerer answerer("Flash utility", IDOK, 1, [&](HWND) {
     HWND window = FindOwnWindow(FlashWindow::kClassName);
@@ -93,14 +93,15 @@ TEST(Application, AnExceptionAtStartUpIsShownAndTheWindowNeverAppears) {
 TEST(Application, AStartUpThatAsksToQuitNeverShowsTheWindow) {
   bool visibleAtDestroy = true;
   WindowOptions options;
-  options.handlers = [&](FormEvent event, FlashWindow& window) {
+  options.makeForm = FormOfEvents([&](FormEvent event, const FormControls& controls, const FormServices& services) {
     if (event == FormEvent::FormCreate) {
-      window.Application().PostQuit(0);
-      window.Window().Close();
+      services.application->PostQuit(0);
+      controls.window->Close();
     } else if (event == FormEvent::FormDestroy) {
-      visibleAtDestroy = (GetWindowLongA(window.Handle(), GWL_STYLE) & WS_VISIBLE) != 0;
+      HWND window = FindOwnWindow(FlashWindow::kClassName);
+      visibleAtDestroy = window == nullptr || (GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
     }
-  };
+  });
   EXPECT_EQ(RunApplication(std::move(options)), 0);
   EXPECT_FALSE(visibleAtDestroy);
   EXPECT_EQ(FindOwnWindow(FlashWindow::kClassName), nullptr);

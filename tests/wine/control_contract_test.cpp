@@ -1,6 +1,7 @@
 // The control contract against the Win32 controls of the real window.
 
 #include "contract/ControlContract.h"
+#include "WindowTestSupport.h"
 #include "ui/win32/FlashWindow.h"
 
 namespace cdflash::contract {
@@ -9,9 +10,9 @@ namespace {
 struct Win32Rig {
   Win32Rig() {
     win32::WindowOptions options;
-    options.handlers = [this](win32::FormEvent event, win32::FlashWindow&) {
-      if (event != win32::FormEvent::FormCreate && event != win32::FormEvent::FormDestroy) ++events;
-    };
+    options.makeForm = win32::test::FormOfEvents([this](FormEvent event, auto&, auto&) {
+      if (event != FormEvent::FormCreate && event != FormEvent::FormDestroy) ++events;
+    });
     window = win32::FlashWindow::Create(std::move(options));
   }
   FormControls Controls() {
@@ -20,6 +21,9 @@ struct Win32Rig {
             &w.GroupBox2(), &w.ProgressBar(), &w.FlashButton()};
   }
   int UserEvents() const { return events; }
+  int WindowWidth() const {
+    return MulDiv(win32::test::ClientSize(window->Handle()).cx, kDesignDpi, window->Dpi());
+  }
 
   int events = 0;
   std::unique_ptr<win32::FlashWindow> window;

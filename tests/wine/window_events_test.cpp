@@ -17,7 +17,7 @@ class WindowEvents : public ::testing::Test {
   void SetUp() override {
     WindowOptions options;
     options.application = &application;
-    options.handlers = [this](FormEvent event, FlashWindow&) { events.push_back(event); };
+    options.makeForm = FormOfEvents([this](FormEvent event, auto&, auto&) { events.push_back(event); });
     window = FlashWindow::Create(std::move(options));
     events.clear();  // FormCreate
   }

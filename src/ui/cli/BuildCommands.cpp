@@ -22,7 +22,7 @@ int ListModels(const TerminalContext& context) {
   // standard output keeps the table alone).
   context.terminal.Err("The model table " + session.TablePath() + ":\n");
   context.terminal.Out(ModelsAsText(session.Models()));
-  return kExitFlashed;
+  return kExitOk;
 }
 
 int BuildFlashers(const TerminalContext& context, const std::string& model, const std::vector<std::string>& bins,
@@ -43,7 +43,7 @@ int BuildFlashers(const TerminalContext& context, const std::string& model, cons
     return kExitFailedBeforeWrite;
   }
   CaptionLines captions(t);
-  int status = kExitFlashed;
+  int status = kExitOk;
   for (const std::string& bin : bins) {
     const BuildResult result = session.Build(*index, FileNamePart(bin), bin, out, captions);
     if (result.ok) {

@@ -20,7 +20,7 @@ int ListDrives(const TerminalContext& context, bool json) {
   const bool flasher = !context.package.IsTemplate();
   context.terminal.Out(json ? DrivesAsJson(session.Entries(), flasher, StoredDigestHex(context.package))
                             : DrivesAsText(session.Entries(), flasher));
-  return kExitFlashed;
+  return kExitOk;
 }
 
 // Where the record went, and with --json the run's summary: the end of

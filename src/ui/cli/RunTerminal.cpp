@@ -35,11 +35,11 @@ int RunTerminal(int argc, const char* const* argv, TerminalContext context) {
   const Arguments& a = *parsed;
   if (a.help) {
     context.terminal.Out(HelpText());
-    return kExitFlashed;
+    return kExitOk;
   }
   if (a.version) {
     context.terminal.Out(VersionText(context.package));
-    return kExitFlashed;
+    return kExitOk;
   }
 
   const int commands = (a.list ? 1 : 0) + (!a.flash.empty() ? 1 : 0) + (a.build ? 1 : 0) + (a.models ? 1 : 0);

@@ -17,7 +17,7 @@ namespace cdflash::cli {
 // The exit codes are those of every run (app/RunExitCode.h).
 using cdflash::ExitCodeOf;
 using cdflash::RunExitCode;
-using cdflash::kExitFlashed, cdflash::kExitNothingDone, cdflash::kExitFailedBeforeWrite,
+using cdflash::kExitOk, cdflash::kExitNothingDone, cdflash::kExitFailedBeforeWrite,
     cdflash::kExitFailedAfterWrite, cdflash::kExitCommitFailed, cdflash::kExitUsage, cdflash::kExitCommitUnanswered;
 
 struct TerminalContext {

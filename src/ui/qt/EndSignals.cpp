@@ -11,7 +11,7 @@
 #include <csignal>
 #include <iterator>
 
-#include "ui/qt/FormHandlers.h"
+#include "app/FormHandlers.h"
 
 namespace cdflash::qtui {
 namespace {

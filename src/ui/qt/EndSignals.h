@@ -10,9 +10,11 @@
 
 class QSocketNotifier;
 
-namespace cdflash::qtui {
-
+namespace cdflash {
 class IFormHandlers;
+}
+
+namespace cdflash::qtui {
 
 class EndSignals final : public QObject {
  public:

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <algorithm>
 #include <utility>
-#include <vector>
 
 #include "app/FormLayout.h"
 #include "ui/qt/ComboBoxAdapter.h"
@@ -51,71 +50,61 @@ void FlashWindow::closeEvent(QCloseEvent* event) {
   QWidget::closeEvent(event);
 }
 
-FormControls FlashWindow::Controls() {
-  return FormControls{this,           label_.get(),       fileList_.get(), comboBox_.get(),
-                      groupBox_.get(), progressBar_.get(), button_.get()};
-}
+// Makes each control's widget and adapter, named as in the design.
+struct FlashWindow::ControlMaker {
+  FlashWindow& w;
+  std::function<void()> relayout;
+
+  template <typename Widget>
+  Widget* Named(Widget* widget, const ControlDesign& design) {
+    widget->setObjectName(
+        QString::fromLatin1(design.name.data(), static_cast<qsizetype>(design.name.size())));
+    return widget;
+  }
+  LabelAdapter* Label(const ControlDesign& design) {
+    auto* label = Named(new QLabel(&w), design);
+    w.label_ = std::make_unique<LabelAdapter>(*label, design.bounds, w.metrics_, relayout);
+    return w.label_.get();
+  }
+  FileListAdapter* FileListBox(const ControlDesign& design) {
+    auto* list = Named(new FileListWidget(&w), design);
+    w.fileList_ = std::make_unique<FileListAdapter>(*list, design.bounds, w.metrics_, relayout);
+    QObject::connect(list, &FileListWidget::UserClicked, &w, &FlashWindow::FileListClicked);
+    return w.fileList_.get();
+  }
+  ComboBoxAdapter* ComboBox(const ControlDesign& design) {
+    auto* combo = Named(new QComboBox(&w), design);
+    w.comboBox_ = std::make_unique<ComboBoxAdapter>(*combo, design.bounds, w.metrics_, relayout);
+    QObject::connect(combo, &QComboBox::activated, &w, &FlashWindow::ComboBoxChanged);
+    return w.comboBox_.get();
+  }
+  GroupBoxAdapter* GroupBox(const ControlDesign& design) {
+    auto* box = Named(new QGroupBox(&w), design);
+    w.groupBox_ = std::make_unique<GroupBoxAdapter>(*box, design.bounds, w.metrics_, relayout);
+    return w.groupBox_.get();
+  }
+  ProgressBarAdapter* ProgressBar(const ControlDesign& design) {
+    auto* bar = Named(new QProgressBar(&w), design);
+    w.progressBar_ = std::make_unique<ProgressBarAdapter>(*bar, design.bounds, w.metrics_, relayout);
+    return w.progressBar_.get();
+  }
+  ButtonAdapter* Button(const ControlDesign& design) {
+    auto* button = Named(new QPushButton(&w), design);
+    w.button_ = std::make_unique<ButtonAdapter>(*button, design.bounds, w.metrics_, relayout);
+    QObject::connect(button, &QPushButton::clicked, &w, &FlashWindow::FlashButtonClicked);
+    return w.button_.get();
+  }
+};
 
 void FlashWindow::CreateControls() {
-  const auto relayout = [this] { FitToControls(); };
-  for (const ControlDesign& design : kFormDesign) {
-    QWidget* widget = nullptr;
-    switch (design.kind) {
-      case ControlKind::Label: {
-        auto* label = new QLabel(this);
-        label_ = std::make_unique<LabelAdapter>(*label, design.bounds, metrics_, relayout);
-        widget = label;
-        break;
-      }
-      case ControlKind::FileListBox: {
-        auto* list = new FileListWidget(this);
-        fileList_ = std::make_unique<FileListAdapter>(*list, design.bounds, metrics_, relayout);
-        connect(list, &FileListWidget::UserClicked, this, &FlashWindow::FileListClicked);
-        widget = list;
-        break;
-      }
-      case ControlKind::ComboBox: {
-        auto* combo = new QComboBox(this);
-        comboBox_ = std::make_unique<ComboBoxAdapter>(*combo, design.bounds, metrics_, relayout);
-        connect(combo, &QComboBox::activated, this, &FlashWindow::ComboBoxChanged);
-        widget = combo;
-        break;
-      }
-      case ControlKind::GroupBox: {
-        auto* box = new QGroupBox(this);
-        groupBox_ = std::make_unique<GroupBoxAdapter>(*box, design.bounds, metrics_, relayout);
-        widget = box;
-        break;
-      }
-      case ControlKind::ProgressBar: {
-        auto* bar = new QProgressBar(this);
-        progressBar_ =
-            std::make_unique<ProgressBarAdapter>(*bar, design.bounds, metrics_, relayout);
-        widget = bar;
-        break;
-      }
-      case ControlKind::Button: {
-        auto* button = new QPushButton(this);
-        button_ = std::make_unique<ButtonAdapter>(*button, design.bounds, metrics_, relayout);
-        connect(button, &QPushButton::clicked, this, &FlashWindow::FlashButtonClicked);
-        widget = button;
-        break;
-      }
-    }
-    widget->setObjectName(QString::fromLatin1(design.name.data(),
-                                              static_cast<qsizetype>(design.name.size())));
-  }
+  ControlMaker maker{*this, [this] { FitToControls(); }};
+  controls_ = MakeFormControls(this, maker);
 }
 
 void FlashWindow::SetTabOrder() {
-  std::vector<const ControlDesign*> ordered;
-  for (const ControlDesign& design : kFormDesign) {
-    if (design.tabOrder >= 0) ordered.push_back(&design);
-  }
-  std::sort(ordered.begin(), ordered.end(),
-            [](const ControlDesign* a, const ControlDesign* b) { return a->tabOrder < b->tabOrder; });
-  for (std::size_t i = 1; i < ordered.size(); ++i) {
-    QWidget::setTabOrder(ControlWidget(ordered[i - 1]->name), ControlWidget(ordered[i]->name));
+  for (std::size_t i = 1; i < kTabOrder.size(); ++i) {
+    QWidget::setTabOrder(ControlWidget(kFormDesign[kTabOrder[i - 1]].name),
+                         ControlWidget(kFormDesign[kTabOrder[i]].name));
   }
 }
 

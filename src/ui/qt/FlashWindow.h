@@ -35,7 +35,7 @@ class FlashWindow final : public QWidget, public IWindow {
   void Close() override;
   void SetCloseBlocked(bool blocked) override { closeBlocked_ = blocked; }
 
-  FormControls Controls();
+  FormControls Controls() const { return controls_; }
   const DesignMetrics& Metrics() const { return metrics_; }
 
   // Whether Close() was called; a window closed during start-up is never shown.
@@ -56,6 +56,7 @@ class FlashWindow final : public QWidget, public IWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  struct ControlMaker;
   void CreateControls();
   void SetTabOrder();
   void FitToControls();
@@ -66,6 +67,7 @@ class FlashWindow final : public QWidget, public IWindow {
   bool closeBlocked_ = false;
   bool creating_ = true;
   std::function<void()> destroyHandler_;
+  FormControls controls_;
 
   std::unique_ptr<LabelAdapter> label_;
   std::unique_ptr<FileListAdapter> fileList_;

@@ -1,14 +1,14 @@
 #include "ui/qt/FormBinding.h"
 
+#include "app/FlashForm.h"
 #include "app/Guard.h"
 #include "ui/qt/FlashWindow.h"
-#include "ui/qt/FormHandlers.h"
 
 namespace cdflash::qtui {
 
 std::unique_ptr<IFormHandlers> MakeEmbeddedFlashForm(const FormControls& controls,
                                                      const FormServices& services) {
-  return std::make_unique<FlashFormHandlers>(std::make_unique<TFlashForm>(controls, services));
+  return std::make_unique<TFlashForm>(controls, services);
 }
 
 void BindForm(FlashWindow& window, IFormHandlers& form, IDialogs& dialogs) {

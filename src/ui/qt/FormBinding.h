@@ -3,14 +3,17 @@
 // guarded: an exception that escapes it is shown in the exception box and
 // the event loop goes on.
 
-namespace cdflash {
-class IDialogs;
-}
+#include <memory>
+
+#include "app/FormHandlers.h"
 
 namespace cdflash::qtui {
 
 class FlashWindow;
-class IFormHandlers;
+
+// The program's form: TFlashForm over the package embedded in the program.
+std::unique_ptr<IFormHandlers> MakeEmbeddedFlashForm(const FormControls& controls,
+                                                     const FormServices& services);
 
 // `form` and `dialogs` must outlive `window`: FormDestroy runs when the
 // window is destroyed.

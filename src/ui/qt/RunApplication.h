@@ -2,7 +2,8 @@
 // The program's body: application, window, form, event loop. main() passes
 // the real form; tests pass their own.
 
-#include "ui/qt/FormHandlers.h"
+#include "app/FormHandlers.h"
+#include "system/SystemServices.h"
 
 namespace cdflash::qtui {
 

@@ -11,6 +11,7 @@
 #include "system/Elevation.h"
 #include "system/SystemServices.h"
 #include "ui/cli/RunTerminal.h"
+#include "ui/qt/FormBinding.h"
 #include "ui/qt/RunApplication.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "app/FlashForm.h"
 #include "app/FormLayout.h"
 #include "app/Guard.h"
 #include "ui/win32/ShutdownReason.h"
@@ -129,54 +130,33 @@ std::unique_ptr<FlashWindow> FlashWindow::Create(WindowOptions options) {
   return window;
 }
 
-void FlashWindow::CreateControls() {
-  LayoutHost& host = *this;
-  for (std::size_t i = 0; i < kFormDesign.size(); ++i) {
-    const ControlDesign& design = kFormDesign[i];
-    const int id = kFirstControlId + static_cast<int>(i);
-    Win32Control* control = nullptr;
-    switch (design.kind) {
-      case ControlKind::Label:
-        label_ = std::make_unique<Win32Label>(hwnd_, id, design.bounds, font_, host);
-        control = label_.get();
-        break;
-      case ControlKind::FileListBox:
-        fileList_ = std::make_unique<Win32FileListBox>(hwnd_, id, design.bounds, kItemHeight,
-                                                       font_, host);
-        control = fileList_.get();
-        break;
-      case ControlKind::ComboBox:
-        comboBox_ = std::make_unique<Win32ComboBox>(hwnd_, id, design.bounds, kItemHeight,
-                                                    font_, host);
-        control = comboBox_.get();
-        break;
-      case ControlKind::GroupBox:
-        groupBox_ = std::make_unique<Win32GroupBox>(hwnd_, id, design.bounds, font_, host);
-        control = groupBox_.get();
-        break;
-      case ControlKind::ProgressBar:
-        progressBar_ = std::make_unique<Win32ProgressBar>(hwnd_, id, design.bounds, font_, host);
-        control = progressBar_.get();
-        break;
-      case ControlKind::Button:
-        button_ = std::make_unique<Win32Button>(hwnd_, id, design.bounds, kFlashButtonCaption,
-                                                font_, host);
-        control = button_.get();
-        break;
-    }
-    controls_.push_back(control);
+// Makes each control of the design as a child window, its id by its place
+// in the design.
+struct FlashWindow::ControlMaker {
+  FlashWindow& w;
+
+  template <typename Control, typename... Extra>
+  Control* Make(std::unique_ptr<Control>& slot, const ControlDesign& design, Extra&&... extra) {
+    const int id = kFirstControlId + static_cast<int>(w.controls_.size());
+    LayoutHost& host = w;
+    slot = std::make_unique<Control>(w.hwnd_, id, design.bounds, std::forward<Extra>(extra)..., w.font_, host);
+    w.controls_.push_back(slot.get());
+    return slot.get();
   }
+  Win32Label* Label(const ControlDesign& design) { return Make(w.label_, design); }
+  Win32FileListBox* FileListBox(const ControlDesign& design) { return Make(w.fileList_, design, kItemHeight); }
+  Win32ComboBox* ComboBox(const ControlDesign& design) { return Make(w.comboBox_, design, kItemHeight); }
+  Win32GroupBox* GroupBox(const ControlDesign& design) { return Make(w.groupBox_, design); }
+  Win32ProgressBar* ProgressBar(const ControlDesign& design) { return Make(w.progressBar_, design); }
+  Win32Button* Button(const ControlDesign& design) { return Make(w.button_, design, kFlashButtonCaption); }
+};
+
+void FlashWindow::CreateControls() {
+  ControlMaker maker{*this};
+  formControls_ = MakeFormControls(&frame_, maker);
   if (!label_ || !fileList_ || !comboBox_ || !groupBox_ || !progressBar_ || !button_) {
     throw std::logic_error("The form design lacks a control");
   }
-
-  std::vector<std::pair<int, HWND>> ordered;
-  for (std::size_t i = 0; i < kFormDesign.size(); ++i) {
-    if (kFormDesign[i].tabOrder >= 0) ordered.emplace_back(kFormDesign[i].tabOrder, controls_[i]->Handle());
-  }
-  std::stable_sort(ordered.begin(), ordered.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (const auto& entry : ordered) tabOrder_.push_back(entry.second);
 }
 
 Win32Control* FlashWindow::Control(std::string_view name) const {
@@ -241,16 +221,18 @@ bool FlashWindow::HandleDialogKey(const MSG& msg) {
 }
 
 void FlashWindow::MoveFocus(bool backward) {
-  const int count = static_cast<int>(tabOrder_.size());
-  if (count == 0) return;
+  const int count = static_cast<int>(kTabOrder.size());
+  if (count == 0 || controls_.size() != kFormDesign.size()) return;
+  const auto stop = [this](int position) { return controls_[kTabOrder[static_cast<std::size_t>(position)]]->Handle(); };
   HWND focus = GetFocus();
   while (focus != nullptr && GetParent(focus) != hwnd_) focus = GetParent(focus);
-  const auto found = std::find(tabOrder_.begin(), tabOrder_.end(), focus);
-  int position = found == tabOrder_.end() ? (backward ? 0 : -1)
-                                          : static_cast<int>(found - tabOrder_.begin());
+  int position = backward ? 0 : -1;
+  for (int i = 0; i < count; ++i) {
+    if (stop(i) == focus) position = i;
+  }
   for (int step = 0; step < count; ++step) {
     position = (position + (backward ? count - 1 : 1)) % count;
-    HWND candidate = tabOrder_[static_cast<std::size_t>(position)];
+    HWND candidate = stop(position);
     if (IsWindowVisible(candidate) && IsWindowEnabled(candidate) &&
         (GetWindowLongA(candidate, GWL_STYLE) & WS_TABSTOP) != 0) {
       SetFocus(candidate);
@@ -276,22 +258,8 @@ void FlashWindow::OnActivate(bool active) {
 
 // --- events ---
 
-void FlashWindow::Invoke(FormEvent event, const void* sender) {
-  if (options_.handlers) {
-    options_.handlers(event, *this);
-    return;
-  }
-  switch (event) {
-    case FormEvent::FormCreate: form_->FormCreate(sender); break;
-    case FormEvent::FormDestroy: form_->FormDestroy(sender); break;
-    case FormEvent::ComboBoxChange: form_->ComboBoxChange(sender); break;
-    case FormEvent::FileListBox1Click: form_->FileListBox1Click(sender); break;
-    case FormEvent::FlashButtonClick: form_->FlashButtonClick(sender); break;
-  }
-}
-
-void FlashWindow::Dispatch(FormEvent event, const void* sender) {
-  RunGuarded(Dialogs(), [&] { Invoke(event, sender); });
+void FlashWindow::Dispatch(FormEvent event) {
+  RunGuarded(Dialogs(), [&] { Raise(*form_, event); });
 }
 
 void FlashWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -299,37 +267,30 @@ void FlashWindow::OnCommand(WPARAM wParam, LPARAM lParam) {
   const UINT code = HIWORD(wParam);
   if (from == nullptr || !created_) return;
   if (from == comboBox_->Handle() && code == CBN_SELCHANGE) {
-    Dispatch(FormEvent::ComboBoxChange, static_cast<IComboBox*>(comboBox_.get()));
+    Dispatch(FormEvent::ComboBoxChange);
   } else if (from == fileList_->Handle() && code == LBN_SELCHANGE) {
-    Dispatch(FormEvent::FileListBox1Click, static_cast<IFileListBox*>(fileList_.get()));
+    Dispatch(FormEvent::FileListBox1Click);
   } else if (from == button_->Handle() && code == BN_CLICKED && button_->Enabled()) {
     // A disabled button takes no clicks, whatever a BM_CLICK may claim.
-    Dispatch(FormEvent::FlashButtonClick, static_cast<IButton*>(button_.get()));
+    Dispatch(FormEvent::FlashButtonClick);
   }
 }
 
 LRESULT FlashWindow::OnCreate() {
   try {
     CreateControls();
-    FormControls controls;
-    controls.window = &frame_;
-    controls.SelectDriveLabel = label_.get();
-    controls.FileListBox1 = fileList_.get();
-    controls.ComboBox = comboBox_.get();
-    controls.GroupBox2 = groupBox_.get();
-    controls.ProgressBar = progressBar_.get();
-    controls.FlashButton = button_.get();
     ui_ = std::make_unique<Win32UiThread>(hwnd_);
     FormServices services;
     services.dialogs = &Dialogs();
     services.cursor = &cursor_;
     services.application = &application_;
     services.ui = ui_.get();
-    form_ = std::make_unique<TFlashForm>(controls, services, options_.package);
+    form_ = options_.makeForm ? options_.makeForm(formControls_, services)
+                              : std::make_unique<TFlashForm>(formControls_, services, options_.package);
     ControlsChanged();
     // Start-up work runs before the window is first shown; what escapes it
     // makes the creation fail, and Create throws it again.
-    Invoke(FormEvent::FormCreate, &frame_);
+    Raise(*form_, FormEvent::FormCreate);
   } catch (...) {
     creationError_ = std::current_exception();
     return -1;
@@ -341,7 +302,7 @@ LRESULT FlashWindow::OnCreate() {
 void FlashWindow::DestroyForm() {
   if (!form_ || formDestroyed_) return;
   formDestroyed_ = true;
-  Dispatch(FormEvent::FormDestroy, &frame_);
+  Dispatch(FormEvent::FormDestroy);
 }
 
 void FlashWindow::OnDestroy() {

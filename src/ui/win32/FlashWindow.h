@@ -7,7 +7,7 @@
 // worker thread).
 //
 // Tests create it directly (without WinMain) and may replace the dialogs, the
-// application services and the handlers.
+// application services and the form.
 
 #include <windows.h>
 
@@ -17,7 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/FlashForm.h"
+#include "app/FormHandlers.h"
+#include "package/PackageView.h"
 #include "ui/win32/LayoutHost.h"
 #include "ui/win32/Win32Button.h"
 #include "ui/win32/Win32ComboBox.h"
@@ -31,16 +32,12 @@
 
 namespace cdflash::win32 {
 
-enum class FormEvent { FormCreate, FormDestroy, ComboBoxChange, FileListBox1Click, FlashButtonClick };
-
-class FlashWindow;
-
 struct WindowOptions {
   PackageView package = PackageView::Embedded();
   IDialogs* dialogs = nullptr;          // null: message boxes
   IApplication* application = nullptr;  // null: PostQuitMessage
-  // When set, receives every event instead of the form's handlers.
-  std::function<void(FormEvent, FlashWindow&)> handlers;
+  // Makes the form; null: TFlashForm over `package`.
+  FormFactory makeForm;
 };
 
 class FlashWindow final : private LayoutHost {
@@ -56,7 +53,6 @@ class FlashWindow final : private LayoutHost {
   FlashWindow& operator=(const FlashWindow&) = delete;
 
   HWND Handle() const { return hwnd_; }  // null once the window is destroyed
-  TFlashForm& Form() { return *form_; }
   IDialogs& Dialogs() { return options_.dialogs != nullptr ? *options_.dialogs : dialogs_; }
   IApplication& Application() { return application_; }
   IWindow& Window() { return frame_; }
@@ -113,10 +109,10 @@ class FlashWindow final : private LayoutHost {
   void DestroyForm();  // runs FormDestroy once
   void OnCommand(WPARAM wParam, LPARAM lParam);
   void OnActivate(bool active);
+  struct ControlMaker;
   void CreateControls();
   void ControlsChanged() override;  // fits the window around its visible controls
-  void Invoke(FormEvent event, const void* sender);
-  void Dispatch(FormEvent event, const void* sender);  // guarded: exceptions show the box
+  void Dispatch(FormEvent event);  // guarded: exceptions show the box
 
   WindowOptions options_;
   HWND hwnd_ = nullptr;
@@ -134,9 +130,9 @@ class FlashWindow final : private LayoutHost {
   std::unique_ptr<Win32ProgressBar> progressBar_;
   std::unique_ptr<Win32Button> button_;
   std::vector<Win32Control*> controls_;  // creation order
-  std::vector<HWND> tabOrder_;           // controls that take part, by tab order
+  FormControls formControls_;
   HWND lastFocus_ = nullptr;
-  std::unique_ptr<TFlashForm> form_;
+  std::unique_ptr<IFormHandlers> form_;
   bool created_ = false;  // WM_CREATE completed
   bool formDestroyed_ = false;
   std::exception_ptr creationError_;
