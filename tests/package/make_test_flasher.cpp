@@ -1,6 +1,6 @@
-// Test helper: turns a copy of a built template into a flasher by writing a
-// package header and an image at the key-word, the way the builder lays them
-// out, so the real program can be started in flash mode.
+// Test helper: turns a copy of a built template into a flasher by writing the
+// builder's package header and an image at the key-word (unsealed, any field
+// text and any image), so the real program can be started in flash mode.
 //
 //   make_test_flasher IN OUT [--model T] [--inquiry T] [--range T] [--vendor T]
 //                            [--note T] [--revision T] [--five-bank] [--image FILE]
@@ -9,29 +9,16 @@
 // at 0x4000, the revision at 0xFFF0 where the simulated drive reads it);
 // --five-bank puts the signature at 0x1100 instead.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "builder/FlasherImage.h"
 #include "package/PackageView.h"
-
-namespace {
-
-std::vector<char> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void PutField(char* field, const std::string& text, std::size_t size) {
-  std::memset(field, 0, size);
-  std::memcpy(field, text.data(), std::min(text.size(), size - 1));
-}
-
-}  // namespace
+#include "support/TempFolder.h"
 
 int main(int argc, char** argv) {
   if (argc < 3) {
@@ -60,33 +47,20 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::vector<char> file = ReadFile(argv[1]);
-  const auto key = cdflash::PackageView::Embedded().KeyWord();
-  std::size_t at = file.size();
-  for (std::size_t i = 0; i + key.size() <= file.size(); ++i) {
-    if (std::memcmp(file.data() + i, key.data(), key.size()) == 0) {
-      at = i;
-      break;
-    }
-  }
-  if (at == file.size() || at + cdflash::kPackageSize > file.size()) {
+  std::vector<std::uint8_t> file = cdflash::test::ReadBytes(argv[1]);
+  const std::size_t at = cdflash::FindKeyWordEnd(file, cdflash::PackageView::Embedded().KeyWord());
+  if (at == cdflash::kNoKeyWord || file.size() - at < cdflash::kHeaderSize + cdflash::kSlotSize) {
     std::fprintf(stderr, "make_test_flasher: no package in %s\n", argv[1]);
     return 1;
   }
+  // The header exactly as the builder writes it; the image is not sealed.
+  const auto header = cdflash::MakePackageHeader(
+      {opt["--model"], opt["--inquiry"], opt["--range"], opt["--vendor"], opt["--note"]}, opt["--revision"]);
+  std::memcpy(file.data() + at, header.data(), header.size());
 
-  char* header = file.data() + at + cdflash::kKeyWordSize;
-  PutField(header + cdflash::kModelOffset, opt["--model"], cdflash::kFieldSize);
-  PutField(header + cdflash::kInquiryOffset, opt["--inquiry"], cdflash::kFieldSize);
-  PutField(header + cdflash::kFwRangeOffset, opt["--range"], cdflash::kFieldSize);
-  PutField(header + cdflash::kVendorOffset, opt["--vendor"], cdflash::kFieldSize);
-  PutField(header + cdflash::kNoteOffset, opt["--note"], cdflash::kFieldSize);
-  std::memset(header + cdflash::kRevisionOffset, 0, 8);
-  std::memcpy(header + cdflash::kRevisionOffset, opt["--revision"].data(),
-              std::min<std::size_t>(opt["--revision"].size(), cdflash::kRevisionFieldSize));
-
-  char* slot = header + cdflash::kHeaderSize;
+  std::uint8_t* slot = file.data() + at + cdflash::kHeaderSize;
   if (!imagePath.empty()) {
-    const std::vector<char> image = ReadFile(imagePath);
+    const std::vector<std::uint8_t> image = cdflash::test::ReadBytes(imagePath);
     if (image.empty() || image.size() > cdflash::kSlotSize) {
       std::fprintf(stderr, "make_test_flasher: image %s is empty or larger than the slot\n",
                    imagePath.c_str());
@@ -95,17 +69,16 @@ int main(int argc, char** argv) {
     std::memcpy(slot, image.data(), image.size());
   } else {
     for (std::size_t i = 0; i < cdflash::kSlotSize; ++i) {
-      slot[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+      slot[i] = static_cast<std::uint8_t>((i * 7 + i / 251) & 0xFF);
     }
     const std::size_t signature = fiveBank ? 0x1100 : 0x4000;
     if (fiveBank) slot[0x4000] = 0;  // no four-bank signature
     slot[signature] = 0x05;
-    slot[signature + 1] = static_cast<char>(0x80);
+    slot[signature + 1] = 0x80;
     // The simulated drive takes its new revision from here when it commits.
     std::memcpy(slot + 0xFFF0, opt["--revision"].data(), std::min<std::size_t>(opt["--revision"].size(), 4));
   }
 
-  std::ofstream out(argv[2], std::ios::binary);
-  out.write(file.data(), static_cast<std::streamsize>(file.size()));
-  return out ? 0 : 1;
+  cdflash::test::WriteBytes(argv[2], file);
+  return cdflash::test::ReadBytes(argv[2]) == file ? 0 : 1;
 }

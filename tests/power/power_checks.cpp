@@ -66,7 +66,6 @@ TEST(UPower, PowerStateFromUPowerElseTheSupplyFolder) {
       {"mains", UPowerSays{false, std::nullopt}, kLaptopOnBatteryAt10, {Source::Mains, -1}},
       {"mains, battery charging at 60 %", UPowerSays{false, 60.0}, {}, {Source::Mains, 60}},
       {"battery at 80 %", UPowerSays{true, 80.0}, kLaptopPluggedInAt95, {Source::Battery, 80}},
-      {"battery at 20 %", UPowerSays{true, 20.0}, {}, {Source::Battery, 20}},
       {"battery at 24.6 % rounds to 25", UPowerSays{true, 24.6}, {}, {Source::Battery, 25}},
       {"no UPower: the supply folder says battery", std::nullopt, kLaptopOnBatteryAt10, {Source::Battery, 10}},
       {"no UPower: the supply folder says mains", std::nullopt, kLaptopPluggedInAt95, {Source::Mains, 95}},

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
 
 #include "builder/IniFile.h"
@@ -90,16 +89,8 @@ TEST(IniReader, NulBytesEndNamesAndValues) {
   EXPECT_EQ(Get(text, "S", "v"), "two");
 }
 
-TEST(IniReader, AnyBytesAreReadSafely) {
-  std::mt19937 random(1234);
-  for (int round = 0; round < 200; ++round) {
-    std::string junk(static_cast<std::size_t>(random() % 4096), '\0');
-    for (char& c : junk) c = static_cast<char>(random() % 8 == 0 ? "[]=\r\n\"'"[random() % 7] : random());
-    const IniFile ini = IniFile::Parse(junk);
-    for (const char* section : {"MODEL00", "", "S"}) {
-      EXPECT_LE(ini.GetString(section, "Model", "FAIL").size(), 2047u);
-    }
-  }
+// A line of a megabyte: no key, or a value cut to the buffer.
+TEST(IniReader, AHugeLineIsReadSafely) {
   const std::string hugeLine(1 << 20, '=');
   EXPECT_EQ(Get("[S]\n" + hugeLine, "S", "k"), "FAIL");
   EXPECT_EQ(Get("[S]\nk" + hugeLine, "S", "k").size(), 2047u);

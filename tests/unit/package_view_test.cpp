@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 
 #include "support/TestPackage.h"
@@ -22,66 +23,59 @@ TEST(TemplateTest, ExactlyTheFourMarkerBytesSelectBuildMode) {
   }
 }
 
+// Each signature at 0x1100 or 0x4000 as (first, second) byte; 0 for none.
 TEST(ImageFormat, SignaturesDecideLengthAndFiveBankFlag) {
-  TestPackage neither;
-  EXPECT_EQ(ClassifyImage(neither.View().Slot()).length, 0x40000u);
-  EXPECT_FALSE(ClassifyImage(neither.View().Slot()).fiveBank);
-  EXPECT_FALSE(ClassifyImage(neither.View().Slot()).recognised);
-
-  TestPackage four;
-  four.SetSlotByte(0x4000, 0x05).SetSlotByte(0x4001, 0x80);
-  EXPECT_EQ(ClassifyImage(four.View().Slot()).length, 0x40000u);
-  EXPECT_FALSE(ClassifyImage(four.View().Slot()).fiveBank);
-  EXPECT_TRUE(ClassifyImage(four.View().Slot()).recognised);
-
-  TestPackage five;
-  five.SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
-  EXPECT_EQ(ClassifyImage(five.View().Slot()).length, 0x50000u);
-  EXPECT_TRUE(ClassifyImage(five.View().Slot()).fiveBank);
-
-  TestPackage both;
-  both.SetSlotByte(0x4000, 0x05).SetSlotByte(0x4001, 0x80);
-  both.SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
-  EXPECT_EQ(ClassifyImage(both.View().Slot()).length, 0x40000u);
-  EXPECT_FALSE(ClassifyImage(both.View().Slot()).fiveBank);
-
-  TestPackage reversed;  // 80 05 is no signature
-  reversed.SetSlotByte(0x1100, 0x80).SetSlotByte(0x1101, 0x05);
-  EXPECT_FALSE(ClassifyImage(reversed.View().Slot()).recognised);
+  const struct {
+    const char* name;
+    std::array<std::uint8_t, 2> at1100, at4000;
+    std::uint32_t length;
+    bool fiveBank, recognised;
+  } rows[] = {
+      {"neither", {0, 0}, {0, 0}, 0x40000, false, false},
+      {"four banks", {0, 0}, {0x05, 0x80}, 0x40000, false, true},
+      {"five banks", {0x05, 0x80}, {0, 0}, 0x50000, true, true},
+      {"both: four banks wins", {0x05, 0x80}, {0x05, 0x80}, 0x40000, false, true},
+      {"80 05 is no signature", {0x80, 0x05}, {0, 0}, 0x40000, false, false},
+  };
+  for (const auto& row : rows) {
+    TestPackage p;
+    p.SetSlotByte(0x1100, row.at1100[0]).SetSlotByte(0x1101, row.at1100[1]);
+    p.SetSlotByte(0x4000, row.at4000[0]).SetSlotByte(0x4001, row.at4000[1]);
+    const ImageFormat format = ClassifyImage(p.View().Slot());
+    EXPECT_EQ(format.length, row.length) << row.name;
+    EXPECT_EQ(format.fiveBank, row.fiveBank) << row.name;
+    EXPECT_EQ(format.recognised, row.recognised) << row.name;
+  }
 }
 
-TEST(RawHeaderTests, AnyDriveNeedsTwoDashes) {
-  TestPackage p;
-  p.Inquiry("--");
-  EXPECT_TRUE(p.View().IsAnyDrive());
-  p.Inquiry("-ACME    ");
-  EXPECT_FALSE(p.View().IsAnyDrive());
-  p.Inquiry("A-");
-  EXPECT_FALSE(p.View().IsAnyDrive());
-}
-
-TEST(RawHeaderTests, AnyRevisionNeedsDashAtZeroAndFive) {
-  TestPackage p;
-  p.FwRange("----------");
-  EXPECT_TRUE(p.View().IsAnyRevision());
-  p.FwRange("-000-1ZZZ");
-  EXPECT_FALSE(p.View().IsAnyRevision());
-  p.FwRange("1000--ZZZ");
-  EXPECT_FALSE(p.View().IsAnyRevision());
-  p.FwRange("1000-2000");
-  EXPECT_FALSE(p.View().IsAnyRevision());
-}
-
-TEST(RawHeaderTests, FlashAllLooksAtTheFirstNineBytesOnly) {
-  TestPackage p;
-  p.Note("FLASH-ALL");
-  EXPECT_TRUE(p.View().IsFlashAll());
-  p.Note("FLASH-ALL and more text");
-  EXPECT_TRUE(p.View().IsFlashAll());
-  p.Note("Flash-all");
-  EXPECT_FALSE(p.View().IsFlashAll());
-  p.Note("FLASH-AL");
-  EXPECT_FALSE(p.View().IsFlashAll());
+// The header's "any drive", "any revision" and flash-all markers, each read
+// from its own field's leading bytes.
+TEST(RawHeaderTests, EachMarkerIsReadFromItsOwnLeadingBytes) {
+  using Set = TestPackage& (TestPackage::*)(const std::string&);
+  using Test = bool (PackageView::*)() const;
+  const struct {
+    Set set;
+    Test test;
+    const char* field;
+    bool marks;
+  } rows[] = {
+      {&TestPackage::Inquiry, &PackageView::IsAnyDrive, "--", true},
+      {&TestPackage::Inquiry, &PackageView::IsAnyDrive, "-ACME    ", false},
+      {&TestPackage::Inquiry, &PackageView::IsAnyDrive, "A-", false},
+      {&TestPackage::FwRange, &PackageView::IsAnyRevision, "----------", true},
+      {&TestPackage::FwRange, &PackageView::IsAnyRevision, "-000-1ZZZ", false},
+      {&TestPackage::FwRange, &PackageView::IsAnyRevision, "1000--ZZZ", false},
+      {&TestPackage::FwRange, &PackageView::IsAnyRevision, "1000-2000", false},
+      {&TestPackage::Note, &PackageView::IsFlashAll, "FLASH-ALL", true},
+      {&TestPackage::Note, &PackageView::IsFlashAll, "FLASH-ALL and more text", true},
+      {&TestPackage::Note, &PackageView::IsFlashAll, "Flash-all", false},
+      {&TestPackage::Note, &PackageView::IsFlashAll, "FLASH-AL", false},
+  };
+  for (const auto& row : rows) {
+    TestPackage p;
+    (p.*row.set)(row.field);
+    EXPECT_EQ((p.View().*row.test)(), row.marks) << row.field;
+  }
 }
 
 TEST(FieldTexts, FormatsCutAndPadAsPrintfWould) {
