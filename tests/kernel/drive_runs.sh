@@ -125,11 +125,13 @@ for n in 3 4 5; do
 done
 
 # Another process holds the drive with O_EXCL: refused before any write.
-python3 -c 'import os, sys, time; os.open(sys.argv[1], os.O_RDWR | os.O_EXCL | os.O_NONBLOCK); time.sleep(60)' \
-  "/dev/${sr[7]}" &
+rm -f "$out/held7"
+python3 -c 'import os, sys, time; os.open(sys.argv[1], os.O_RDWR | os.O_EXCL | os.O_NONBLOCK); open(sys.argv[2], "w").write("y"); time.sleep(60)' \
+  "/dev/${sr[7]}" "$out/held7" &
 holder=$!
-sleep 1
-kill -0 "$holder" 2>/dev/null || problem "no process could hold /dev/${sr[7]} with O_EXCL"
+# Held before the run starts: a holder slow to start would find the run's claim.
+for _ in $(seq 1 300); do [ -s "$out/held7" ] || ! kill -0 "$holder" 2>/dev/null && break; sleep 0.1; done
+[ -s "$out/held7" ] || problem "no process could hold /dev/${sr[7]} with O_EXCL"
 flash 7 "$four"
 kill "$holder" 2>/dev/null
 wait "$holder" 2>/dev/null
