@@ -22,18 +22,8 @@ fail() { echo "FAIL kernel-drive-runs: $*"; echo "0 passed, 1 failed"; exit 1; }
 rm -rf "$WORK"
 mkdir -p "$WORK"
 
-# make_bin FILE SIZE SIGNATURE_AT: a BIN of random bytes with the bank
-# signature where the program looks for it, none at the other place, and
-# revision 1.60 where the drive model takes its revision from.
-make_bin() {
-  local file=$1 other=$((0x4000))
-  [ "$3" -eq $((0x4000)) ] && other=$((0x1100))
-  head -c "$2" /dev/urandom > "$file"
-  put() { printf "$2" | dd of="$file" bs=1 seek="$1" conv=notrunc status=none; }
-  put "$3" '\005\200'
-  put "$other" '\000\000'
-  put $((0xFFF0)) '1.60'
-}
+# shellcheck source=stage-helpers.sh
+. "$REPO/scripts/stage-helpers.sh"
 make_bin "$WORK/four.bin" $((0x40000)) $((0x4000))
 make_bin "$WORK/five.bin" $((0x50000)) $((0x1100))
 flasher() {  # NAME BIN [OPTIONS...]

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Boots a Debian kernel under QEMU (TCG) with an emulated ATAPI CD drive on the
-# PIIX IDE bus (no disc) beside the kernel's scsi_debug CD-ROM, and runs one
-# program in the guest. Prints what the program printed and exits with its
+# PIIX IDE bus (no disc), and runs one program in the guest. Prints what the
+# program printed and exits with its
 # status.
 #
 # usage: scripts/qemu-guest.sh STATIC_BINARY [ARGS...]
@@ -9,7 +9,7 @@
 #
 # The kernel package is fetched once with `apt-get download` and unpacked (never
 # installed) into the work folder; the guest is busybox plus the modules that
-# reach the drives (ata_piix, sr_mod, scsi_debug and what they need).
+# reach the drive (ata_piix, sr_mod and what they need).
 # - STATIC_BINARY is copied into the initramfs as the guest's only program.
 # - --host-root shares this machine's root directory with the guest through
 #   virtiofs (which needs root here), read-only beneath a tmpfs overlay that
@@ -24,9 +24,10 @@
 #                         (default: <repo>/build/qemu)
 #   CDFLASH_KERNEL_FLAVOUR  Debian kernel flavour (default: cloud-amd64, which is
 #                         small and has PIIX IDE; amd64 works too)
-#   CDFLASH_QEMU_MODULES  more modules to load, by name (e.g. "configfs uio
-#                         target_core_user tcm_loop" for a drive served by a
-#                         program of ours)
+#   CDFLASH_QEMU_MODULES  more modules to load, by name (e.g. "target_core_user
+#                         tcm_loop" for a drive served by a program of ours;
+#                         "scsi_debug" for the kernel's own as a CD-ROM, which
+#                         accepts WRITE BUFFER)
 #   CDFLASH_QEMU_TIMEOUT  seconds before the guest is killed (default: 300); a
 #                         --host-root program is stopped 20 s before, so that
 #                         what it printed so far still comes back
@@ -133,10 +134,9 @@ visit() {  # depth-first: a module's dependencies load before the module itself
   for d in ${MODDEPS[$m]:-}; do visit "$d"; done
   MODORDER+=("$m")
 }
-# ata_piix and sr_mod for the emulated ATAPI drive; scsi_debug (when the
-# kernel has it) as a second CD device that accepts WRITE BUFFER; with
-# --host-root first the virtio PCI transport, virtiofs and overlayfs.
-MODNAMES=(ata_piix sr_mod scsi_debug)
+# ata_piix and sr_mod for the emulated ATAPI drive; with --host-root first
+# the virtio PCI transport, virtiofs and overlayfs.
+MODNAMES=(ata_piix sr_mod)
 if [ -n "$HOST_ROOT" ]; then MODNAMES=(virtio_pci virtiofs overlay "${MODNAMES[@]}"); fi
 read -ra EXTRA_MODULES <<< "${CDFLASH_QEMU_MODULES:-}"
 MODNAMES+=("${EXTRA_MODULES[@]}")

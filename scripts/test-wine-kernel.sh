@@ -8,9 +8,9 @@
 #   - i686: the shipped build under 32-bit Wine, in a prefix made in the
 #     guest (whose kernel runs 32-bit programs, wherever this one does not):
 #     its 80-byte record, and the shipped cdflash.exe listing both drives.
-# Each build's checks run as root and again without CAP_SYS_RAWIO. Then the
-# shipped build, made a flasher, flashes drives of our own (the drive model
-# behind the guest kernel's SCSI target) whole, through Wine's pass-through.
+# Each build's checks run as root and again without CAP_SYS_RAWIO. Then both
+# builds, made flashers, flash drives of our own (the drive model behind the
+# guest kernel's SCSI target) whole, through Wine's pass-through.
 # scripts/qemu-guest.sh --host-root shares this machine's root with the
 # guest (virtiofs, needs root) under a tmpfs overlay; the guest's half is
 # scripts/wine-kernel-guest.sh. The last line: "wine-kernel: P passed,
@@ -51,13 +51,14 @@ build() {
   cmake --build "$dir" --target "$@" -j2 >"$work/build-$preset.log" 2>&1 ||
     die "building $* ($preset) failed" "$work/build-$preset.log"
 }
-build win64 nt_route_checks
+build win64 nt_route_checks cdflash
 build win32 nt_route_checks cdflash
 checks64=$root/build/win64/bin/nt_route_checks.exe
 checks32=$root/build/win32/bin/nt_route_checks.exe
 cdflash32=$root/build/win32/bin/cdflash.exe
-# The drive of our own (tests/kernel/drive_setup.sh): the drive model's
-# program, and the shipped build made a four-bank flasher for its identity.
+cdflash64=$root/build/win64/bin/cdflash.exe
+# The drives of our own (tests/kernel/drive_setup.sh): the drive model's
+# program, and both builds made flashers for its identity.
 kbuild=$root/build/kernel
 if [ ! -f "$kbuild/CMakeCache.txt" ]; then
   cmake --preset linux -B "$kbuild" >"$work/configure-kernel.log" 2>&1 ||
@@ -68,14 +69,18 @@ cmake --build "$kbuild" --target cdflash-tcmu-drive make_test_flasher -j2 >"$wor
 drives=$work/drives
 rm -rf "$drives"
 mkdir -p "$drives"
-head -c $((0x40000)) /dev/urandom > "$drives/four.bin"
-put() { printf "$2" | dd of="$drives/four.bin" bs=1 seek="$1" conv=notrunc status=none; }
-put $((0x4000)) '\005\200'
-put $((0x1100)) '\000\000'
-put $((0xFFF0)) '1.60'
-"$kbuild/bin/make_test_flasher" "$cdflash32" "$drives/four.exe" --image "$drives/four.bin" \
-  >"$work/flasher.log" 2>&1 || die "no flasher for the drive of our own" "$work/flasher.log"
-export CDFLASH_QEMU_MODULES="target_core_user tcm_loop"
+make_bin "$drives/four.bin" $((0x40000)) $((0x4000))
+make_bin "$drives/five.bin" $((0x50000)) $((0x1100))
+flasher() {  # BUILD NAME BIN
+  "$kbuild/bin/make_test_flasher" "$1" "$drives/$2.exe" --image "$3" >>"$work/flasher.log" 2>&1 ||
+    die "no flasher $2.exe for the drives of our own" "$work/flasher.log"
+}
+: > "$work/flasher.log"
+flasher "$cdflash32" four "$drives/four.bin"
+flasher "$cdflash32" five "$drives/five.bin"
+flasher "$cdflash64" four64 "$drives/four.bin"
+# scsi_debug: a second CD device of the kernel's own, as E:.
+export CDFLASH_QEMU_MODULES="scsi_debug target_core_user tcm_loop"
 say "built in $((SECONDS - start)) s"
 
 # shellcheck source=wine-env.sh

@@ -3,7 +3,8 @@
 # as root, chrooted into the host's root (scripts/qemu-guest.sh --host-root).
 # Maps drive D: to the emulated ATAPI drive and E: to the scsi_debug CD-ROM
 # in each Wine prefix, then runs the NT route checks of each Windows build
-# twice, as root and without CAP_SYS_RAWIO.
+# twice, as root and without CAP_SYS_RAWIO. Whole runs of both builds, made
+# flashers, go to drives of our own through Wine's pass-through.
 #
 # usage: wine-kernel-guest.sh PREFIX64 CHECKS64_EXE [CHECKS32_EXE CDFLASH32_EXE
 #                             [DRIVE_SERVER DRIVES]]
@@ -14,9 +15,13 @@
 #                   shipped cdflash.exe, run under 32-bit Wine in a 32-bit
 #                   prefix made here (the guest's kernel runs 32-bit programs)
 #   DRIVE_SERVER, DRIVES   the drive model's program and a folder with
-#                   four.exe (the shipped build made a flasher) and four.bin:
-#                   whole runs of four.exe under 32-bit Wine to drives of our
-#                   own (tests/kernel/drive_setup.sh) as drives F: and G:
+#                   four.bin and five.bin, and flashers of them: four.exe and
+#                   five.exe (the shipped build), four64.exe (the x86_64
+#                   build); drives of our own (tests/kernel/drive_setup.sh)
+#
+# The two commits that never answer wait out the program's commit timeout:
+# they start first, each in a prefix of its own beside the one whose letters
+# the NT route checks count, and everything else runs beside them.
 #
 # Output, for the host to read:
 #   "== RUN NAME" ... "== END NAME STATUS" around each program's output
@@ -37,9 +42,21 @@ mkdir -p "$LOGS"
 
 uptime_s() { cut -d' ' -f1 /proc/uptime; }
 problem() { echo "PROBLEM $*"; }
-mark_time() { echo "TIME $1: $(uptime_s)"; }
+note() { :; }
+# Also on the guest's console, whose log shows how far a guest got.
+mark_time() {
+  echo "TIME $1: $(uptime_s)"
+  echo "wine-kernel-guest: $(uptime_s) $1" >> /dev/console 2>/dev/null
+}
 show_log() {  # show_log FILE: its end, indented
   [ -s "$1" ] && tail -n 15 "$1" | tr -d '\r' | sed 's/^/    /'
+}
+# check NAME DETAIL COMMAND...: PASS when COMMAND succeeds.
+check() {
+  local name=$1 detail=$2
+  shift 2
+  if "$@"; then echo "PASS $name${detail:+: $detail}"; else echo "FAIL $name${detail:+: $detail}"; fi
+  mark_time "checked: $name"
 }
 
 # The /dev/srN whose SCSI vendor begins with $1: numbers follow probe order.
@@ -53,24 +70,42 @@ sr_with_vendor() {
   return 1
 }
 
-# map_cd_drives PREFIX: the two letters as CD-ROM drives of PREFIX, as Wine's
-# configuration tool makes them: the DOS device links (the letter's folder,
-# and its "::" link to the device node) and the drive type in the registry,
-# which the mount manager reads when Wine starts. No Wine process may run.
-map_cd_drives() {
-  local prefix=$1 letter device
-  for letter in d e; do
-    if [ "$letter" = d ]; then device=$ATAPI_DEV; else device=$SCSI_DEBUG_DEV; fi
-    mkdir -p "/tmp/cd-$letter"
-    ln -sfn "/tmp/cd-$letter" "$prefix/dosdevices/$letter:"
-    ln -sfn "$device" "$prefix/dosdevices/$letter::"
-  done
-  printf '\n[Software\\\\Wine\\\\Drives] %s\n"d:"="cdrom"\n"e:"="cdrom"\n' "$(date +%s)" \
-    >> "$prefix/system.reg"
+# map_cd_letters PREFIX LETTER=DEVICE...: the letters as CD-ROM drives of
+# PREFIX, as Wine's configuration tool makes them: the DOS device links (the
+# letter's folder, and its "::" link to the device node) and the drive type
+# in the registry, which the mount manager reads when Wine starts. No Wine
+# process of PREFIX may run.
+map_cd_letters() {
+  local prefix=$1 pair letter
+  shift
+  {
+    printf '\n[Software\\\\Wine\\\\Drives] %s\n' "$(date +%s)"
+    for pair in "$@"; do
+      letter=${pair%%=*}
+      mkdir -p "/tmp/cd-$letter"
+      ln -sfn "/tmp/cd-$letter" "$prefix/dosdevices/$letter:"
+      ln -sfn "${pair#*=}" "$prefix/dosdevices/$letter::"
+      printf '"%s:"="cdrom"\n' "$letter"
+    done
+  } >> "$prefix/system.reg"
 }
 
-# start_wine NAME: a persistent server and one warm start, so that the
-# checks' own start is quick; false (with the logs) when Wine cannot start.
+# prefix_twin SOURCE DIR: a second prefix in DIR over SOURCE's Windows folder,
+# with a registry, drive letters and Wine server of its own: its programs and
+# SOURCE's go on at once without seeing each other's drives. (A copy would
+# take hundreds of megabytes of the guest's memory.)
+prefix_twin() {
+  local source=$1 dir=$2
+  mkdir -p "$dir/dosdevices" &&
+    ln -sfn "$source/drive_c" "$dir/drive_c" &&
+    cp "$source"/*.reg "$source/.update-timestamp" "$dir/" &&
+    ln -sfn ../drive_c "$dir/dosdevices/c:" &&
+    ln -sfn / "$dir/dosdevices/z:"
+}
+
+# start_wine NAME: a persistent server for $WINEPREFIX and one warm start,
+# so that the programs' own start is quick; false (with the logs) when Wine
+# cannot start.
 start_wine() {
   local name=$1
   wineserver -p </dev/null >"$LOGS/$name-server.log" 2>&1
@@ -114,11 +149,8 @@ has_rawio() {
 }
 
 check_rights() {
-  if has_rawio env && ! has_rawio "${DROP_RAWIO[@]}"; then
-    echo "PASS guest: root holds CAP_SYS_RAWIO, a program started through setpriv does not"
-  else
-    echo "FAIL guest: root holds CAP_SYS_RAWIO, a program started through setpriv does not"
-  fi
+  check "guest: root holds CAP_SYS_RAWIO, a program started through setpriv does not" "" \
+    eval 'has_rawio env && ! has_rawio "${DROP_RAWIO[@]}"'
 }
 
 # run_checks ARCH EXE: the checks as root, then without CAP_SYS_RAWIO.
@@ -149,111 +181,97 @@ check_shipped_list() {
   mark_time "i686: cdflash.exe --list"
 }
 
-# The commands in a drive's log whose CDB begins with PREFIX.
-received() { jq -s --arg p "$2" '[ .[] | select(.cdb? and (.cdb | startswith($p))) ] | length' "$1"; }
-COMMIT_CDB="3B 05 01 00 00 00 00 00 00 80"
+# ---- drives of our own: whole runs through Wine's pass-through ---------------
+out=/tmp/drive-runs
+mkdir -p "$out"
 
-# Whole runs of the shipped build under 32-bit Wine, through Wine's NT
-# pass-through and the guest kernel, to drives of our own: a four-bank flasher
-# to a good drive as F:, to one whose read-back brings a corrupt byte as G:,
-# and to one whose commit never answers as H:, then a second time to H:.
-# Called with the 32-bit prefix set and no Wine process running.
-flash_drives_of_our_own() {
-  local server=$1 drives=$2 out=/tmp/drive-runs n letter letters=(F G H)
-  mkdir -p "$out"
-  note() { :; }
-  # shellcheck source=../tests/kernel/drive_setup.sh
-  . "$here/../tests/kernel/drive_setup.sh"
-  add_drive 0 none "$drives/four.bin" && add_drive 1 corrupt-read-back "$drives/four.bin" &&
-    add_drive 2 silent-commit "$drives/four.bin" || return
-  # The three letters as CD-ROM drives: one Wine start for every run.
-  printf '\n[Software\\\\Wine\\\\Drives] %s\n"f:"="cdrom"\n"g:"="cdrom"\n"h:"="cdrom"\n' "$(date +%s)" \
-    >> "$WINEPREFIX/system.reg"
-  for n in 0 1 2; do
-    letter=${letters[$n],,}
-    mkdir -p "/tmp/cd-$letter"
-    ln -sfn "/tmp/cd-$letter" "$WINEPREFIX/dosdevices/$letter:"
-    ln -sfn "/dev/${sr[$n]}" "$WINEPREFIX/dosdevices/$letter::"
-  done
-  start_wine i686-drives || return
-  # H: first: its run waits out the program's commit timeout beside the others.
-  wine "$drives/four.exe" --flash H: --yes --log 'Z:\tmp\drive-runs\r2.json' \
-    </dev/null >"$LOGS/drive2.out" 2>&1 &
-  local silent=$! started=$SECONDS
-  for _ in $(seq 1 600); do
-    [ "$(received "$out/drive2.log" "$COMMIT_CDB")" = 1 ] && break
-    sleep 0.2
-  done
-  # While the kernel waits for the commit, any open of H:'s node waits as long:
-  # the other runs' drive search would. Hidden from them until they end.
-  local silent_node
-  silent_node=$(cat "/sys/block/${sr[2]}/dev")
-  rm -f "/dev/${sr[2]}"
-  for n in 0 1; do
-    letter=${letters[$n]}
-    wine "$drives/four.exe" --flash "$letter:" --yes </dev/null >"$LOGS/drive$n.out" 2>&1
-    echo $? > "$out/x$n"
-    tr -d '\r' < "$LOGS/drive$n.out" > "$out/o$n"
-    judge $n
-    mark_time "i686: flash run to drive $n ($letter:)"
-  done
-  mknod -m 0666 "/dev/${sr[2]}" b "${silent_node%%:*}" "${silent_node##*:}"
-  wait "$silent"
-  echo $? > "$out/x2"
-  tr -d '\r' < "$LOGS/drive2.out" > "$out/o2"
-  judge 2
-  mark_time "i686: flash run to drive 2 (H:), whose commit never answers, after $((SECONDS - started)) s"
-  # A second run to H: while this computer runs: refused, the drive sent nothing.
-  local before
-  before=$(wc -l < "$out/drive2.log")
-  wine "$drives/four.exe" --flash H: --yes --log 'Z:\tmp\drive-runs\r2-again.json' \
-    </dev/null >"$LOGS/drive2-again.out" 2>&1
-  echo $? > "$out/x2-again"
-  tr -d '\r' < "$LOGS/drive2-again.out" > "$out/o2-again"
-  tail -n +"$((before + 1))" "$out/drive2.log" > "$out/drive2-again.log"
-  mark_time "i686: second flash run to drive 2 (H:)"
-  stop_wine
-  local v0 v1 v2
-  v0=$(cat "$out/drive0.verdict" 2>/dev/null)
-  v1=$(cat "$out/drive1.verdict" 2>/dev/null)
-  v2=$(cat "$out/drive2.verdict" 2>/dev/null)
-  if [ "$(cat "$out/x0")" = 0 ] && grep -qF "Flash Completed." "$out/o0" &&
-     [ "$(jq -r .equalsBin <<< "$v0")" = true ] && [ "$(jq -r .programmed <<< "$v0")" = 262144 ]; then
-    echo "PASS i686: a whole four-bank run of cdflash.exe --flash F: --yes to a drive of our own: \"Flash Completed.\", the drive holds exactly the BIN's bytes"
-  else
-    echo "FAIL i686: a whole four-bank run of cdflash.exe --flash F: --yes to a drive of our own: exit $(cat "$out/x0"), drive $v0"
-    show_log "$out/o0"
-  fi
-  if [ "$(cat "$out/x1")" != 0 ] && ! grep -qF "Flash Completed." "$out/o1" &&
-     [ "$(jq -r .commits <<< "$v1")" = 0 ]; then
-    echo "PASS i686: a corrupt read-back byte through Wine: no commit, not \"Flash Completed.\" (exit $(cat "$out/x1"))"
-  else
-    echo "FAIL i686: a corrupt read-back byte through Wine: exit $(cat "$out/x1"), drive $v1"
-    show_log "$out/o1"
-  fi
-  local commit_failed
-  commit_failed=$(jq -r --arg c "$COMMIT_CDB" \
-    '[ .commands[] | select(.cdb | startswith($c)) ] | last | .succeeded == false' "$out/r2.json" 2>/dev/null)
-  if [ "$(cat "$out/x2")" = 6 ] && ! grep -qF "Flash Completed." "$out/o2" && [ "$commit_failed" = true ]; then
-    echo "PASS i686: a commit that never answers, through Wine: exit 6, not \"Flash Completed.\", the record says the commit did not succeed"
-  else
-    echo "FAIL i686: a commit that never answers, through Wine: exit $(cat "$out/x2"), the record's commit failed: ${commit_failed:-no record}, drive $v2"
-    show_log "$out/o2"
-  fi
-  # Opening the node lets the kernel check the drive for a disc (TEST UNIT
-  # READY, GET EVENT STATUS NOTIFICATION); the program itself sends nothing.
-  local sent kernel
-  sent=$(jq -s '[ .[] | select(.cdb? and (.cdb | (startswith("00 ") or startswith("4A ")) | not)) ] | length' \
-    "$out/drive2-again.log")
-  kernel=$(jq -s '[ .[] | select(.cdb?) ] | length' "$out/drive2-again.log")
-  if [ "$(cat "$out/x2-again")" = 6 ] && ! grep -qF "Flash Completed." "$out/o2-again" && [ "$sent" = 0 ]; then
-    echo "PASS i686: a second run to the drive whose commit never answered: exit 6, the program sent it nothing ($kernel checks of the kernel's own)"
-  else
-    echo "FAIL i686: a second run to the drive whose commit never answered: exit $(cat "$out/x2-again"), $sent commands of the program's reached it"
-    show_log "$out/o2-again"
-  fi
+# wine_run RUN LETTER FLASHER: FLASHER --flash LETTER: --yes under the current
+# prefix; what tests/kernel/drive_checks.sh judges: x$RUN, o$RUN, r$RUN.json,
+# mark$RUN.
+wine_run() {
+  local run=$1 letter=$2 flasher=$3
+  wc -l < "$out/drive$(drive_of "$run").log" > "$out/mark$run"
+  rm -f "$out/r$run.json"
+  wine "$flasher" --flash "$letter:" --yes --log "Z:\\tmp\\drive-runs\\r$run.json" \
+    </dev/null >"$LOGS/run$run.out" 2>&1
+  echo $? > "$out/x$run"
+  tr -d '\r' < "$LOGS/run$run.out" > "$out/o$run"
+  mark_time "${CDFLASH_WINDOWS_ARCH}: run $run ($letter:)"
 }
 
+# While the kernel waits for a commit, any open of the drive's node waits as
+# long: the drive searches of the other runs in its prefix would. The node
+# goes once the commit has reached drive N (or its run N ended), and comes
+# back with show_node; $out/nodeN appears once it is gone.
+hide_after_commit() {
+  local n=$1 node
+  for _ in $(seq 1 900); do
+    [ "$(received "$COMMIT_CDB" < "$out/drive$n.log")" = 1 ] || [ -s "$out/x$n" ] && break
+    sleep 0.2
+  done
+  node=$(cat "/sys/block/${sr[$n]}/dev")
+  rm -f "/dev/${sr[$n]}"
+  echo "$node" > "$out/node$n"
+}
+show_node() {
+  local node
+  node=$(cat "$out/node$1")
+  mknod -m 0666 "/dev/${sr[$1]}" b "${node%%:*}" "${node##*:}"
+}
+
+# in_wine ARCH PREFIX COMMAND...: COMMAND with that build's Wine and prefix.
+in_wine() {
+  (
+    cdflash_wine_select "$1"
+    export WINEPREFIX=$2
+    shift 2
+    "$@"
+  )
+}
+
+# drive_prefix ARCH PREFIX SOURCE LETTER=DEVICE...: a second prefix over
+# SOURCE with those letters, its Wine server started.
+drive_prefix() {
+  local arch=$1 prefix=$2 source=$3
+  shift 3
+  prefix_twin "$source" "$prefix" || { problem "$arch: no second prefix over $source"; return 1; }
+  map_cd_letters "$prefix" "$@"
+  in_wine "$arch" "$prefix" start_wine "$arch-drives"
+}
+
+# The Windows claim under Wine: a first run holds J: through its disc poll
+# (the drive never gets ready) while a second program of the same Wine
+# server asks for the drive. Wine refuses neither its open nor its locks:
+# the second run reaches the drive too (what the README tells Wine users),
+# and writes nothing only because the drive never gets ready. Sets holder,
+# the first run's job.
+check_claim_under_wine() {
+  local four=$1
+  in_wine i686 "$P32D" wine_run 4 J "$four" &
+  holder=$!
+  for _ in $(seq 1 600); do
+    [ -s "$out/mark4" ] && [ "$(since_mark 4 | received "00")" -ge 10 ] && break
+    sleep 0.2
+  done
+  # 4c: the drive's log from before the second starts (4b's own mark is
+  # rewritten as it starts).
+  run_drive[4b]=4 run_drive[4c]=4
+  wc -l < "$out/drive4.log" > "$out/mark4c"
+  in_wine i686 "$P32D" wine_run 4b J "$four" &
+  local second=$! held=no
+  for _ in $(seq 1 600); do
+    [ "$(since_mark 4c | received "12")" -ge 1 ] && break
+    sleep 0.2
+  done
+  kill -0 "$holder" 2>/dev/null && [ ! -s "$out/x4" ] && held=yes
+  wait "$second"
+  check "i686: under Wine, a second cdflash.exe of the same Wine server is not kept out of a drive a run holds" \
+    "its INQUIRY reached the drive while the first run held it: $held (its commands $(since_mark 4c |
+      jq -r -s '[ .[] | select(.cdb? and (.cdb | (startswith("00 ") or startswith("4A ")) | not)) | .cdb[0:2] ] | join(" ")'))" \
+    [ "$held" = yes ]
+}
+
+# ---- the guest's run --------------------------------------------------------
 mark_time "guest script start"
 ATAPI_DEV=$(sr_with_vendor QEMU) || problem "no QEMU ATAPI drive among $(echo /sys/block/sr*)"
 SCSI_DEBUG_DEV=$(sr_with_vendor Linux) || problem "no scsi_debug CD-ROM (vendor Linux) among $(echo /sys/block/sr*)"
@@ -261,48 +279,156 @@ SCSI_DEBUG_DEV=$(sr_with_vendor Linux) || problem "no scsi_debug CD-ROM (vendor 
 echo "guest: $ATAPI_LETTER: is $ATAPI_DEV (QEMU ATAPI), $SCSI_DEBUG_LETTER: is $SCSI_DEBUG_DEV (scsi_debug)"
 check_rights
 
-# ---- x86_64: the test build under 64-bit Wine -------------------------------
-prefix64=$1 checks64=$2
-if [ -f "$prefix64/system.reg" ]; then
-  (
-    cdflash_wine_select x86_64
-    export WINEPREFIX=$prefix64
-    map_cd_drives "$prefix64"
-    if start_wine x86_64; then
-      run_checks x86_64 "$checks64"
-    fi
-    stop_wine
-  )
-else
-  problem "x86_64: no Wine prefix at $prefix64"
+prefix64=$1 checks64=$2 checks32=${3:-} cdflash32=${4:-} server=${5:-} drives=${6:-}
+P32=/tmp/prefix-win32
+P32D=/tmp/prefix-win32-drives
+P64D=/tmp/prefix-win64-drives
+have64=
+[ -f "$prefix64/system.reg" ] && have64=1 || problem "x86_64: no Wine prefix at $prefix64"
+# shellcheck source=../tests/kernel/drive_checks.sh
+. "$here/../tests/kernel/drive_checks.sh"
+# ---- i686: its prefix, made while the drives attach ---------------------------
+make_prefix32() {
+  wineboot -i </dev/null >"$LOGS/i686-wineboot.log" 2>&1
+  wineserver -w </dev/null >/dev/null 2>&1
+}
+prefix32_job=''
+if [ -n "$cdflash32" ]; then
+  if /usr/lib/wine/wine --version >"$LOGS/i686-version.log" 2>&1; then
+    in_wine i686 "$P32" make_prefix32 &
+    prefix32_job=$!
+  else
+    problem "i686: 32-bit Wine does not start in the guest:"
+    show_log "$LOGS/i686-version.log"
+  fi
 fi
 
-# ---- i686: the shipped build under 32-bit Wine --------------------------------
-if [ $# -ge 4 ]; then
-  checks32=$3 cdflash32=$4
-  (
-    cdflash_wine_select i686
-    export WINEPREFIX=/tmp/prefix-win32
-    if ! /usr/lib/wine/wine --version >"$LOGS/i686-version.log" 2>&1; then
-      problem "i686: 32-bit Wine does not start in the guest:"
-      show_log "$LOGS/i686-version.log"
-      exit 0
-    fi
-    wineboot -i </dev/null >"$LOGS/i686-wineboot.log" 2>&1
-    wineserver -w </dev/null >/dev/null 2>&1
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-      problem "i686: Wine could not make a 32-bit prefix in the guest:"
-      show_log "$LOGS/i686-wineboot.log"
-      exit 0
-    fi
-    mark_time "i686: 32-bit prefix made"
-    map_cd_drives "$WINEPREFIX"
-    if start_wine i686; then
-      run_checks i686 "$checks32"
-      check_shipped_list "$cdflash32"
-    fi
-    stop_wine
-    if [ $# -ge 6 ]; then flash_drives_of_our_own "$5" "$6"; fi
-  )
+# The drives: i686 runs in $P32D, x86_64 runs in $P64D, each beside the
+# checks' own prefix.
+#   0 F: four-bank   1 G: corrupt read-back   2 H: commit never answers
+#   3 I: five-bank with a profile   4 J: never ready (held by a first run
+#   while a second starts)   5 K: four-bank (x86_64)   6 L: commit never
+#   answers (x86_64)
+have_drives='' silent64='' silent32='' holder=''
+if [ -n "$drives" ]; then
+  # shellcheck source=../tests/kernel/drive_setup.sh
+  . "$here/../tests/kernel/drive_setup.sh"
+  add_drive 6 silent-commit "$drives/four.bin" && add_drive 5 none "$drives/four.bin" &&
+    add_drive 2 silent-commit "$drives/four.bin" && add_drive 0 none "$drives/four.bin" &&
+    add_drive 1 corrupt-read-back "$drives/four.bin" && add_drive 3 none "$drives/five.bin" &&
+    add_drive 4 never-ready "$drives/four.bin" && have_drives=1
+  mark_time "drives of our own attached"
 fi
+
+# ---- the x86_64 build's commit that never answers, from the start ---------------
+# Its prefix starts beside the 32-bit prefix being made; the job ends when
+# the run does.
+x86_64_silent() {
+  drive_prefix x86_64 "$P64D" "$prefix64" "k=/dev/${sr[5]}" "l=/dev/${sr[6]}" || return 1
+  in_wine x86_64 "$P64D" wine_run 6 L "$drives/four64.exe" &
+  hide_after_commit 6
+  wait
+}
+if [ -n "$have_drives" ] && [ -n "$have64" ]; then
+  x86_64_silent &
+  silent64=$!
+fi
+
+# ---- i686: its commit that never answers, once its prefix is made --------------
+i686_ready=''
+if [ -n "$prefix32_job" ]; then
+  wait "$prefix32_job"
+  if [ -f "$P32/system.reg" ]; then
+    i686_ready=1
+    mark_time "i686: 32-bit prefix made"
+  else
+    problem "i686: Wine could not make a 32-bit prefix in the guest:"
+    show_log "$LOGS/i686-wineboot.log"
+  fi
+fi
+i686_runs=
+if [ -n "$i686_ready" ] && [ -n "$have_drives" ] &&
+   drive_prefix i686 "$P32D" "$P32" "f=/dev/${sr[0]}" "g=/dev/${sr[1]}" "h=/dev/${sr[2]}" \
+     "i=/dev/${sr[3]}" "j=/dev/${sr[4]}"; then
+  i686_runs=1
+  in_wine i686 "$P32D" wine_run 2 H "$drives/four.exe" &
+  silent32=$!
+  hide_after_commit 2
+fi
+
+# ---- the NT route checks, beside the silent commits ----------------------------
+if [ -n "$have64" ]; then
+  map_cd_letters "$prefix64" "d=$ATAPI_DEV" "e=$SCSI_DEBUG_DEV"
+  if in_wine x86_64 "$prefix64" start_wine x86_64; then
+    in_wine x86_64 "$prefix64" run_checks x86_64 "$checks64"
+  fi
+  in_wine x86_64 "$prefix64" stop_wine
+fi
+if [ -n "$i686_ready" ]; then
+  map_cd_letters "$P32" "d=$ATAPI_DEV" "e=$SCSI_DEBUG_DEV"
+  if in_wine i686 "$P32" start_wine i686; then
+    in_wine i686 "$P32" run_checks i686 "$checks32"
+    in_wine i686 "$P32" check_shipped_list "$cdflash32"
+  fi
+  in_wine i686 "$P32" stop_wine
+fi
+
+# ---- whole runs beside the silent commits --------------------------------------
+if [ -n "$i686_runs" ]; then
+  check_claim_under_wine "$drives/four.exe"
+  in_wine i686 "$P32D" wine_run 0 F "$drives/four.exe"
+  judge 0
+  check_run "i686: a four-bank run of cdflash.exe --flash F: --yes: \"Flash Completed.\", exactly the BIN's bytes programmed" \
+    0 0 262144
+  in_wine i686 "$P32D" wine_run 1 G "$drives/four.exe"
+  judge 1
+  check_run "i686: a corrupt read-back byte: exit 3, no commit" 1 3 uncommitted
+  in_wine i686 "$P32D" wine_run 3 I "$drives/five.exe"
+  judge 3
+  check_run "i686: a five-bank run with a profile: \"Flash Completed.\", exactly the BIN's bytes programmed" \
+    3 0 327680
+  check "i686: five-bank: the profile went to the drive and was read back" "" \
+    eval '[ "$(since_mark 3 | received "DF 11")" = 1 ] && [ "$(since_mark 3 | received "3C 01 01 08")" = 1 ]'
+fi
+while [ -n "$silent64" ] && kill -0 "$silent64" 2>/dev/null && [ ! -s "$out/node6" ]; do sleep 0.2; done
+if [ -s "$out/node6" ]; then
+  in_wine x86_64 "$P64D" wine_run 5 K "$drives/four64.exe"
+  judge 5
+  check_run "x86_64: a four-bank run under 64-bit Wine: \"Flash Completed.\", exactly the BIN's bytes programmed" \
+    5 0 262144
+fi
+
+# ---- the commits that never answered ---------------------------------------------
+# judge_silent ARCH N: run N's commit never answered.
+judge_silent() {
+  local arch=$1 n=$2 commit_failed
+  show_node "$n"
+  judge "$n"
+  check_run "$arch: a commit that never answers: exit 6, not \"Flash Completed.\"" "$n" 6 -
+  commit_failed=$(jq -r --arg c "$COMMIT_CDB" \
+    '[ .commands[] | select(.cdb | startswith($c)) ] | last | .succeeded == false' "$out/r$n.json" 2>/dev/null)
+  check "$arch: a commit that never answers: the record says it did not succeed" "" [ "$commit_failed" = true ]
+}
+if [ -n "$silent64" ]; then
+  wait "$silent64"
+  if [ -s "$out/node6" ]; then
+    judge_silent x86_64 6
+  else
+    problem "x86_64: no run to L: (the x86_64 prefix for the drives did not start)"
+  fi
+  in_wine x86_64 "$P64D" stop_wine
+fi
+if [ -n "$i686_runs" ]; then
+  wait "$holder"
+  wait "$silent32"
+  judge_silent i686 2
+  # A second run while this computer runs: refused, the drive sent nothing.
+  in_wine i686 "$P32D" wine_run 2 H "$drives/four.exe"
+  check_run "i686: a second run to the drive whose commit never answered: exit 6, nothing sent to it" 2 6 unsent
+  in_wine i686 "$P32D" stop_wine
+fi
+for n in "${!server_pid[@]}"; do
+  [ -s "$out/server$n.err" ] && problem "drive $n said: $(head -c 300 "$out/server$n.err")"
+  kill -TERM "${server_pid[$n]}" 2>/dev/null
+done
 mark_time "guest script end"
