@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <optional>
 
 #include "common/Text.h"
 #include "device/Cddrive.h"
@@ -23,7 +24,6 @@ constexpr int kQuietPasses = 10;     // passes without news before going on
 constexpr std::chrono::milliseconds kReadyBound{60000};
 constexpr unsigned kCommitPause = 200;
 constexpr std::uint16_t kCommitTimeout = 180;
-constexpr std::uint16_t kCommandTimeout = 60;
 constexpr long long kCommitScale = 200;
 // On battery at this charge or less a run does not start.
 constexpr int kLowestBatteryPercent = 25;
@@ -44,7 +44,7 @@ FlashEngine::FlashEngine(PackageView package, IFlashObserver& observer, ISystemS
 FlashEngine::~FlashEngine() = default;
 
 bool FlashEngine::Checked(const CommandResult& result, const char* prefix) {
-  if (!result.ok) observer_.Tell(NoticeKind::Plain, prefix + result.senseText);
+  if (!result.ok) observer_.Tell(NoticeKind::Plain, prefix + result.SenseText());
   return result.ok;
 }
 
@@ -70,13 +70,10 @@ FlashOutcome FlashEngine::Run() {
 
   observer_.SetProgressRange(0, ImageLength_);
   observer_.SetProgressStep(kChunkSize);
-  if (!ChunkBuffer) ChunkBuffer = std::make_unique<std::uint8_t[]>(kChunkSize);
   observer_.SetBusy(true);
 
   const FlashOutcome outcome = DownloadVerifyCommit(commands);
   wroteToDrive_ = commands.WroteToDrive();
-  // Every run ends with the usual timeout, also after a failed commit.
-  CDDrive::SetTimeout(kCommandTimeout);
   if (outcome == FlashOutcome::Completed) Complete();
   powerBlock_.reset();
 
@@ -183,21 +180,21 @@ bool FlashEngine::PollForNoDisc(VendorCommands& commands, FlashOutcome& stop) {
       stop = Halt(commands);
       return false;
     }
-    const CDDrive& drive = *SelectedDrive;
-    if (ready.deviceGone) {
+    const ScsiResult& drive = ready.answer;
+    if (ready.DeviceGone()) {
       Checked(ready, "Test Unit Ready> ");
       stop = FlashOutcome::FailedBeforeWrite;
       return false;
     }
-    if (drive.SenseMatches(0x02, 0x04, 0x01)) {
+    if (drive.SenseIs(0x02, 0x04, 0x01)) {
       quiet = 0;  // becoming ready: wait for it to decide
-    } else if (drive.SenseMatches(0x02, 0x3A)) {
+    } else if (drive.SenseIs(0x02, 0x3A)) {
       return true;  // no medium
-    } else if (drive.LastCommandSucceeded() && drive.SenseMatches(0x00, 0x00)) {
+    } else if (drive.succeeded && drive.SenseIs(0x00, 0x00)) {
       observer_.Tell(NoticeKind::Plain, "Remove disc, before to do the flash task.");
       stop = FlashOutcome::DiscInDrive;
       return false;
-    } else if (drive.SenseMatches(0, 0, 0)) {
+    } else if (drive.SenseIs(0, 0, 0)) {
       // No answer of the drive's own (BUSY, lost on the way, timed out):
       // nothing is known of the disc yet, so the pass does not count.
       continue;
@@ -223,83 +220,85 @@ FlashOutcome FlashEngine::Halt(const VendorCommands& commands) {
 }
 
 FlashOutcome FlashEngine::DownloadVerifyCommit(VendorCommands& commands) {
-  const auto slot = package_.Slot();
-  const std::uint32_t length = std::min<std::uint32_t>(ImageLength_, kSlotSize);
-  const auto failed = [&commands] {
-    return commands.WroteToDrive() ? FlashOutcome::FailedAfterWrite : FlashOutcome::FailedBeforeWrite;
-  };
-
   // From the first command that changes the drive until the run ends, the
   // system must not sleep or shut down.
   powerBlock_ = system_.BlockSleepAndShutdown("Updating the firmware of the drive " +
                                               SelectedDrive->IdentityText());
+  std::optional<FlashOutcome> stop;
+  if (FiveBank_) stop = WriteProfile(commands);
+  if (!stop) stop = DownloadImage(commands);
+  if (!stop) stop = EnterCritical(commands);
+  if (!stop) stop = VerifyDownload(commands);
+  return stop ? *stop : Commit(commands);
+}
 
-  if (FiveBank_) {
-    ShowPhase("Write profile to drive's DRAM... ");
-    const ProfileResult profile = commands.SetupFlashProfile(ChunkBuffer.get());
-    ProfileLength_ = profile.length;
-    if (profile.command.stopped) return Halt(commands);
-    if (!Checked(profile.command, profile.readingId ? "Read Flash ID> " : "Write Profile> ")) {
-      AppendToPhase(", Fail! ");
-      return failed();
-    }
-    if (!ProfileCopy) ProfileCopy = std::make_unique<std::uint8_t[]>(kProfileCopySize);
-    std::memcpy(ProfileCopy.get(), ChunkBuffer.get(),
-                std::min<std::size_t>(ProfileLength_, kProfileCopySize));
+FlashOutcome FlashEngine::Failed(const VendorCommands& commands, const char* suffix) {
+  if (*suffix != '\0') AppendToPhase(suffix);
+  return commands.WroteToDrive() ? FlashOutcome::FailedAfterWrite : FlashOutcome::FailedBeforeWrite;
+}
+
+std::optional<FlashOutcome> FlashEngine::WriteProfile(VendorCommands& commands) {
+  ShowPhase("Write profile to drive's DRAM... ");
+  const ProfileResult profile = commands.SetupFlashProfile(profile_);
+  ProfileLength_ = profile.length;
+  if (profile.command.stopped) return Halt(commands);
+  if (!Checked(profile.command, profile.readingId ? "Read Flash ID> " : "Write Profile> ")) {
+    return Failed(commands, ", Fail! ");
   }
+  return std::nullopt;
+}
 
+std::optional<FlashOutcome> FlashEngine::DownloadImage(VendorCommands& commands) {
   ShowPhase("Write BIN to drive's DRAM... ");
   observer_.SetProgressPosition(0);
-  for (std::uint32_t at = 0; at < length; at += kChunkSize) {
-    std::memcpy(ChunkBuffer.get(), slot.data() + at, kChunkSize);
-    const CommandResult written = commands.WriteBuffer(at, ChunkBuffer.get(), kChunkSize, kControlData);
+  const auto image = package_.Slot().first(ImageLength_);
+  for (std::uint32_t at = 0; at < image.size(); at += kChunkSize) {
+    const CommandResult written = commands.WriteBuffer(at, image.subspan(at, kChunkSize), kControlData);
     if (written.stopped) return Halt(commands);
-    if (!Checked(written, "Write Buffer> ")) {
-      AppendToPhase(", Fail! ");
-      return failed();
-    }
+    if (!Checked(written, "Write Buffer> ")) return Failed(commands, ", Fail! ");
     observer_.StepProgress();
   }
+  return std::nullopt;
+}
 
+std::optional<FlashOutcome> FlashEngine::EnterCritical(VendorCommands& commands) {
   ShowPhase("Drive entry critical... ");
   const CommandResult critical = commands.EntryCritical();
   if (critical.stopped) return Halt(commands);
   criticalSent_ = true;  // refused or not, the drive may have entered the state
-  if (!Checked(critical, "Entry critical> ")) {
-    AppendToPhase(", Fail! ");
-    return failed();
-  }
+  if (!Checked(critical, "Entry critical> ")) return Failed(commands, ", Fail! ");
+  return std::nullopt;
+}
 
+std::optional<FlashOutcome> FlashEngine::VerifyDownload(VendorCommands& commands) {
   ShowPhase("Read back and Verify drive's DRAM... ");
   // Every profile written is read back, the empty one of an unknown flash
   // chip too: a profile the drive holds wrongly is as bad as a wrong image.
   if (FiveBank_) {
-    PoisonTransferBuffer(ProfileCopy.get(), ProfileLength_);
-    const VerifyResult verify = commands.ReadVerifyProfile(ProfileCopy.get(), ProfileLength_);
+    const VerifyResult verify = commands.ReadBackProfile(std::span(profile_).first(ProfileLength_));
     if (verify.command.stopped) return Halt(commands);
     if (!Checked(verify.command, "Read Profile> ") || !verify.equal) {
       if (verify.command.ok) observer_.Tell(NoticeKind::Plain, "Compared profile error!");
-      AppendToPhase(", Valid Profile Fail!");
-      return failed();
+      return Failed(commands, ", Valid Profile Fail!");
     }
   }
   observer_.SetProgressPosition(0);
-  for (std::uint32_t at = 0; at < length; at += kChunkSize) {
-    PoisonTransferBuffer(slot.data() + at, kChunkSize);
-    const CommandResult read = commands.ReadBuffer(at, ChunkBuffer.get(), kChunkSize);
-    if (read.stopped) return Halt(commands);
-    if (!Checked(read, "Read Buffer> ")) {
-      AppendToPhase(", Read Fail! ");
-      return failed();
-    }
-    if (std::memcmp(ChunkBuffer.get(), slot.data() + at, kChunkSize) != 0) {
+  const auto image = package_.Slot().first(ImageLength_);
+  for (std::uint32_t at = 0; at < image.size(); at += kChunkSize) {
+    const VerifyResult read = commands.ReadBack(at, image.subspan(at, kChunkSize));
+    if (read.command.stopped) return Halt(commands);
+    if (!Checked(read.command, "Read Buffer> ")) return Failed(commands, ", Read Fail! ");
+    if (!read.equal) {
       AppendToPhase(", Compare BIN and DRAM Fail! ");
       observer_.Tell(NoticeKind::Plain, "Compare BIN and DRAM fail!");
-      return failed();
+      return Failed(commands, "");
     }
     observer_.StepProgress();
   }
+  return std::nullopt;
+}
 
+FlashOutcome FlashEngine::Commit(VendorCommands& commands) {
   // From here the run either stops or commits, never both: a stop asked
   // for from now on is refused.
   if (gate_ != nullptr && !gate_->EnterCommit()) return Halt(commands);
@@ -307,28 +306,19 @@ FlashOutcome FlashEngine::DownloadVerifyCommit(VendorCommands& commands) {
   observer_.SetProgressRange(0, kCommitScale);
   observer_.SetProgressPosition(kCommitScale - 2);
   observer_.SetProgressStep(0);
-  CDDrive::SetTimeout(kCommitTimeout);
   commitSent_ = true;
-  if (!Checked(commands.WriteBuffer(0, ProfileCopy.get(), 0, FlashAll_ ? kControlCommitAll : kControlCommit),
-               "Write Buffer> ")) {
+  CommandResult committed;
+  {
+    const VendorCommands::RaisedTimeout raised(commands, kCommitTimeout);
+    committed = commands.WriteBuffer(0, {}, FlashAll_ ? kControlCommitAll : kControlCommit);
+  }
+  if (!Checked(committed, "Write Buffer> ")) {
     ShowPhase("Flash Fail.");
     if (!SelectedDrive->CommitUnanswered()) return FlashOutcome::CommitFailed;
     observer_.Tell(NoticeKind::Plain, kCommitUnansweredText);
     return FlashOutcome::CommitUnanswered;
   }
   return FlashOutcome::Completed;
-}
-
-// A read that "succeeds" without moving data must never verify: the buffer
-// it reads into first holds the complement of every byte expected.
-void FlashEngine::PoisonTransferBuffer(const std::uint8_t* expected, std::uint32_t length) {
-  std::uint8_t* buffer = CDDrive::DataBuffer();
-  const auto capacity = static_cast<std::uint32_t>(std::max(CDDrive::DataBufferLength(), 0));
-  if (buffer == nullptr || expected == nullptr) return;
-  const std::uint32_t count = std::min(length, capacity);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    buffer[i] = static_cast<std::uint8_t>(~expected[i]);
-  }
 }
 
 void FlashEngine::ShowPhase(const std::string& caption) {

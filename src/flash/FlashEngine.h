@@ -1,8 +1,7 @@
 #pragma once
 // The update of one drive: the vendor commands and the procedure that uses
 // them, from the confirmation to the restart offer. Every command goes to
-// one drive through the device layer's data buffer (the front end registers
-// a 16 KiB one); all the user sees goes to an IFlashObserver. A run is one
+// one drive; all the user sees goes to an IFlashObserver. A run is one
 // call to Run() and may execute on a worker thread, as long as nothing else
 // sends commands meanwhile.
 
@@ -10,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "flash/CommitGate.h"
 #include "flash/FlashObserver.h"
@@ -62,20 +62,25 @@ class FlashEngine {
   bool WroteToDrive() const { return wroteToDrive_; }
   bool CommitSent() const { return commitSent_; }
 
-  // The image format test's findings on the package's slot: the image
-  // length and the five-bank flag.
+  // The image format test's finding on the package's slot: the image length.
   std::uint32_t ImageLength() const { return ImageLength_; }
-  bool FiveBank() const { return FiveBank_; }
 
   static constexpr std::uint32_t kChunkSize = 0x4000;
-  static constexpr std::size_t kProfileCopySize = 1024;
 
  private:
   // Confirmation and disc check; an outcome when the run stops before
   // anything is written to the drive.
   bool ConfirmAndCheckDrive(VendorCommands& commands, FlashOutcome& stop);
-  // Everything from the profile to the commit.
+  // Everything from the profile to the commit; each step below gives an
+  // outcome when the run ends there.
   FlashOutcome DownloadVerifyCommit(VendorCommands& commands);
+  std::optional<FlashOutcome> WriteProfile(VendorCommands& commands);
+  std::optional<FlashOutcome> DownloadImage(VendorCommands& commands);
+  std::optional<FlashOutcome> EnterCritical(VendorCommands& commands);
+  std::optional<FlashOutcome> VerifyDownload(VendorCommands& commands);
+  FlashOutcome Commit(VendorCommands& commands);
+  // Marks the phase failed: the outcome by whether the drive was written to.
+  FlashOutcome Failed(const VendorCommands& commands, const char* suffix);
   void Complete();
   // On battery: stops a run the battery may not see to its end, asks about
   // any other; true when the run may go on.
@@ -84,7 +89,6 @@ class FlashEngine {
   bool PollForNoDisc(VendorCommands& commands, FlashOutcome& stop);
   // Ends a run stopped before its commit, saying what it left behind.
   FlashOutcome Halt(const VendorCommands& commands);
-  void PoisonTransferBuffer(const std::uint8_t* expected, std::uint32_t length);
   void ShowPhase(const std::string& caption);
   void AppendToPhase(const char* suffix);
 
@@ -106,8 +110,7 @@ class FlashEngine {
   CommitGate* gate_ = nullptr;
   std::uint32_t ProfileLength_ = 0;
   std::string caption_;  // the phase caption last shown
-  std::unique_ptr<std::uint8_t[]> ChunkBuffer;
-  std::unique_ptr<std::uint8_t[]> ProfileCopy;
+  VendorCommands::ProfileBlock profile_{};  // the profile block written, for its read-back
   std::unique_ptr<IPowerBlock> powerBlock_;  // held while the drive is being changed
 };
 

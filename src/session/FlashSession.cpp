@@ -279,14 +279,6 @@ FlashReport FlashSession::Run(const DriveEntry& entry, IFlashObserver& observer,
   {
     CommandCollector commands;
     const ScopedCommandLog logged(commands);
-    // Every data phase goes through the session's 16 KiB buffer, registered
-    // for the run alone: the device layer never keeps pointing at it.
-    struct Registration {
-      explicit Registration(std::vector<std::uint8_t>& buffer) {
-        CDDrive::SetDataBuffer(buffer.data(), static_cast<std::int32_t>(buffer.size()));
-      }
-      ~Registration() { CDDrive::SetDataBuffer(nullptr, 0); }
-    } registration(transfer_);
     ReportingObserver reporting(observer, report);
     // The drive to this program alone, until the run ends however it ends.
     const ExclusiveUse exclusive = drive.TakeExclusiveUse();

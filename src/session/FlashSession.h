@@ -1,9 +1,9 @@
 #pragma once
 // Flash mode, once for every front end: the machine's drives and what this
 // flasher may do with each (and why not), the names a user gives them, and
-// the run of the engine on the drive chosen, with the 16 KiB data buffer
-// registered for it, and a report of what it came to. The window and the terminal each drive one; neither
-// reaches the device layer itself.
+// the run of the engine on the drive chosen, and a report of what it came
+// to. The window and the terminal each drive one; neither reaches the device
+// layer itself.
 
 #include <cstdint>
 #include <functional>
@@ -106,8 +106,6 @@ class FlashSession {
   // empty, the usual place) says; empty when one can.
   std::string RecordPlaceProblem(const std::string& recordFile) const;
 
-  static constexpr std::int32_t kTransferBufferSize = 16384;
-
  private:
   struct Reports;
   class ReportingObserver;
@@ -132,7 +130,6 @@ class FlashSession {
   std::unique_ptr<CDDrives> drives_;
   std::vector<DriveEntry> entries_;
   std::vector<int> driveIndex_;  // per entry: its position in drives_, -1 when not opened
-  std::vector<std::uint8_t> transfer_ = std::vector<std::uint8_t>(kTransferBufferSize);
 };
 
 }  // namespace cdflash

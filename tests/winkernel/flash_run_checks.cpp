@@ -51,7 +51,7 @@ void CheckFlashRun(CheckLog& log, CDDrive& scsiDebug) {
   // A WRITE BUFFER that had reached scsi_debug would show as 06 3F 16 now.
   const std::int32_t result = TestUnitReady(scsiDebug);
   log.Check("flash run: nothing reached scsi_debug's buffer (no unit attention)",
-            result != 0 && scsiDebug.LastCommandSucceeded(), Outcome(scsiDebug, result));
+            result != 0 && scsiDebug.Last().succeeded, Outcome(scsiDebug, result));
 }
 
 }  // namespace cdflash::kernelcheck
