@@ -51,7 +51,7 @@ class FlasherBuilder {
  private:
   std::span<const std::uint8_t, kKeyWordSize> keyWord_;
   const ISystemServices& files_;
-  IProgressObserver& progress_;
+  ProgressCounter progress_;
   FileReader read_;
 };
 

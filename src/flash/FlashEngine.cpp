@@ -43,23 +43,33 @@ FlashEngine::FlashEngine(PackageView package, IFlashObserver& observer, ISystemS
 
 FlashEngine::~FlashEngine() = default;
 
+void FlashEngine::Tell(NoticeKind kind, const std::string& text) {
+  report_.failure = text;
+  observer_.Tell(kind, text);
+}
+
 bool FlashEngine::Checked(const CommandResult& result, const char* prefix) {
-  if (!result.ok) observer_.Tell(NoticeKind::Plain, prefix + result.SenseText());
+  if (!result.ok) Tell(NoticeKind::Plain, prefix + result.SenseText());
   return result.ok;
 }
 
-FlashOutcome FlashEngine::Run() {
+FlashRunReport FlashEngine::Run() {
   ProfileLength_ = 0;
-  wroteToDrive_ = false;
   criticalSent_ = false;
-  commitSent_ = false;
+  report_ = {};
+  report_.outcome = Update();
+  if (report_.outcome == FlashOutcome::Completed) report_.failure.clear();
+  return report_;
+}
+
+FlashOutcome FlashEngine::Update() {
   if (SelectedDrive == nullptr) return FlashOutcome::NoDrive;
   if (SelectedDrive->CommitUnanswered()) {
-    observer_.Tell(NoticeKind::Plain, kCommitUnansweredText);
+    Tell(NoticeKind::Plain, kCommitUnansweredText);
     return FlashOutcome::FailedBeforeWrite;
   }
   if (ImageLength_ == 0 || ImageLength_ > kSlotSize) {
-    observer_.Tell(NoticeKind::Plain, "This flasher holds no firmware image: nothing was sent to the drive.");
+    Tell(NoticeKind::Plain, "This flasher holds no firmware image: nothing was sent to the drive.");
     return FlashOutcome::FailedBeforeWrite;
   }
 
@@ -68,27 +78,28 @@ FlashOutcome FlashEngine::Run() {
   FlashOutcome stop{};
   if (!ConfirmAndCheckDrive(commands, stop)) return stop;
 
-  observer_.SetProgressRange(0, ImageLength_);
-  observer_.SetProgressStep(kChunkSize);
+  observer_.Progress(0, ImageLength_);  // a bar a completed run left full
   observer_.SetBusy(true);
 
   const FlashOutcome outcome = DownloadVerifyCommit(commands);
-  wroteToDrive_ = commands.WroteToDrive();
+  report_.wroteToDrive = commands.WroteToDrive();
   if (outcome == FlashOutcome::Completed) Complete();
   powerBlock_.reset();
 
   observer_.SetBusy(false);
-  observer_.SetProgressPosition(0);
+  // A completed run leaves its bar full under "Flash Completed.".
+  if (outcome != FlashOutcome::Completed) observer_.Progress(0, ImageLength_);
   return outcome;
 }
 
 void FlashEngine::Complete() {
-  observer_.SetProgressPosition(kCommitScale);
+  observer_.Progress(kCommitScale, kCommitScale);
   system_.Sleep(kCommitPause);
   ShowPhase("Flash Completed.");
 
   // The drive now reports its new revision.
-  observer_.DriveIdentityChanged(SelectedDrive->GetIdentity());
+  report_.identityAfter = SelectedDrive->GetIdentity();
+  observer_.DriveIdentityChanged(report_.identityAfter);
 
   // The drive is done with: sleep and shutdown are allowed again, and a
   // restart is not held up by our own block.
@@ -101,7 +112,7 @@ void FlashEngine::Complete() {
     if (restart.requested) {
       ShowPhase("");
     } else {
-      observer_.Tell(NoticeKind::Plain, "The system could not be restarted: " + restart.problem +
+      Tell(NoticeKind::Plain, "The system could not be restarted: " + restart.problem +
                                             ".\nThe drive has its new firmware; restart the "
                                             "computer yourself to finish the update.");
     }
@@ -113,7 +124,7 @@ bool FlashEngine::ConfirmAndCheckDrive(VendorCommands& commands, FlashOutcome& s
   const std::string packageRevision = package_.PackageRevision();
   const int order = CompareOrdinal(driveRevision, packageRevision);
   if (!package_.IsAnyRevision() && order >= 0) {
-    observer_.Tell(NoticeKind::Warning, "\nWARNING:\n\nYour drive FW:" + driveRevision +
+    Tell(NoticeKind::Warning, "\nWARNING:\n\nYour drive FW:" + driveRevision +
                                             " is aready the most updated ?");
     stop = FlashOutcome::AlreadyUpToDate;
     return false;
@@ -146,7 +157,7 @@ bool FlashEngine::PowerAllowsTheRun(FlashOutcome& stop) {
   const std::string charge =
       power.percent >= 0 ? Format("charged to %d %%", power.percent) : std::string("its charge unknown");
   if (power.percent >= 0 && power.percent <= kLowestBatteryPercent) {
-    observer_.Tell(NoticeKind::Warning, "The computer runs on its battery, " + charge +
+    Tell(NoticeKind::Warning, "The computer runs on its battery, " + charge +
                                             ": too little to see an update through. Connect the power "
                                             "cord and try again. Nothing was written to the drive.");
     stop = FlashOutcome::LowBattery;
@@ -168,7 +179,7 @@ bool FlashEngine::PollForNoDisc(VendorCommands& commands, FlashOutcome& stop) {
   const std::chrono::milliseconds pollStart = system_.Uptime();
   while (quiet < kQuietPasses) {
     if (system_.Uptime() - pollStart >= kReadyBound) {
-      observer_.Tell(NoticeKind::Plain,
+      Tell(NoticeKind::Plain,
                      "The drive did not become ready within 60 seconds. Nothing was written to "
                      "it; take out any disc, wait until the drive is idle and try again.");
       stop = FlashOutcome::DriveNotReady;
@@ -191,7 +202,7 @@ bool FlashEngine::PollForNoDisc(VendorCommands& commands, FlashOutcome& stop) {
     } else if (drive.SenseIs(0x02, 0x3A)) {
       return true;  // no medium
     } else if (drive.succeeded && drive.SenseIs(0x00, 0x00)) {
-      observer_.Tell(NoticeKind::Plain, "Remove disc, before to do the flash task.");
+      Tell(NoticeKind::Plain, "Remove disc, before to do the flash task.");
       stop = FlashOutcome::DiscInDrive;
       return false;
     } else if (drive.SenseIs(0, 0, 0)) {
@@ -215,7 +226,7 @@ FlashOutcome FlashEngine::Halt(const VendorCommands& commands) {
     text += "\nThe drive waits in its update state: switch the computer off and on, or run the "
             "update again, to bring it back.";
   }
-  observer_.Tell(NoticeKind::Plain, text);
+  Tell(NoticeKind::Plain, text);
   return FlashOutcome::Cancelled;
 }
 
@@ -250,18 +261,20 @@ std::optional<FlashOutcome> FlashEngine::WriteProfile(VendorCommands& commands) 
 
 std::optional<FlashOutcome> FlashEngine::DownloadImage(VendorCommands& commands) {
   ShowPhase("Write BIN to drive's DRAM... ");
-  observer_.SetProgressPosition(0);
+  observer_.Progress(0, ImageLength_);
   const auto image = package_.Slot().first(ImageLength_);
   for (std::uint32_t at = 0; at < image.size(); at += kChunkSize) {
     const CommandResult written = commands.WriteBuffer(at, image.subspan(at, kChunkSize), kControlData);
     if (written.stopped) return Halt(commands);
     if (!Checked(written, "Write Buffer> ")) return Failed(commands, ", Fail! ");
-    observer_.StepProgress();
+    observer_.Progress(at + kChunkSize, ImageLength_);
   }
   return std::nullopt;
 }
 
 std::optional<FlashOutcome> FlashEngine::EnterCritical(VendorCommands& commands) {
+  // The phase starts with an empty bar; the drive's answer ends it.
+  observer_.Progress(0, ImageLength_);
   ShowPhase("Drive entry critical... ");
   const CommandResult critical = commands.EntryCritical();
   if (critical.stopped) return Halt(commands);
@@ -278,11 +291,11 @@ std::optional<FlashOutcome> FlashEngine::VerifyDownload(VendorCommands& commands
     const VerifyResult verify = commands.ReadBackProfile(std::span(profile_).first(ProfileLength_));
     if (verify.command.stopped) return Halt(commands);
     if (!Checked(verify.command, "Read Profile> ") || !verify.equal) {
-      if (verify.command.ok) observer_.Tell(NoticeKind::Plain, "Compared profile error!");
+      if (verify.command.ok) Tell(NoticeKind::Plain, "Compared profile error!");
       return Failed(commands, ", Valid Profile Fail!");
     }
   }
-  observer_.SetProgressPosition(0);
+  observer_.Progress(0, ImageLength_);
   const auto image = package_.Slot().first(ImageLength_);
   for (std::uint32_t at = 0; at < image.size(); at += kChunkSize) {
     const VerifyResult read = commands.ReadBack(at, image.subspan(at, kChunkSize));
@@ -290,10 +303,10 @@ std::optional<FlashOutcome> FlashEngine::VerifyDownload(VendorCommands& commands
     if (!Checked(read.command, "Read Buffer> ")) return Failed(commands, ", Read Fail! ");
     if (!read.equal) {
       AppendToPhase(", Compare BIN and DRAM Fail! ");
-      observer_.Tell(NoticeKind::Plain, "Compare BIN and DRAM fail!");
+      Tell(NoticeKind::Plain, "Compare BIN and DRAM fail!");
       return Failed(commands, "");
     }
-    observer_.StepProgress();
+    observer_.Progress(at + kChunkSize, ImageLength_);
   }
   return std::nullopt;
 }
@@ -303,19 +316,18 @@ FlashOutcome FlashEngine::Commit(VendorCommands& commands) {
   // for from now on is refused.
   if (gate_ != nullptr && !gate_->EnterCommit()) return Halt(commands);
   ShowPhase("Don't turn off the system, Flash is in progress...");
-  observer_.SetProgressRange(0, kCommitScale);
-  observer_.SetProgressPosition(kCommitScale - 2);
-  observer_.SetProgressStep(0);
-  commitSent_ = true;
+  observer_.Progress(kCommitScale - 2, kCommitScale);
+  report_.commitSent = true;
   CommandResult committed;
   {
     const VendorCommands::RaisedTimeout raised(commands, kCommitTimeout);
     committed = commands.WriteBuffer(0, {}, FlashAll_ ? kControlCommitAll : kControlCommit);
   }
   if (!Checked(committed, "Write Buffer> ")) {
+    observer_.Progress(0, kCommitScale);
     ShowPhase("Flash Fail.");
     if (!SelectedDrive->CommitUnanswered()) return FlashOutcome::CommitFailed;
-    observer_.Tell(NoticeKind::Plain, kCommitUnansweredText);
+    Tell(NoticeKind::Plain, kCommitUnansweredText);
     return FlashOutcome::CommitUnanswered;
   }
   return FlashOutcome::Completed;

@@ -6,10 +6,10 @@
 // sends commands meanwhile.
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "flash/CommitGate.h"
 #include "flash/FlashObserver.h"
@@ -38,6 +38,18 @@ enum class FlashOutcome {
   Completed,          // the commit went through
 };
 
+// What a run came to.
+struct FlashRunReport {
+  FlashOutcome outcome = FlashOutcome::NoDrive;
+  bool wroteToDrive = false;  // a command that changes the drive was sent
+  bool commitSent = false;    // from then on the run was never stopped
+  // The last message that told the user of a failure; empty after a
+  // completed run.
+  std::string failure;
+  // What the drive answered a fresh INQUIRY after the commit; empty without one.
+  std::string identityAfter;
+};
+
 class FlashEngine {
  public:
   FlashEngine(PackageView package, IFlashObserver& observer, ISystemServices& system);
@@ -50,17 +62,13 @@ class FlashEngine {
   CDDrive* Drive() const { return SelectedDrive; }
 
   // The update of the drive, from the confirmation to the restart offer.
-  FlashOutcome Run();
+  FlashRunReport Run();
 
   // Where a stop can be asked for (a terminal's Ctrl-C): asked before every
   // command up to the commit decision, and passed once more right before
   // the commit, which then either goes out or the run stops. Null: the run
   // is never stopped.
   void SetCommitGate(CommitGate* gate) { gate_ = gate; }
-  // Of the last run: whether anything was written to the drive, and whether
-  // the commit was sent (from then on the run is never stopped).
-  bool WroteToDrive() const { return wroteToDrive_; }
-  bool CommitSent() const { return commitSent_; }
 
   // The image format test's finding on the package's slot: the image length.
   std::uint32_t ImageLength() const { return ImageLength_; }
@@ -68,6 +76,10 @@ class FlashEngine {
   static constexpr std::uint32_t kChunkSize = 0x4000;
 
  private:
+  // The run up to its outcome.
+  FlashOutcome Update();
+  // Tells the user, and keeps the text as the run's failure.
+  void Tell(NoticeKind kind, const std::string& text);
   // Confirmation and disc check; an outcome when the run stops before
   // anything is written to the drive.
   bool ConfirmAndCheckDrive(VendorCommands& commands, FlashOutcome& stop);
@@ -104,9 +116,8 @@ class FlashEngine {
   std::uint32_t ImageLength_ = 0;
   bool FiveBank_ = false;
   bool FlashAll_ = false;
-  bool wroteToDrive_ = false;
   bool criticalSent_ = false;
-  std::atomic<bool> commitSent_{false};
+  FlashRunReport report_;  // of the run under way
   CommitGate* gate_ = nullptr;
   std::uint32_t ProfileLength_ = 0;
   std::string caption_;  // the phase caption last shown

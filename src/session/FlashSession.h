@@ -41,17 +41,13 @@ struct DriveEntry {
   std::string Describe() const;
 };
 
-// What a run came to.
-struct FlashReport {
+// What a run came to: the engine's report, and around it the drive's
+// identity when the run began and where its record went.
+struct FlashReport : FlashRunReport {
   // Where the run's record went (empty when it could not be written, and
   // `recordProblem` says why), and its summary for scripts as JSON.
   std::string recordPath, recordProblem, summaryJson;
-  FlashOutcome outcome = FlashOutcome::NoDrive;
-  bool wroteToDrive = false;
-  bool commitSent = false;
-  std::string failure;         // the last message that told the user of a failure
   std::string identityBefore;  // when the run began
-  std::string identityAfter;   // after a commit (a fresh INQUIRY); empty without one
 };
 
 struct FlashRunOptions {
@@ -108,7 +104,6 @@ class FlashSession {
 
  private:
   struct Reports;
-  class ReportingObserver;
 
   void Finish(RunRecord& record, FlashReport& report, const FlashRunOptions& options) const;
   // Of `addresses`, those of drives whose commit never answered, each with

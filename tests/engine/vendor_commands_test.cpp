@@ -84,6 +84,18 @@ TEST_F(VendorCommandsTest, BlocksFieldsAndData) {
   EXPECT_TRUE(commands->WroteToDrive());
 }
 
+// The commit waits for its answer longer than any other command, and only it.
+TEST_F(VendorCommandsTest, ARaisedTimeoutHoldsForItsScopeAlone) {
+  const auto& timeouts = m->h.bench.platform.Route().Timeouts();
+  {
+    const VendorCommands::RaisedTimeout raised(*commands, 180);
+    ASSERT_TRUE(commands->EntryCritical().ok);
+  }
+  ASSERT_TRUE(commands->EntryCritical().ok);
+  ASSERT_GE(timeouts.size(), 2u);
+  EXPECT_EQ(std::vector<std::uint16_t>(timeouts.end() - 2, timeouts.end()), (std::vector<std::uint16_t>{180, 60}));
+}
+
 TEST_F(VendorCommandsTest, FailingReadBufferLeavesTheDestinationAlone) {
   drive->InjectWhen(sim::IsReadBuffer(), sim::Fault::WithSense({0x03, 0x11, 0x00}));
   std::vector<std::uint8_t> dest(0x4000, 0xA5);

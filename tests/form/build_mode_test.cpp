@@ -372,7 +372,6 @@ TEST_F(Builder, FiveBankBinReplacesTheWholeSlotAndTheHeader) {
   EXPECT_EQ(h.groupBox.repaintedCaptions,
             (std::vector<std::string>{"Building 1.60.BIN  Please wait... ", "Build 1.60.EXE ok!"}));
   EXPECT_EQ(h.progress.maximum, static_cast<long long>(templateBytes.size()));
-  EXPECT_EQ(h.progress.step, 1024);
   EXPECT_EQ(h.progress.position, 0);
   EXPECT_EQ(h.cursor.log, (std::vector<std::string>{"hourglass", "default"}));
   EXPECT_TRUE(h.button.enabled);  // ready to build again
