@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "SimBench.h"
@@ -214,78 +215,38 @@ class SuccessRuleTest : public CDDriveTest {
   std::unique_ptr<CDDrive> drive;
 };
 
-TEST_F(SuccessRuleTest, CleanCommandSucceeds) {
+// Each way a command ends, as its result tells it: only a clean answer the
+// transport delivered succeeds, whatever the sense bytes of a failure say,
+// and each command's result is its own.
+TEST_F(SuccessRuleTest, EveryWayACommandEndsIsInItsResult) {
+  struct Row {
+    const char* name;
+    std::optional<Fault> fault;
+    bool succeeded;
+    std::string senseText;
+  };
+  const Row rows[] = {
+      {"lost in the transport, no sense", Fault::TransportFailure(), false,
+       Format("00 00 00. 00, %04X", sim::kErrorTransport)},
+      {"clean", std::nullopt, true, "00 00 00. 00, 0000"},
+      {"refused with sense", Fault::WithSense({0x05, 0x24, 0x00}), false, "05 24 00. 02, 0000"},
+      {"a flag bit alone in the sense key byte", Fault::WithSense({0x20, 0x00, 0x00}), false, "20 00 00. 02, 0000"},
+      {"CHECK CONDITION with sense key 0", Fault::WithSense({0x00, 0x5D, 0x00}), false, "00 5D 00. 02, 0000"},
+      {"timed out", Fault::Timeout(), false, Format("00 00 00. 00, %04X", sim::kErrorTimeout)},
+      {"the device gone", Fault::DeviceGone(), false, Format("00 00 00. 00, %04X", sim::kErrorGone)},
+  };
+  const ScsiCommand kTestUnitReady{};  // an all-zero block, no data
   sim->SetMediumScript({sim::kGood});
-  EXPECT_EQ(TestUnitReady(*drive), 1);
-  EXPECT_TRUE(drive->Last().succeeded);
-  EXPECT_TRUE(drive->Last().SenseIs(0, 0, 0));
-  EXPECT_TRUE(drive->Last().SenseIs(0, 0));
-  EXPECT_EQ(drive->Last().systemError, 0u);
-  EXPECT_EQ(drive->Last().SenseText(), "00 00 00. 00, 0000");
-}
-
-TEST_F(SuccessRuleTest, DeviceRefusalIsKeptWithItsSenseBytes) {
-  EXPECT_EQ(drive->ExecCommand(0xDF, 0x55, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0).value, 0);
-  EXPECT_FALSE(drive->Last().succeeded);
-  EXPECT_TRUE(drive->Last().SenseIs(0x05, 0x24, 0x00));
-  EXPECT_EQ(drive->Last().status, 0x02);
-  EXPECT_EQ(drive->Last().SenseText(), "05 24 00. 02, 0000");
-
-  EXPECT_EQ(TestUnitReady(*drive), 0);  // no medium, from the default script
-  EXPECT_TRUE(drive->Last().SenseIs(0x02, 0x3A));
-  EXPECT_TRUE(drive->Last().SenseIs(0x02, 0x3A, 0x00));
-  EXPECT_FALSE(drive->Last().SenseIs(0x02, 0x3A, 0x01));
-}
-
-TEST_F(SuccessRuleTest, FlagBitAloneInSenseKeyByteFails) {
-  NextCommand(Fault::WithSense({0x20, 0x00, 0x00}));  // length indicator only
-  EXPECT_EQ(TestUnitReady(*drive), 0);
-  EXPECT_FALSE(drive->Last().succeeded);
-  EXPECT_FALSE(drive->Last().SenseIs(0, 0, 0));
-  EXPECT_TRUE(drive->Last().SenseIs(0x20, 0, 0));
-  EXPECT_EQ(drive->Last().SenseText(), "20 00 00. 02, 0000");
-}
-
-TEST_F(SuccessRuleTest, CheckConditionWithSenseKeyZeroIsNoSuccess) {
-  NextCommand(Fault::WithSense({0x00, 0x5D, 0x00}));
-  EXPECT_EQ(TestUnitReady(*drive), 0);
-  EXPECT_FALSE(drive->Last().succeeded);
-  EXPECT_TRUE(drive->Last().SenseIs(0x00, 0x5D, 0x00));
-}
-
-TEST_F(SuccessRuleTest, TransportFailureWithoutSenseIsNeverASuccess) {
-  NextCommand(Fault::TransportFailure());
-  EXPECT_EQ(TestUnitReady(*drive), 0);
-  EXPECT_FALSE(drive->Last().succeeded);
-  EXPECT_EQ(drive->Last().sense.key, 0);
-  EXPECT_EQ(drive->Last().sense.asc, 0);
-  EXPECT_EQ(drive->Last().sense.ascq, 0);
-  // The bytes are clean; only the transport's own verdict tells the failure.
-  EXPECT_TRUE(drive->Last().SenseIs(0, 0, 0));
-  EXPECT_EQ(drive->Last().systemError, sim::kErrorTransport);
-  EXPECT_EQ(drive->Last().SenseText(), Format("00 00 00. 00, %04X", sim::kErrorTransport));
-}
-
-TEST_F(SuccessRuleTest, TimeoutAndVanishedDeviceFailWithTheirSystemErrors) {
-  NextCommand(Fault::Timeout());
-  EXPECT_EQ(TestUnitReady(*drive), 0);
-  EXPECT_EQ(drive->Last().systemError, sim::kErrorTimeout);
-  EXPECT_FALSE(drive->Last().succeeded);
-
-  NextCommand(Fault::DeviceGone());
-  EXPECT_EQ(TestUnitReady(*drive), 0);
-  EXPECT_EQ(drive->Last().systemError, sim::kErrorGone);
-  EXPECT_EQ(TestUnitReady(*drive), 0);  // and it stays gone
-  EXPECT_FALSE(drive->Last().succeeded);
-}
-
-TEST_F(SuccessRuleTest, EveryCommandReplacesTheLastCommandFields) {
-  NextCommand(Fault::TransportFailure());
-  TestUnitReady(*drive);
-  sim->SetMediumScript({sim::kGood});
-  EXPECT_EQ(TestUnitReady(*drive), 1);
-  EXPECT_EQ(drive->Last().systemError, 0u);
-  EXPECT_TRUE(drive->Last().SenseIs(0, 0, 0));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (row.fault) NextCommand(*row.fault);
+    const ScsiResult result = drive->Execute(kTestUnitReady);
+    EXPECT_EQ(result.succeeded, row.succeeded);
+    EXPECT_EQ(result.value != 0, row.succeeded);
+    EXPECT_EQ(result.SenseText(), row.senseText);
+  }
+  const ScsiResult again = drive->Execute(kTestUnitReady);
+  EXPECT_TRUE(again.deviceGone && !again.succeeded) << "a device gone stays gone";
 }
 
 TEST_F(SuccessRuleTest, PacketDirectionAndLengthReachTheDrive) {
