@@ -4,7 +4,8 @@
 // outcome a correct run would (ReferenceRun), success is claimed only for a
 // commit that programmed the image, the outcome agrees with what the drive
 // went through, a stop the user was told of is never followed by the commit,
-// and the engine leaves progress, busy state and timeout as a run must.
+// the engine leaves progress and busy state as a run must, and its report
+// agrees with what the drive went through.
 
 #include <algorithm>
 #include <array>
