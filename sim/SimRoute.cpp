@@ -91,6 +91,7 @@ RouteDevice SimRoute::Open(const DriveAddress& address) {
 }
 
 RouteOutcome SimRoute::Execute(RouteDevice device, const DriveAddress&, const RouteCommand& command) {
+  timeouts_.push_back(command.timeoutSeconds);
   RouteOutcome outcome;
   SimDrive* drive = DriveAt(device);
   if (drive == nullptr) {

@@ -72,6 +72,8 @@ class SimRoute final : public IRoute {
   // Exclusive uses granted so far, and those not yet given back.
   int ExclusiveClaims() const { return exclusiveClaims_; }
   int ExclusiveHeld() const { return *exclusiveHeld_; }
+  // The timeout of every command executed, in order.
+  const std::vector<std::uint16_t>& Timeouts() const { return timeouts_; }
 
  private:
   struct Slot {
@@ -89,6 +91,7 @@ class SimRoute final : public IRoute {
   int libraryReleases_ = 0;
   std::vector<DriveAddress> opened_;
   std::vector<DriveAddress> closed_;
+  std::vector<std::uint16_t> timeouts_;
   std::vector<std::pair<DriveAddress, std::string>> exclusiveRefusals_;
   int exclusiveClaims_ = 0;
   // Shared with the holds, which may outlive the route.

@@ -1,23 +1,20 @@
 #include "app/FormView.h"
 
+#include <algorithm>
+
 namespace cdflash {
 
+// The bar stays where the job put it: a job empties it for each phase that
+// shows progress, and a completed update leaves it full.
 void FormView::ShowCaption(const std::string& caption) {
-  // A new phase starts with an empty bar, so that its bar only moves
-  // forward; a caption that extends the last (", Fail! ") keeps it.
-  if (caption_.empty() || caption.rfind(caption_, 0) != 0) c_.ProgressBar->SetPosition(0);
-  caption_ = caption;
   c_.GroupBox2->SetCaption(caption);
   c_.GroupBox2->Repaint();
 }
 
-void FormView::SetProgressRange(long long minimum, long long maximum) {
-  c_.ProgressBar->SetRange(minimum, maximum);
+void FormView::Progress(long long done, long long total) {
+  if (c_.ProgressBar->Maximum() != total) c_.ProgressBar->SetRange(0, total);
+  c_.ProgressBar->SetPosition(std::clamp(done, 0LL, std::max(total, 0LL)));
 }
-void FormView::SetProgressStep(long long step) { c_.ProgressBar->SetStep(step); }
-void FormView::SetProgressPosition(long long position) { c_.ProgressBar->SetPosition(position); }
-void FormView::StepProgress() { c_.ProgressBar->StepIt(); }
-void FormView::StepProgressBy(long long delta) { c_.ProgressBar->StepBy(delta); }
 
 Answer FormView::Ask(QuestionKind kind, const std::string& text) {
   if (unattended_) return Answer::Closed;

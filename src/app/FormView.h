@@ -20,11 +20,8 @@ class FormView final : public IFlashObserver {
   void EndUnattended() { unattended_ = true; }
 
   void ShowCaption(const std::string& caption) override;
-  void SetProgressRange(long long minimum, long long maximum) override;
-  void SetProgressStep(long long step) override;
-  void SetProgressPosition(long long position) override;
-  void StepProgress() override;
-  void StepProgressBy(long long delta) override;
+  // The bar's range is the phase's total: the bar draws its share.
+  void Progress(long long done, long long total) override;
   Answer Ask(QuestionKind kind, const std::string& text) override;
   void Tell(NoticeKind kind, const std::string& text) override;
   void SetBusy(bool busy) override;
@@ -34,7 +31,6 @@ class FormView final : public IFlashObserver {
   FormControls c_;
   FormServices s_;
   int driveEntry_ = -1;
-  std::string caption_;  // the phase's caption as last shown
   bool unattended_ = false;
 };
 

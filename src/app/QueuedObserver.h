@@ -16,20 +16,8 @@ class QueuedObserver final : public IFlashObserver {
   void ShowCaption(const std::string& caption) override {
     ui_.Post([this, caption] { target_.ShowCaption(caption); });
   }
-  void SetProgressRange(long long minimum, long long maximum) override {
-    ui_.Post([this, minimum, maximum] { target_.SetProgressRange(minimum, maximum); });
-  }
-  void SetProgressStep(long long step) override {
-    ui_.Post([this, step] { target_.SetProgressStep(step); });
-  }
-  void SetProgressPosition(long long position) override {
-    ui_.Post([this, position] { target_.SetProgressPosition(position); });
-  }
-  void StepProgress() override {
-    ui_.Post([this] { target_.StepProgress(); });
-  }
-  void StepProgressBy(long long delta) override {
-    ui_.Post([this, delta] { target_.StepProgressBy(delta); });
+  void Progress(long long done, long long total) override {
+    ui_.Post([this, done, total] { target_.Progress(done, total); });
   }
   void SetBusy(bool busy) override {
     ui_.Post([this, busy] { target_.SetBusy(busy); });

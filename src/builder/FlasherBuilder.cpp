@@ -133,7 +133,7 @@ std::string FlasherBuilder::ReadBin(const BuildRequest& request, std::vector<std
   return {};
 }
 
-std::string FlasherBuilder::ReadTemplate(const std::string& path, std::vector<std::uint8_t>& image) const {
+std::string FlasherBuilder::ReadTemplate(const std::string& path, std::vector<std::uint8_t>& image) {
   FileBytes file = read_(path, kTemplateLimit);
   if (file.status == FileBytes::Status::NotOpened) return "Open " + path + " fail!";
   if (file.status != FileBytes::Status::Read || file.bytes.size() > kTemplateLimit) {
@@ -147,7 +147,7 @@ std::string FlasherBuilder::ReadTemplate(const std::string& path, std::vector<st
 // and one digest block. When it does not, the bar moves as far as a byte
 // copy would have gone while looking for them.
 std::string FlasherBuilder::Locate(const std::vector<std::uint8_t>& image, std::size_t binLength,
-                                   const std::string& programName, Layout& layout) const {
+                                   const std::string& programName, Layout& layout) {
   layout.packageAt = FindKeyWordEnd(image, keyWord_);
   if (layout.packageAt == kNoKeyWord) {
     if (!image.empty()) progress_.StepProgressBy(StepsBetween(0, image.size() - 1) * kProgressStep);
@@ -193,7 +193,7 @@ std::string FlasherBuilder::Seal(std::vector<std::uint8_t>& image, const Layout&
 // The bar moves as a copy byte by byte would move it, a step per 1024
 // bytes; past the BIN that copy counts one behind the byte it copies.
 void FlasherBuilder::StepAsACopyWould(const Layout& layout, std::size_t binLength,
-                                      std::size_t templateLength) const {
+                                      std::size_t templateLength) {
   progress_.StepProgressBy(StepsBetween(0, layout.packageAt - 1) * kProgressStep);
   progress_.StepProgressBy(static_cast<long long>(binLength / 1024) * kProgressStep);
   progress_.StepProgressBy(StepsBetween(layout.restAt - 1, templateLength - 2) * kProgressStep);

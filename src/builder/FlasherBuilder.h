@@ -53,16 +53,16 @@ class FlasherBuilder {
   // Each step answers the user's message when the build stops there, or
   // an empty text.
   std::string ReadBin(const BuildRequest& request, std::vector<std::uint8_t>& bin) const;
-  std::string ReadTemplate(const std::string& path, std::vector<std::uint8_t>& image) const;
+  std::string ReadTemplate(const std::string& path, std::vector<std::uint8_t>& image);
   std::string Locate(const std::vector<std::uint8_t>& image, std::size_t binLength,
-                     const std::string& programName, Layout& layout) const;
+                     const std::string& programName, Layout& layout);
   static std::string Seal(std::vector<std::uint8_t>& image, const Layout& layout, const BuildRequest& request,
                           const std::vector<std::uint8_t>& bin);
-  void StepAsACopyWould(const Layout& layout, std::size_t binLength, std::size_t templateLength) const;
+  void StepAsACopyWould(const Layout& layout, std::size_t binLength, std::size_t templateLength);
 
   std::span<const std::uint8_t, kKeyWordSize> keyWord_;
   const ISystemServices& files_;
-  IProgressObserver& progress_;
+  ProgressCounter progress_;
   FileReader read_;
 };
 

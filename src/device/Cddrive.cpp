@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <chrono>
 #include <span>
 #include <vector>
@@ -25,13 +26,12 @@ constexpr std::int32_t kInquiryAllocation = 128;
 struct Transport {
   IRoute* route = nullptr;
   std::uint16_t openCount = 0;
-  std::uint16_t timeout = 60;
+  std::uint16_t timeout = kDefaultCommandTimeout;
   std::uint8_t openStatus = kStatusNotOpened;
   std::uint8_t* dataBuffer = nullptr;
   std::int32_t dataBufferLength = 0;
   std::array<std::uint8_t, CDDrive::kInternalBufferLength> internalBuffer{};
   std::array<std::uint8_t, CDDrive::kInquiryBufferLength> inquiryBuffer{};
-  bool inquiryInProgress = false;
   // Drives whose commit never answered: nothing is sent to them again.
   std::vector<DriveAddress> commitUnanswered;
 
@@ -135,11 +135,14 @@ bool CDDrive::RunInquiry() {
   Transport& t = State();
   // A short answer must not leave another device's identity in the buffer.
   t.inquiryBuffer.fill(0);
-  t.inquiryInProgress = true;
-  const std::int32_t result =
-      ExecCommand(0x12, 0, 0, 0, kInquiryAllocation, 0, 0, 0, 0, 0, 0, 0, 1, kInquiryAllocation);
-  t.inquiryInProgress = false;
-  if (result == 0) {
+  RouteCommand command;
+  command.cdb = {0x12, 0, 0, 0, kInquiryAllocation};
+  command.buffer = t.inquiryBuffer.data();
+  command.length = kInquiryAllocation;
+  command.timeoutSeconds = t.timeout;
+  command.lengthIsMaximum = true;
+  static_assert(kInquiryAllocation <= kInquiryBufferLength);
+  if (!Send(command, true).succeeded) {
     identity_.assign(1, '0');  // not = "0": GCC 12 -Wrestrict false positive
     return false;
   }
@@ -151,67 +154,75 @@ bool CDDrive::RunInquiry() {
   return true;
 }
 
-std::int32_t CDDrive::ExecCommand(std::uint8_t op, std::uint8_t b1, std::uint8_t b2,
-                                  std::uint8_t b3, std::uint8_t b4, std::uint8_t b5,
-                                  std::uint8_t b6, std::uint8_t b7, std::uint8_t b8,
-                                  std::uint8_t b9, std::uint8_t b10, std::uint8_t b11,
-                                  std::uint8_t direction, std::int32_t length) {
-  Transport& t = State();
-  const CommandTimer timer;
+ScsiResult CDDrive::Execute(const ScsiCommand& command) {
+  RouteCommand routed;
+  routed.cdb = command.block;
+  routed.dataIn = command.dataIn;
+  routed.buffer = command.data.data();
+  routed.length = static_cast<std::int32_t>(std::min<std::size_t>(command.data.size(), INT32_MAX));
+  routed.timeoutSeconds = command.timeoutSeconds;
+  return Send(routed, command.data.size() <= INT32_MAX);
+}
+
+ScsiResult CDDrive::ExecCommand(std::uint8_t op, std::uint8_t b1, std::uint8_t b2, std::uint8_t b3,
+                                std::uint8_t b4, std::uint8_t b5, std::uint8_t b6, std::uint8_t b7,
+                                std::uint8_t b8, std::uint8_t b9, std::uint8_t b10, std::uint8_t b11,
+                                std::uint8_t direction, std::int32_t length) {
+  const Transport& t = State();
   RouteCommand command;
   command.cdb = {op, b1, b2, b3, b4, b5, b6, b7, b8, b9, b10, b11};
   command.dataIn = direction == 1;
+  command.buffer = t.dataBuffer;
   command.length = length;
   command.timeoutSeconds = t.timeout;
-  command.lengthIsMaximum = t.inquiryInProgress;
-  std::int32_t capacity = 0;
-  if (t.inquiryInProgress) {
-    command.buffer = t.inquiryBuffer.data();
-    capacity = kInquiryBufferLength;
-  } else {
-    command.buffer = t.dataBuffer;
-    capacity = command.buffer != nullptr ? std::max(t.dataBufferLength, 0) : 0;
-  }
+  const std::int32_t capacity = t.dataBuffer != nullptr ? std::max(t.dataBufferLength, 0) : 0;
+  return Send(command, length >= 0 && length <= capacity);
+}
 
+ScsiResult CDDrive::Send(const RouteCommand& command, bool fits) {
+  Transport& t = State();
+  const CommandTimer timer;
   RouteOutcome outcome;
   CommandFate fate = CommandFate::Sent;
+  ScsiResult result;
   if (CommitUnanswered()) {
     fate = CommandFate::RefusedCommitUnanswered;
     outcome.systemError = kDeviceBusyError;
-  } else if (length < 0 || length > capacity || route_ == nullptr) {
+  } else if (!fits || route_ == nullptr) {
     // Never let a device write past the end of the buffer.
     fate = CommandFate::RefusedInvalid;
     outcome.systemError = kInvalidParameterError;
   } else {
     const auto started = std::chrono::steady_clock::now();
     outcome = route_->Execute(device_, Address(), command);
-    const auto elapsed = std::max(
+    result.elapsed = std::max(
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started),
         std::chrono::milliseconds(outcome.elapsedMs));
     // A route that ran out of time itself has said so already (ASPI's own
     // abort keeps its status); one that claims an answer after the timeout
     // is not believed.
-    if (outcome.delivered && !AnsweredInTime(elapsed, command.timeoutSeconds)) {
+    if (outcome.delivered && !AnsweredInTime(result.elapsed, command.timeoutSeconds)) {
       const bool gone = outcome.deviceGone;
       outcome = RouteOutcome{};
       outcome.systemError = kTimedOutError;
       outcome.deviceGone = gone;
+      result.answeredInTime = false;
     }
     // A commit refused with sense data left the flash alone; one lost on the
     // way or timed out may have started programming it.
     if (!outcome.delivered && IsCommitCommand(command.cdb)) t.commitUnanswered.push_back(Address());
   }
 
-  completionStatus_ = outcome.completionStatus;
-  const SenseTriple sense = ReadSense(outcome.sense);
-  senseKey_ = sense.key;
-  asc_ = sense.asc;
-  ascq_ = sense.ascq;
-  lastSucceeded_ = outcome.delivered && outcome.succeeded;
-  deviceGone_ = outcome.deviceGone;
-  systemError_ = lastSucceeded_ ? 0 : outcome.systemError;
-  const std::int32_t result = lastSucceeded_ ? outcome.result : 0;
-  timer.Report(Address(), command, fate, outcome, result);
+  result.delivered = outcome.delivered;
+  result.succeeded = outcome.delivered && outcome.succeeded;
+  result.value = result.succeeded ? outcome.result : 0;
+  result.status = outcome.completionStatus;
+  result.sense = ReadSense(outcome.sense);
+  result.residual = outcome.residual;
+  result.systemError = result.succeeded ? 0 : outcome.systemError;
+  result.deviceGone = outcome.deviceGone;
+  timer.Report(Address(), command, fate, outcome, result.value);
+  last_ = result;
   return result;
 }
 
@@ -232,17 +243,9 @@ std::string CDDrive::GetIdentity() {
   return identity_;
 }
 
-bool CDDrive::SenseMatches(std::uint8_t key, std::uint8_t asc, std::uint8_t ascq) const {
-  return senseKey_ == key && asc_ == asc && ascq_ == ascq;
-}
-
-bool CDDrive::SenseMatches(std::uint8_t key, std::uint8_t asc) const {
-  return senseKey_ == key && asc_ == asc;
-}
-
-std::string CDDrive::SenseText() const {
-  return Format("%02X %02X %02X. %02X, %04X", senseKey_, asc_, ascq_, completionStatus_,
-                static_cast<unsigned>(systemError_));
+std::string ScsiResult::SenseText() const {
+  return Format("%02X %02X %02X. %02X, %04X", sense.key, sense.asc, sense.ascq, status,
+                static_cast<unsigned>(systemError));
 }
 
 namespace {

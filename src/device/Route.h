@@ -103,8 +103,14 @@ class IRoute {
   /// An object goes away: close `device` if the route holds one for it, and
   /// release what Initialise acquired when `noDeviceOpen` (the transport's
   /// open count is 0) if the route keeps such things. Returns true when the
-  /// transport's open count goes down by one.
-  virtual bool Release(RouteDevice device, bool noDeviceOpen) = 0;
+  /// transport's open count goes down by one. Routes that keep nothing
+  /// beyond their open devices only close `device`.
+  virtual bool Release(RouteDevice device, bool noDeviceOpen) {
+    static_cast<void>(noDeviceOpen);
+    if (device == kNoDevice) return false;
+    CloseDevice(device);
+    return true;
+  }
 
   /// Takes the open `device` for this program alone until the returned
   /// hold goes (see ExclusiveUse); commands through `device` still pass.

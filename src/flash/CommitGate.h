@@ -24,7 +24,6 @@ class CommitGate {
     return state_.compare_exchange_strong(expected, kCommitting) || expected == kCommitting;
   }
   bool StopRequested() const { return state_.load() == kStopping; }
-  bool Committing() const { return state_.load() == kCommitting; }
   /// A new run: neither decided.
   void Reset() { state_.store(kRunning); }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <optional>
 
 #include "common/Text.h"
 #include "device/Cddrive.h"
@@ -23,7 +24,6 @@ constexpr int kQuietPasses = 10;     // passes without news before going on
 constexpr std::chrono::milliseconds kReadyBound{60000};
 constexpr unsigned kCommitPause = 200;
 constexpr std::uint16_t kCommitTimeout = 180;
-constexpr std::uint16_t kCommandTimeout = 60;
 constexpr long long kCommitScale = 200;
 // On battery at this charge or less a run does not start.
 constexpr int kLowestBatteryPercent = 25;
@@ -43,23 +43,33 @@ FlashEngine::FlashEngine(PackageView package, IFlashObserver& observer, ISystemS
 
 FlashEngine::~FlashEngine() = default;
 
+void FlashEngine::Tell(NoticeKind kind, const std::string& text) {
+  report_.failure = text;
+  observer_.Tell(kind, text);
+}
+
 bool FlashEngine::Checked(const CommandResult& result, const char* prefix) {
-  if (!result.ok) observer_.Tell(NoticeKind::Plain, prefix + result.senseText);
+  if (!result.ok) Tell(NoticeKind::Plain, prefix + result.SenseText());
   return result.ok;
 }
 
-FlashOutcome FlashEngine::Run() {
+FlashRunReport FlashEngine::Run() {
   ProfileLength_ = 0;
-  wroteToDrive_ = false;
   criticalSent_ = false;
-  commitSent_ = false;
+  report_ = {};
+  report_.outcome = Update();
+  if (report_.outcome == FlashOutcome::Completed) report_.failure.clear();
+  return report_;
+}
+
+FlashOutcome FlashEngine::Update() {
   if (SelectedDrive == nullptr) return FlashOutcome::NoDrive;
   if (SelectedDrive->CommitUnanswered()) {
-    observer_.Tell(NoticeKind::Plain, kCommitUnansweredText);
+    Tell(NoticeKind::Plain, kCommitUnansweredText);
     return FlashOutcome::FailedBeforeWrite;
   }
   if (ImageLength_ == 0 || ImageLength_ > kSlotSize) {
-    observer_.Tell(NoticeKind::Plain, "This flasher holds no firmware image: nothing was sent to the drive.");
+    Tell(NoticeKind::Plain, "This flasher holds no firmware image: nothing was sent to the drive.");
     return FlashOutcome::FailedBeforeWrite;
   }
 
@@ -68,30 +78,28 @@ FlashOutcome FlashEngine::Run() {
   FlashOutcome stop{};
   if (!ConfirmAndCheckDrive(commands, stop)) return stop;
 
-  observer_.SetProgressRange(0, ImageLength_);
-  observer_.SetProgressStep(kChunkSize);
-  if (!ChunkBuffer) ChunkBuffer = std::make_unique<std::uint8_t[]>(kChunkSize);
+  observer_.Progress(0, ImageLength_);  // a bar a completed run left full
   observer_.SetBusy(true);
 
   const FlashOutcome outcome = DownloadVerifyCommit(commands);
-  wroteToDrive_ = commands.WroteToDrive();
-  // Every run ends with the usual timeout, also after a failed commit.
-  CDDrive::SetTimeout(kCommandTimeout);
+  report_.wroteToDrive = commands.WroteToDrive();
   if (outcome == FlashOutcome::Completed) Complete();
   powerBlock_.reset();
 
   observer_.SetBusy(false);
-  observer_.SetProgressPosition(0);
+  // A completed run leaves its bar full under "Flash Completed.".
+  if (outcome != FlashOutcome::Completed) observer_.Progress(0, ImageLength_);
   return outcome;
 }
 
 void FlashEngine::Complete() {
-  observer_.SetProgressPosition(kCommitScale);
+  observer_.Progress(kCommitScale, kCommitScale);
   system_.Sleep(kCommitPause);
   ShowPhase("Flash Completed.");
 
   // The drive now reports its new revision.
-  observer_.DriveIdentityChanged(SelectedDrive->GetIdentity());
+  report_.identityAfter = SelectedDrive->GetIdentity();
+  observer_.DriveIdentityChanged(report_.identityAfter);
 
   // The drive is done with: sleep and shutdown are allowed again, and a
   // restart is not held up by our own block.
@@ -104,7 +112,7 @@ void FlashEngine::Complete() {
     if (restart.requested) {
       ShowPhase("");
     } else {
-      observer_.Tell(NoticeKind::Plain, "The system could not be restarted: " + restart.problem +
+      Tell(NoticeKind::Plain, "The system could not be restarted: " + restart.problem +
                                             ".\nThe drive has its new firmware; restart the "
                                             "computer yourself to finish the update.");
     }
@@ -116,7 +124,7 @@ bool FlashEngine::ConfirmAndCheckDrive(VendorCommands& commands, FlashOutcome& s
   const std::string packageRevision = package_.PackageRevision();
   const int order = CompareOrdinal(driveRevision, packageRevision);
   if (!package_.IsAnyRevision() && order >= 0) {
-    observer_.Tell(NoticeKind::Warning, "\nWARNING:\n\nYour drive FW:" + driveRevision +
+    Tell(NoticeKind::Warning, "\nWARNING:\n\nYour drive FW:" + driveRevision +
                                             " is aready the most updated ?");
     stop = FlashOutcome::AlreadyUpToDate;
     return false;
@@ -149,7 +157,7 @@ bool FlashEngine::PowerAllowsTheRun(FlashOutcome& stop) {
   const std::string charge =
       power.percent >= 0 ? Format("charged to %d %%", power.percent) : std::string("its charge unknown");
   if (power.percent >= 0 && power.percent <= kLowestBatteryPercent) {
-    observer_.Tell(NoticeKind::Warning, "The computer runs on its battery, " + charge +
+    Tell(NoticeKind::Warning, "The computer runs on its battery, " + charge +
                                             ": too little to see an update through. Connect the power "
                                             "cord and try again. Nothing was written to the drive.");
     stop = FlashOutcome::LowBattery;
@@ -171,7 +179,7 @@ bool FlashEngine::PollForNoDisc(VendorCommands& commands, FlashOutcome& stop) {
   const std::chrono::milliseconds pollStart = system_.Uptime();
   while (quiet < kQuietPasses) {
     if (system_.Uptime() - pollStart >= kReadyBound) {
-      observer_.Tell(NoticeKind::Plain,
+      Tell(NoticeKind::Plain,
                      "The drive did not become ready within 60 seconds. Nothing was written to "
                      "it; take out any disc, wait until the drive is idle and try again.");
       stop = FlashOutcome::DriveNotReady;
@@ -183,21 +191,21 @@ bool FlashEngine::PollForNoDisc(VendorCommands& commands, FlashOutcome& stop) {
       stop = Halt(commands);
       return false;
     }
-    const CDDrive& drive = *SelectedDrive;
-    if (ready.deviceGone) {
+    const ScsiResult& drive = ready.answer;
+    if (ready.DeviceGone()) {
       Checked(ready, "Test Unit Ready> ");
       stop = FlashOutcome::FailedBeforeWrite;
       return false;
     }
-    if (drive.SenseMatches(0x02, 0x04, 0x01)) {
+    if (drive.SenseIs(0x02, 0x04, 0x01)) {
       quiet = 0;  // becoming ready: wait for it to decide
-    } else if (drive.SenseMatches(0x02, 0x3A)) {
+    } else if (drive.SenseIs(0x02, 0x3A)) {
       return true;  // no medium
-    } else if (drive.LastCommandSucceeded() && drive.SenseMatches(0x00, 0x00)) {
-      observer_.Tell(NoticeKind::Plain, "Remove disc, before to do the flash task.");
+    } else if (drive.succeeded && drive.SenseIs(0x00, 0x00)) {
+      Tell(NoticeKind::Plain, "Remove disc, before to do the flash task.");
       stop = FlashOutcome::DiscInDrive;
       return false;
-    } else if (drive.SenseMatches(0, 0, 0)) {
+    } else if (drive.SenseIs(0, 0, 0)) {
       // No answer of the drive's own (BUSY, lost on the way, timed out):
       // nothing is known of the disc yet, so the pass does not count.
       continue;
@@ -218,117 +226,111 @@ FlashOutcome FlashEngine::Halt(const VendorCommands& commands) {
     text += "\nThe drive waits in its update state: switch the computer off and on, or run the "
             "update again, to bring it back.";
   }
-  observer_.Tell(NoticeKind::Plain, text);
+  Tell(NoticeKind::Plain, text);
   return FlashOutcome::Cancelled;
 }
 
 FlashOutcome FlashEngine::DownloadVerifyCommit(VendorCommands& commands) {
-  const auto slot = package_.Slot();
-  const std::uint32_t length = std::min<std::uint32_t>(ImageLength_, kSlotSize);
-  const auto failed = [&commands] {
-    return commands.WroteToDrive() ? FlashOutcome::FailedAfterWrite : FlashOutcome::FailedBeforeWrite;
-  };
-
   // From the first command that changes the drive until the run ends, the
   // system must not sleep or shut down.
   powerBlock_ = system_.BlockSleepAndShutdown("Updating the firmware of the drive " +
                                               SelectedDrive->IdentityText());
+  std::optional<FlashOutcome> stop;
+  if (FiveBank_) stop = WriteProfile(commands);
+  if (!stop) stop = DownloadImage(commands);
+  if (!stop) stop = EnterCritical(commands);
+  if (!stop) stop = VerifyDownload(commands);
+  return stop ? *stop : Commit(commands);
+}
 
-  if (FiveBank_) {
-    ShowPhase("Write profile to drive's DRAM... ");
-    const ProfileResult profile = commands.SetupFlashProfile(ChunkBuffer.get());
-    ProfileLength_ = profile.length;
-    if (profile.command.stopped) return Halt(commands);
-    if (!Checked(profile.command, profile.readingId ? "Read Flash ID> " : "Write Profile> ")) {
-      AppendToPhase(", Fail! ");
-      return failed();
-    }
-    if (!ProfileCopy) ProfileCopy = std::make_unique<std::uint8_t[]>(kProfileCopySize);
-    std::memcpy(ProfileCopy.get(), ChunkBuffer.get(),
-                std::min<std::size_t>(ProfileLength_, kProfileCopySize));
+FlashOutcome FlashEngine::Failed(const VendorCommands& commands, const char* suffix) {
+  if (*suffix != '\0') AppendToPhase(suffix);
+  return commands.WroteToDrive() ? FlashOutcome::FailedAfterWrite : FlashOutcome::FailedBeforeWrite;
+}
+
+std::optional<FlashOutcome> FlashEngine::WriteProfile(VendorCommands& commands) {
+  ShowPhase("Write profile to drive's DRAM... ");
+  const ProfileResult profile = commands.SetupFlashProfile(profile_);
+  ProfileLength_ = profile.length;
+  if (profile.command.stopped) return Halt(commands);
+  if (!Checked(profile.command, profile.readingId ? "Read Flash ID> " : "Write Profile> ")) {
+    return Failed(commands, ", Fail! ");
   }
+  return std::nullopt;
+}
 
+std::optional<FlashOutcome> FlashEngine::DownloadImage(VendorCommands& commands) {
   ShowPhase("Write BIN to drive's DRAM... ");
-  observer_.SetProgressPosition(0);
-  for (std::uint32_t at = 0; at < length; at += kChunkSize) {
-    std::memcpy(ChunkBuffer.get(), slot.data() + at, kChunkSize);
-    const CommandResult written = commands.WriteBuffer(at, ChunkBuffer.get(), kChunkSize, kControlData);
+  observer_.Progress(0, ImageLength_);
+  const auto image = package_.Slot().first(ImageLength_);
+  for (std::uint32_t at = 0; at < image.size(); at += kChunkSize) {
+    const CommandResult written = commands.WriteBuffer(at, image.subspan(at, kChunkSize), kControlData);
     if (written.stopped) return Halt(commands);
-    if (!Checked(written, "Write Buffer> ")) {
-      AppendToPhase(", Fail! ");
-      return failed();
-    }
-    observer_.StepProgress();
+    if (!Checked(written, "Write Buffer> ")) return Failed(commands, ", Fail! ");
+    observer_.Progress(at + kChunkSize, ImageLength_);
   }
+  return std::nullopt;
+}
 
+std::optional<FlashOutcome> FlashEngine::EnterCritical(VendorCommands& commands) {
+  // The phase starts with an empty bar; the drive's answer ends it.
+  observer_.Progress(0, ImageLength_);
   ShowPhase("Drive entry critical... ");
   const CommandResult critical = commands.EntryCritical();
   if (critical.stopped) return Halt(commands);
   criticalSent_ = true;  // refused or not, the drive may have entered the state
-  if (!Checked(critical, "Entry critical> ")) {
-    AppendToPhase(", Fail! ");
-    return failed();
-  }
+  if (!Checked(critical, "Entry critical> ")) return Failed(commands, ", Fail! ");
+  return std::nullopt;
+}
 
+std::optional<FlashOutcome> FlashEngine::VerifyDownload(VendorCommands& commands) {
   ShowPhase("Read back and Verify drive's DRAM... ");
   // Every profile written is read back, the empty one of an unknown flash
   // chip too: a profile the drive holds wrongly is as bad as a wrong image.
   if (FiveBank_) {
-    PoisonTransferBuffer(ProfileCopy.get(), ProfileLength_);
-    const VerifyResult verify = commands.ReadVerifyProfile(ProfileCopy.get(), ProfileLength_);
+    const VerifyResult verify = commands.ReadBackProfile(std::span(profile_).first(ProfileLength_));
     if (verify.command.stopped) return Halt(commands);
     if (!Checked(verify.command, "Read Profile> ") || !verify.equal) {
-      if (verify.command.ok) observer_.Tell(NoticeKind::Plain, "Compared profile error!");
-      AppendToPhase(", Valid Profile Fail!");
-      return failed();
+      if (verify.command.ok) Tell(NoticeKind::Plain, "Compared profile error!");
+      return Failed(commands, ", Valid Profile Fail!");
     }
   }
-  observer_.SetProgressPosition(0);
-  for (std::uint32_t at = 0; at < length; at += kChunkSize) {
-    PoisonTransferBuffer(slot.data() + at, kChunkSize);
-    const CommandResult read = commands.ReadBuffer(at, ChunkBuffer.get(), kChunkSize);
-    if (read.stopped) return Halt(commands);
-    if (!Checked(read, "Read Buffer> ")) {
-      AppendToPhase(", Read Fail! ");
-      return failed();
-    }
-    if (std::memcmp(ChunkBuffer.get(), slot.data() + at, kChunkSize) != 0) {
+  observer_.Progress(0, ImageLength_);
+  const auto image = package_.Slot().first(ImageLength_);
+  for (std::uint32_t at = 0; at < image.size(); at += kChunkSize) {
+    const VerifyResult read = commands.ReadBack(at, image.subspan(at, kChunkSize));
+    if (read.command.stopped) return Halt(commands);
+    if (!Checked(read.command, "Read Buffer> ")) return Failed(commands, ", Read Fail! ");
+    if (!read.equal) {
       AppendToPhase(", Compare BIN and DRAM Fail! ");
-      observer_.Tell(NoticeKind::Plain, "Compare BIN and DRAM fail!");
-      return failed();
+      Tell(NoticeKind::Plain, "Compare BIN and DRAM fail!");
+      return Failed(commands, "");
     }
-    observer_.StepProgress();
+    observer_.Progress(at + kChunkSize, ImageLength_);
   }
+  return std::nullopt;
+}
 
+FlashOutcome FlashEngine::Commit(VendorCommands& commands) {
   // From here the run either stops or commits, never both: a stop asked
   // for from now on is refused.
   if (gate_ != nullptr && !gate_->EnterCommit()) return Halt(commands);
   ShowPhase("Don't turn off the system, Flash is in progress...");
-  observer_.SetProgressRange(0, kCommitScale);
-  observer_.SetProgressPosition(kCommitScale - 2);
-  observer_.SetProgressStep(0);
-  CDDrive::SetTimeout(kCommitTimeout);
-  commitSent_ = true;
-  if (!Checked(commands.WriteBuffer(0, ProfileCopy.get(), 0, FlashAll_ ? kControlCommitAll : kControlCommit),
-               "Write Buffer> ")) {
+  observer_.Progress(kCommitScale - 2, kCommitScale);
+  report_.commitSent = true;
+  CommandResult committed;
+  {
+    const VendorCommands::RaisedTimeout raised(commands, kCommitTimeout);
+    committed = commands.WriteBuffer(0, {}, FlashAll_ ? kControlCommitAll : kControlCommit);
+  }
+  if (!Checked(committed, "Write Buffer> ")) {
+    observer_.Progress(0, kCommitScale);
     ShowPhase("Flash Fail.");
     if (!SelectedDrive->CommitUnanswered()) return FlashOutcome::CommitFailed;
-    observer_.Tell(NoticeKind::Plain, kCommitUnansweredText);
+    Tell(NoticeKind::Plain, kCommitUnansweredText);
     return FlashOutcome::CommitUnanswered;
   }
   return FlashOutcome::Completed;
-}
-
-// A read that "succeeds" without moving data must never verify: the buffer
-// it reads into first holds the complement of every byte expected.
-void FlashEngine::PoisonTransferBuffer(const std::uint8_t* expected, std::uint32_t length) {
-  std::uint8_t* buffer = CDDrive::DataBuffer();
-  const auto capacity = static_cast<std::uint32_t>(std::max(CDDrive::DataBufferLength(), 0));
-  if (buffer == nullptr || expected == nullptr) return;
-  const std::uint32_t count = std::min(length, capacity);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    buffer[i] = static_cast<std::uint8_t>(~expected[i]);
-  }
 }
 
 void FlashEngine::ShowPhase(const std::string& caption) {

@@ -1,15 +1,15 @@
 #pragma once
 // The update of one drive: the vendor commands and the procedure that uses
 // them, from the confirmation to the restart offer. Every command goes to
-// one drive through the device layer's data buffer (the front end registers
-// a 16 KiB one); all the user sees goes to an IFlashObserver. A run is one
+// one drive; all the user sees goes to an IFlashObserver. A run is one
 // call to Run() and may execute on a worker thread, as long as nothing else
 // sends commands meanwhile.
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "flash/CommitGate.h"
 #include "flash/FlashObserver.h"
@@ -38,6 +38,18 @@ enum class FlashOutcome {
   Completed,          // the commit went through
 };
 
+// What a run came to.
+struct FlashRunReport {
+  FlashOutcome outcome = FlashOutcome::NoDrive;
+  bool wroteToDrive = false;  // a command that changes the drive was sent
+  bool commitSent = false;    // from then on the run was never stopped
+  // The last message that told the user of a failure; empty after a
+  // completed run.
+  std::string failure;
+  // What the drive answered a fresh INQUIRY after the commit; empty without one.
+  std::string identityAfter;
+};
+
 class FlashEngine {
  public:
   FlashEngine(PackageView package, IFlashObserver& observer, ISystemServices& system);
@@ -50,32 +62,37 @@ class FlashEngine {
   CDDrive* Drive() const { return SelectedDrive; }
 
   // The update of the drive, from the confirmation to the restart offer.
-  FlashOutcome Run();
+  FlashRunReport Run();
 
   // Where a stop can be asked for (a terminal's Ctrl-C): asked before every
   // command up to the commit decision, and passed once more right before
   // the commit, which then either goes out or the run stops. Null: the run
   // is never stopped.
   void SetCommitGate(CommitGate* gate) { gate_ = gate; }
-  // Of the last run: whether anything was written to the drive, and whether
-  // the commit was sent (from then on the run is never stopped).
-  bool WroteToDrive() const { return wroteToDrive_; }
-  bool CommitSent() const { return commitSent_; }
 
-  // The image format test's findings on the package's slot: the image
-  // length and the five-bank flag.
+  // The image format test's finding on the package's slot: the image length.
   std::uint32_t ImageLength() const { return ImageLength_; }
-  bool FiveBank() const { return FiveBank_; }
 
   static constexpr std::uint32_t kChunkSize = 0x4000;
-  static constexpr std::size_t kProfileCopySize = 1024;
 
  private:
+  // The run up to its outcome.
+  FlashOutcome Update();
+  // Tells the user, and keeps the text as the run's failure.
+  void Tell(NoticeKind kind, const std::string& text);
   // Confirmation and disc check; an outcome when the run stops before
   // anything is written to the drive.
   bool ConfirmAndCheckDrive(VendorCommands& commands, FlashOutcome& stop);
-  // Everything from the profile to the commit.
+  // Everything from the profile to the commit; each step below gives an
+  // outcome when the run ends there.
   FlashOutcome DownloadVerifyCommit(VendorCommands& commands);
+  std::optional<FlashOutcome> WriteProfile(VendorCommands& commands);
+  std::optional<FlashOutcome> DownloadImage(VendorCommands& commands);
+  std::optional<FlashOutcome> EnterCritical(VendorCommands& commands);
+  std::optional<FlashOutcome> VerifyDownload(VendorCommands& commands);
+  FlashOutcome Commit(VendorCommands& commands);
+  // Marks the phase failed: the outcome by whether the drive was written to.
+  FlashOutcome Failed(const VendorCommands& commands, const char* suffix);
   void Complete();
   // On battery: stops a run the battery may not see to its end, asks about
   // any other; true when the run may go on.
@@ -84,7 +101,6 @@ class FlashEngine {
   bool PollForNoDisc(VendorCommands& commands, FlashOutcome& stop);
   // Ends a run stopped before its commit, saying what it left behind.
   FlashOutcome Halt(const VendorCommands& commands);
-  void PoisonTransferBuffer(const std::uint8_t* expected, std::uint32_t length);
   void ShowPhase(const std::string& caption);
   void AppendToPhase(const char* suffix);
 
@@ -100,14 +116,12 @@ class FlashEngine {
   std::uint32_t ImageLength_ = 0;
   bool FiveBank_ = false;
   bool FlashAll_ = false;
-  bool wroteToDrive_ = false;
   bool criticalSent_ = false;
-  std::atomic<bool> commitSent_{false};
+  FlashRunReport report_;  // of the run under way
   CommitGate* gate_ = nullptr;
   std::uint32_t ProfileLength_ = 0;
   std::string caption_;  // the phase caption last shown
-  std::unique_ptr<std::uint8_t[]> ChunkBuffer;
-  std::unique_ptr<std::uint8_t[]> ProfileCopy;
+  VendorCommands::ProfileBlock profile_{};  // the profile block written, for its read-back
   std::unique_ptr<IPowerBlock> powerBlock_;  // held while the drive is being changed
 };
 

@@ -1,6 +1,6 @@
 #pragma once
 // What the flash engine tells its front end while it runs: the phase caption
-// and the progress bar (IProgressObserver), the questions and messages for
+// and how far the phase has come (IProgressObserver), the questions and messages for
 // the user, whether it is busy, and the drive's identity after the commit.
 // The engine may call it from a worker thread: a front end that shows these
 // on another thread forwards them (see app/QueuedObserver.h).

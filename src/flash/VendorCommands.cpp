@@ -3,29 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "device/Cddrive.h"
 #include "device/ScsiCommands.h"
 #include "flash/CommitGate.h"
-#include "package/FirmwareBlock.h"
 
 namespace cdflash {
 namespace {
 
-constexpr std::uint8_t kToDrive = 0;
-constexpr std::uint8_t kFromDrive = 1;
-constexpr std::int32_t kFlashIdLength = 128;
-
-// Whether `length` bytes fit the data buffer the command moves them through;
-// a longer length is refused by the device layer, which then reports the
-// command as failed.
-bool FitsTransfer(std::uint32_t length) {
-  return CDDrive::DataBuffer() != nullptr &&
-         length <= static_cast<std::uint32_t>(CDDrive::DataBufferLength());
-}
-
-std::int32_t TransferLength(std::uint32_t length) {
-  return length > 0x7FFFFFFFu ? -1 : static_cast<std::int32_t>(length);
-}
+constexpr std::size_t kFlashIdLength = 128;
 
 bool ChangesTheDrive(const std::array<std::uint8_t, 12>& block) {
   return block[0] == kOpWriteBuffer || (block[0] == kOpVendor && block[1] == kVendorWriteE2);
@@ -33,60 +17,78 @@ bool ChangesTheDrive(const std::array<std::uint8_t, 12>& block) {
 
 }  // namespace
 
-CommandResult VendorCommands::Send(std::uint8_t direction, std::int32_t length) {
+std::span<std::uint8_t> VendorCommands::Transfer(std::size_t length) {
+  if (transfer_.size() < length) transfer_.resize(length);
+  return {transfer_.data(), length};
+}
+
+CommandResult VendorCommands::Send(const std::array<std::uint8_t, 12>& block, std::span<std::uint8_t> data,
+                                   bool dataIn) {
+  CommandResult result;
   if (gate_ != nullptr && gate_->StopRequested()) {
-    CommandResult stopped;
-    stopped.stopped = true;
-    return stopped;
+    result.stopped = true;
+    return result;
   }
-  if (ChangesTheDrive(block_)) wrote_ = true;
-  const auto& b = block_;
-  drive_.ExecCommand(b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], direction,
-                     length);
+  if (ChangesTheDrive(block)) wrote_ = true;
+  result.answer = drive_.Execute({block, data, dataIn, timeout_});
   // Clean sense alone is not enough: a command the transport never delivered
   // leaves no sense data either.
-  return {drive_.LastCommandSucceeded() && drive_.SenseMatches(0, 0, 0), drive_.SenseText(),
-          drive_.DeviceGone()};
-}
-
-CommandResult VendorCommands::WriteBuffer(std::uint32_t offset, const std::uint8_t* data, std::uint32_t length,
-                                          std::uint8_t control) {
-  block_ = WriteBufferCommand(offset, length, control);
-  if (length > 0 && data != nullptr && FitsTransfer(length)) {
-    std::memcpy(CDDrive::DataBuffer(), data, length);
-  }
-  return Send(kToDrive, TransferLength(length));
-}
-
-CommandResult VendorCommands::ReadBuffer(std::uint32_t offset, std::uint8_t* data, std::uint32_t length) {
-  block_ = ReadBufferCommand(offset, length);
-  CommandResult result = Send(kFromDrive, TransferLength(length));
-  if (result.ok && length > 0 && FitsTransfer(length)) std::memcpy(data, CDDrive::DataBuffer(), length);
+  result.ok = result.answer.succeeded && result.answer.SenseIs(0, 0, 0);
   return result;
+}
+
+CommandResult VendorCommands::WriteBuffer(std::uint32_t offset, std::span<const std::uint8_t> data,
+                                          std::uint8_t control) {
+  const std::span<std::uint8_t> out = Transfer(data.size());
+  std::copy(data.begin(), data.end(), out.begin());
+  return Send(WriteBufferCommand(offset, static_cast<std::uint32_t>(data.size()), control), out, false);
+}
+
+CommandResult VendorCommands::ReadBuffer(std::uint32_t offset, std::span<std::uint8_t> into) {
+  const std::span<std::uint8_t> in = Transfer(into.size());
+  const CommandResult result = Send(ReadBufferCommand(offset, static_cast<std::uint32_t>(into.size())), in, true);
+  if (result.ok) std::copy(in.begin(), in.end(), into.begin());
+  return result;
+}
+
+VerifyResult VendorCommands::ReadBackWith(const std::array<std::uint8_t, 12>& block,
+                                          std::span<const std::uint8_t> expected) {
+  const std::span<std::uint8_t> in = Transfer(expected.size());
+  std::transform(expected.begin(), expected.end(), in.begin(),
+                 [](std::uint8_t byte) { return static_cast<std::uint8_t>(~byte); });
+  VerifyResult verify;
+  verify.command = Send(block, in, true);
+  verify.equal = verify.command.ok && std::equal(in.begin(), in.end(), expected.begin());
+  return verify;
+}
+
+VerifyResult VendorCommands::ReadBack(std::uint32_t offset, std::span<const std::uint8_t> expected) {
+  return ReadBackWith(ReadBufferCommand(offset, static_cast<std::uint32_t>(expected.size())), expected);
+}
+
+VerifyResult VendorCommands::ReadBackProfile(std::span<const std::uint8_t> expected) {
+  return ReadBackWith(ReadProfileCommand(static_cast<std::uint32_t>(expected.size())), expected);
 }
 
 CommandResult VendorCommands::WriteE2(const std::uint8_t* data, std::uint16_t address, std::uint8_t count) {
-  CommandResult result{true, drive_.SenseText(), false, false};
+  CommandResult result{true, false, {}};
   for (unsigned i = 0; i < count && result.ok; ++i) {
-    block_ = WriteE2Command(static_cast<std::uint16_t>(address + i), data[i]);  // wraps at 65536
-    result = Send(kFromDrive, 0);
+    result = Send(WriteE2Command(static_cast<std::uint16_t>(address + i), data[i]), {}, true);  // wraps at 65536
   }
   return result;
 }
 
-ProfileResult VendorCommands::SetupFlashProfile(std::uint8_t* block) {
+ProfileResult VendorCommands::SetupFlashProfile(ProfileBlock& block) {
   ProfileResult profile;
-  block_ = ReadFlashIdCommand();
   // An answer that moves fewer bytes than asked must not pick a profile from
   // what an earlier command left: FF FF matches no flash chip.
-  if (FitsTransfer(kFlashIdLength)) std::memset(CDDrive::DataBuffer(), 0xFF, kFlashIdLength);
-  profile.command = Send(kFromDrive, kFlashIdLength);
+  const std::span<std::uint8_t> id = Transfer(kFlashIdLength);
+  std::fill(id.begin(), id.end(), 0xFF);
+  profile.command = Send(ReadFlashIdCommand(), id, true);
   if (!profile.command.ok) {
     profile.readingId = true;
     return profile;
   }
-  const std::uint8_t id0 = CDDrive::DataBuffer()[0];
-  const std::uint8_t id1 = CDDrive::DataBuffer()[1];
 
   const auto table = EmbeddedProfileTable();
   const auto pool = EmbeddedProfilePool();
@@ -94,9 +96,9 @@ ProfileResult VendorCommands::SetupFlashProfile(std::uint8_t* block) {
   std::uint32_t n = 0;
   for (std::size_t entry = 0; entry + 4 <= table.size(); entry += 4) {
     const std::size_t bodyLength = (std::size_t{table[entry + 2]} << 8) | table[entry + 3];
-    if (table[entry] == id0 && table[entry + 1] == id1 && bodyStart + bodyLength <= pool.size()) {
-      std::memcpy(block, &table[entry], 4);
-      std::memcpy(block + 4, &pool[bodyStart], bodyLength);
+    if (table[entry] == id[0] && table[entry + 1] == id[1] && bodyStart + bodyLength <= pool.size()) {
+      std::memcpy(block.data(), &table[entry], 4);
+      std::memcpy(block.data() + 4, &pool[bodyStart], bodyLength);
       n = static_cast<std::uint32_t>(bodyLength);
       if (n % 2 != 0) block[4 + n++] = 0;  // pad to an even length
       profile.found = true;
@@ -106,35 +108,18 @@ ProfileResult VendorCommands::SetupFlashProfile(std::uint8_t* block) {
   }
   if (!profile.found) {
     static constexpr std::uint8_t kNoProfile[4] = {0xFF, 0xFF, 0x00, 0x00};
-    std::memcpy(block, kNoProfile, 4);
+    std::memcpy(block.data(), kNoProfile, 4);
   }
   profile.length = n + 4;
 
-  if (FitsTransfer(profile.length)) std::memcpy(CDDrive::DataBuffer(), block, profile.length);
-  block_ = WriteProfileCommand(profile.length);
-  profile.command = Send(kToDrive, static_cast<std::int32_t>(profile.length));
+  const std::span<std::uint8_t> out = Transfer(profile.length);
+  std::copy_n(block.begin(), profile.length, out.begin());
+  profile.command = Send(WriteProfileCommand(profile.length), out, false);
   return profile;
 }
 
-VerifyResult VendorCommands::ReadVerifyProfile(const std::uint8_t* expected, std::uint32_t length) {
-  VerifyResult verify;
-  block_ = ReadProfileCommand(length);
-  verify.command = Send(kFromDrive, static_cast<std::int32_t>(length));
-  if (!verify.command.ok) return verify;
-  const std::size_t compared =
-      std::min<std::size_t>(length, static_cast<std::size_t>(std::max(CDDrive::DataBufferLength(), 0)));
-  verify.equal = std::memcmp(CDDrive::DataBuffer(), expected, compared) == 0;
-  return verify;
-}
+CommandResult VendorCommands::EntryCritical() { return Send(EntryCriticalCommand(), {}, true); }
 
-CommandResult VendorCommands::EntryCritical() {
-  block_ = EntryCriticalCommand();
-  return Send(kFromDrive, 0);
-}
-
-CommandResult VendorCommands::Standard(const std::array<std::uint8_t, 12>& block) {
-  block_ = block;
-  return Send(kFromDrive, 0);
-}
+CommandResult VendorCommands::Standard(const std::array<std::uint8_t, 12>& block) { return Send(block, {}, true); }
 
 }  // namespace cdflash

@@ -89,32 +89,6 @@ struct FlashSession::Reports final : IDeviceReports {
   IDeviceReports* previous_;
 };
 
-// Passes everything on, and keeps the last message that told of a failure.
-class FlashSession::ReportingObserver final : public IFlashObserver {
- public:
-  ReportingObserver(IFlashObserver& target, FlashReport& report) : target_(target), report_(report) {}
-  void ShowCaption(const std::string& caption) override { target_.ShowCaption(caption); }
-  void SetProgressRange(long long minimum, long long maximum) override { target_.SetProgressRange(minimum, maximum); }
-  void SetProgressStep(long long step) override { target_.SetProgressStep(step); }
-  void SetProgressPosition(long long position) override { target_.SetProgressPosition(position); }
-  void StepProgress() override { target_.StepProgress(); }
-  void StepProgressBy(long long delta) override { target_.StepProgressBy(delta); }
-  Answer Ask(QuestionKind kind, const std::string& text) override { return target_.Ask(kind, text); }
-  void Tell(NoticeKind kind, const std::string& text) override {
-    report_.failure = text;
-    target_.Tell(kind, text);
-  }
-  void SetBusy(bool busy) override { target_.SetBusy(busy); }
-  void DriveIdentityChanged(const std::string& identity) override {
-    report_.identityAfter = identity;
-    target_.DriveIdentityChanged(identity);
-  }
-
- private:
-  IFlashObserver& target_;
-  FlashReport& report_;
-};
-
 std::string DriveEntry::Describe() const {
   if (!opened && (!commitUnanswered || identity.empty())) return device.empty() ? std::string(1, letter) : device;
   return identity + (device.empty() ? "" : "  (" + device + ")");
@@ -279,41 +253,31 @@ FlashReport FlashSession::Run(const DriveEntry& entry, IFlashObserver& observer,
   {
     CommandCollector commands;
     const ScopedCommandLog logged(commands);
-    // Every data phase goes through the session's 16 KiB buffer, registered
-    // for the run alone: the device layer never keeps pointing at it.
-    struct Registration {
-      explicit Registration(std::vector<std::uint8_t>& buffer) {
-        CDDrive::SetDataBuffer(buffer.data(), static_cast<std::int32_t>(buffer.size()));
-      }
-      ~Registration() { CDDrive::SetDataBuffer(nullptr, 0); }
-    } registration(transfer_);
-    ReportingObserver reporting(observer, report);
     // The drive to this program alone, until the run ends however it ends.
     const ExclusiveUse exclusive = drive.TakeExclusiveUse();
     if (exclusive.refused) {
-      reporting.Tell(NoticeKind::Plain, exclusive.cause +
-                                            ". Close the program that uses it, or unmount its disc, and try "
-                                            "again. Nothing was written to the drive.");
+      report.failure = exclusive.cause +
+                       ". Close the program that uses it, or unmount its disc, and try again. Nothing was "
+                       "written to the drive.";
+      observer.Tell(NoticeKind::Plain, report.failure);
       report.outcome = FlashOutcome::FailedBeforeWrite;
     } else if (const std::string refused = Rejudge(listed, drive); !refused.empty()) {
       record.identityBefore = report.identityBefore = drive.IdentityText();
-      reporting.Tell(NoticeKind::Plain, refused);
+      report.failure = refused;
+      observer.Tell(NoticeKind::Plain, refused);
       report.outcome = FlashOutcome::FailedBeforeWrite;
     } else {
       // The questions, the revisions compared and the record go by the
       // drive as it answered just now.
       record.identityBefore = report.identityBefore = drive.IdentityText();
-      FlashEngine engine(package_, reporting, system_);
+      FlashEngine engine(package_, observer, system_);
       engine.SetDrive(&drive);
       engine.SetCommitGate(options.gate);
-      report.outcome = engine.Run();
-      report.wroteToDrive = engine.WroteToDrive();
-      report.commitSent = engine.CommitSent();
+      static_cast<FlashRunReport&>(report) = engine.Run();
       if (drive.CommitUnanswered()) KeepUnansweredCommit(listed, report.identityBefore, observer);
     }
     record.commands = std::move(commands.commands);
   }
-  if (report.outcome == FlashOutcome::Completed) report.failure.clear();
 
   Finish(record, report, options);
   return report;

@@ -1,9 +1,9 @@
 #pragma once
 // Flash mode, once for every front end: the machine's drives and what this
 // flasher may do with each (and why not), the names a user gives them, and
-// the run of the engine on the drive chosen, with the 16 KiB data buffer
-// registered for it, and a report of what it came to. The window and the terminal each drive one; neither
-// reaches the device layer itself.
+// the run of the engine on the drive chosen, and a report of what it came
+// to. The window and the terminal each drive one; neither reaches the device
+// layer itself.
 
 #include <cstdint>
 #include <functional>
@@ -41,17 +41,13 @@ struct DriveEntry {
   std::string Describe() const;
 };
 
-// What a run came to.
-struct FlashReport {
+// What a run came to: the engine's report, and around it the drive's
+// identity when the run began and where its record went.
+struct FlashReport : FlashRunReport {
   // Where the run's record went (empty when it could not be written, and
   // `recordProblem` says why), and its summary for scripts as JSON.
   std::string recordPath, recordProblem, summaryJson;
-  FlashOutcome outcome = FlashOutcome::NoDrive;
-  bool wroteToDrive = false;
-  bool commitSent = false;
-  std::string failure;         // the last message that told the user of a failure
   std::string identityBefore;  // when the run began
-  std::string identityAfter;   // after a commit (a fresh INQUIRY); empty without one
 };
 
 struct FlashRunOptions {
@@ -106,11 +102,8 @@ class FlashSession {
   // empty, the usual place) says; empty when one can.
   std::string RecordPlaceProblem(const std::string& recordFile) const;
 
-  static constexpr std::int32_t kTransferBufferSize = 16384;
-
  private:
   struct Reports;
-  class ReportingObserver;
 
   void Finish(RunRecord& record, FlashReport& report, const FlashRunOptions& options) const;
   // Of `addresses`, those of drives whose commit never answered, each with
@@ -132,7 +125,6 @@ class FlashSession {
   std::unique_ptr<CDDrives> drives_;
   std::vector<DriveEntry> entries_;
   std::vector<int> driveIndex_;  // per entry: its position in drives_, -1 when not opened
-  std::vector<std::uint8_t> transfer_ = std::vector<std::uint8_t>(kTransferBufferSize);
 };
 
 }  // namespace cdflash

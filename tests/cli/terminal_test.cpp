@@ -441,9 +441,7 @@ TEST(TerminalProgress, BarAndPercentOnATerminalTenthsOtherwise) {
     TerminalObserver observer(terminal, {});
     observer.SetBusy(true);
     observer.ShowCaption("Phase");
-    observer.SetProgressRange(0, 100);
-    observer.SetProgressStep(5);
-    for (int i = 0; i < 20; ++i) observer.StepProgress();
+    for (int done = 5; done <= 100; done += 5) observer.Progress(done, 100);
     EXPECT_TRUE(terminal.out.empty());  // progress is no result
     if (tty) {
       EXPECT_TRUE(Has(terminal.err, "\rPhase [####################] 100%"));
@@ -477,7 +475,7 @@ std::vector<std::pair<std::string, int>> ShownPercentages(const std::string& err
 }
 
 // As the engine moves it: the next phase's caption comes before its bar is
-// set back to 0, and the commit's caption before its own range. Within a
+// set back to 0, and the commit's caption before its own total. Within a
 // phase the bar shown only moves forward.
 TEST(TerminalProgress, ABarOnlyMovesForwardWithinItsPhase) {
   for (const bool tty : {true, false}) {
@@ -486,17 +484,13 @@ TEST(TerminalProgress, ABarOnlyMovesForwardWithinItsPhase) {
     terminal.tty = tty;
     TerminalObserver observer(terminal, {});
     observer.SetBusy(true);
-    observer.SetProgressRange(0, 100);
-    observer.SetProgressStep(10);
     for (const char* phase : {"Write", "Verify"}) {
       observer.ShowCaption(phase);
-      observer.SetProgressPosition(0);
-      for (int i = 0; i < 10; ++i) observer.StepProgress();
+      for (int done = 0; done <= 100; done += 10) observer.Progress(done, 100);
     }
     observer.ShowCaption("Commit");
-    observer.SetProgressRange(0, 1000);
-    observer.SetProgressPosition(998);
-    observer.SetProgressPosition(1000);
+    observer.Progress(998, 1000);
+    observer.Progress(1000, 1000);
     const auto shown = ShownPercentages(terminal.err);
     ASSERT_FALSE(shown.empty()) << terminal.err;
     for (std::size_t i = 1; i < shown.size(); ++i) {

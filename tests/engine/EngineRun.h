@@ -68,7 +68,7 @@ class EngineRun {
   }
   // What the last stop request was answered, if one was made.
   std::optional<CommitGate::StopAnswer> StopAnswer() const { return stopAnswer_; }
-  FlashOutcome Go() { return h_.engine->Run(); }
+  FlashRunReport Go() { return h_.engine->Run(); }
   // TEST UNIT READY answers from now on (the last one repeats).
   void SetMediumScript(std::vector<sim::Sense> script) { drive_->SetMediumScript(std::move(script)); }
   // The run's time: it passes only in the engine's waits.

@@ -4,7 +4,8 @@
 // outcome a correct run would (ReferenceRun), success is claimed only for a
 // commit that programmed the image, the outcome agrees with what the drive
 // went through, a stop the user was told of is never followed by the commit,
-// and the engine leaves progress, busy state and timeout as a run must.
+// the engine leaves progress and busy state as a run must, and its report
+// agrees with what the drive went through.
 
 #include <algorithm>
 #include <array>
@@ -108,7 +109,8 @@ inline std::string CommandDifference(std::span<const sim::LogEntry> sent, const 
   return {};
 }
 
-inline Verdict Judge(const EngineRun& run, FlashOutcome outcome, const ExpectedRun& expected) {
+inline Verdict Judge(const EngineRun& run, const FlashRunReport& report, const ExpectedRun& expected) {
+  const FlashOutcome outcome = report.outcome;
   const std::string& expectedCaption = expected.caption;
   Verdict v;
   const auto sent = run.Sent();
@@ -145,10 +147,13 @@ inline Verdict Judge(const EngineRun& run, FlashOutcome outcome, const ExpectedR
   const auto stop = run.StopAnswer();
   check(!stop || (*stop != CommitGate::StopAnswer::TooLate) != v.commitSent,
         "the stop request and the commit told different stories");
-  check(o.position == 0, "progress left at " + std::to_string(o.position));
+  // The bar ends full under a completed run's caption, empty under any other.
+  const long long finalPosition = outcome == FlashOutcome::Completed ? o.maximum : 0;
+  check(o.position == finalPosition, "progress left at " + std::to_string(o.position));
   check(!o.busy, "still busy");
-  const std::uint16_t timeout = CDDrive::Timeout();
-  check(timeout == 60, "timeout left at " + std::to_string(timeout));
+  check(report.commitSent == v.commitSent, "the report and the drive disagree about the commit");
+  check(report.wroteToDrive == wrote, "the report and the drive disagree about what was written");
+  check(outcome != FlashOutcome::Completed || report.failure.empty(), "a completed run reports a failure");
   return v;
 }
 

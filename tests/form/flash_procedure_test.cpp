@@ -47,7 +47,7 @@ TEST_F(FlashClick, ARunShowsOnTheFormAndLeavesItAsItWas) {
   // The list shows the drive's new identity, still selected.
   EXPECT_EQ(ui().combo.items, std::vector<std::string>{"0-0-0 0: ACME    CRW-4012A       1.60"});
   EXPECT_EQ(ui().combo.ItemIndex(), 0);
-  EXPECT_EQ(ui().progress.Position(), 0);
+  EXPECT_EQ(ui().progress.Position(), ui().progress.Maximum());  // full under "Flash Completed."
   EXPECT_EQ(ui().cursor.log, (std::vector<std::string>{"hourglass", "default"}));
   ASSERT_EQ(ui().dialogs.shown.size(), 2u);
   EXPECT_EQ(ui().dialogs.shown[0].kind, "ConfirmYesNo");

@@ -80,10 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(drive.VendorProduct().size() == 24 || drive.VendorProduct().empty());
   FUZZ_CHECK(drive.Revision().size() == 4 || drive.Revision().empty());
   drive.ExecCommand(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0);
-  FUZZ_CHECK(drive.SenseText().size() == std::strlen("00 00 00. 00, 0000"));
+  FUZZ_CHECK(drive.Last().SenseText().size() == std::strlen("00 00 00. 00, 0000"));
   std::array<std::uint8_t, kSenseAreaLength> area{};
   std::copy_n(platform.route.sense.begin(), std::min(platform.route.sense.size(), area.size()), area.begin());
   const SenseTriple triple = ReadSense(area);
-  FUZZ_CHECK(drive.SenseMatches(triple.key, triple.asc, triple.ascq));
+  FUZZ_CHECK(drive.Last().SenseIs(triple.key, triple.asc, triple.ascq));
   return 0;
 }

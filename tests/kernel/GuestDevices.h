@@ -34,7 +34,7 @@ inline constexpr std::int32_t kChunk = 16384;  // the data buffer a window regis
 inline std::int32_t Send(CDDrive& drive, const CommandBytes& c, std::uint8_t direction,
                          std::int32_t length) {
   return drive.ExecCommand(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11],
-                           direction, length);
+                           direction, length).value;
 }
 
 inline std::int32_t TestUnitReady(CDDrive& drive) {
@@ -51,7 +51,7 @@ inline std::int32_t ReadBufferChunk(CDDrive& drive) {
 // How the last command ended, for the check's detail.
 inline std::string Outcome(const CDDrive& drive, std::int32_t result) {
   return Format("result %d, %s, sense text \"%s\"", static_cast<int>(result),
-                drive.LastCommandSucceeded() ? "succeeded" : "failed", drive.SenseText().c_str());
+                drive.Last().succeeded ? "succeeded" : "failed", drive.Last().SenseText().c_str());
 }
 
 }  // namespace cdflash::kernelcheck

@@ -116,7 +116,7 @@ void CheckInquiryIntoDataBuffer(CheckLog& log, CDDrive& drive) {
   const std::int32_t result = Send(drive, {0x12, 0, 0, 0, 36, 0, 0, 0, 0, 0, 0, 0}, kDataIn, 36);
   const std::string text(transfer.begin() + 8, transfer.begin() + 36);
   log.Check("INQUIRY lands in the data buffer",
-            result != 0 && drive.LastCommandSucceeded() && drive.SenseMatches(0, 0, 0) &&
+            result != 0 && drive.Last().succeeded && drive.Last().SenseIs(0, 0, 0) &&
                 (transfer[0] & 0x1F) == 0x05 && text == kVendorProduct + kRevision,
             Outcome(drive, result) + ", bytes 8-35 \"" + text + "\"");
   log.Check("INQUIRY writes nothing past its length", TransferUntouchedFrom(36));
@@ -125,15 +125,15 @@ void CheckInquiryIntoDataBuffer(CheckLog& log, CDDrive& drive) {
 void CheckNoDisc(CheckLog& log, CDDrive& drive, const std::string& who) {
   const std::int32_t result = TestUnitReady(drive);
   log.Check(who + "TEST UNIT READY without a disc: 02 3A 00",
-            result == 0 && !drive.LastCommandSucceeded() && drive.SenseMatches(0x02, 0x3A, 0x00) &&
-                drive.SenseMatches(0x02, 0x3A) && drive.SenseText().starts_with("02 3A 00. "),
+            result == 0 && !drive.Last().succeeded && drive.Last().SenseIs(0x02, 0x3A, 0x00) &&
+                drive.Last().SenseIs(0x02, 0x3A) && drive.Last().SenseText().starts_with("02 3A 00. "),
             Outcome(drive, result));
 }
 
 void CheckStartStop(CheckLog& log, CDDrive& drive) {
   const std::int32_t result = Send(drive, {0x1B, 0, 0, 0, 0x03, 0, 0, 0, 0, 0, 0, 0}, kDataIn, 0);
   log.Check("START STOP UNIT (load) succeeds",
-            result != 0 && drive.LastCommandSucceeded() && drive.SenseMatches(0, 0, 0),
+            result != 0 && drive.Last().succeeded && drive.Last().SenseIs(0, 0, 0),
             Outcome(drive, result));
 }
 
@@ -142,20 +142,20 @@ void CheckDriveRejects(CheckLog& log, CDDrive& drive) {
   transfer.fill(kFill);
   std::int32_t result = WriteBufferChunk(drive);
   log.Check("WRITE BUFFER mode 5: 05 20 00",
-            result == 0 && !drive.LastCommandSucceeded() && drive.SenseMatches(0x05, 0x20, 0x00) &&
-                !drive.SenseMatches(0, 0, 0) && drive.SenseText().starts_with("05 20 00. "),
+            result == 0 && !drive.Last().succeeded && drive.Last().SenseIs(0x05, 0x20, 0x00) &&
+                !drive.Last().SenseIs(0, 0, 0) && drive.Last().SenseText().starts_with("05 20 00. "),
             Outcome(drive, result));
 
   // No check of the buffer here: for a data-in command the kernel may copy its
   // bounce buffer back even when the drive refused (zeros, seen on 6.1).
   result = ReadBufferChunk(drive);
   log.Check("READ BUFFER: 05 20 00",
-            result == 0 && !drive.LastCommandSucceeded() && drive.SenseMatches(0x05, 0x20, 0x00),
+            result == 0 && !drive.Last().succeeded && drive.Last().SenseIs(0x05, 0x20, 0x00),
             Outcome(drive, result));
 
   result = Send(drive, {0xDF, 0x11, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0}, kDataIn, 128);
   log.Check("vendor opcode DF 11: 05 20 00",
-            result == 0 && !drive.LastCommandSucceeded() && drive.SenseMatches(0x05, 0x20, 0x00),
+            result == 0 && !drive.Last().succeeded && drive.Last().SenseIs(0x05, 0x20, 0x00),
             Outcome(drive, result));
 }
 
@@ -168,9 +168,9 @@ void CheckLengthPastBuffer(CheckLog& log, CDDrive& drive) {
   const std::int32_t result = Send(drive, {0x12, 0, 0, 0, 36, 0, 0, 0, 0, 0, 0, 0}, kDataIn, 36);
   CDDrive::SetDataBuffer(transfer.data(), static_cast<std::int32_t>(transfer.size()));
   log.Check("a length past the data buffer is refused",
-            result == 0 && !drive.LastCommandSucceeded() &&
-                drive.SystemError() == kInvalidParameterError && TransferUntouchedFrom(0),
-            Outcome(drive, result) + Format(", system error %u", drive.SystemError()));
+            result == 0 && !drive.Last().succeeded &&
+                drive.Last().systemError == kInvalidParameterError && TransferUntouchedFrom(0),
+            Outcome(drive, result) + Format(", system error %u", drive.Last().systemError));
 }
 
 // Refused by the kernel before it reaches the drive: a transport failure, never
@@ -179,10 +179,10 @@ void CheckFilterRefuses(CheckLog& log, CDDrive& drive, const std::string& name, 
                         std::uint8_t direction, std::int32_t length) {
   const std::int32_t result = Send(drive, cdb, direction, length);
   log.Check(name,
-            result == 0 && !drive.LastCommandSucceeded() && drive.SystemError() == EPERM &&
-                !drive.SenseMatches(0x05, 0x20, 0x00) &&
-                drive.SenseText().ends_with(Format(", %04X", EPERM)),
-            Outcome(drive, result) + Format(", system error %u", drive.SystemError()));
+            result == 0 && !drive.Last().succeeded && drive.Last().systemError == EPERM &&
+                !drive.Last().SenseIs(0x05, 0x20, 0x00) &&
+                drive.Last().SenseText().ends_with(Format(", %04X", EPERM)),
+            Outcome(drive, result) + Format(", system error %u", drive.Last().systemError));
 }
 
 // What the flasher learns before it sends anything: may it use the drives?

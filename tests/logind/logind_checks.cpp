@@ -104,7 +104,7 @@ TEST_F(Logind, InhibitorIsHeldFromTheFirstWriteAndRebootIsInteractive) {
       },
       sim::Fault::TransportFailure());
   h.observer.answers = {Answer::Yes, Answer::Yes};
-  EXPECT_EQ(engine->Run(), FlashOutcome::Completed);
+  EXPECT_EQ(engine->Run().outcome, FlashOutcome::Completed);
   EXPECT_EQ(heldAtFirstWrite, 1);
   EXPECT_EQ(InhibitorsAfterASettle(), 0);
   EXPECT_NE(CallLog().find("Inhibit \"sleep:shutdown:idle\" \"cdflash\""), std::string::npos) << CallLog();
@@ -119,7 +119,7 @@ TEST_F(Logind, RefusedRebootTellsTheUserToRestartByHand) {
   ASSERT_NE(added, nullptr);
   dbus_message_unref(added);
   h.observer.answers = {Answer::Yes, Answer::Yes};
-  EXPECT_EQ(engine->Run(), FlashOutcome::Completed);
+  EXPECT_EQ(engine->Run().outcome, FlashOutcome::Completed);
   ASSERT_FALSE(h.observer.Messages().empty());
   EXPECT_EQ(h.observer.Messages().back().rfind(
                 "The system could not be restarted: Interactive authentication required.", 0),

@@ -121,7 +121,7 @@ TEST(DemoSystem, RestartIsOnlyRecordedAndExplained) {
   FlashEngine engine(h.package.View(), h.observer, system);
   engine.SetDrive(h.engine->Drive());
   h.observer.answers = {Answer::Yes, Answer::Yes};
-  EXPECT_EQ(engine.Run(), FlashOutcome::Completed);
+  EXPECT_EQ(engine.Run().outcome, FlashOutcome::Completed);
   EXPECT_EQ(system.RestartsRequested(), 1);
   ASSERT_FALSE(h.observer.Messages().empty());
   EXPECT_NE(h.observer.Messages().back().find("this is the demo, which never restarts the machine"),

@@ -21,14 +21,11 @@ class RecordingObserver final : public IFlashObserver {
   };
 
   void ShowCaption(const std::string& c) override { captions.push_back(caption = c); }
-  void SetProgressRange(long long lo, long long hi) override {
-    minimum = lo;
-    maximum = hi;
+  void Progress(long long done, long long total) override {
+    maximum = total;
+    position = done;
+    positions.push_back(done);
   }
-  void SetProgressStep(long long s) override { step = s; }
-  void SetProgressPosition(long long p) override { Move(p); }
-  void StepProgress() override { Move(std::min(maximum, position + step)); }
-  void StepProgressBy(long long d) override { Move(std::clamp(position + d, minimum, maximum)); }
   Answer Ask(QuestionKind kind, const std::string& text) override {
     boxes.push_back({kind == QuestionKind::Confirm || kind == QuestionKind::ConfirmRestart ? "Confirm" : "WarningYesNo", text});
     if (answers.empty()) throw std::logic_error("unscripted question: " + text);
@@ -53,18 +50,12 @@ class RecordingObserver final : public IFlashObserver {
 
   std::string caption;
   std::vector<std::string> captions;
-  long long minimum = 0, maximum = 100, step = 10, position = 0;
+  long long maximum = 100, position = 0;  // the last progress: done of total
   std::vector<long long> positions;  // every position set, in order
   bool busy = false;
   std::vector<Box> boxes;
   std::deque<Answer> answers;  // taken in order by the questions
   std::vector<std::string> identities;
-
- private:
-  void Move(long long p) {
-    position = p;
-    positions.push_back(p);
-  }
 };
 
 }  // namespace cdflash::test

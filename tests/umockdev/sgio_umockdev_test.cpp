@@ -276,7 +276,7 @@ TEST_F(SgIoUmockdevTest, CommandsReachTheDriveByteForByte) {
   CDDrive::SetDataBuffer(buffer.data(), 16384);
   CDDrive::SetTimeout(180);
   for (std::size_t i = 0; i < 16; ++i) buffer[i] = static_cast<std::uint8_t>(0xA0 + i);
-  EXPECT_EQ(drive.ExecCommand(0x3B, 5, 1, 0, 0x40, 0, 0, 0, 16, 0, 0, 0, 0, 16), 1);
+  EXPECT_EQ(drive.ExecCommand(0x3B, 5, 1, 0, 0x40, 0, 0, 0, 16, 0, 0, 0, 0, 16).value, 1);
   const SeenHeader write = Last(sr);
   EXPECT_EQ(write.direction, SG_DXFER_TO_DEV);
   EXPECT_EQ(write.transferLength, 16u);
@@ -286,24 +286,24 @@ TEST_F(SgIoUmockdevTest, CommandsReachTheDriveByteForByte) {
   EXPECT_EQ(write.dataOut, std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + 16));
 
   std::fill(buffer.begin(), buffer.end(), 0);
-  EXPECT_EQ(drive.ExecCommand(0x3C, 1, 1, 0, 0x40, 0, 0, 0, 16, 0, 0, 0, 1, 16), 1);
+  EXPECT_EQ(drive.ExecCommand(0x3C, 1, 1, 0, 0x40, 0, 0, 0, 16, 0, 0, 0, 1, 16).value, 1);
   EXPECT_EQ(Last(sr).direction, SG_DXFER_FROM_DEV);
   for (std::size_t i = 0; i < 16; ++i) EXPECT_EQ(buffer[i], 0xA0 + i);
   EXPECT_EQ(buffer[16], 0);
 
   // No data: SG_DXFER_NONE whatever the direction argument says.
-  EXPECT_EQ(drive.ExecCommand(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0), 0);
+  EXPECT_EQ(drive.ExecCommand(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0).value, 0);
   const SeenHeader tur = Last(sr);
   EXPECT_EQ(tur.direction, SG_DXFER_NONE);
   EXPECT_EQ(tur.transferLength, 0u);
-  EXPECT_TRUE(drive.SenseMatches(0x02, 0x3A, 0x00));
-  EXPECT_EQ(drive.CompletionStatus(), 0x02);
-  EXPECT_FALSE(drive.LastCommandSucceeded());
-  EXPECT_EQ(drive.SenseText(), "02 3A 00. 02, 0000");
+  EXPECT_TRUE(drive.Last().SenseIs(0x02, 0x3A, 0x00));
+  EXPECT_EQ(drive.Last().status, 0x02);
+  EXPECT_FALSE(drive.Last().succeeded);
+  EXPECT_EQ(drive.Last().SenseText(), "02 3A 00. 02, 0000");
 
-  EXPECT_EQ(drive.ExecCommand(0x1B, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 1, 0), 1);
-  EXPECT_TRUE(drive.SenseMatches(0, 0, 0));
-  EXPECT_EQ(drive.SenseText(), "00 00 00. 00, 0000");
+  EXPECT_EQ(drive.ExecCommand(0x1B, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 1, 0).value, 1);
+  EXPECT_TRUE(drive.Last().SenseIs(0, 0, 0));
+  EXPECT_EQ(drive.Last().SenseText(), "00 00 00. 00, 0000");
   EXPECT_EQ(sr.drive.Log().size(), 5u);
 }
 
@@ -317,29 +317,29 @@ TEST_F(SgIoUmockdevTest, TransportFailuresAreNeverSuccesses) {
       sr.next = mishap;
       sr.ioctlErrno = error;
     }
-    return drive.ExecCommand(0x3B, 5, 1, 0, 0, 0, 0, 0, 0, 0x7F, 0, 0, 1, 0);
+    return drive.ExecCommand(0x3B, 5, 1, 0, 0, 0, 0, 0, 0, 0x7F, 0, 0, 1, 0).value;
   };
 
   // None of these leave sense data: only the transport's verdict tells.
   EXPECT_EQ(send(Mishap::HostError), 0);
-  EXPECT_FALSE(drive.LastCommandSucceeded());
-  EXPECT_EQ(drive.SystemError(), static_cast<std::uint32_t>(EIO));
+  EXPECT_FALSE(drive.Last().succeeded);
+  EXPECT_EQ(drive.Last().systemError, static_cast<std::uint32_t>(EIO));
 
   EXPECT_EQ(send(Mishap::HostTimeout), 0);
-  EXPECT_FALSE(drive.LastCommandSucceeded());
-  EXPECT_EQ(drive.SystemError(), static_cast<std::uint32_t>(ETIMEDOUT));
+  EXPECT_FALSE(drive.Last().succeeded);
+  EXPECT_EQ(drive.Last().systemError, static_cast<std::uint32_t>(ETIMEDOUT));
 
   // The kernel's command filter refuses before the drive sees anything.
   EXPECT_EQ(send(Mishap::IoctlFails, EPERM), 0);
-  EXPECT_FALSE(drive.LastCommandSucceeded());
-  EXPECT_EQ(drive.SystemError(), static_cast<std::uint32_t>(EPERM));
-  EXPECT_EQ(drive.SenseText(), "00 00 00. 00, 0001");
+  EXPECT_FALSE(drive.Last().succeeded);
+  EXPECT_EQ(drive.Last().systemError, static_cast<std::uint32_t>(EPERM));
+  EXPECT_EQ(drive.Last().SenseText(), "00 00 00. 00, 0001");
 
   EXPECT_FALSE(sr.drive.InCriticalState());  // none of them reached the drive
   EXPECT_EQ(send(Mishap::None), 1);
   EXPECT_TRUE(sr.drive.InCriticalState());
-  EXPECT_TRUE(drive.SenseMatches(0, 0, 0));
-  EXPECT_EQ(drive.SystemError(), 0u);
+  EXPECT_TRUE(drive.Last().SenseIs(0, 0, 0));
+  EXPECT_EQ(drive.Last().systemError, 0u);
 }
 
 // Answers that reach the route as a completed ioctl but are no success: the
@@ -364,9 +364,9 @@ TEST_F(SgIoUmockdevTest, AnswersThatAreNoSuccessFailWithTheirOwnText) {
       std::lock_guard lock(sr.mutex);
       sr.next = c.mishap;
     }
-    EXPECT_EQ(drive.ExecCommand(0x3C, 1, 1, 0, 0, 0, 0, 0x40, 0, 0, 0, 0, 1, 0x4000), 0);
-    EXPECT_FALSE(drive.LastCommandSucceeded());
-    EXPECT_EQ(drive.SenseText(), c.senseText);
+    EXPECT_EQ(drive.ExecCommand(0x3C, 1, 1, 0, 0, 0, 0, 0x40, 0, 0, 0, 0, 1, 0x4000).value, 0);
+    EXPECT_FALSE(drive.Last().succeeded);
+    EXPECT_EQ(drive.Last().SenseText(), c.senseText);
   }
   CDDrive::SetDataBuffer(nullptr, 0);
 }

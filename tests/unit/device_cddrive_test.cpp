@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "SimBench.h"
@@ -27,7 +28,7 @@ std::unique_ptr<CDDrive> Construct(char letter) {
 }
 
 std::int32_t TestUnitReady(CDDrive& drive) {
-  return drive.ExecCommand(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0);
+  return drive.ExecCommand(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0).value;
 }
 
 std::int32_t ReadBuffer(CDDrive& drive, std::uint32_t offset, std::int32_t length) {
@@ -35,7 +36,7 @@ std::int32_t ReadBuffer(CDDrive& drive, std::uint32_t offset, std::int32_t lengt
   return drive.ExecCommand(0x3C, 1, 1, static_cast<std::uint8_t>(offset >> 16),
                            static_cast<std::uint8_t>(offset >> 8), static_cast<std::uint8_t>(offset),
                            static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8),
-                           static_cast<std::uint8_t>(n), 0, 0, 0, 1, length);
+                           static_cast<std::uint8_t>(n), 0, 0, 0, 1, length).value;
 }
 
 class CDDriveTest : public ::testing::Test {
@@ -124,10 +125,10 @@ TEST_F(CDDriveTest, GetIdentityShowsTheRevisionAfterACommit) {
   image[sim::kRevisionOffset + 2] = '0';
   image[sim::kRevisionOffset + 3] = '1';
   CDDrive::SetDataBuffer(image.data(), static_cast<std::int32_t>(image.size()));
-  ASSERT_NE(drive->ExecCommand(0x3B, 5, 1, 0, 0, 0, 0x01, 0x00, 0x00, 0, 0, 0, 0, 0x10000), 0);
-  ASSERT_NE(drive->ExecCommand(0x3B, 5, 1, 0, 0, 0, 0, 0, 0, 0x7F, 0, 0, 1, 0), 0);
+  ASSERT_NE(drive->ExecCommand(0x3B, 5, 1, 0, 0, 0, 0x01, 0x00, 0x00, 0, 0, 0, 0, 0x10000).value, 0);
+  ASSERT_NE(drive->ExecCommand(0x3B, 5, 1, 0, 0, 0, 0, 0, 0, 0x7F, 0, 0, 1, 0).value, 0);
   ASSERT_NE(ReadBuffer(*drive, 0, 0x10000), 0);
-  ASSERT_NE(drive->ExecCommand(0x3B, 5, 1, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 1, 0), 0);
+  ASSERT_NE(drive->ExecCommand(0x3B, 5, 1, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 1, 0).value, 0);
   EXPECT_EQ(drive->Revision(), "1.00");  // until the next INQUIRY
   drive->GetIdentity();
   EXPECT_EQ(drive->Revision(), "2.01");
@@ -208,78 +209,38 @@ class SuccessRuleTest : public CDDriveTest {
   std::unique_ptr<CDDrive> drive;
 };
 
-TEST_F(SuccessRuleTest, CleanCommandSucceeds) {
+// Each way a command ends, as its result tells it: only a clean answer the
+// transport delivered succeeds, whatever the sense bytes of a failure say,
+// and each command's result is its own.
+TEST_F(SuccessRuleTest, EveryWayACommandEndsIsInItsResult) {
+  struct Row {
+    const char* name;
+    std::optional<Fault> fault;
+    bool succeeded;
+    std::string senseText;
+  };
+  const Row rows[] = {
+      {"lost in the transport, no sense", Fault::TransportFailure(), false,
+       Format("00 00 00. 00, %04X", sim::kErrorTransport)},
+      {"clean", std::nullopt, true, "00 00 00. 00, 0000"},
+      {"refused with sense", Fault::WithSense({0x05, 0x24, 0x00}), false, "05 24 00. 02, 0000"},
+      {"a flag bit alone in the sense key byte", Fault::WithSense({0x20, 0x00, 0x00}), false, "20 00 00. 02, 0000"},
+      {"CHECK CONDITION with sense key 0", Fault::WithSense({0x00, 0x5D, 0x00}), false, "00 5D 00. 02, 0000"},
+      {"timed out", Fault::Timeout(), false, Format("00 00 00. 00, %04X", sim::kErrorTimeout)},
+      {"the device gone", Fault::DeviceGone(), false, Format("00 00 00. 00, %04X", sim::kErrorGone)},
+  };
+  const ScsiCommand kTestUnitReady{};  // an all-zero block, no data
   sim->SetMediumScript({sim::kGood});
-  EXPECT_EQ(TestUnitReady(*drive), 1);
-  EXPECT_TRUE(drive->LastCommandSucceeded());
-  EXPECT_TRUE(drive->SenseMatches(0, 0, 0));
-  EXPECT_TRUE(drive->SenseMatches(0, 0));
-  EXPECT_EQ(drive->SystemError(), 0u);
-  EXPECT_EQ(drive->SenseText(), "00 00 00. 00, 0000");
-}
-
-TEST_F(SuccessRuleTest, DeviceRefusalIsKeptWithItsSenseBytes) {
-  EXPECT_EQ(drive->ExecCommand(0xDF, 0x55, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0), 0);
-  EXPECT_FALSE(drive->LastCommandSucceeded());
-  EXPECT_TRUE(drive->SenseMatches(0x05, 0x24, 0x00));
-  EXPECT_EQ(drive->CompletionStatus(), 0x02);
-  EXPECT_EQ(drive->SenseText(), "05 24 00. 02, 0000");
-
-  EXPECT_EQ(TestUnitReady(*drive), 0);  // no medium, from the default script
-  EXPECT_TRUE(drive->SenseMatches(0x02, 0x3A));
-  EXPECT_TRUE(drive->SenseMatches(0x02, 0x3A, 0x00));
-  EXPECT_FALSE(drive->SenseMatches(0x02, 0x3A, 0x01));
-}
-
-TEST_F(SuccessRuleTest, FlagBitAloneInSenseKeyByteFails) {
-  NextCommand(Fault::WithSense({0x20, 0x00, 0x00}));  // length indicator only
-  EXPECT_EQ(TestUnitReady(*drive), 0);
-  EXPECT_FALSE(drive->LastCommandSucceeded());
-  EXPECT_FALSE(drive->SenseMatches(0, 0, 0));
-  EXPECT_TRUE(drive->SenseMatches(0x20, 0, 0));
-  EXPECT_EQ(drive->SenseText(), "20 00 00. 02, 0000");
-}
-
-TEST_F(SuccessRuleTest, CheckConditionWithSenseKeyZeroIsNoSuccess) {
-  NextCommand(Fault::WithSense({0x00, 0x5D, 0x00}));
-  EXPECT_EQ(TestUnitReady(*drive), 0);
-  EXPECT_FALSE(drive->LastCommandSucceeded());
-  EXPECT_TRUE(drive->SenseMatches(0x00, 0x5D, 0x00));
-}
-
-TEST_F(SuccessRuleTest, TransportFailureWithoutSenseIsNeverASuccess) {
-  NextCommand(Fault::TransportFailure());
-  EXPECT_EQ(TestUnitReady(*drive), 0);
-  EXPECT_FALSE(drive->LastCommandSucceeded());
-  EXPECT_EQ(drive->SenseKey(), 0);
-  EXPECT_EQ(drive->Asc(), 0);
-  EXPECT_EQ(drive->Ascq(), 0);
-  // The bytes are clean; only the transport's own verdict tells the failure.
-  EXPECT_TRUE(drive->SenseMatches(0, 0, 0));
-  EXPECT_EQ(drive->SystemError(), sim::kErrorTransport);
-  EXPECT_EQ(drive->SenseText(), Format("00 00 00. 00, %04X", sim::kErrorTransport));
-}
-
-TEST_F(SuccessRuleTest, TimeoutAndVanishedDeviceFailWithTheirSystemErrors) {
-  NextCommand(Fault::Timeout());
-  EXPECT_EQ(TestUnitReady(*drive), 0);
-  EXPECT_EQ(drive->SystemError(), sim::kErrorTimeout);
-  EXPECT_FALSE(drive->LastCommandSucceeded());
-
-  NextCommand(Fault::DeviceGone());
-  EXPECT_EQ(TestUnitReady(*drive), 0);
-  EXPECT_EQ(drive->SystemError(), sim::kErrorGone);
-  EXPECT_EQ(TestUnitReady(*drive), 0);  // and it stays gone
-  EXPECT_FALSE(drive->LastCommandSucceeded());
-}
-
-TEST_F(SuccessRuleTest, EveryCommandReplacesTheLastCommandFields) {
-  NextCommand(Fault::TransportFailure());
-  TestUnitReady(*drive);
-  sim->SetMediumScript({sim::kGood});
-  EXPECT_EQ(TestUnitReady(*drive), 1);
-  EXPECT_EQ(drive->SystemError(), 0u);
-  EXPECT_TRUE(drive->SenseMatches(0, 0, 0));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (row.fault) NextCommand(*row.fault);
+    const ScsiResult result = drive->Execute(kTestUnitReady);
+    EXPECT_EQ(result.succeeded, row.succeeded);
+    EXPECT_EQ(result.value != 0, row.succeeded);
+    EXPECT_EQ(result.SenseText(), row.senseText);
+  }
+  const ScsiResult again = drive->Execute(kTestUnitReady);
+  EXPECT_TRUE(again.deviceGone && !again.succeeded) << "a device gone stays gone";
 }
 
 TEST_F(SuccessRuleTest, PacketDirectionAndLengthReachTheDrive) {
@@ -307,7 +268,7 @@ TEST_F(SuccessRuleTest, DataMovesThroughTheCallersBuffer) {
   CDDrive::SetDataBuffer(buffer.data(), 16384);
   EXPECT_EQ(CDDrive::DataBuffer(), buffer.data());
   EXPECT_EQ(CDDrive::DataBufferLength(), 16384);
-  EXPECT_EQ(drive->ExecCommand(0xDF, 0x11, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 128), 1);
+  EXPECT_EQ(drive->ExecCommand(0xDF, 0x11, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 128).value, 1);
   EXPECT_EQ(buffer[0], 0xDA);
   EXPECT_EQ(buffer[1], 0xC8);
 }
@@ -331,8 +292,8 @@ TEST_F(SuccessRuleTest, LengthBeyondTheBufferOrNegativeIsRefusedUnsent) {
   const std::size_t sent = sim->CommandCount();
   for (const std::int32_t length : {33, -1, 0x7FFFFFFF}) {
     EXPECT_EQ(ReadBuffer(*drive, 0, length), 0) << length;
-    EXPECT_FALSE(drive->LastCommandSucceeded());
-    EXPECT_EQ(drive->SystemError(), kInvalidParameterError);
+    EXPECT_FALSE(drive->Last().succeeded);
+    EXPECT_EQ(drive->Last().systemError, kInvalidParameterError);
   }
   EXPECT_EQ(sim->CommandCount(), sent);
   EXPECT_EQ(block, std::vector<std::uint8_t>(64, 0xEE));
@@ -366,14 +327,14 @@ TEST_F(AspiStyleTest, ResultIsTheTransferLength) {
   ASSERT_EQ(CDDrive::OpenStatus(), kOpened);
   EXPECT_EQ(drive.IdentityText().substr(0, 9), "0-0-0  : ");
   EXPECT_EQ(ReadBuffer(drive, 0, 128), 128);
-  EXPECT_EQ(drive.CompletionStatus(), sim::kAspiComplete);
+  EXPECT_EQ(drive.Last().status, sim::kAspiComplete);
   // A command without data succeeds with result 0: only the rule tells.
-  EXPECT_EQ(drive.ExecCommand(0x1B, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 1, 0), 0);
-  EXPECT_TRUE(drive.LastCommandSucceeded());
-  EXPECT_TRUE(drive.SenseMatches(0, 0, 0));
+  EXPECT_EQ(drive.ExecCommand(0x1B, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 1, 0).value, 0);
+  EXPECT_TRUE(drive.Last().succeeded);
+  EXPECT_TRUE(drive.Last().SenseIs(0, 0, 0));
   EXPECT_EQ(TestUnitReady(drive), 0);
-  EXPECT_EQ(drive.CompletionStatus(), sim::kAspiError);
-  EXPECT_FALSE(drive.LastCommandSucceeded());
+  EXPECT_EQ(drive.Last().status, sim::kAspiError);
+  EXPECT_FALSE(drive.Last().succeeded);
 }
 
 TEST_F(AspiStyleTest, LibraryIsReleasedOnlyByADestructionThatFindsNoDeviceOpen) {

@@ -19,7 +19,7 @@ using sim::Fault;
 
 std::int32_t Send(CDDrive& drive, const CommandBytes& c, bool dataIn, std::int32_t length) {
   return drive.ExecCommand(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11],
-                           dataIn ? 1 : 0, length);
+                           dataIn ? 1 : 0, length).value;
 }
 
 class CommandLogTest : public ::testing::Test {

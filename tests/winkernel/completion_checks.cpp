@@ -9,27 +9,27 @@ namespace cdflash::kernelcheck {
 namespace {
 
 bool FailedWith(const CDDrive& drive, std::int32_t result, const char* senseText) {
-  return result == 0 && !drive.LastCommandSucceeded() && drive.SenseText() == senseText;
+  return result == 0 && !drive.Last().succeeded && drive.Last().SenseText() == senseText;
 }
 
 void CheckNoDisc(CheckLog& log, CDDrive& atapi) {
   const std::int32_t result = TestUnitReady(atapi);
   log.Check("TEST UNIT READY on the empty ATAPI drive fails 02 3A 00",
-            FailedWith(atapi, result, "02 3A 00. 02, 0000") && atapi.SenseMatches(0x02, 0x3A, 0x00),
+            FailedWith(atapi, result, "02 3A 00. 02, 0000") && atapi.Last().SenseIs(0x02, 0x3A, 0x00),
             Outcome(atapi, result));
 }
 
 void CheckWriteBufferTaken(CheckLog& log, CDDrive& scsiDebug) {
   std::int32_t result = WriteBufferChunk(scsiDebug);
   log.Check("scsi_debug: WRITE BUFFER mode 5 of 16 KiB succeeds",
-            result != 0 && scsiDebug.LastCommandSucceeded() && scsiDebug.SenseText() == "00 00 00. 00, 0000",
+            result != 0 && scsiDebug.Last().succeeded && scsiDebug.Last().SenseText() == "00 00 00. 00, 0000",
             Outcome(scsiDebug, result));
   result = TestUnitReady(scsiDebug);
   log.Check("scsi_debug: the next command fails 06 3F 16 (microcode changed)",
             FailedWith(scsiDebug, result, "06 3F 16. 02, 0000"), Outcome(scsiDebug, result));
   result = TestUnitReady(scsiDebug);
   log.Check("scsi_debug: the unit attention is reported once",
-            result != 0 && scsiDebug.LastCommandSucceeded(), Outcome(scsiDebug, result));
+            result != 0 && scsiDebug.Last().succeeded, Outcome(scsiDebug, result));
 }
 
 // scsi_debug refuses READ BUFFER, though the record still says the whole

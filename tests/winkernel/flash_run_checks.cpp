@@ -32,10 +32,10 @@ void CheckFlashRun(CheckLog& log, CDDrive& scsiDebug) {
             "\"" + scsiDebug.IdentityText() + "\"");
 
   const test::RecordingObserver& observer = run.observer;
-  const FlashEngine& engine = run.engine;
   const test::FakeSystem& system = run.system;
   run.observer.answers = {Answer::Yes};
-  const FlashOutcome outcome = run.engine.Run();
+  const FlashRunReport report = run.engine.Run();
+  const FlashOutcome outcome = report.outcome;
 
   const std::vector<test::RecordingObserver::Box> expected{
       {"Confirm", "\nUpdate FW:0191 to FW:0200 ?\n"},
@@ -43,15 +43,13 @@ void CheckFlashRun(CheckLog& log, CDDrive& scsiDebug) {
   log.Check("flash run stops at the disc poll: \"Remove disc, before to do the flash task.\"",
             outcome == FlashOutcome::DiscInDrive && observer.boxes == expected, BoxesText(observer));
   log.Check("flash run: no WRITE BUFFER sent, no commit, nothing blocked",
-            !engine.WroteToDrive() && !engine.CommitSent() && system.events.empty(),
-            Format("wrote %s, commit %s, %d power events", engine.WroteToDrive() ? "yes" : "no",
-                   engine.CommitSent() ? "sent" : "not sent", static_cast<int>(system.events.size())));
-  log.Check("flash run: the timeout is back at 60 s", CDDrive::Timeout() == 60,
-            Format("%u s", static_cast<unsigned>(CDDrive::Timeout())));
+            !report.wroteToDrive && !report.commitSent && system.events.empty(),
+            Format("wrote %s, commit %s, %d power events", report.wroteToDrive ? "yes" : "no",
+                   report.commitSent ? "sent" : "not sent", static_cast<int>(system.events.size())));
   // A WRITE BUFFER that had reached scsi_debug would show as 06 3F 16 now.
   const std::int32_t result = TestUnitReady(scsiDebug);
   log.Check("flash run: nothing reached scsi_debug's buffer (no unit attention)",
-            result != 0 && scsiDebug.LastCommandSucceeded(), Outcome(scsiDebug, result));
+            result != 0 && scsiDebug.Last().succeeded, Outcome(scsiDebug, result));
 }
 
 }  // namespace cdflash::kernelcheck

@@ -17,19 +17,19 @@ void CheckVendorCommands(CheckLog& log, CDDrive& scsiDebug) {
   VendorCommands commands(scsiDebug);
 
   const std::vector<std::uint8_t> image(FlashEngine::kChunkSize, 0x5A);
-  const CommandResult written = commands.WriteBuffer(0, image.data(), FlashEngine::kChunkSize, kControlData);
-  log.Check("vendor WRITE BUFFER of 16 KiB succeeds", written.ok, written.senseText);
+  const CommandResult written = commands.WriteBuffer(0, image, kControlData);
+  log.Check("vendor WRITE BUFFER of 16 KiB succeeds", written.ok, written.SenseText());
   // The download reached the device: it reports the change once.
   const std::int32_t result = TestUnitReady(scsiDebug);
   log.Check("vendor WRITE BUFFER reached scsi_debug: 06 3F 16 follows",
-            result == 0 && scsiDebug.SenseMatches(0x06, 0x3F, 0x16), Outcome(scsiDebug, result));
+            result == 0 && scsiDebug.Last().SenseIs(0x06, 0x3F, 0x16), Outcome(scsiDebug, result));
 
   // The data buffer still holds the image just sent; the destination holds
   // other bytes. A refused read must leave it so.
   std::vector<std::uint8_t> destination(FlashEngine::kChunkSize, 0xC3);
-  const CommandResult read = commands.ReadBuffer(0, destination.data(), FlashEngine::kChunkSize);
-  log.Check("vendor READ BUFFER fails with \"05 20 00. 02, 0000\"", !read.ok && read.senseText == "05 20 00. 02, 0000",
-            read.senseText);
+  const CommandResult read = commands.ReadBuffer(0, destination);
+  log.Check("vendor READ BUFFER fails with \"05 20 00. 02, 0000\"", !read.ok && read.SenseText() == "05 20 00. 02, 0000",
+            read.SenseText());
   log.Check("vendor READ BUFFER: nothing in the data buffer is taken as data",
             std::all_of(destination.begin(), destination.end(), [](std::uint8_t b) { return b == 0xC3; }));
   CDDrive::SetDataBuffer(nullptr, 0);

@@ -31,7 +31,7 @@ LayerDirectory& AspiRouteTest::UseSimulator(const std::string& ini) {
 }
 
 std::int32_t TestUnitReady(CDDrive& drive) {
-  return drive.ExecCommand(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0);
+  return drive.ExecCommand(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0).value;
 }
 
 namespace {
@@ -41,7 +41,7 @@ std::int32_t BufferCommand(CDDrive& drive, std::uint8_t op, std::uint8_t mode, s
   return drive.ExecCommand(op, mode, 1, static_cast<std::uint8_t>(offset >> 16),
                            static_cast<std::uint8_t>(offset >> 8), static_cast<std::uint8_t>(offset),
                            static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8),
-                           static_cast<std::uint8_t>(n), 0, 0, 0, direction, length);
+                           static_cast<std::uint8_t>(n), 0, 0, 0, direction, length).value;
 }
 }  // namespace
 

@@ -32,16 +32,16 @@ TEST_P(AspiCommandTest, RefusalsComeBackWithTheSimulatorsSenseBytes) {
   ASSERT_EQ(CDDrive::OpenStatus(), 0x00);
 
   EXPECT_EQ(TestUnitReady(drive), 0);  // no medium, the default
-  EXPECT_TRUE(drive.SenseMatches(0x02, 0x3A, 0x00));
-  EXPECT_EQ(drive.CompletionStatus(), 0x04);  // SS_ERR
-  EXPECT_FALSE(drive.LastCommandSucceeded());
+  EXPECT_TRUE(drive.Last().SenseIs(0x02, 0x3A, 0x00));
+  EXPECT_EQ(drive.Last().status, 0x04);  // SS_ERR
+  EXPECT_FALSE(drive.Last().succeeded);
 
   EXPECT_EQ(WriteBuffer(drive, 0, 16), 0);
-  EXPECT_TRUE(drive.SenseMatches(0x05, 0x24, 0x00));
+  EXPECT_TRUE(drive.Last().SenseIs(0x05, 0x24, 0x00));
 
-  EXPECT_EQ(drive.ExecCommand(0x55, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0), 0);
-  EXPECT_TRUE(drive.SenseMatches(0x05, 0x20, 0x00));
-  EXPECT_EQ(drive.SenseText().substr(0, 14), "05 20 00. 04, ");
+  EXPECT_EQ(drive.ExecCommand(0x55, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0).value, 0);
+  EXPECT_TRUE(drive.Last().SenseIs(0x05, 0x20, 0x00));
+  EXPECT_EQ(drive.Last().SenseText().substr(0, 14), "05 20 00. 04, ");
 }
 
 TEST_P(AspiCommandTest, SuccessReturnsTheTransferLengthAndMovesTheData) {
@@ -52,9 +52,9 @@ TEST_P(AspiCommandTest, SuccessReturnsTheTransferLengthAndMovesTheData) {
   CDDrive::SetDataBuffer(buffer.data(), static_cast<std::int32_t>(buffer.size()));
 
   EXPECT_EQ(TestUnitReady(drive), 0);  // succeeded, but no data: 0
-  EXPECT_TRUE(drive.LastCommandSucceeded());
-  EXPECT_TRUE(drive.SenseMatches(0, 0, 0));
-  EXPECT_EQ(drive.CompletionStatus(), 0x01);  // SS_COMP
+  EXPECT_TRUE(drive.Last().succeeded);
+  EXPECT_TRUE(drive.Last().SenseIs(0, 0, 0));
+  EXPECT_EQ(drive.Last().status, 0x01);  // SS_COMP
 
   std::iota(buffer.begin(), buffer.begin() + 128, std::uint8_t{7});
   const std::array<std::uint8_t, 256> sent = buffer;
@@ -77,9 +77,9 @@ TEST_P(AspiCommandTest, RequestThatNeverCompletesIsAbortedAfterTheTimeout) {
   EXPECT_EQ(ReadBuffer(drive, 0, 64), 0);
   EXPECT_GE(Elapsed(start), 900u);
   EXPECT_LT(Elapsed(start), 10000u);
-  EXPECT_FALSE(drive.LastCommandSucceeded());
-  EXPECT_EQ(drive.CompletionStatus(), 0x02);  // SS_ABORTED
-  EXPECT_EQ(drive.SystemError(), 121u);       // ERROR_SEM_TIMEOUT
+  EXPECT_FALSE(drive.Last().succeeded);
+  EXPECT_EQ(drive.Last().status, 0x02);  // SS_ABORTED
+  EXPECT_EQ(drive.Last().systemError, 121u);       // ERROR_SEM_TIMEOUT
 
   // The abort request names the pending block, and the layer ended it.
   const std::vector<LogLine> requests = dir.Log("EXEC");
@@ -98,7 +98,7 @@ TEST_P(AspiCommandTest, RequestThatNeverCompletesIsAbortedAfterTheTimeout) {
 
   // Only then is the block used again, for the next command.
   EXPECT_EQ(TestUnitReady(drive), 0);
-  EXPECT_TRUE(drive.SenseMatches(0x02, 0x3A, 0x00));
+  EXPECT_TRUE(drive.Last().SenseIs(0x02, 0x3A, 0x00));
   EXPECT_EQ(dir.Log("EXEC").back().address, pending);
 }
 
@@ -109,20 +109,20 @@ TEST_P(AspiCommandTest, RefusedAbortKeepsTheDriveBusyUntilTheLayerEndsTheRequest
   CDDrive::SetTimeout(1);
 
   EXPECT_EQ(ReadBuffer(drive, 0, 64), 0);
-  EXPECT_EQ(drive.CompletionStatus(), 0x00);  // still pending
+  EXPECT_EQ(drive.Last().status, 0x00);  // still pending
   const std::size_t sent = dir.Log("EXEC").size();
 
   // The layer still holds the block: nothing goes out through it.
   const ULONGLONG start = GetTickCount64();
   EXPECT_EQ(TestUnitReady(drive), 0);
   EXPECT_LT(Elapsed(start), 500u);
-  EXPECT_EQ(drive.SystemError(), 170u);  // ERROR_BUSY
+  EXPECT_EQ(drive.Last().systemError, 170u);  // ERROR_BUSY
   EXPECT_EQ(dir.Log("EXEC").size(), sent);
 
   // Once the layer has ended it, the drive works again with its own block.
   EXPECT_EQ(ExpirePendingRequests(), 1);
   EXPECT_EQ(TestUnitReady(drive), 0);
-  EXPECT_TRUE(drive.SenseMatches(0x02, 0x3A, 0x00));
+  EXPECT_TRUE(drive.Last().SenseIs(0x02, 0x3A, 0x00));
   EXPECT_EQ(dir.Log("EXEC").size(), sent + 1);
   EXPECT_EQ(dir.Log("EXEC").back().address, dir.Log("EXEC").front().address);
 }
@@ -136,17 +136,17 @@ TEST_P(AspiCommandTest, CommitThatTimesOutIsNotAborted) {
   ASSERT_EQ(CDDrive::OpenStatus(), 0x00);
   CDDrive::SetTimeout(1);
 
-  EXPECT_EQ(drive.ExecCommand(0x3B, 5, 1, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 1, 0), 0);
-  EXPECT_FALSE(drive.LastCommandSucceeded());
+  EXPECT_EQ(drive.ExecCommand(0x3B, 5, 1, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 1, 0).value, 0);
+  EXPECT_FALSE(drive.Last().succeeded);
   EXPECT_TRUE(dir.Log("ABORT").empty());
   const std::size_t sent = dir.Log("EXEC").size();
   EXPECT_EQ(TestUnitReady(drive), 0);
-  EXPECT_EQ(drive.SystemError(), 170u);  // ERROR_BUSY: nothing goes out meanwhile
+  EXPECT_EQ(drive.Last().systemError, 170u);  // ERROR_BUSY: nothing goes out meanwhile
   EXPECT_EQ(dir.Log("EXEC").size(), sent);
 
   EXPECT_EQ(ExpirePendingRequests(), 1);
   EXPECT_EQ(TestUnitReady(drive), 0);
-  EXPECT_EQ(drive.SystemError(), 170u);
+  EXPECT_EQ(drive.Last().systemError, 170u);
   EXPECT_EQ(dir.Log("EXEC").size(), sent);
 }
 

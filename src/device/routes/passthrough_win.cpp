@@ -183,10 +183,4 @@ ExclusiveUse PassThroughRoute::ClaimExclusive(RouteDevice token, const DriveAddr
   return TakeLockedUse(std::make_unique<HandleLocks>(duplicate), SystemHasDeviceLock(), name);
 }
 
-bool PassThroughRoute::Release(RouteDevice device, bool) {
-  if (device == kNoDevice) return false;
-  CloseDevice(device);
-  return true;
-}
-
 }  // namespace cdflash

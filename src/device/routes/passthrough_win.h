@@ -65,7 +65,6 @@ class PassThroughRoute final : public IRoute {
   RouteOutcome Execute(RouteDevice device, const DriveAddress& address,
                        const RouteCommand& command) override;
   void CloseDevice(RouteDevice device) override;
-  bool Release(RouteDevice device, bool noDeviceOpen) override;
   /// The CD-ROM exclusive access lock (Windows Vista and later), else the
   /// volume lock, on the handle the commands go through (see DriveLocks.h).
   ExclusiveUse ClaimExclusive(RouteDevice device, const DriveAddress& address) override;

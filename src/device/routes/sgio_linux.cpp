@@ -118,10 +118,4 @@ ExclusiveUse SgIoRoute::ClaimExclusive(RouteDevice, const DriveAddress& address)
   return {false, {}, std::make_unique<ExclusiveOpen>(fd)};
 }
 
-bool SgIoRoute::Release(RouteDevice device, bool) {
-  if (device == kNoDevice) return false;
-  CloseDevice(device);
-  return true;
-}
-
 }  // namespace cdflash

@@ -14,7 +14,6 @@ class SgIoRoute final : public IRoute {
   RouteOutcome Execute(RouteDevice device, const DriveAddress& address,
                        const RouteCommand& command) override;
   void CloseDevice(RouteDevice device) override;
-  bool Release(RouteDevice device, bool noDeviceOpen) override;
   /// Opens /dev/srN a second time with O_EXCL, held until the hold goes: a
   /// mounted drive, or one another program opened exclusively, is refused
   /// (EBUSY), and none of them can mount or claim it meanwhile.

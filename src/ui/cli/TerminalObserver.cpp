@@ -32,12 +32,6 @@ std::string ProgressLine(const std::string& caption, int percent) {
          Format("%3d%%", percent);
 }
 
-int TerminalObserver::Percent() const {
-  if (maximum_ <= minimum_) return 0;
-  return static_cast<int>((std::clamp(position_, minimum_, maximum_) - minimum_) * 100 /
-                          (maximum_ - minimum_));
-}
-
 void TerminalObserver::EndLine() {
   if (lineOpen_) terminal_.Err("\n");
   lineOpen_ = false;
@@ -47,7 +41,7 @@ void TerminalObserver::EndLine() {
 void TerminalObserver::Redraw() {
   // Within a phase the bar only moves forward: a position set back (a new
   // range, a reset before the phase's work) is not shown.
-  const int percent = std::max(Percent(), shownPercent_);
+  const int percent = std::max(percent_, shownPercent_);
   shownPercent_ = percent;
   if (terminal_.IsTty()) {
     // Carriage return and blanks over what is left of the longer line: no
@@ -93,15 +87,10 @@ void TerminalObserver::ShowCaption(const std::string& caption) {
   }
 }
 
-void TerminalObserver::SetProgressRange(long long minimum, long long maximum) {
-  minimum_ = minimum;
-  maximum_ = maximum;
-}
-
-void TerminalObserver::SetProgressPosition(long long position) {
-  position_ = std::clamp(position, minimum_, std::max(minimum_, maximum_));
+void TerminalObserver::Progress(long long done, long long total) {
+  percent_ = PercentOf(done, total);
   // The bar going back to 0 once the run is over is not shown.
-  if (!busy_ || caption_.empty() || (Percent() <= shownPercent_ && terminal_.IsTty())) return;
+  if (!busy_ || caption_.empty() || (percent_ <= shownPercent_ && terminal_.IsTty())) return;
   Redraw();
 }
 

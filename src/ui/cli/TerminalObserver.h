@@ -38,18 +38,13 @@ class TerminalObserver final : public IFlashObserver {
   }
 
   void ShowCaption(const std::string& caption) override;
-  void SetProgressRange(long long minimum, long long maximum) override;
-  void SetProgressStep(long long step) override { step_ = step; }
-  void SetProgressPosition(long long position) override;
-  void StepProgress() override { SetProgressPosition(position_ + step_); }
-  void StepProgressBy(long long delta) override { SetProgressPosition(position_ + delta); }
+  void Progress(long long done, long long total) override;
   Answer Ask(QuestionKind kind, const std::string& text) override;
   void Tell(NoticeKind kind, const std::string& text) override;
   void SetBusy(bool busy) override { busy_ = busy; }
   void DriveIdentityChanged(const std::string& identity) override;
 
  private:
-  int Percent() const;
   void Redraw();
   void EndLine();  // leaves a progress line so that other text starts on its own
   void NameSubject();
@@ -63,7 +58,7 @@ class TerminalObserver final : public IFlashObserver {
   bool jsonResult_ = false;
   bool subjectShownForProgress_ = false;
   std::string caption_;
-  long long minimum_ = 0, maximum_ = 100, step_ = 10, position_ = 0;
+  int percent_ = 0;         // of the phase's work, as last reported
   int lastTenth_ = 0;       // the last 10 % step printed (plain output)
   int shownPercent_ = -1;   // the furthest the bar went in this phase; -1: not yet shown
   bool lineOpen_ = false;   // a progress line is on the screen (terminal output)
@@ -76,11 +71,7 @@ class CaptionLines final : public IProgressObserver {
  public:
   explicit CaptionLines(ITerminal& terminal) : terminal_(terminal) {}
   void ShowCaption(const std::string& caption) override { terminal_.Err(caption + "\n"); }
-  void SetProgressRange(long long, long long) override {}
-  void SetProgressStep(long long) override {}
-  void SetProgressPosition(long long) override {}
-  void StepProgress() override {}
-  void StepProgressBy(long long) override {}
+  void Progress(long long, long long) override {}
 
  private:
   ITerminal& terminal_;
