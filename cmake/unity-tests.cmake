@@ -10,6 +10,10 @@
 option(CDFLASH_UNITY_TESTS "Compile the test programs in batches of source files" ON)
 set(CDFLASH_UNITY_TESTS_BATCH 8 CACHE STRING "Source files per translation unit of a test program")
 
+# The Qt tests' files each keep helpers of the same names with their own
+# signatures (a Warning() box of each file's kind): that program stays per file.
+set(CDFLASH_UNITY_TESTS_KEPT_APART qt_tests)
+
 # Xlib's headers define macros (None, Bool, Status) that break Qt's headers
 # included after them in the same unit: files that include them stay alone.
 set(_cdflash_unity_alone_regex "#include [<\"](X11/|XDisplay\\.h)")
@@ -25,7 +29,7 @@ function(cdflash_unity_test_programs dir)
     get_target_property(source_dir ${target} SOURCE_DIR)
     list(FILTER sources INCLUDE REGEX "\\.cpp$")
     list(LENGTH sources count)
-    if(NOT type STREQUAL "EXECUTABLE" OR count LESS 2)
+    if(NOT type STREQUAL "EXECUTABLE" OR count LESS 2 OR target IN_LIST CDFLASH_UNITY_TESTS_KEPT_APART)
       continue()
     endif()
     set(alone "")
