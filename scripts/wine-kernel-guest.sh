@@ -240,11 +240,11 @@ drive_prefix() {
 }
 
 # The Windows claim under Wine: a first run holds J: through its disc poll
-# (the drive never gets ready) while a second program of the same Wine
-# server asks for the drive. Wine refuses neither its open nor its locks:
-# the second run reaches the drive too (what the README tells Wine users),
-# and writes nothing only because the drive never gets ready. Sets holder,
-# the first run's job.
+# (the drive never gets ready) while a second cdflash.exe of the same Wine
+# server asks for the drive. Wine grants its locks to every caller; the
+# flashers' claim of the drive letter refuses the second before the run's
+# first command (the listing's INQUIRY is all it sends). Sets holder, the
+# first run's job.
 check_claim_under_wine() {
   local four=$1
   in_wine i686 "$P32D" wine_run 4 J "$four" &
@@ -257,18 +257,15 @@ check_claim_under_wine() {
   # rewritten as it starts).
   run_drive[4b]=4 run_drive[4c]=4
   wc -l < "$out/drive4.log" > "$out/mark4c"
-  in_wine i686 "$P32D" wine_run 4b J "$four" &
-  local second=$! held=no
-  for _ in $(seq 1 600); do
-    [ "$(since_mark 4c | received "12")" -ge 1 ] && break
-    sleep 0.2
-  done
+  in_wine i686 "$P32D" wine_run 4b J "$four"
+  local held=no sent exit
   kill -0 "$holder" 2>/dev/null && [ ! -s "$out/x4" ] && held=yes
-  wait "$second"
-  check "i686: under Wine, a second cdflash.exe of the same Wine server is not kept out of a drive a run holds" \
-    "its INQUIRY reached the drive while the first run held it: $held (its commands $(since_mark 4c |
-      jq -r -s '[ .[] | select(.cdb? and (.cdb | (startswith("00 ") or startswith("4A ")) | not)) | .cdb[0:2] ] | join(" ")'))" \
-    [ "$held" = yes ]
+  exit=$(cat "$out/x4b")
+  sent=$(since_mark 4c | jq -r -s '[ .[] | select(.cdb? and (.cdb |
+    (startswith("00 ") or startswith("4A ") or startswith("12 ")) | not)) | .cdb[0:2] ] | join(" ")')
+  check "i686: under Wine, a second cdflash.exe asking for a drive a run holds is refused before the run's first command" \
+    "exit $exit, the first run still holding it: $held, its commands besides INQUIRY: ${sent:-none}" \
+    [ "$exit:$held:$sent" = "2:yes:" ]
 }
 
 # ---- the guest's run --------------------------------------------------------

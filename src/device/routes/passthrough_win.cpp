@@ -1,6 +1,7 @@
 #include "device/routes/passthrough_win.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "common/Text.h"
@@ -72,6 +73,36 @@ class HandleLocks final : public IDriveLocks {
   }
   HANDLE handle_;
 };
+
+// The drive letter claimed by name for as long as a run holds the drive.
+// Every flasher on the system asks for the same name, so a second one is
+// refused even where the system's locks grant everything: without a disc
+// before Windows Vista (the volume lock needs one), and under Wine, which
+// grants the locks to every caller. The name goes with the last handle, so
+// a flasher that ended abnormally leaves no claim behind.
+class LetterClaim final : public IExclusiveHold {
+ public:
+  LetterClaim(HANDLE mutex, std::unique_ptr<IExclusiveHold> locks) : mutex_(mutex), locks_(std::move(locks)) {}
+  ~LetterClaim() override {
+    locks_.reset();
+    ::CloseHandle(mutex_);
+  }
+
+ private:
+  HANDLE mutex_;
+  std::unique_ptr<IExclusiveHold> locks_;
+};
+
+// The named object of `letter`'s claim, or null when the system made none;
+// `taken` tells whether another flasher already holds it.
+HANDLE CreateLetterClaim(char letter, bool& taken) {
+  const std::string name = Format("cdflash-drive-%c", letter);
+  HANDLE mutex = ::CreateMutexA(nullptr, FALSE, ("Global\\" + name).c_str());
+  // Systems without session namespaces refuse the prefix.
+  if (mutex == nullptr) mutex = ::CreateMutexA(nullptr, FALSE, name.c_str());
+  taken = mutex != nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS;
+  return mutex;
+}
 
 // The exclusive access lock came with Windows Vista (NT 6.0).
 bool SystemHasDeviceLock() {
@@ -180,7 +211,21 @@ ExclusiveUse PassThroughRoute::ClaimExclusive(RouteDevice token, const DriveAddr
     return {false, Format("%s could not be locked (error %u)", name.c_str(), static_cast<unsigned>(::GetLastError())),
             nullptr};
   }
-  return TakeLockedUse(std::make_unique<HandleLocks>(duplicate), SystemHasDeviceLock(), name);
+  bool taken = false;
+  HANDLE claim = CreateLetterClaim(static_cast<char>(std::toupper(static_cast<unsigned char>(address.letter))), taken);
+  if (taken) {
+    ::CloseHandle(claim);
+    ::CloseHandle(duplicate);
+    return {true, name + " is being flashed by another flasher", nullptr};
+  }
+  ExclusiveUse use = TakeLockedUse(std::make_unique<HandleLocks>(duplicate), SystemHasDeviceLock(), name);
+  if (claim == nullptr) return use;
+  if (use.refused) {
+    ::CloseHandle(claim);
+    return use;
+  }
+  use.hold = std::make_unique<LetterClaim>(claim, std::move(use.hold));
+  return use;
 }
 
 }  // namespace cdflash
