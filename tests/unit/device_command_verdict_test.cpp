@@ -24,7 +24,6 @@ std::array<std::uint8_t, kSenseAreaLength> SenseArea(std::initializer_list<std::
 TEST(CommandVerdict, EachAnswerIsJudgedByStatusSenseAndBytesMoved) {
   constexpr std::uint8_t kBusy = 0x08;
   constexpr std::uint8_t kCheckCondition = 0x02;
-  constexpr std::uint8_t kReservationConflict = 0x18;
   const std::array<std::uint8_t, kSenseAreaLength> none{};
   const auto fixed = SenseArea({0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x24, 0x01});
   const auto descriptor = SenseArea({0x72, 0x05, 0x24, 0x01});
@@ -40,7 +39,6 @@ TEST(CommandVerdict, EachAnswerIsJudgedByStatusSenseAndBytesMoved) {
   const Row rows[] = {
       {"good, every byte moved", kScsiStatusGood, none, false, 0, {}, true},
       {"busy without sense", kBusy, none, false, 0, {}, false},
-      {"reservation conflict", kReservationConflict, none, false, 0, {}, false},
       {"check condition without sense", kCheckCondition, none, false, 0, {}, false},
       {"fixed-format sense", kCheckCondition, fixed, false, 0, {0x05, 0x24, 0x01}, false},
       {"descriptor-format sense", kCheckCondition, descriptor, false, 0, {0x05, 0x24, 0x01}, false},

@@ -48,28 +48,25 @@ Bytes Built(const DriveAddress& address, const std::array<std::uint8_t, 12>& cdb
 
 const HANDLE kEvent = reinterpret_cast<HANDLE>(0x1234);
 
-// A request without data reads in, and every request carries LUN 0.
-TEST(AspiRequestBlockTest, EachRequestMatchesTheLayout) {
+TEST(AspiRequestBlockTest, DataInRequestMatchesTheLayout) {
   std::array<std::uint8_t, 64> buffer{};
-  struct Row {
-    const char* name;
-    DriveAddress address;
-    std::array<std::uint8_t, 12> cdb;
-    bool dataIn;
-    std::int32_t length;
-    std::uint8_t flags;
-  };
-  const Row rows[] = {
-      {"data in", {' ', 2, 1, 0}, {0x3C, 1, 1, 0, 0x40, 0, 0, 0, 0x40, 0, 0, 0}, true, 64, 0x48},
-      {"data out", {' ', 0, 0, 0}, {0x3B, 5, 1, 0, 0, 0, 0, 0, 0x40, 0, 0, 0}, false, 64, 0x50},
-      {"no data, LUN 5", {' ', 1, 1, 5}, {}, true, 0, 0x48},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(Built(row.address, row.cdb, row.dataIn, buffer.data(), row.length, kEvent),
-              Expected(row.address.hostAdapter, row.address.target, row.flags,
-                       static_cast<std::uint32_t>(row.length), buffer.data(), kEvent, row.cdb))
-        << row.name;
-  }
+  const std::array<std::uint8_t, 12> cdb{0x3C, 1, 1, 0, 0x40, 0, 0, 0, 0x40, 0, 0, 0};
+  EXPECT_EQ(Built({' ', 2, 1, 0}, cdb, true, buffer.data(), 64, kEvent),
+            Expected(2, 1, 0x48, 64, buffer.data(), kEvent, cdb));
+}
+
+TEST(AspiRequestBlockTest, DataOutRequestMatchesTheLayout) {
+  std::array<std::uint8_t, 64> buffer{};
+  const std::array<std::uint8_t, 12> cdb{0x3B, 5, 1, 0, 0, 0, 0, 0, 0x40, 0, 0, 0};
+  EXPECT_EQ(Built({' ', 0, 0, 0}, cdb, false, buffer.data(), 64, kEvent),
+            Expected(0, 0, 0x50, 64, buffer.data(), kEvent, cdb));
+}
+
+TEST(AspiRequestBlockTest, RequestWithoutDataReadsInAndAlwaysCarriesLunZero) {
+  std::array<std::uint8_t, 4> buffer{};
+  const std::array<std::uint8_t, 12> cdb{};
+  EXPECT_EQ(Built({' ', 1, 1, 5}, cdb, true, buffer.data(), 0, kEvent),
+            Expected(1, 1, 0x48, 0, buffer.data(), kEvent, cdb));
 }
 
 TEST(AspiRequestBlockTest, PublishedBlocksAre80And12Bytes) {

@@ -56,29 +56,28 @@ RouteCommand Command(const std::array<std::uint8_t, 12>& cdb, bool dataIn, std::
   return command;
 }
 
-// A command without data still carries data-in and the buffer.
-TEST(PassThroughRecordTest, EachCommandMatchesTheLayout) {
+TEST(PassThroughRecordTest, DataInCommandMatchesTheLayout) {
+  std::array<std::uint8_t, 128> buffer{};
+  const std::array<std::uint8_t, 12> cdb{0x12, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0};
+  const DriveAddress address{'D', 0, 0, 0};
+  EXPECT_EQ(Of(BuildPassThroughRecord(address, Command(cdb, true, buffer.data(), 128, 60))),
+            Expected(address, 1, 128, 60, buffer.data(), cdb));
+}
+
+TEST(PassThroughRecordTest, DataOutCommandMatchesTheLayout) {
   std::array<std::uint8_t, 16384> buffer{};
-  struct Row {
-    const char* name;
-    DriveAddress address;
-    std::array<std::uint8_t, 12> cdb;
-    bool dataIn;
-    std::int32_t length;
-    std::uint16_t timeout;
-  };
-  const Row rows[] = {
-      {"data in", {'D', 0, 0, 0}, {0x12, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0}, true, 128, 60},
-      {"data out", {'E', 1, 2, 3}, {0x3B, 5, 1, 0x04, 0, 0, 0, 0x40, 0, 0x7F, 0, 0}, false, 16384, 180},
-      {"no data", {'F', 0, 0, 0}, {}, true, 0, 60},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(Of(BuildPassThroughRecord(row.address, Command(row.cdb, row.dataIn, buffer.data(), row.length,
-                                                             row.timeout))),
-              Expected(row.address, row.dataIn ? 1 : 0, static_cast<std::uint32_t>(row.length), row.timeout,
-                       buffer.data(), row.cdb))
-        << row.name;
-  }
+  const std::array<std::uint8_t, 12> cdb{0x3B, 5, 1, 0x04, 0, 0, 0, 0x40, 0, 0x7F, 0, 0};
+  const DriveAddress address{'E', 1, 2, 3};
+  EXPECT_EQ(Of(BuildPassThroughRecord(address, Command(cdb, false, buffer.data(), 16384, 180))),
+            Expected(address, 0, 16384, 180, buffer.data(), cdb));
+}
+
+TEST(PassThroughRecordTest, CommandWithoutDataStillCarriesDataInAndTheBuffer) {
+  std::array<std::uint8_t, 16> buffer{};
+  const std::array<std::uint8_t, 12> cdb{};  // TEST UNIT READY
+  const DriveAddress address{'F', 0, 0, 0};
+  EXPECT_EQ(Of(BuildPassThroughRecord(address, Command(cdb, true, buffer.data(), 0, 60))),
+            Expected(address, 1, 0, 60, buffer.data(), cdb));
 }
 
 TEST(PassThroughRecordTest, ShippedRecordIs80BytesWithTheSenseAt48) {
@@ -88,9 +87,9 @@ TEST(PassThroughRecordTest, ShippedRecordIs80BytesWithTheSenseAt48) {
 }
 
 // A finished record is judged by its status, the sense bytes the driver
-// returned and the bytes that moved. A call that
-// succeeded leaves whatever last error an earlier call set: the drive's
-// answer carries no system error (Wine left 234 there on a real drive).
+// returned and the bytes that moved. A call that succeeded leaves whatever
+// last error an earlier call set: the drive's answer carries no system error
+// (Wine left 234 there on a real drive).
 TEST(PassThroughRecordTest, FinishedRecordIsJudgedByStatusSenseAndTransfer) {
   RouteCommand read;
   read.cdb = {0x3C, 1, 1, 0, 0, 0, 0, 0x40, 0, 0, 0, 0};
