@@ -5,32 +5,23 @@
 
 #include <array>
 #include <cstdint>
-#include <initializer_list>
 
 #include "device/CommandVerdict.h"
 
 namespace cdflash {
 namespace {
 
-std::array<std::uint8_t, kSenseAreaLength> SenseArea(std::initializer_list<std::uint8_t> start) {
-  std::array<std::uint8_t, kSenseAreaLength> area{};
-  std::size_t i = 0;
-  for (const std::uint8_t byte : start) {
-    if (i < area.size()) area[i++] = byte;
-  }
-  return area;
-}
-
 TEST(CommandVerdict, EachAnswerIsJudgedByStatusSenseAndBytesMoved) {
   constexpr std::uint8_t kBusy = 0x08;
   constexpr std::uint8_t kCheckCondition = 0x02;
-  const std::array<std::uint8_t, kSenseAreaLength> none{};
-  const auto fixed = SenseArea({0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x24, 0x01});
-  const auto descriptor = SenseArea({0x72, 0x05, 0x24, 0x01});
+  using SenseArea = std::array<std::uint8_t, kSenseAreaLength>;
+  const SenseArea none{};
+  const SenseArea fixed{0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x24, 0x01};
+  const SenseArea descriptor{0x72, 0x05, 0x24, 0x01};
   struct Row {
     const char* name;
     std::uint8_t status;
-    std::array<std::uint8_t, kSenseAreaLength> sense;
+    SenseArea sense;
     bool lengthIsMaximum;
     std::int32_t residual;
     SenseTriple triple;
