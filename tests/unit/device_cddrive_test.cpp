@@ -27,10 +27,6 @@ std::unique_ptr<CDDrive> Construct(char letter) {
   return std::make_unique<CDDrive>(letter, 0, 0, 0);
 }
 
-std::int32_t TestUnitReady(CDDrive& drive) {
-  return drive.ExecCommand(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0).value;
-}
-
 std::int32_t ReadBuffer(CDDrive& drive, std::uint32_t offset, std::int32_t length) {
   const auto n = static_cast<std::uint32_t>(length);
   return drive.ExecCommand(0x3C, 1, 1, static_cast<std::uint8_t>(offset >> 16),
@@ -320,22 +316,6 @@ class AspiStyleTest : public ::testing::Test {
   void TearDown() override { EXPECT_EQ(CDDrive::OpenCount(), 0); }
   SimBench bench{kPlatformWin32Windows, sim::SimRoute::Style::Aspi};
 };
-
-TEST_F(AspiStyleTest, ResultIsTheTransferLength) {
-  bench.platform.AddDrive({}, {' ', 0, 0, 0});
-  CDDrive drive(' ', 0, 0, 0);
-  ASSERT_EQ(CDDrive::OpenStatus(), kOpened);
-  EXPECT_EQ(drive.IdentityText().substr(0, 9), "0-0-0  : ");
-  EXPECT_EQ(ReadBuffer(drive, 0, 128), 128);
-  EXPECT_EQ(drive.Last().status, sim::kAspiComplete);
-  // A command without data succeeds with result 0: only the rule tells.
-  EXPECT_EQ(drive.ExecCommand(0x1B, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 1, 0).value, 0);
-  EXPECT_TRUE(drive.Last().succeeded);
-  EXPECT_TRUE(drive.Last().SenseIs(0, 0, 0));
-  EXPECT_EQ(TestUnitReady(drive), 0);
-  EXPECT_EQ(drive.Last().status, sim::kAspiError);
-  EXPECT_FALSE(drive.Last().succeeded);
-}
 
 TEST_F(AspiStyleTest, LibraryIsReleasedOnlyByADestructionThatFindsNoDeviceOpen) {
   bench.platform.AddDrive({}, {' ', 0, 0, 0});
