@@ -1,7 +1,7 @@
-// The flash engine with the real Linux system services, against a mock
-// logind: the inhibitor lock is taken before the first write and released
-// when the run is over, Reboot asks for interactive authorisation, and a
-// refused Reboot is told to the user.
+// The Linux system services against a mock logind: a block holds an
+// inhibitor lock for sleep and shutdown while it lives, Reboot asks for
+// interactive authorisation, and a refused Reboot says why. When the block
+// is taken and what the user is told of a refusal are the session's.
 
 #include <dbus/dbus.h>
 #include <gtest/gtest.h>
@@ -13,8 +13,6 @@
 #include <string>
 #include <thread>
 
-#include "device/ScsiCommands.h"
-#include "support/EngineHarness.h"
 #include "system/SystemServices.h"
 
 namespace cdflash {
@@ -48,10 +46,7 @@ int InhibitorCount() {
   int count = 0;
   if (dbus_message_iter_init(reply, &top) && dbus_message_iter_get_arg_type(&top) == DBUS_TYPE_ARRAY) {
     dbus_message_iter_recurse(&top, &array);
-    while (dbus_message_iter_get_arg_type(&array) != DBUS_TYPE_INVALID) {
-      ++count;
-      dbus_message_iter_next(&array);
-    }
+    for (; dbus_message_iter_get_arg_type(&array) != DBUS_TYPE_INVALID; dbus_message_iter_next(&array)) ++count;
   }
   dbus_message_unref(reply);
   return count;
@@ -74,57 +69,29 @@ std::string CallLog() {
   return text.str();
 }
 
-test::TestPackage FlashablePackage() {
-  test::TestPackage p = test::AcmePackage();
-  p.SetSlotByte(0x4000, 0x05).SetSlotByte(0x4001, 0x80);
-  return p;
-}
-
-class Logind : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_NE(std::getenv("CDFLASH_LOGIND_CALLS"), nullptr) << "run through run.sh";
-    drive = &h.AddDrive();
-    h.Start();
-    engine = std::make_unique<FlashEngine>(h.package.View(), h.observer, SystemServices());
-    engine->SetDrive(h.engine->Drive());
-  }
-
-  test::EngineHarness h{FlashablePackage()};
-  sim::SimDrive* drive = nullptr;
-  std::unique_ptr<FlashEngine> engine;
-};
-
-TEST_F(Logind, InhibitorIsHeldFromTheFirstWriteAndRebootIsInteractive) {
-  int heldAtFirstWrite = -1;
-  drive->InjectWhen(
-      [&](const sim::Command& c) {
-        if (heldAtFirstWrite < 0 && c.cdb[0] == kOpWriteBuffer) heldAtFirstWrite = InhibitorCount();
-        return false;
-      },
-      sim::Fault::TransportFailure());
-  h.observer.answers = {Answer::Yes, Answer::Yes};
-  EXPECT_EQ(engine->Run().outcome, FlashOutcome::Completed);
-  EXPECT_EQ(heldAtFirstWrite, 1);
+TEST(Logind, ABlockHoldsAnInhibitorWhileItLives) {
+  ASSERT_NE(std::getenv("CDFLASH_LOGIND_CALLS"), nullptr) << "run through run.sh";
+  auto block = SystemServices().BlockSleepAndShutdown("Updating the firmware");
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(InhibitorCount(), 1);
+  block.reset();
   EXPECT_EQ(InhibitorsAfterASettle(), 0);
   EXPECT_NE(CallLog().find("Inhibit \"sleep:shutdown:idle\" \"cdflash\""), std::string::npos) << CallLog();
-  EXPECT_NE(CallLog().find("Reboot True"), std::string::npos) << CallLog();
-  EXPECT_EQ(h.observer.caption, "");  // the restart was taken
 }
 
-TEST_F(Logind, RefusedRebootTellsTheUserToRestartByHand) {
+TEST(Logind, RebootIsInteractiveAndARefusalSaysWhy) {
+  ASSERT_NE(std::getenv("CDFLASH_LOGIND_CALLS"), nullptr) << "run through run.sh";
+  EXPECT_TRUE(SystemServices().RequestRestart().requested);
+  EXPECT_NE(CallLog().find("Reboot True"), std::string::npos) << CallLog();
+
   DBusMessage* added = CallMock("org.freedesktop.DBus.Mock", "AddMethod",
                                 "raise dbus.exceptions.DBusException('Interactive authentication "
                                 "required.', name='org.freedesktop.DBus.Error.InteractiveAuthorizationRequired')");
   ASSERT_NE(added, nullptr);
   dbus_message_unref(added);
-  h.observer.answers = {Answer::Yes, Answer::Yes};
-  EXPECT_EQ(engine->Run().outcome, FlashOutcome::Completed);
-  ASSERT_FALSE(h.observer.Messages().empty());
-  EXPECT_EQ(h.observer.Messages().back().rfind(
-                "The system could not be restarted: Interactive authentication required.", 0),
-            0u);
-  EXPECT_EQ(h.observer.caption, "Flash Completed.");
+  const RestartResult refused = SystemServices().RequestRestart();
+  EXPECT_FALSE(refused.requested);
+  EXPECT_EQ(refused.problem.rfind("Interactive authentication required.", 0), 0u) << refused.problem;
 }
 
 }  // namespace
