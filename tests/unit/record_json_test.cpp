@@ -91,12 +91,9 @@ TEST(RunRecordJson, SummaryForScriptsHoldsTheRecordsDataButNoCommands) {
 }
 
 TEST(JsonWriter, EveryShapeOfNestingReadsBackAsWritten) {
-  struct Row {
-    const char* what;
-    std::string text;
-  };
   JsonWriter empty;
   empty.BeginObject().EndObject();
+  EXPECT_TRUE(Parsed(empty.Text()).empty());
   JsonWriter nested;
   nested.BeginObject()
       .Key("a").BeginArray().EndArray()
@@ -105,9 +102,6 @@ TEST(JsonWriter, EveryShapeOfNestingReadsBackAsWritten) {
       .Key("e").BeginArray(JsonWriter::Layout::Inline).BeginObject().EndObject().BeginObject().Key("f").Number(3)
       .EndObject().EndArray()
       .EndObject();
-  const Row rows[] = {{"empty object", empty.Text()}, {"nested", nested.Text()}};
-  for (const Row& row : rows) EXPECT_TRUE(test::ParseJson(row.text).has_value()) << row.what << "\n" << row.text;
-
   const Json json = Parsed(nested.Text());
   EXPECT_TRUE(json.at("a").empty());
   EXPECT_EQ(json.at("b").size(), 3u);
