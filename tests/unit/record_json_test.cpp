@@ -32,7 +32,6 @@ bool IsPrintableAscii(const std::string& text) {
   return true;
 }
 
-
 TEST(RunRecordJson, HeaderFieldsOfAnyBytesComeBackWholeInPlainAscii) {
   test::TestPackage package;
   const std::string latin1Model = "CD-RW \xC4\xD6\xDC 52x";
@@ -61,14 +60,6 @@ TEST(RunRecordJson, HeaderFieldsOfAnyBytesComeBackWholeInPlainAscii) {
   EXPECT_EQ(json.at("drive"), "/dev/sr0");
   EXPECT_EQ(json.at("identityAfter"), record.identityAfter);
   EXPECT_TRUE(json.at("commands").empty());
-}
-
-TEST(RunRecordJson, FieldsThatFillTheirWholeWidthAreCutAtTheFieldsEnd) {
-  test::TestPackage package;
-  package.Model(std::string(kFieldSize, 'M')).Revision(std::string(kRevisionFieldSize, '9'));
-  const PackageFields fields = ReadPackageFields(package.View());
-  EXPECT_EQ(fields.model, std::string(kFieldSize, 'M'));
-  EXPECT_EQ(fields.revision, std::string(kRevisionFieldSize, '9'));
 }
 
 TEST(RunRecordJson, SummaryForScriptsHoldsTheRecordsDataButNoCommands) {
