@@ -60,12 +60,12 @@ TEST_F(CDDriveTest, IdentityIsTheAddressAndTheFieldsTheDriveAnswered) {
   } rows[] = {
       {"fields that fill their width", Identity("VENDOR01", "PRODUCT-NAME-16C", "1.2A"), {'0', 0, 0, 0},
        "0-0-0 0: VENDOR01PRODUCT-NAME-16C1.2A", "VENDOR01PRODUCT-NAME-16C", "1.2A"},
+      {"short answer after a full one", shortAnswer, {'1', 0, 0, 0},
+       "0-0-0 1: " + std::string(16, ' ') + "SHORTVNDSHOR", std::string(16, ' ') + "SHORTVND", "SHOR"},
       {"short fields at another address", Identity("AB", "CD", "9"), {'E', 1, 2, 0},
        "1-2-0 E: AB      CD              9   ", "AB      CD              ", "9   "},
-      {"zero byte", zeroPadded, {'1', 0, 0, 0}, "0-0-0 1: " + std::string(26, ' ') + "AB", std::string(24, ' '),
+      {"zero byte", zeroPadded, {'2', 0, 0, 0}, "0-0-0 2: " + std::string(26, ' ') + "AB", std::string(24, ' '),
        "  AB"},
-      {"short answer", shortAnswer, {'2', 0, 0, 0}, "0-0-0 2: " + std::string(16, ' ') + "SHORTVNDSHOR",
-       std::string(16, ' ') + "SHORTVND", "SHOR"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
