@@ -28,16 +28,10 @@
 namespace cdflash {
 namespace {
 
-// What the route put into one sg_io_hdr, as the handler saw it.
+// What the route put into one sg_io_hdr, as the handler saw it (its
+// pointers are the test process's, its data resolved).
 struct SeenHeader {
-  int interfaceId = 0;
-  int direction = 0;
-  unsigned cmdLength = 0;
-  unsigned senseLength = 0;
-  unsigned transferLength = 0;
-  unsigned timeout = 0;
-  unsigned flags = 0;
-  std::uintptr_t dataAddress = 0;
+  sg_io_hdr_t header{};
   std::array<std::uint8_t, 12> cdb{};
   std::vector<std::uint8_t> dataOut;
 };
@@ -83,15 +77,7 @@ gboolean HandleIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer u
   if (headerData == nullptr) return FALSE;
   auto* header = reinterpret_cast<sg_io_hdr_t*>(headerData->data);
 
-  SeenHeader seen;
-  seen.interfaceId = header->interface_id;
-  seen.direction = header->dxfer_direction;
-  seen.cmdLength = header->cmd_len;
-  seen.senseLength = header->mx_sb_len;
-  seen.transferLength = header->dxfer_len;
-  seen.timeout = header->timeout;
-  seen.flags = header->flags;
-  seen.dataAddress = reinterpret_cast<std::uintptr_t>(header->dxferp);
+  SeenHeader seen{*header, {}, {}};
   const std::size_t cmdLength = std::min<std::size_t>(header->cmd_len, 16);
   const std::size_t dataLength = header->dxfer_len;
   const std::size_t senseLength = header->mx_sb_len;
@@ -166,6 +152,14 @@ std::string SrDescription(unsigned number) {
          "A: rev=1.00\n";
 }
 
+// Runs a GLib call that reports its failure through a GError.
+template <typename Call>
+void Succeeds(Call call) {
+  GError* error = nullptr;
+  EXPECT_TRUE(call(&error)) << (error != nullptr ? error->message : "");
+  g_clear_error(&error);
+}
+
 class SgIoUmockdevTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -184,31 +178,21 @@ class SgIoUmockdevTest : public ::testing::Test {
   }
 
   MockedSr& AddSr(unsigned number, sim::DriveConfig config = {}) {
-    GError* error = nullptr;
-    EXPECT_TRUE(umockdev_testbed_add_from_string(testbed_, SrDescription(number).c_str(), &error));
-    if (error != nullptr) {
-      ADD_FAILURE() << error->message;
-      g_clear_error(&error);
-    }
+    const std::string description = SrDescription(number);
+    Succeeds([&](GError** e) { return umockdev_testbed_add_from_string(testbed_, description.c_str(), e); });
     auto& sr = *mocked_.emplace_back(std::make_unique<MockedSr>(std::move(config)));
     UMockdevIoctlBase* handler = umockdev_ioctl_base_new();
     g_signal_connect(handler, "handle-ioctl", G_CALLBACK(HandleIoctl), &sr);
     const std::string node = "/dev/sr" + std::to_string(number);
-    EXPECT_TRUE(umockdev_testbed_attach_ioctl(testbed_, node.c_str(), handler, &error));
-    if (error != nullptr) {
-      ADD_FAILURE() << error->message;
-      g_clear_error(&error);
-    }
+    Succeeds([&](GError** e) { return umockdev_testbed_attach_ioctl(testbed_, node.c_str(), handler, e); });
     handlers_.push_back(handler);
     return sr;
   }
 
   void AddOtherBlockDevice(const char* name) {
-    GError* error = nullptr;
     const std::string text = std::string("P: /devices/virtual/block/") + name + "\nN: " + name +
                              "\nE: SUBSYSTEM=block\nE: DEVTYPE=disk\nA: dev=7:0\n";
-    EXPECT_TRUE(umockdev_testbed_add_from_string(testbed_, text.c_str(), &error));
-    g_clear_error(&error);
+    Succeeds([&](GError** e) { return umockdev_testbed_add_from_string(testbed_, text.c_str(), e); });
   }
 
   static SeenHeader Last(MockedSr& sr) {
@@ -252,14 +236,14 @@ TEST_F(SgIoUmockdevTest, CommandsReachTheDriveByteForByte) {
   ASSERT_EQ(CDDrive::OpenStatus(), 0);
   EXPECT_EQ(drive.IdentityText(), "0-0-0 0: CDFLASH SIMULATED CD-RW 1.00");
 
-  SeenHeader inquiry = Last(sr);
-  EXPECT_EQ(inquiry.interfaceId, 'S');
-  EXPECT_EQ(inquiry.direction, SG_DXFER_FROM_DEV);
-  EXPECT_EQ(inquiry.cmdLength, 12u);
-  EXPECT_EQ(inquiry.senseLength, 24u);
-  EXPECT_EQ(inquiry.transferLength, 128u);
-  EXPECT_EQ(inquiry.timeout, 60000u);
-  EXPECT_EQ(inquiry.flags, 0u);
+  const SeenHeader inquiry = Last(sr);
+  EXPECT_EQ(inquiry.header.interface_id, 'S');
+  EXPECT_EQ(inquiry.header.dxfer_direction, SG_DXFER_FROM_DEV);
+  EXPECT_EQ(inquiry.header.cmd_len, 12u);
+  EXPECT_EQ(inquiry.header.mx_sb_len, 24u);
+  EXPECT_EQ(inquiry.header.dxfer_len, 128u);
+  EXPECT_EQ(inquiry.header.timeout, 60000u);
+  EXPECT_EQ(inquiry.header.flags, 0u);
   EXPECT_EQ(inquiry.cdb, (std::array<std::uint8_t, 12>{0x12, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0}));
 
   std::vector<std::uint8_t> buffer(16384);
@@ -268,85 +252,65 @@ TEST_F(SgIoUmockdevTest, CommandsReachTheDriveByteForByte) {
   for (std::size_t i = 0; i < 16; ++i) buffer[i] = static_cast<std::uint8_t>(0xA0 + i);
   EXPECT_EQ(drive.ExecCommand(0x3B, 5, 1, 0, 0x40, 0, 0, 0, 16, 0, 0, 0, 0, 16).value, 1);
   const SeenHeader write = Last(sr);
-  EXPECT_EQ(write.direction, SG_DXFER_TO_DEV);
-  EXPECT_EQ(write.transferLength, 16u);
-  EXPECT_EQ(write.timeout, 180000u);
-  EXPECT_EQ(write.dataAddress, reinterpret_cast<std::uintptr_t>(buffer.data()));
+  EXPECT_EQ(write.header.dxfer_direction, SG_DXFER_TO_DEV);
+  EXPECT_EQ(write.header.dxfer_len, 16u);
+  EXPECT_EQ(write.header.timeout, 180000u);
+  EXPECT_EQ(write.header.dxferp, buffer.data());
   EXPECT_EQ(write.cdb, (std::array<std::uint8_t, 12>{0x3B, 5, 1, 0, 0x40, 0, 0, 0, 16, 0, 0, 0}));
   EXPECT_EQ(write.dataOut, std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + 16));
 
   std::fill(buffer.begin(), buffer.end(), 0);
   EXPECT_EQ(drive.ExecCommand(0x3C, 1, 1, 0, 0x40, 0, 0, 0, 16, 0, 0, 0, 1, 16).value, 1);
-  EXPECT_EQ(Last(sr).direction, SG_DXFER_FROM_DEV);
+  EXPECT_EQ(Last(sr).header.dxfer_direction, SG_DXFER_FROM_DEV);
   for (std::size_t i = 0; i < 16; ++i) EXPECT_EQ(buffer[i], 0xA0 + i);
   EXPECT_EQ(buffer[16], 0);
 
   // No data: SG_DXFER_NONE whatever the direction argument says.
   EXPECT_EQ(drive.ExecCommand(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0).value, 0);
   const SeenHeader tur = Last(sr);
-  EXPECT_EQ(tur.direction, SG_DXFER_NONE);
-  EXPECT_EQ(tur.transferLength, 0u);
+  EXPECT_EQ(tur.header.dxfer_direction, SG_DXFER_NONE);
+  EXPECT_EQ(tur.header.dxfer_len, 0u);
   // The drive's status and the sense bytes the kernel wrote reach the result.
   EXPECT_TRUE(drive.Last().SenseIs(0x02, 0x3A, 0x00));
   EXPECT_EQ(drive.Last().status, 0x02);
   EXPECT_EQ(sr.drive.Log().size(), 4u);
 }
 
-TEST_F(SgIoUmockdevTest, TransportFailuresAreNeverSuccesses) {
-  MockedSr& sr = AddSr(0);
-  CDDrive drive('0', 0, 0, 0);
-  ASSERT_EQ(CDDrive::OpenStatus(), 0);
-  const auto send = [&](Mishap mishap, int error = 0) {
-    {
-      std::lock_guard lock(sr.mutex);
-      sr.next = mishap;
-      sr.ioctlErrno = error;
-    }
-    return drive.ExecCommand(0x3B, 5, 1, 0, 0, 0, 0, 0, 0, 0x7F, 0, 0, 1, 0).value;
-  };
-
-  // None of these leave sense data: only the transport's verdict tells.
-  EXPECT_EQ(send(Mishap::HostError), 0);
-  EXPECT_FALSE(drive.Last().succeeded);
-  EXPECT_EQ(drive.Last().systemError, static_cast<std::uint32_t>(EIO));
-
-  EXPECT_EQ(send(Mishap::HostTimeout), 0);
-  EXPECT_FALSE(drive.Last().succeeded);
-  EXPECT_EQ(drive.Last().systemError, static_cast<std::uint32_t>(ETIMEDOUT));
-
-  // The kernel's command filter refuses before the drive sees anything.
-  EXPECT_EQ(send(Mishap::IoctlFails, EPERM), 0);
-  EXPECT_FALSE(drive.Last().succeeded);
-  EXPECT_EQ(drive.Last().systemError, static_cast<std::uint32_t>(EPERM));
-
-  EXPECT_FALSE(sr.drive.InCriticalState());  // none of them reached the drive
-  EXPECT_EQ(send(Mishap::None), 1);
-  EXPECT_TRUE(sr.drive.InCriticalState());
-}
-
-// What the kernel adds to a completed answer: only sb_len_wr bytes of the
-// sense area are the drive's, and resid tells a short transfer.
-TEST_F(SgIoUmockdevTest, AnswersThatAreNoSuccessFailWithTheirOwnText) {
+// Answers that are no success, each told by what the kernel filled in:
+// the transport's verdict (host_status) or the ioctl's errno where no
+// sense data tells it, only sb_len_wr bytes of the sense area as the
+// drive's, and resid for a short transfer.
+TEST_F(SgIoUmockdevTest, AnswersThatAreNoSuccessFailWithTheirOwnError) {
   MockedSr& sr = AddSr(0);
   CDDrive drive('0', 0, 0, 0);
   ASSERT_EQ(CDDrive::OpenStatus(), 0);
   std::vector<std::uint8_t> buffer(16384);
   CDDrive::SetDataBuffer(buffer.data(), 16384);
   const struct {
+    const char* what;
     Mishap mishap;
+    int ioctlErrno;
+    int systemError;
     const char* senseText;
-  } cases[] = {
-      {Mishap::CheckWithoutSense, "00 00 00. 02, 0000"},
-      {Mishap::ShortRead, "00 00 00. 00, 0000"},
+  } rows[] = {
+      {"host error", Mishap::HostError, 0, EIO, nullptr},
+      {"host timeout", Mishap::HostTimeout, 0, ETIMEDOUT, nullptr},
+      {"refused by the kernel's command filter", Mishap::IoctlFails, EPERM, EPERM, nullptr},
+      {"CHECK CONDITION without sense", Mishap::CheckWithoutSense, 0, 0, "00 00 00. 02, 0000"},
+      {"short read", Mishap::ShortRead, 0, 0, "00 00 00. 00, 0000"},
   };
-  for (const auto& c : cases) {
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
     {
       std::lock_guard lock(sr.mutex);
-      sr.next = c.mishap;
+      sr.next = row.mishap;
+      sr.ioctlErrno = row.ioctlErrno;
     }
     EXPECT_EQ(drive.ExecCommand(0x3C, 1, 1, 0, 0, 0, 0, 0x40, 0, 0, 0, 0, 1, 0x4000).value, 0);
     EXPECT_FALSE(drive.Last().succeeded);
-    EXPECT_EQ(drive.Last().SenseText(), c.senseText);
+    EXPECT_TRUE(row.systemError == 0 || drive.Last().systemError == static_cast<std::uint32_t>(row.systemError))
+        << drive.Last().systemError;
+    EXPECT_TRUE(row.senseText == nullptr || drive.Last().SenseText() == row.senseText) << drive.Last().SenseText();
   }
   CDDrive::SetDataBuffer(nullptr, 0);
 }

@@ -25,16 +25,35 @@ Bytes Join(std::initializer_list<Bytes> parts) {
   return out;
 }
 
+// The end of the first whole key-word: runs of its first byte make every
+// place a candidate, a byte that breaks a partial match starts the scan
+// afresh, and a key-word may sit at the start or the very end, or be cut
+// short by the end.
 TEST(KeyWordScan, FindsTheEndOfTheFirstWholeKeyWord) {
   const auto key = PackageView::Embedded().KeyWord();
-  const Bytes file = Join({Bytes(100, 'x'), KeyWord(), Bytes(10, 'y'), KeyWord()});
-  EXPECT_EQ(FindKeyWordEnd(file, key), 100 + kKeyWordSize);
-  EXPECT_EQ(FindKeyWordEnd(KeyWord(), key), kKeyWordSize);
-  EXPECT_EQ(FindKeyWordEnd(Bytes(1000, 'F'), key), kNoKeyWord);
-  EXPECT_EQ(FindKeyWordEnd(Bytes{}, key), kNoKeyWord);
-  Bytes cut = KeyWord();
-  cut.pop_back();  // the file ends one byte early
-  EXPECT_EQ(FindKeyWordEnd(cut, key), kNoKeyWord);
+  const Bytes whole = KeyWord();
+  const Bytes cut(whole.begin(), whole.end() - 1);
+  const Bytes head(whole.begin(), whole.begin() + 3);
+  const Bytes run(40, whole[0]);
+  const struct {
+    const char* what;
+    Bytes file;
+    std::size_t end;
+  } rows[] = {
+      {"after other bytes, twice", Join({Bytes(100, 'x'), whole, Bytes(10, 'y'), whole}), 100 + kKeyWordSize},
+      {"the whole file", whole, kKeyWordSize},
+      {"none", Bytes(1000, 'F'), kNoKeyWord},
+      {"empty file", Bytes{}, kNoKeyWord},
+      {"cut short by the end", cut, kNoKeyWord},
+      {"right after a partial one", Join({head, whole, Bytes(5, 'z'), whole}), 3 + kKeyWordSize},
+      {"after a partial one and another byte", Join({head, Bytes{'z'}, whole}), 4 + kKeyWordSize},
+      {"before a run of its first byte", Join({whole, run}), kKeyWordSize},
+      {"after a run of its first byte", Join({run, whole}), run.size() + kKeyWordSize},
+      {"after a run, twice", Join({run, whole, run, whole}), run.size() + kKeyWordSize},
+      {"a run, then cut short", Join({run, cut}), kNoKeyWord},
+      {"after two cut ones", Join({cut, cut, whole}), 2 * cut.size() + kKeyWordSize},
+  };
+  for (const auto& row : rows) EXPECT_EQ(FindKeyWordEnd(row.file, key), row.end) << row.what;
 }
 
 // Only a flasher is started as administrator through the packaged program.
@@ -48,40 +67,6 @@ TEST(KeyWordScan, AFlasherHoldsAWholePackageWithoutTheTemplateMarker) {
   EXPECT_FALSE(HoldsFlasherPackage(Join({KeyWord(), header, blank}), key));            // a template
   EXPECT_FALSE(HoldsFlasherPackage(Join({KeyWord(), header, Bytes(100, 0x5A)}), key));  // cut short
   EXPECT_FALSE(HoldsFlasherPackage(Bytes(kPackageSize, 0x5A), key));                    // no package
-}
-
-TEST(KeyWordScan, ByteThatBreaksAPartialMatchIsNotTriedAgain) {
-  const auto key = PackageView::Embedded().KeyWord();
-  const Bytes whole = KeyWord();
-  const Bytes head(whole.begin(), whole.begin() + 3);
-  // A partial key-word followed at once by the whole one: the whole one is
-  // found, not a later one.
-  const Bytes file = Join({head, KeyWord(), Bytes(5, 'z'), KeyWord()});
-  EXPECT_EQ(FindKeyWordEnd(file, key), 3 + kKeyWordSize);
-  // A different byte in between lets the scan start afresh.
-  EXPECT_EQ(FindKeyWordEnd(Join({head, Bytes{'z'}, KeyWord()}), key), 4 + kKeyWordSize);
-}
-
-// Runs of the key-word's first byte make every place a candidate; a whole
-// key-word may sit at the start or the very end, or be cut short by the end.
-TEST(KeyWordScan, EveryPlaceUpToTheLastThatHoldsAWholeKeyWordIsTried) {
-  const auto key = PackageView::Embedded().KeyWord();
-  const Bytes whole = KeyWord();
-  const Bytes cut(whole.begin(), whole.end() - 1);
-  const Bytes run(40, whole[0]);
-  const struct {
-    Bytes file;
-    std::size_t end;
-  } cases[] = {
-      {Join({whole, run}), kKeyWordSize},
-      {Join({run, whole}), run.size() + kKeyWordSize},
-      {Join({run, whole, run, whole}), run.size() + kKeyWordSize},
-      {Join({run, cut}), kNoKeyWord},
-      {Join({cut, cut, whole}), 2 * cut.size() + kKeyWordSize},
-  };
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    EXPECT_EQ(FindKeyWordEnd(cases[i].file, key), cases[i].end) << "case " << i;
-  }
 }
 
 TEST(PackageHeader, FieldsAreNulAndZeroFilled) {

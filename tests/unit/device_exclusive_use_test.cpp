@@ -20,35 +20,28 @@ namespace {
 
 using namespace winerror;
 
-TEST(ExclusiveUse, OnlyABusyDeviceIsHeldByAnotherProgramOnLinux) {
+// Only the errors that mean another program holds the drive refuse the run
+// (on Linux, EBUSY of an O_EXCL open; on Windows, a lock's errors); every
+// verdict names the drive.
+TEST(ExclusiveUse, OnlyErrorsThatMeanAnotherProgramRefuse) {
   struct Row {
-    int error;
-    bool refused;
-  };
-  const Row rows[] = {{EBUSY, true}, {EACCES, false}, {EPERM, false}, {ENOENT, false},
-                      {ENXIO, false}, {EROFS, false}};
-  for (const Row& row : rows) {
-    const ExclusiveVerdict verdict = JudgeExclusiveOpen(row.error, "/dev/sr1");
-    EXPECT_EQ(verdict.refused, row.refused) << "errno " << row.error;
-    EXPECT_NE(verdict.cause.find("/dev/sr1"), std::string::npos) << verdict.cause;
-  }
-  EXPECT_NE(JudgeExclusiveOpen(EBUSY, "/dev/sr1").cause.find("mounted"), std::string::npos)
-      << "a mounted drive is the usual reason: the message says so";
-}
-
-TEST(ExclusiveUse, WindowsLockErrorsThatMeanAnotherProgram) {
-  struct Row {
+    bool windows;
     std::uint32_t error;
     bool refused;
   };
-  const Row rows[] = {{kAccessDenied, true},    {kSharingViolation, true}, {kLockViolation, true},
-                      {kDriveLocked, true},     {kNotReady, false},        {kInvalidFunction, false},
-                      {kNotSupported, false},   {kBadCommand, false},      {87, false}};
+  const Row rows[] = {{false, EBUSY, true},           {false, EACCES, false},        {false, EPERM, false},
+                      {false, ENOENT, false},         {false, ENXIO, false},         {false, EROFS, false},
+                      {true, kAccessDenied, true},    {true, kSharingViolation, true}, {true, kLockViolation, true},
+                      {true, kDriveLocked, true},     {true, kNotReady, false},      {true, kInvalidFunction, false},
+                      {true, kNotSupported, false},   {true, kBadCommand, false},    {true, 87, false}};
   for (const Row& row : rows) {
-    const ExclusiveVerdict verdict = JudgeLockError(row.error, "E:");
-    EXPECT_EQ(verdict.refused, row.refused) << "error " << row.error;
+    const ExclusiveVerdict verdict = row.windows ? JudgeLockError(row.error, "E:")
+                                                 : JudgeExclusiveOpen(static_cast<int>(row.error), "E:");
+    EXPECT_EQ(verdict.refused, row.refused) << (row.windows ? "Windows error " : "errno ") << row.error;
     EXPECT_NE(verdict.cause.find("E:"), std::string::npos) << verdict.cause;
   }
+  EXPECT_NE(JudgeExclusiveOpen(EBUSY, "/dev/sr1").cause.find("mounted"), std::string::npos)
+      << "a mounted drive is the usual reason: the message says so";
 }
 
 // Answers each lock with a set error and writes every call to a shared list,

@@ -9,91 +9,70 @@
 namespace cdflash {
 namespace {
 
-std::string Get(std::string_view text, const char* section, const char* key) {
-  return IniFile::Parse(text).GetString(section, key, "FAIL");
-}
-
-TEST(IniReader, NamesMatchWithoutRegardToCaseAndAreTrimmed) {
-  const std::string text = "  [model00]  \n  mODEL   =  CRW 4012  \n\tinquiry\t=\tACME\t\n";
-  EXPECT_EQ(Get(text, "MODEL00", "Model"), "CRW 4012");
-  EXPECT_EQ(Get(text, "MODEL00", "Inquiry"), "ACME");
-  EXPECT_EQ(Get(text, "Model00", "MODEL"), "CRW 4012");
-}
-
-TEST(IniReader, MissingSectionKeyOrEqualsSignGivesTheDefault) {
-  const std::string text = "[MODEL00]\nModel\nModel=second\nNote=\n[MODEL01]\n";
-  EXPECT_EQ(Get(text, "MODEL00", "Model"), "FAIL");  // first key has no '=' and wins
-  EXPECT_EQ(Get(text, "MODEL00", "Note"), "");        // empty is a value
-  EXPECT_EQ(Get(text, "MODEL00", "Vendor"), "FAIL");
-  EXPECT_EQ(Get(text, "MODEL01", "Model"), "FAIL");
-  EXPECT_EQ(Get(text, "MODEL02", "Model"), "FAIL");
-  EXPECT_EQ(Get("Model=top\n", "", "Model"), "top");  // lines before any section
-  EXPECT_EQ(Get("", "MODEL00", "Model"), "FAIL");
-}
-
-TEST(IniReader, FirstDuplicateWinsForKeysAndSections) {
-  const std::string text =
-      "[MODEL00]\nModel=one\nMODEL=two\n[Model00]\nModel=three\nNote=late\n";
-  EXPECT_EQ(Get(text, "MODEL00", "Model"), "one");
-  // Only the first section of a name is searched.
-  EXPECT_EQ(Get(text, "MODEL00", "Note"), "FAIL");
-}
-
-TEST(IniReader, MatchingQuotesAreRemoved) {
-  const std::string text =
-      "[S]\na=\"quoted value\"\nb='single'\nc=\"mixed'\nd=\"\ne=\"\"\nf=' x '\ng=x\"y\"\n";
-  EXPECT_EQ(Get(text, "S", "a"), "quoted value");
-  EXPECT_EQ(Get(text, "S", "b"), "single");
-  EXPECT_EQ(Get(text, "S", "c"), "\"mixed'");
-  EXPECT_EQ(Get(text, "S", "d"), "\"");
-  EXPECT_EQ(Get(text, "S", "e"), "");
-  EXPECT_EQ(Get(text, "S", "f"), " x ");
-  EXPECT_EQ(Get(text, "S", "g"), "x\"y\"");
-}
-
-TEST(IniReader, ValuesAreCutToTheBuffer) {
+// Each row reads one key of one text; "FAIL" is the default, for no value.
+TEST(IniReader, ReadsAsTheSystemsProfileReaderDoes) {
+  const std::string names = "  [model00]  \n  mODEL   =  CRW 4012  \n\tinquiry\t=\tACME\t\n";
+  const std::string missing = "[MODEL00]\nModel\nModel=second\nNote=\n[MODEL01]\n";
+  const std::string twice = "[MODEL00]\nModel=one\nMODEL=two\n[Model00]\nModel=three\nNote=late\n";
+  const std::string quotes = "[S]\na=\"quoted value\"\nb='single'\nc=\"mixed'\nd=\"\ne=\"\"\nf=' x '\ng=x\"y\"\n";
+  const std::string nul("[S\0junk]\nk\0x=one\nv=two\0three\n", 28);
   const std::string big(3000, 'v');
-  EXPECT_EQ(Get("[S]\nk=" + big + "\n", "S", "k"), big.substr(0, 2047));
-  EXPECT_EQ(Get("[S]\nk=" + big.substr(0, 2047), "S", "k").size(), 2047u);
-  // In quotes: the opening quote goes, then the text is cut to 2047 characters.
-  EXPECT_EQ(Get("[S]\nk=\"" + big + "\"\n", "S", "k"), big.substr(0, 2047));
-  EXPECT_EQ(Get("[S]\nk=\"" + big.substr(0, 2046) + "\"\n", "S", "k"), big.substr(0, 2046));
-  // One character longer: the copy holds 2047 characters without the closing
-  // quote, and removing "the quote" takes the last one of the value instead.
-  EXPECT_EQ(Get("[S]\nk=\"" + big.substr(0, 2047) + "\"\n", "S", "k"), big.substr(0, 2046));
-}
-
-TEST(IniReader, LineEndsOfEveryKind) {
-  EXPECT_EQ(Get("[S]\r\nk=crlf\r\nn=2\r\n", "S", "k"), "crlf");
-  EXPECT_EQ(Get("[S]\rk=cr\rn=2\r", "S", "k"), "cr");
-  EXPECT_EQ(Get("[S]\nk=no newline at the end", "S", "k"), "no newline at the end");
-  EXPECT_EQ(Get("[S]\n\n\n   \n\tk=after blank lines\x1a", "S", "k"), "after blank lines");
-  // A lone CR ends a line as well.
-  EXPECT_EQ(Get("[S]\nk=a\rb=c\nn=2\n", "S", "k"), "a");
-  EXPECT_EQ(Get("[S]\nk=a\rb=c\nn=2\n", "S", "b"), "c");
-}
-
-TEST(IniReader, SectionHeadersAsTheSystemReadsThem) {
-  EXPECT_EQ(Get("[ S ]\nk=v\n", "S", "k"), "v");          // blanks around the name go
-  EXPECT_EQ(Get("[S T]\nk=v\n", "S T", "k"), "v");        // blanks inside it stay
-  EXPECT_EQ(Get("[S] trailing\nk=v\n", "S", "k"), "v");     // text after ']' is ignored
-  EXPECT_EQ(Get("[S]x]\nk=v\n", "S]x", "k"), "v");          // the name ends at the last ']'
-  EXPECT_EQ(Get("[S]\n[broken\nk=v\n", "S", "k"), "v");     // no ']': an ordinary line
-  EXPECT_EQ(Get("[S]\n;k=comment\n", "S", "k"), "FAIL");
-  EXPECT_EQ(Get("\xEF\xBB\xBF[S]\nk=v\n", "S", "k"), "v");  // UTF-8 byte-order mark
-}
-
-TEST(IniReader, NulBytesEndNamesAndValues) {
-  const std::string text("[S\0junk]\nk\0x=one\nv=two\0three\n", 28);
-  EXPECT_EQ(Get(text, "S", "k"), "one");
-  EXPECT_EQ(Get(text, "S", "v"), "two");
-}
-
-// A line of a megabyte: no key, or a value cut to the buffer.
-TEST(IniReader, AHugeLineIsReadSafely) {
   const std::string hugeLine(1 << 20, '=');
-  EXPECT_EQ(Get("[S]\n" + hugeLine, "S", "k"), "FAIL");
-  EXPECT_EQ(Get("[S]\nk" + hugeLine, "S", "k").size(), 2047u);
+  const struct {
+    const char* what;
+    std::string text;
+    const char* section;
+    const char* key;
+    std::string value;
+  } rows[] = {
+      {"names of any case, trimmed", names, "MODEL00", "Model", "CRW 4012"},
+      {"a value trimmed of tabs", names, "Model00", "INQUIRY", "ACME"},
+      {"the first key has no '=' and wins", missing, "MODEL00", "Model", "FAIL"},
+      {"empty is a value", missing, "MODEL00", "Note", ""},
+      {"missing key", missing, "MODEL00", "Vendor", "FAIL"},
+      {"empty section", missing, "MODEL01", "Model", "FAIL"},
+      {"missing section", missing, "MODEL02", "Model", "FAIL"},
+      {"lines before any section", "Model=top\n", "", "Model", "top"},
+      {"empty text", "", "MODEL00", "Model", "FAIL"},
+      {"the first of two keys", twice, "MODEL00", "Model", "one"},
+      {"only the first section of a name", twice, "MODEL00", "Note", "FAIL"},
+      {"double quotes", quotes, "S", "a", "quoted value"},
+      {"single quotes", quotes, "S", "b", "single"},
+      {"quotes that differ", quotes, "S", "c", "\"mixed'"},
+      {"a lone quote", quotes, "S", "d", "\""},
+      {"two quotes", quotes, "S", "e", ""},
+      {"blanks inside quotes", quotes, "S", "f", " x "},
+      {"quotes not at the start", quotes, "S", "g", "x\"y\""},
+      {"cut to the buffer", "[S]\nk=" + big + "\n", "S", "k", big.substr(0, 2047)},
+      {"the buffer full, no line end", "[S]\nk=" + big.substr(0, 2047), "S", "k", big.substr(0, 2047)},
+      // In quotes: the opening quote goes, then the text is cut to 2047 characters.
+      {"quoted, cut", "[S]\nk=\"" + big + "\"\n", "S", "k", big.substr(0, 2047)},
+      {"quoted, fits", "[S]\nk=\"" + big.substr(0, 2046) + "\"\n", "S", "k", big.substr(0, 2046)},
+      // One longer: the closing quote is cut, and removing "the quote" takes
+      // the value's last character instead.
+      {"quoted, one too long", "[S]\nk=\"" + big.substr(0, 2047) + "\"\n", "S", "k", big.substr(0, 2046)},
+      {"a line of a megabyte without a key", "[S]\n" + hugeLine, "S", "k", "FAIL"},
+      {"a value of a megabyte", "[S]\nk" + hugeLine, "S", "k", hugeLine.substr(0, 2047)},
+      {"CR LF", "[S]\r\nk=crlf\r\nn=2\r\n", "S", "k", "crlf"},
+      {"CR", "[S]\rk=cr\rn=2\r", "S", "k", "cr"},
+      {"no line end at the end", "[S]\nk=no newline at the end", "S", "k", "no newline at the end"},
+      {"blank lines and an end-of-file mark", "[S]\n\n\n   \n\tk=after blank lines\x1a", "S", "k",
+       "after blank lines"},
+      {"a lone CR ends a line", "[S]\nk=a\rb=c\nn=2\n", "S", "k", "a"},
+      {"the line after a lone CR", "[S]\nk=a\rb=c\nn=2\n", "S", "b", "c"},
+      {"blanks around a section name go", "[ S ]\nk=v\n", "S", "k", "v"},
+      {"blanks inside it stay", "[S T]\nk=v\n", "S T", "k", "v"},
+      {"text after ']' is ignored", "[S] trailing\nk=v\n", "S", "k", "v"},
+      {"the name ends at the last ']'", "[S]x]\nk=v\n", "S]x", "k", "v"},
+      {"no ']': an ordinary line", "[S]\n[broken\nk=v\n", "S", "k", "v"},
+      {"a comment", "[S]\n;k=comment\n", "S", "k", "FAIL"},
+      {"UTF-8 byte-order mark", "\xEF\xBB\xBF[S]\nk=v\n", "S", "k", "v"},
+      {"NUL ends a section name and a key", nul, "S", "k", "one"},
+      {"NUL ends a value", nul, "S", "v", "two"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(IniFile::Parse(row.text).GetString(row.section, row.key, "FAIL"), row.value) << row.what;
+  }
 }
 
 TEST(IniReader, UnreadableFileIsNoFile) {

@@ -32,7 +32,6 @@ bool IsPrintableAscii(const std::string& text) {
   return true;
 }
 
-
 TEST(RunRecordJson, HeaderFieldsOfAnyBytesComeBackWholeInPlainAscii) {
   test::TestPackage package;
   const std::string latin1Model = "CD-RW \xC4\xD6\xDC 52x";
@@ -63,14 +62,6 @@ TEST(RunRecordJson, HeaderFieldsOfAnyBytesComeBackWholeInPlainAscii) {
   EXPECT_TRUE(json.at("commands").empty());
 }
 
-TEST(RunRecordJson, FieldsThatFillTheirWholeWidthAreCutAtTheFieldsEnd) {
-  test::TestPackage package;
-  package.Model(std::string(kFieldSize, 'M')).Revision(std::string(kRevisionFieldSize, '9'));
-  const PackageFields fields = ReadPackageFields(package.View());
-  EXPECT_EQ(fields.model, std::string(kFieldSize, 'M'));
-  EXPECT_EQ(fields.revision, std::string(kRevisionFieldSize, '9'));
-}
-
 TEST(RunRecordJson, SummaryForScriptsHoldsTheRecordsDataButNoCommands) {
   RunRecord record;
   record.drive = "\\\\.\\D:";
@@ -91,12 +82,9 @@ TEST(RunRecordJson, SummaryForScriptsHoldsTheRecordsDataButNoCommands) {
 }
 
 TEST(JsonWriter, EveryShapeOfNestingReadsBackAsWritten) {
-  struct Row {
-    const char* what;
-    std::string text;
-  };
   JsonWriter empty;
   empty.BeginObject().EndObject();
+  EXPECT_TRUE(Parsed(empty.Text()).empty());
   JsonWriter nested;
   nested.BeginObject()
       .Key("a").BeginArray().EndArray()
@@ -105,9 +93,6 @@ TEST(JsonWriter, EveryShapeOfNestingReadsBackAsWritten) {
       .Key("e").BeginArray(JsonWriter::Layout::Inline).BeginObject().EndObject().BeginObject().Key("f").Number(3)
       .EndObject().EndArray()
       .EndObject();
-  const Row rows[] = {{"empty object", empty.Text()}, {"nested", nested.Text()}};
-  for (const Row& row : rows) EXPECT_TRUE(test::ParseJson(row.text).has_value()) << row.what << "\n" << row.text;
-
   const Json json = Parsed(nested.Text());
   EXPECT_TRUE(json.at("a").empty());
   EXPECT_EQ(json.at("b").size(), 3u);
