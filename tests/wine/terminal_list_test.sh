@@ -2,9 +2,8 @@
 # cdflash.exe given arguments, under Wine as a Windows 9x program over the
 # simulator DLL with two drives: one this flasher may update, one of another
 # model.
-#   - through files: --list and --list --json name both drives with their
-#     verdicts (exit code 0), --help shows the exit codes (0), an unknown
-#     option is a usage error (5);
+#   - through files: --list names both drives (exit code 0), --help shows the
+#     exit codes (0), an unknown option is a usage error (5);
 #   - started from a console the way Windows starts a window program
 #     (console_host): the output appears on that console, and a redirected
 #     standard output still goes to its file.
@@ -26,41 +25,15 @@ start_flasher_test "terminal list" TERMLIST.EXE
 cp "$console_host" "$work/console_host.exe"
 { acme_drive; drive_section 1 0 1 OTHER "CD-ROM X" 2.00; } | write_layer_ini
 
-# --- through files ---------------------------------------------------------
-updatable='    this flasher may update it'
-refused='    not for this flasher: another model (this flasher is for ACME    CRW-4012A)'
-
+# --- through files (what each option says is the terminal tests' part) -------
 run list TERMLIST.EXE --list
 expect_status list 0
 expect_line list '0-0-0  : ACME    CRW-4012A       1.20' "--list names the ACME drive"
 expect_line list '0-1-0  : OTHER   CD-ROM X        2.00' "--list names the other drive"
-if [ "$(grep -xF -e "$updatable" -e "$refused" "$work/list.out")" = "$updatable"$'\n'"$refused" ]; then
-  pass "--list: the ACME drive may be updated, the other is another model"
-else
-  fail "--list verdicts"
-fi
-
-run json TERMLIST.EXE --list --json
-expect_status json 0
-verdicts=$(python3 -c '
-import json, sys
-data = json.load(open(sys.argv[1]))
-print(data["mode"])
-for d in data["drives"]:
-    print(d["identity"], d["updatable"], d.get("reason", "-"), sep="|")
-' "$work/json.out" 2>&1)
-expected="flasher
-0-0-0  : ACME    CRW-4012A       1.20|True|-
-0-1-0  : OTHER   CD-ROM X        2.00|False|another model (this flasher is for ACME    CRW-4012A)"
-if [ "$verdicts" = "$expected" ]; then pass "--list --json: both drives and their verdicts"; else
-  fail "--list --json gave:"
-  echo "$verdicts" | sed 's/^/  /'
-fi
 
 run help TERMLIST.EXE --help
 expect_status help 0
 expect_line help 'Exit codes of --flash:' "--help shows the exit codes"
-if grep -q '^  5  usage error' "$work/help.out"; then pass "--help lists exit code 5"; else fail "--help lacks exit code 5"; fi
 
 run bogus TERMLIST.EXE --bogus
 expect_status bogus 5
@@ -84,10 +57,6 @@ fi
 
 run console_usage console_host.exe --stdout usage.txt TERMLIST.EXE --bogus
 expect_line console_usage 'exit=5' "from a console: a usage error is exit code 5"
-if grep -q '^console: .*--bogus' "$work/console_usage.out"; then
-  pass "standard error, not redirected, reaches the console"
-else
-  fail "the usage error is not on the console"
-fi
+expect_match console_usage '^console: .*--bogus' "standard error, not redirected, reaches the console"
 
 finish "terminal list"
