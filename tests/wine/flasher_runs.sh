@@ -1,5 +1,5 @@
 # Shared by the Wine scripts that run a flasher over the simulator DLL
-# (terminal_*_test.sh, flash_run_test.sh, cdflash_exe_test.sh);
+# (terminal_test.sh, flash_run_test.sh, cdflash_exe_test.sh);
 # source it after setting exe, make_flasher, sim_dll, work and root. A flasher made from cdflash.exe runs
 # in WORKDIR as a Windows 9x program with the simulator DLL beside it; each
 # run's output goes through files (a pipe could be held open by Wine's
@@ -107,9 +107,11 @@ expect_line() {
   if grep -qxF -- "$2" "$work/$1.$stream"; then pass "$3"; else fail "$3: no line '$2' in $1.$stream"; fi
 }
 
-# expect_match NAME REGEX WHAT: NAME's standard output has a line matching REGEX.
+# expect_match NAME REGEX WHAT [err]: NAME's standard output (or error) has a
+# line matching REGEX.
 expect_match() {
-  if grep -q -- "$2" "$work/$1.out"; then pass "$3"; else fail "$3: no line like '$2' in $1.out"; fi
+  local stream=${4:-out}
+  if grep -q -- "$2" "$work/$1.$stream"; then pass "$3"; else fail "$3: no line like '$2' in $1.$stream"; fi
 }
 
 # start_window FLASHER: starts the flasher with its window in WORKDIR (output
