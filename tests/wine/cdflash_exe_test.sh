@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
 # cdflash.exe of this build, under Wine (its import table is checked on the
-# shipped file by the release checks):
-#   - the package key-word occurs exactly once in the file, and the slot after
-#     it begins with the template marker;
+# shipped file by the release checks, its package by the package tests):
 #   - started in the workspace `make run` prepares (sample model table and BIN
-#     files) it shows its build-mode window with the sample models (screenshot windows-build-mode.png in WORKDIR), and
-#     Alt+F4 ends it with exit code 0.
+#     files) it shows its build-mode window with the sample models (screenshot
+#     windows-build-mode.png in WORKDIR), and Alt+F4 ends it with exit code 0.
 # usage: cdflash_exe_test.sh CDFLASH_EXE WORKDIR
 # Needs WINEPREFIX and DISPLAY as scripts/test-windows.sh sets them.
 set -uo pipefail
@@ -16,23 +14,7 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # shellcheck source=flasher_runs.sh
 . "$root/tests/wine/flasher_runs.sh"
 
-# --- the package key-word ---------------------------------------------------
-# Built from two pieces: this script must not hold the key-word itself.
-keyword="FWPKG-""MARKER-1"
-read -r count slot < <(perl -0777 -ne '
-  BEGIN { $k = shift(@ARGV) . "\0" }
-  my @at; while (/\Q$k\E/g) { push @at, $-[0] }
-  print scalar(@at), " ", (@at ? substr($_, $at[0] + 15 + 133, 4) : "-"), "\n";
-' "$keyword" "$exe")
-if [ "$count" = 1 ]; then pass "key-word occurs once"; else fail "key-word occurs $count times"; fi
-if [ "$slot" = BLNK ]; then pass "slot holds the template marker"; else fail "slot begins with '$slot'"; fi
-
-# --- start-up under Wine ----------------------------------------------------
-if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
-  fail "no DISPLAY or WINEPREFIX: run through scripts/test-windows.sh"
-  finish "cdflash.exe"
-fi
-
+need_wine_display "cdflash.exe"
 rm -rf "$work"
 # The workspace `make run` prepares: the template, the sample model table
 # next to it and the sample BIN files.

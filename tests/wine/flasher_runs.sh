@@ -23,11 +23,17 @@ finish() {
 # flasher FLASHER (prepare_flasher). Ends the script, counted under TITLE,
 # when either cannot be had.
 start_flasher_test() {
+  need_wine_display "$1"
+  prepare_flasher "$2" || finish "$1"
+}
+
+# need_wine_display TITLE: ends the script, counted under TITLE, without the
+# Wine prefix and display.
+need_wine_display() {
   if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
     fail "no DISPLAY or WINEPREFIX: run through scripts/test-windows.sh"
     finish "$1"
   fi
-  prepare_flasher "$2" || finish "$1"
 }
 
 # prepare_flasher NAME: WORKDIR holds the flasher NAME (ACME CRW-4012,
