@@ -1,5 +1,6 @@
 // The message boxes on the screen: titles, texts, buttons, icons and answers,
-// centred on the work area and modal to the task.
+// centred on the work area. That a box disables the task's windows while it
+// is up is seen with the program's own window (application_test).
 
 #include <gtest/gtest.h>
 
@@ -60,21 +61,6 @@ TEST(MessageBoxes, EachKindHasItsTitleButtonsIconAndAnswer) {
     EXPECT_EQ(box.defaultButton, row.enterPresses);
     ExpectCentred(box.rect);
   }
-}
-
-TEST(MessageBoxes, ABoxDisablesTheTasksWindowsWhileItIsUp) {
-  HWND other = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
-                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  ASSERT_NE(other, nullptr);
-  bool enabledDuringBox = true;
-  Win32Dialogs dialogs;
-  {
-    BoxAnswerer answerer("Error", IDOK, 1, [&](HWND) { enabledDuringBox = IsWindowEnabled(other) != FALSE; });
-    dialogs.Error("modal");
-  }
-  EXPECT_FALSE(enabledDuringBox);
-  EXPECT_TRUE(IsWindowEnabled(other));
-  DestroyWindow(other);
 }
 
 }  // namespace
