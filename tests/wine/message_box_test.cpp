@@ -22,10 +22,11 @@ void ExpectCentred(const RECT& box) {
 HICON SystemIcon(int id) { return id == 0 ? nullptr : LoadIconA(nullptr, MAKEINTRESOURCEA(id)); }
 constexpr int kWarningIcon = 32515, kQuestionIcon = 32514, kErrorIcon = 32513;
 
-// Each kind of box: pressing `press` on it gives `answer`; Enter presses
-// `enterPresses`, and the restart question's default is No.
+// Each kind of box: pressing `press` on it gives `answer`, and Enter presses
+// `enterPresses` (the restart question's default is No).
 TEST(MessageBoxes, EachKindHasItsTitleButtonsIconAndAnswer) {
   using Show = std::function<Answer(Win32Dialogs&, const std::string&)>;
+  // A box with OK alone answers nothing; here it stands as Yes.
   const auto ok = [](void (Win32Dialogs::*show)(const std::string&)) -> Show {
     return [show](Win32Dialogs& d, const std::string& text) { return (d.*show)(text), Answer::Yes; };
   };
