@@ -1,7 +1,5 @@
 #include "WindowTestSupport.h"
 
-#include <stdexcept>
-
 namespace cdflash::win32::test {
 
 void PumpMessages(DWORD ms) {
@@ -130,39 +128,6 @@ bool BoxAnswerer::WaitDone(DWORD timeoutMs) {
 std::vector<BoxSeen> BoxAnswerer::Seen() {
   std::lock_guard<std::mutex> lock(mutex_);
   return seen_;
-}
-
-TempDirectory::TempDirectory() {
-  char base[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, base);
-  char path[MAX_PATH] = {};
-  if (GetTempFileNameA(base, "cdf", 0, path) == 0) throw std::runtime_error("GetTempFileName failed");
-  DeleteFileA(path);  // the unique name becomes the directory
-  if (!CreateDirectoryA(path, nullptr)) throw std::runtime_error("CreateDirectory failed");
-  path_ = path;
-}
-
-TempDirectory::~TempDirectory() {
-  for (const std::string& file : files_) {
-    const std::string full = path_ + "\\" + file;
-    SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(full.c_str());
-  }
-  for (const std::string& directory : directories_) RemoveDirectoryA((path_ + "\\" + directory).c_str());
-  RemoveDirectoryA(path_.c_str());
-}
-
-void TempDirectory::AddFile(const std::string& name, DWORD attributes) {
-  const std::string full = path_ + "\\" + name;
-  HANDLE file = CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, attributes, nullptr);
-  if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot create " + full);
-  CloseHandle(file);
-  files_.push_back(name);
-}
-
-void TempDirectory::AddDirectory(const std::string& name) {
-  CreateDirectoryA((path_ + "\\" + name).c_str(), nullptr);
-  directories_.push_back(name);
 }
 
 }  // namespace cdflash::win32::test

@@ -87,22 +87,4 @@ inline FormFactory FormOfEvents(EventFunction onEvent) {
   };
 }
 
-// A directory of its own under %TEMP%, removed with everything in it.
-class TempDirectory {
- public:
-  TempDirectory();
-  ~TempDirectory();
-  TempDirectory(const TempDirectory&) = delete;
-  TempDirectory& operator=(const TempDirectory&) = delete;
-
-  const std::string& Path() const { return path_; }
-  void AddFile(const std::string& name, DWORD attributes = FILE_ATTRIBUTE_NORMAL);
-  void AddDirectory(const std::string& name);
-
- private:
-  std::string path_;
-  std::vector<std::string> files_;
-  std::vector<std::string> directories_;
-};
-
 }  // namespace cdflash::win32::test

@@ -4,8 +4,6 @@
 //   - every 20 ms reads the group box caption (WM_GETTEXT) and the progress
 //     bar's position (PBM_GETPOS) with SendMessageTimeoutA (SMTO_ABORTIFHUNG,
 //     1 s), timing each read;
-//   - once the caption says the drive is programming its flash, sends
-//     WM_CLOSE and WM_QUERYENDSESSION and looks whether the window is still there;
 //   - answers the restart question No, waits for the FLASH button to come
 //     back (the run has ended) and then closes the window with WM_CLOSE.
 // Prints one fact per line ("name=value") and a line of figures; the calling
@@ -26,7 +24,6 @@
 namespace {
 
 constexpr char kWindowClass[] = "TFlashForm";
-constexpr char kCommitCaption[] = "Don't turn off the system, Flash is in progress...";
 constexpr UINT kReadTimeoutMs = 1000;
 constexpr DWORD kSamplePause = 20;
 constexpr DWORD kRunBoundMs = 120000;
@@ -147,7 +144,6 @@ int main() {
   int samples = 0;
   std::set<long> positions;
   std::set<HWND> answered;
-  bool commitSeen = false;
   bool restartAnswered = false;
   bool unexpectedBox = false;
   const double start = NowMs();
@@ -160,21 +156,6 @@ int main() {
     DWORD_PTR position = 0;
     if (reads.Send(progress, PBM_GETPOS, 0, 0, position)) positions.insert(static_cast<long>(position));
     ++samples;
-
-    if (caption == kCommitCaption && !commitSeen) {
-      commitSeen = true;
-      DWORD_PTR ignored = 0;
-      const bool closeAnswered = SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG,
-                                                     kReadTimeoutMs, &ignored) != 0;
-      DWORD_PTR mayEnd = TRUE;
-      const bool queryAnswered = SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP,
-                                                     SMTO_ABORTIFHUNG, kReadTimeoutMs, &mayEnd) != 0;
-      Sleep(200);
-      std::printf("close_during_commit answered=%d alive=%d caption_after=\"%s\"\n", closeAnswered ? 1 : 0,
-                  IsWindow(window) && IsWindowVisible(window) ? 1 : 0, reads.Text(groupBox).c_str());
-      std::printf("end_session_during_commit answered=%d may_end=%d\n", queryAnswered ? 1 : 0,
-                  static_cast<int>(mayEnd));
-    }
 
     const HWND box = FindBox(process);
     if (box != nullptr && answered.insert(box).second) {

@@ -1,5 +1,5 @@
 # Shared by the Wine scripts that run a flasher over the simulator DLL
-# (terminal_*_test.sh, flash_run_test.sh, winroutes/flasher_9x_test.sh);
+# (terminal_test.sh, flash_run_test.sh, cdflash_exe_test.sh);
 # source it after setting exe, make_flasher, sim_dll, work and root. A flasher made from cdflash.exe runs
 # in WORKDIR as a Windows 9x program with the simulator DLL beside it; each
 # run's output goes through files (a pipe could be held open by Wine's
@@ -23,11 +23,17 @@ finish() {
 # flasher FLASHER (prepare_flasher). Ends the script, counted under TITLE,
 # when either cannot be had.
 start_flasher_test() {
+  need_wine_display "$1"
+  prepare_flasher "$2" || finish "$1"
+}
+
+# need_wine_display TITLE: ends the script, counted under TITLE, without the
+# Wine prefix and display.
+need_wine_display() {
   if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
     fail "no DISPLAY or WINEPREFIX: run through scripts/test-windows.sh"
     finish "$1"
   fi
-  prepare_flasher "$2" || finish "$1"
 }
 
 # prepare_flasher NAME: WORKDIR holds the flasher NAME (ACME CRW-4012,
@@ -105,6 +111,13 @@ expect_status() {
 expect_line() {
   local stream=${4:-out}
   if grep -qxF -- "$2" "$work/$1.$stream"; then pass "$3"; else fail "$3: no line '$2' in $1.$stream"; fi
+}
+
+# expect_match NAME REGEX WHAT [err]: NAME's standard output (or error) has a
+# line matching REGEX.
+expect_match() {
+  local stream=${4:-out}
+  if grep -q -- "$2" "$work/$1.$stream"; then pass "$3"; else fail "$3: no line like '$2' in $1.$stream"; fi
 }
 
 # start_window FLASHER: starts the flasher with its window in WORKDIR (output

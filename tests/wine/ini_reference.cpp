@@ -53,57 +53,57 @@ class IniReference : public ::testing::Test {
   std::string path_;
 };
 
-TEST_F(IniReference, CaseBlanksAndDefaults) {
-  Compare("  [model00]  \r\n  mODEL   =  CRW 4012  \r\n\tinquiry\t=\tACME\t\r\nNote=\r\nVendor\r\n",
-          {{"MODEL00", "Model"}, {"MODEL00", "Inquiry"}, {"MODEL00", "Note"},
-           {"MODEL00", "Vendor"}, {"MODEL00", "BINMask"}, {"MODEL01", "Model"}});
-}
+// One file each: a name saying what it tries, its bytes, the lookups.
+struct IniCase {
+  const char* name;
+  std::string text;
+  std::vector<Query> queries;
+};
 
-TEST_F(IniReference, Duplicates) {
-  Compare("[MODEL00]\nModel=one\nMODEL=two\n[Model00]\nModel=three\nNote=late\n",
-          {{"MODEL00", "Model"}, {"MODEL00", "Note"}});
-  Compare("[S]\nk\nk=later\n", {{"S", "k"}});
-}
-
-TEST_F(IniReference, Quotes) {
-  Compare("[S]\na=\"quoted value\"\nb='single'\nc=\"mixed'\nd=\"\ne=\"\"\nf=' x '\ng=x\"y\"\n"
-          "h=\"  inner  \"\n",
-          {{"S", "a"}, {"S", "b"}, {"S", "c"}, {"S", "d"}, {"S", "e"}, {"S", "f"}, {"S", "g"},
-           {"S", "h"}});
-}
-
-TEST_F(IniReference, LongValues) {
+TEST_F(IniReference, EveryCaseReadsAsTheSystemReadsIt) {
   const std::string big(3000, 'v');
-  Compare("[S]\na=" + big + "\nb=\"" + big + "\"\nc=\"" + big.substr(0, 2046) + "\"\nd=\"" +
-              big.substr(0, 2047) + "\"\ne=" + big.substr(0, 2047) + "\n",
-          {{"S", "a"}, {"S", "b"}, {"S", "c"}, {"S", "d"}, {"S", "e"}});
-}
-
-TEST_F(IniReference, LineEnds) {
-  Compare("[S]\rk=cr\rn=2\r", {{"S", "k"}, {"S", "n"}});
-  Compare("[S]\nk=no newline at the end", {{"S", "k"}});
-  Compare("[S]\n\n\n   \n\tk=after blank lines\x1a", {{"S", "k"}});
-  Compare("[S]\nk=a\rb=c\nn=2\n", {{"S", "k"}, {"S", "b"}, {"S", "n"}});
-  Compare("[S]\r\n\r\r\n\nk=crlf\r\n", {{"S", "k"}});
-}
-
-TEST_F(IniReference, SectionHeaders) {
-  Compare("[ S ]\nk=v\n", {{"S", "k"}, {" S ", "k"}});
-  Compare("[S T]\nk=v\n[\tU\t]\nk=u\n", {{"S T", "k"}, {"S  T", "k"}, {"U", "k"}});
-  Compare("[]\nk=empty\n", {{"", "k"}});
-  Compare("[S] trailing\nk=v\n", {{"S", "k"}});
-  Compare("[S]x]\nk=v\n", {{"S]x", "k"}, {"S", "k"}});
-  Compare("[S]\n[broken\nk=v\n", {{"S", "k"}});
-  Compare("[S]\n;k=comment\n#k2=hash\n", {{"S", "k"}, {"S", "k2"}});
-  Compare("\xEF\xBB\xBF[S]\nk=v\n", {{"S", "k"}});
-}
-
-TEST_F(IniReference, HighBytesAndControlCharacters) {
-  Compare("[S]\nk=caf\xE9 \xA0\nv=\x01\x02value\x7F\n", {{"S", "k"}, {"S", "v"}});
-}
-
-TEST_F(IniReference, NulBytes) {
-  Compare(std::string("[S\0junk]\nk\0x=one\nv=two\0three\n", 28), {{"S", "k"}, {"S", "v"}});
+  const IniCase cases[] = {
+      {"case, blanks and defaults",
+       "  [model00]  \r\n  mODEL   =  CRW 4012  \r\n\tinquiry\t=\tACME\t\r\nNote=\r\nVendor\r\n",
+       {{"MODEL00", "Model"}, {"MODEL00", "Inquiry"}, {"MODEL00", "Note"}, {"MODEL00", "Vendor"},
+        {"MODEL00", "BINMask"}, {"MODEL01", "Model"}}},
+      {"duplicate keys and sections",
+       "[MODEL00]\nModel=one\nMODEL=two\n[Model00]\nModel=three\nNote=late\n",
+       {{"MODEL00", "Model"}, {"MODEL00", "Note"}}},
+      {"a key without value, then with one", "[S]\nk\nk=later\n", {{"S", "k"}}},
+      {"quotes",
+       "[S]\na=\"quoted value\"\nb='single'\nc=\"mixed'\nd=\"\ne=\"\"\nf=' x '\ng=x\"y\"\nh=\"  inner  \"\n",
+       {{"S", "a"}, {"S", "b"}, {"S", "c"}, {"S", "d"}, {"S", "e"}, {"S", "f"}, {"S", "g"}, {"S", "h"}}},
+      {"long values",
+       "[S]\na=" + big + "\nb=\"" + big + "\"\nc=\"" + big.substr(0, 2046) + "\"\nd=\"" +
+           big.substr(0, 2047) + "\"\ne=" + big.substr(0, 2047) + "\n",
+       {{"S", "a"}, {"S", "b"}, {"S", "c"}, {"S", "d"}, {"S", "e"}}},
+      {"CR line ends", "[S]\rk=cr\rn=2\r", {{"S", "k"}, {"S", "n"}}},
+      {"no line end at the end", "[S]\nk=no newline at the end", {{"S", "k"}}},
+      {"blank lines and an end-of-file byte", "[S]\n\n\n   \n\tk=after blank lines\x1a",
+       {{"S", "k"}}},
+      {"mixed line ends", "[S]\nk=a\rb=c\nn=2\n", {{"S", "k"}, {"S", "b"}, {"S", "n"}}},
+      {"CR LF with stray CRs", "[S]\r\n\r\r\n\nk=crlf\r\n", {{"S", "k"}}},
+      {"blanks inside the brackets", "[ S ]\nk=v\n", {{"S", "k"}, {" S ", "k"}}},
+      {"blanks inside a section name", "[S T]\nk=v\n[\tU\t]\nk=u\n",
+       {{"S T", "k"}, {"S  T", "k"}, {"U", "k"}}},
+      {"an empty section name", "[]\nk=empty\n", {{"", "k"}}},
+      {"text after the bracket", "[S] trailing\nk=v\n", {{"S", "k"}}},
+      {"a bracket inside the name", "[S]x]\nk=v\n", {{"S]x", "k"}, {"S", "k"}}},
+      {"an unclosed header", "[S]\n[broken\nk=v\n", {{"S", "k"}}},
+      {"comments", "[S]\n;k=comment\n#k2=hash\n", {{"S", "k"}, {"S", "k2"}}},
+      {"a UTF-8 byte-order mark", "\xEF\xBB\xBF[S]\nk=v\n", {{"S", "k"}}},
+      {"high bytes and control characters", "[S]\nk=caf\xE9 \xA0\nv=\x01\x02value\x7F\n",
+       {{"S", "k"}, {"S", "v"}}},
+      {"NUL bytes", std::string("[S\0junk]\nk\0x=one\nv=two\0three\n", 28), {{"S", "k"}, {"S", "v"}}},
+      // Bytes above 127 in a plain file are kept as they are, in names and values.
+      {"non-ASCII names and values", "[MOD\xC9L00]\r\nModel=Caf\xE9 \x80\xFF\r\nN\xF6te= \xA0x\xA0 \r\n",
+       {{"MOD\xC9L00", "Model"}, {"MOD\xC9L00", "N\xF6te"}, {"mod\xC9l00", "Model"}}},
+  };
+  for (const IniCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Compare(c.text, c.queries);
+  }
 }
 
 // Short random files over the characters that matter to the syntax.
@@ -130,12 +130,6 @@ TEST_F(IniReference, Utf16LittleEndianWithByteOrderMark) {
     text += static_cast<char>(c >> 8);
   }
   Compare(text, {{"MODEL00", "Model"}, {"MODEL00", "Note"}, {"Section \xC4", "Key\xE9"}});
-}
-
-// Bytes above 127 in a plain file are kept as they are, in names and values.
-TEST_F(IniReference, NonAsciiBytesInAPlainFile) {
-  Compare("[MOD\xC9L00]\r\nModel=Caf\xE9 \x80\xFF\r\nN\xF6te= \xA0x\xA0 \r\n",
-          {{"MOD\xC9L00", "Model"}, {"MOD\xC9L00", "N\xF6te"}, {"mod\xC9l00", "Model"}});
 }
 
 }  // namespace

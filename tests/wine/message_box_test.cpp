@@ -1,10 +1,12 @@
 // The message boxes on the screen: titles, texts, buttons, icons and answers,
-// centred on the work area and modal to the task.
+// centred on the work area. That a box disables the task's windows while it
+// is up is seen with the program's own window (application_test).
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "WindowTestSupport.h"
-#include "app/AppTexts.h"
 #include "ui/win32/Win32Dialogs.h"
 
 namespace cdflash::win32::test {
@@ -17,81 +19,49 @@ void ExpectCentred(const RECT& box) {
   EXPECT_NEAR((box.top + box.bottom) / 2, (work.top + work.bottom) / 2, 1);
 }
 
-HICON SystemIcon(LPCSTR id) { return LoadIconA(nullptr, id); }
+HICON SystemIcon(int id) { return id == 0 ? nullptr : LoadIconA(nullptr, MAKEINTRESOURCEA(id)); }
+constexpr int kWarningIcon = 32515, kQuestionIcon = 32514, kErrorIcon = 32513;
 
-TEST(MessageBoxes, WarningAsksYesOrNo) {
+// Each kind of box: pressing `press` on it gives `answer`, and Enter presses
+// `enterPresses` (the restart question's default is No).
+TEST(MessageBoxes, EachKindHasItsTitleButtonsIconAndAnswer) {
+  using Show = std::function<Answer(Win32Dialogs&, const std::string&)>;
+  // A box with OK alone answers nothing; here it stands as Yes.
+  const auto ok = [](void (Win32Dialogs::*show)(const std::string&)) -> Show {
+    return [show](Win32Dialogs& d, const std::string& text) { return (d.*show)(text), Answer::Yes; };
+  };
+  struct Row {
+    const char* name;
+    const char* title;
+    Show show;
+    int press, icon, enterPresses;
+    Answer answer;
+  };
+  const Row rows[] = {
+      {"warning, No", "Warning", &Win32Dialogs::WarningYesNo, IDNO, kWarningIcon, IDYES, Answer::No},
+      {"warning, Yes", "Warning", &Win32Dialogs::WarningYesNo, IDYES, kWarningIcon, IDYES, Answer::Yes},
+      {"confirmation", "Confirm", &Win32Dialogs::ConfirmYesNo, IDYES, kQuestionIcon, IDYES, Answer::Yes},
+      {"restart question", "Confirm", &Win32Dialogs::ConfirmYesNoDefaultNo, IDYES, kQuestionIcon, IDNO,
+       Answer::Yes},
+      {"warning, OK", "Warning", ok(&Win32Dialogs::WarningOk), IDOK, kWarningIcon, IDOK, Answer::Yes},
+      {"error", "Error", ok(&Win32Dialogs::Error), IDOK, kErrorIcon, IDOK, Answer::Yes},
+      {"message", "Flash utility", ok(&Win32Dialogs::Message), IDOK, 0, IDOK, Answer::Yes},
+      {"exception", "Flash utility", ok(&Win32Dialogs::Exception), IDOK, kErrorIcon, IDOK, Answer::Yes},
+  };
   Win32Dialogs dialogs;
-  {
-    BoxAnswerer answerer("Warning", IDNO);
-    EXPECT_EQ(dialogs.WarningYesNo("\nWARNING:\nDo you wish to continue?\n"), Answer::No);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    BoxAnswerer answerer(row.title, row.press);
+    EXPECT_EQ(row.show(dialogs, "\nWARNING:\nDo you wish to continue?\n"), row.answer);
     ASSERT_EQ(answerer.Seen().size(), 1u);
     const BoxSeen box = answerer.Seen()[0];
     EXPECT_EQ(box.text, "\nWARNING:\nDo you wish to continue?\n");
-    EXPECT_TRUE(box.hasYes && box.hasNo);
-    EXPECT_FALSE(box.hasOk);
-    EXPECT_EQ(box.icon, SystemIcon(MAKEINTRESOURCEA(32515)));  // IDI_WARNING
+    EXPECT_EQ(box.hasOk, row.press == IDOK);
+    EXPECT_EQ(box.hasYes && box.hasNo, row.press != IDOK);
+    EXPECT_EQ(box.icon, SystemIcon(row.icon));
+    EXPECT_EQ(box.defaultButton, row.enterPresses);
     ExpectCentred(box.rect);
   }
-  BoxAnswerer answerer("Warning", IDYES);
-  EXPECT_EQ(dialogs.WarningYesNo("again"), Answer::Yes);
-}
-
-// A confirmation asks Yes or No with a question mark; Enter says Yes, but
-// not to the restart, whose default button is No.
-TEST(MessageBoxes, ConfirmationAsksYesOrNoWithAQuestionMark) {
-  Win32Dialogs dialogs;
-  BoxAnswerer answerer("Confirm", IDYES, 2);
-  EXPECT_EQ(dialogs.ConfirmYesNo("Update 1.20 to 1.60?"), Answer::Yes);
-  EXPECT_EQ(dialogs.ConfirmYesNoDefaultNo("Restart?"), Answer::Yes);
-  ASSERT_EQ(answerer.Seen().size(), 2u);
-  for (const BoxSeen& box : answerer.Seen()) {
-    EXPECT_TRUE(box.hasYes && box.hasNo);
-    EXPECT_EQ(box.icon, SystemIcon(MAKEINTRESOURCEA(32514)));  // IDI_QUESTION
-  }
-  EXPECT_EQ(answerer.Seen()[0].defaultButton, IDYES);
-  EXPECT_EQ(answerer.Seen()[1].defaultButton, IDNO);
-}
-
-TEST(MessageBoxes, OneButtonBoxesHaveTheirTitlesAndIcons) {
-  Win32Dialogs dialogs;
-  struct Case {
-    const char* title;
-    void (Win32Dialogs::*show)(const std::string&);
-    HICON icon;
-  };
-  const Case cases[] = {
-      {"Warning", &Win32Dialogs::WarningOk, SystemIcon(MAKEINTRESOURCEA(32515))},
-      {"Error", &Win32Dialogs::Error, SystemIcon(MAKEINTRESOURCEA(32513))},  // IDI_ERROR
-      {"Flash utility", &Win32Dialogs::Message, nullptr},
-      {"Flash utility", &Win32Dialogs::Exception, SystemIcon(MAKEINTRESOURCEA(32513))},
-  };
-  for (const Case& c : cases) {
-    BoxAnswerer answerer(c.title, IDOK);
-    (dialogs.*c.show)("text of the box");
-    ASSERT_EQ(answerer.Seen().size(), 1u) << c.title;
-    const BoxSeen box = answerer.Seen()[0];
-    EXPECT_EQ(box.text, "text of the box") << c.title;
-    EXPECT_TRUE(box.hasOk) << c.title;
-    EXPECT_FALSE(box.hasYes || box.hasNo) << c.title;
-    EXPECT_EQ(box.icon, c.icon) << c.title;
-    ExpectCentred(box.rect);
-  }
-  EXPECT_STREQ(kApplicationTitle, "Flash utility");
-}
-
-TEST(MessageBoxes, ABoxDisablesTheTasksWindowsWhileItIsUp) {
-  HWND other = CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100,
-                               nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  ASSERT_NE(other, nullptr);
-  bool enabledDuringBox = true;
-  Win32Dialogs dialogs;
-  {
-    BoxAnswerer answerer("Error", IDOK, 1, [&](HWND) { enabledDuringBox = IsWindowEnabled(other) != FALSE; });
-    dialogs.Error("modal");
-  }
-  EXPECT_FALSE(enabledDuringBox);
-  EXPECT_TRUE(IsWindowEnabled(other));
-  DestroyWindow(other);
 }
 
 }  // namespace

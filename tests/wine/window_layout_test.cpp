@@ -1,6 +1,6 @@
 // The real window at the test prefix's 96 DPI: every control where the form
 // design puts it, scaled by 0.8 and rounded as MulDiv rounds, its font, kind
-// and first texts; the self-sizing client area; the flash-mode move.
+// and first texts; the self-sizing client area.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -9,10 +9,8 @@
 #include <map>
 #include <string>
 
-#include "support/ScriptedDialogs.h"
 #include "WindowTestSupport.h"
 #include "app/FormLayout.h"
-#include "support/TestPackage.h"
 #include "ui/win32/FlashWindow.h"
 
 // RECT lives in the global namespace: so must its comparison and printer.
@@ -45,7 +43,10 @@ class Dpi96Window : public ::testing::Test {
   std::unique_ptr<FlashWindow> window;
 };
 
+// The combo box keeps its designed height once it holds an entry.
 TEST_F(Dpi96Window, ControlsSitWhereTheDesignSaysScaledByFourFifths) {
+  window->ComboBox().Add("1-0-0 D: ACME    CRW-4012A       1.20");
+  window->ComboBox().SetItemIndex(0);
   const std::map<std::string, RECT> expected{
       {"SelectDriveLabel", Rect(0, 0, 3, 16)},  {"FileListBox1", Rect(0, 51, 340, 33)},
       {"ComboBox", Rect(0, 19, 340, 22)},       {"GroupBox2", Rect(0, 90, 340, 45)},
@@ -57,17 +58,9 @@ TEST_F(Dpi96Window, ControlsSitWhereTheDesignSaysScaledByFourFifths) {
   }
 }
 
-TEST_F(Dpi96Window, ClientAreaIsTheBoundingBoxAndTheWindowSitsAtItsDesignPlace) {
-  const SIZE client = ClientSize(window->Handle());
-  EXPECT_EQ(client.cx, 340);
-  EXPECT_EQ(client.cy, 135);
-  RECT frame{};
-  GetWindowRect(window->Handle(), &frame);
-  EXPECT_EQ(frame.left, 73);  // 91 and 84 at 0.8
-  EXPECT_EQ(frame.top, 67);
-}
-
-TEST_F(Dpi96Window, EveryControlHasTheBoldSystemFontInBig5AtSixteenPixels) {
+TEST_F(Dpi96Window, EveryControlHasTheBoldSystemFontInBig5AtSixteenPixelsAndListItemsFitIt) {
+  EXPECT_EQ(SendMessageA(Control("FileListBox1"), LB_GETITEMHEIGHT, 0, 0), 16);
+  EXPECT_EQ(SendMessageA(Control("ComboBox"), CB_GETITEMHEIGHT, 0, 0), 16);
   for (const ControlDesign& design : kFormDesign) {
     const auto font = reinterpret_cast<HFONT>(SendMessageA(Control(design.name.data()), WM_GETFONT, 0, 0));
     ASSERT_NE(font, nullptr) << design.name;
@@ -78,11 +71,6 @@ TEST_F(Dpi96Window, EveryControlHasTheBoldSystemFontInBig5AtSixteenPixels) {
     EXPECT_EQ(logFont.lfCharSet, CHINESEBIG5_CHARSET) << design.name;
     EXPECT_STREQ(logFont.lfFaceName, "System") << design.name;
   }
-}
-
-TEST_F(Dpi96Window, ListItemsAreSixteenPixelsHigh) {
-  EXPECT_EQ(SendMessageA(Control("FileListBox1"), LB_GETITEMHEIGHT, 0, 0), 16);
-  EXPECT_EQ(SendMessageA(Control("ComboBox"), CB_GETITEMHEIGHT, 0, 0), 16);
 }
 
 TEST_F(Dpi96Window, ControlsAreOfTheDesignedKindsAndCreatedInTableOrder) {
@@ -140,7 +128,15 @@ TEST_F(Dpi96Window, ProgressBarAndButtonAreDrawnAboveTheGroupBox) {
   }
 }
 
+// The window sits at its design place; its client area is the bounding box
+// of the visible controls.
 TEST_F(Dpi96Window, ClientAreaFollowsTheVisibleControls) {
+  RECT frame{};
+  GetWindowRect(window->Handle(), &frame);
+  EXPECT_EQ(frame.left, 73);  // 91 and 84 at 0.8
+  EXPECT_EQ(frame.top, 67);
+  EXPECT_EQ(ClientSize(window->Handle()).cx, 340);
+  EXPECT_EQ(ClientSize(window->Handle()).cy, 135);
   // The flash-mode move: the lowest three controls go up by the list's height.
   for (IControl* control : std::initializer_list<IControl*>{
            &window->GroupBox2(), &window->ProgressBar(), &window->FlashButton()}) {
@@ -157,36 +153,6 @@ TEST_F(Dpi96Window, ClientAreaFollowsTheVisibleControls) {
   window->FileListBox1().SetVisible(true);
   EXPECT_EQ(ClientSize(window->Handle()).cy, 84);  // the list: 51 + 33
   EXPECT_EQ(ClientSize(window->Handle()).cx, 340);
-}
-
-TEST_F(Dpi96Window, ComboBoxKeepsItsDesignedHeightWhenItemsChange) {
-  window->ComboBox().Add("1-0-0 D: ACME    CRW-4012A       1.20");
-  window->ComboBox().SetItemIndex(0);
-  EXPECT_EQ(ChildRect(Control("ComboBox")), Rect(0, 19, 340, 22));
-}
-
-// --- With the form's own start-up ------------------------------------------
-
-class FormStartUp : public ::testing::Test {
- protected:
-  std::unique_ptr<FlashWindow> Create(const cdflash::test::TestPackage& package) {
-    WindowOptions options;
-    options.package = package.View();
-    options.dialogs = &dialogs;
-    options.application = &application;
-    return FlashWindow::Create(std::move(options));
-  }
-  cdflash::test::ScriptedDialogs dialogs{cdflash::test::ScriptedDialogs::Unscripted::Yes};
-  RecordingApplication application;
-};
-
-// The window starts the form over the package it was given.
-TEST_F(FormStartUp, ATemplateOpensInBuildMode) {
-  cdflash::test::TestPackage package;
-  package.SetSlot(0, "BLNK");
-  auto window = Create(package);
-  EXPECT_TRUE(window->FileListBox1().Visible());
-  EXPECT_EQ(window->Window().Caption().rfind(" Flash V1.043 ", 0), 0u);
 }
 
 }  // namespace

@@ -48,25 +48,18 @@ Bytes Built(const DriveAddress& address, const std::array<std::uint8_t, 12>& cdb
 
 const HANDLE kEvent = reinterpret_cast<HANDLE>(0x1234);
 
-TEST(AspiRequestBlockTest, DataInRequestMatchesTheLayout) {
+// A request without data reads in; the LUN is always 0.
+TEST(AspiRequestBlockTest, EachDirectionMatchesTheLayout) {
   std::array<std::uint8_t, 64> buffer{};
-  const std::array<std::uint8_t, 12> cdb{0x3C, 1, 1, 0, 0x40, 0, 0, 0, 0x40, 0, 0, 0};
-  EXPECT_EQ(Built({' ', 2, 1, 0}, cdb, true, buffer.data(), 64, kEvent),
-            Expected(2, 1, 0x48, 64, buffer.data(), kEvent, cdb));
-}
-
-TEST(AspiRequestBlockTest, DataOutRequestMatchesTheLayout) {
-  std::array<std::uint8_t, 64> buffer{};
-  const std::array<std::uint8_t, 12> cdb{0x3B, 5, 1, 0, 0, 0, 0, 0, 0x40, 0, 0, 0};
-  EXPECT_EQ(Built({' ', 0, 0, 0}, cdb, false, buffer.data(), 64, kEvent),
-            Expected(0, 0, 0x50, 64, buffer.data(), kEvent, cdb));
-}
-
-TEST(AspiRequestBlockTest, RequestWithoutDataReadsInAndAlwaysCarriesLunZero) {
-  std::array<std::uint8_t, 4> buffer{};
-  const std::array<std::uint8_t, 12> cdb{};
-  EXPECT_EQ(Built({' ', 1, 1, 5}, cdb, true, buffer.data(), 0, kEvent),
-            Expected(1, 1, 0x48, 0, buffer.data(), kEvent, cdb));
+  const std::array<std::uint8_t, 12> read{0x3C, 1, 1, 0, 0x40, 0, 0, 0, 0x40, 0, 0, 0};
+  const std::array<std::uint8_t, 12> write{0x3B, 5, 1, 0, 0, 0, 0, 0, 0x40, 0, 0, 0};
+  const std::array<std::uint8_t, 12> testUnitReady{};
+  EXPECT_EQ(Built({' ', 2, 1, 0}, read, true, buffer.data(), 64, kEvent),
+            Expected(2, 1, 0x48, 64, buffer.data(), kEvent, read));
+  EXPECT_EQ(Built({' ', 0, 0, 0}, write, false, buffer.data(), 64, kEvent),
+            Expected(0, 0, 0x50, 64, buffer.data(), kEvent, write));
+  EXPECT_EQ(Built({' ', 1, 1, 5}, testUnitReady, true, buffer.data(), 0, kEvent),
+            Expected(1, 1, 0x48, 0, buffer.data(), kEvent, testUnitReady));
 }
 
 TEST(AspiRequestBlockTest, PublishedBlocksAre80And12Bytes) {

@@ -56,28 +56,19 @@ RouteCommand Command(const std::array<std::uint8_t, 12>& cdb, bool dataIn, std::
   return command;
 }
 
-TEST(PassThroughRecordTest, DataInCommandMatchesTheLayout) {
-  std::array<std::uint8_t, 128> buffer{};
-  const std::array<std::uint8_t, 12> cdb{0x12, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0};
-  const DriveAddress address{'D', 0, 0, 0};
-  EXPECT_EQ(Of(BuildPassThroughRecord(address, Command(cdb, true, buffer.data(), 128, 60))),
-            Expected(address, 1, 128, 60, buffer.data(), cdb));
-}
-
-TEST(PassThroughRecordTest, DataOutCommandMatchesTheLayout) {
+// A command without data still carries "data in" and the buffer.
+TEST(PassThroughRecordTest, EachDirectionMatchesTheLayout) {
   std::array<std::uint8_t, 16384> buffer{};
-  const std::array<std::uint8_t, 12> cdb{0x3B, 5, 1, 0x04, 0, 0, 0, 0x40, 0, 0x7F, 0, 0};
-  const DriveAddress address{'E', 1, 2, 3};
-  EXPECT_EQ(Of(BuildPassThroughRecord(address, Command(cdb, false, buffer.data(), 16384, 180))),
-            Expected(address, 0, 16384, 180, buffer.data(), cdb));
-}
-
-TEST(PassThroughRecordTest, CommandWithoutDataStillCarriesDataInAndTheBuffer) {
-  std::array<std::uint8_t, 16> buffer{};
-  const std::array<std::uint8_t, 12> cdb{};  // TEST UNIT READY
-  const DriveAddress address{'F', 0, 0, 0};
-  EXPECT_EQ(Of(BuildPassThroughRecord(address, Command(cdb, true, buffer.data(), 0, 60))),
-            Expected(address, 1, 0, 60, buffer.data(), cdb));
+  const std::array<std::uint8_t, 12> inquiry{0x12, 0, 0, 0, 0x80, 0, 0, 0, 0, 0, 0, 0};
+  const std::array<std::uint8_t, 12> write{0x3B, 5, 1, 0x04, 0, 0, 0, 0x40, 0, 0x7F, 0, 0};
+  const std::array<std::uint8_t, 12> testUnitReady{};
+  const DriveAddress d{'D', 0, 0, 0}, e{'E', 1, 2, 3}, f{'F', 0, 0, 0};
+  EXPECT_EQ(Of(BuildPassThroughRecord(d, Command(inquiry, true, buffer.data(), 128, 60))),
+            Expected(d, 1, 128, 60, buffer.data(), inquiry));
+  EXPECT_EQ(Of(BuildPassThroughRecord(e, Command(write, false, buffer.data(), 16384, 180))),
+            Expected(e, 0, 16384, 180, buffer.data(), write));
+  EXPECT_EQ(Of(BuildPassThroughRecord(f, Command(testUnitReady, true, buffer.data(), 0, 60))),
+            Expected(f, 1, 0, 60, buffer.data(), testUnitReady));
 }
 
 TEST(PassThroughRecordTest, ShippedRecordIs80BytesWithTheSenseAt48) {
