@@ -16,27 +16,39 @@ work=build/fuzz/run
 crashes=build/fuzz/crashes
 rm -rf "$work"
 mkdir -p "$work" "$crashes"
-passed=0
-failed=0
-for seeds in tests/fuzz/corpus/*/; do
-  name=$(basename "$seeds")
-  corpus=$work/$name
+# fuzz_one NAME: one target from its seeds; its line of results in
+# $work/NAME.result, its exit status in $work/NAME.status.
+fuzz_one() {
+  local name=$1 corpus=$work/$1 log=$work/$1.log status runs cov
   mkdir -p "$corpus"
-  cp "$seeds"* "$corpus/"
-  log=$work/$name.log
+  cp "tests/fuzz/corpus/$name/"* "$corpus/"
   build/fuzz/bin/${name}_fuzz -max_total_time="$seconds" -print_final_stats=1 \
     -artifact_prefix="$crashes/$name-" "$corpus" >"$log" 2>&1
   status=$?
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -1)
   if [ "$status" -eq 0 ]; then
-    passed=$((passed + 1))
     printf 'fuzz %-14s %10s runs in %ss, %s, corpus %d files: no crash\n' "$name" "${runs:-?}" "$seconds" "${cov:-?}" "$(ls "$corpus" | wc -l)"
   else
-    failed=$((failed + 1))
     printf 'fuzz %-14s FAILED after %s runs (log %s):\n' "$name" "${runs:-?}" "$log"
     grep -E 'invariant broken|ERROR|runtime error|SUMMARY' "$log" | head -5 | sed 's/^/    /'
-  fi
+  fi >"$work/$name.result"
+  echo "$status" >"$work/$name.status"
+}
+
+# Two targets at a time, one for each processor.
+names=()
+for seeds in tests/fuzz/corpus/*/; do
+  names+=("$(basename "$seeds")")
+  fuzz_one "${names[-1]}" &
+  [ "$(jobs -rp | wc -l)" -lt 2 ] || wait -n
+done
+wait
+passed=0
+failed=0
+for name in "${names[@]}"; do
+  cat "$work/$name.result"
+  if [ "$(cat "$work/$name.status" 2>/dev/null)" = 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 done
 echo "fuzz: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

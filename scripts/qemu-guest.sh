@@ -31,6 +31,10 @@
 #   CDFLASH_QEMU_TIMEOUT  seconds before the guest is killed (default: 300); a
 #                         --host-root program is stopped 20 s before, so that
 #                         what it printed so far still comes back
+#   CDFLASH_QEMU_CPUS     the guest's processors (default: 1)
+#   CDFLASH_QEMU_SHARE    with --host-root: a folder of this machine the guest
+#                         may write to, at /run/share (everything else it
+#                         writes stays in its memory)
 #
 # exit status: the program's own; 124 when the guest timed out before reporting;
 # 125 when it stopped without reporting; 126 when the guest could not be set up.
@@ -41,6 +45,8 @@ W=${CDFLASH_QEMU_WORK:-$REPO/build/qemu}
 KERNELS=${CDFLASH_QEMU_KERNELS:-$REPO/build/qemu}
 FLAVOUR=${CDFLASH_KERNEL_FLAVOUR:-cloud-amd64}
 TIMEOUT=${CDFLASH_QEMU_TIMEOUT:-300}
+CPUS=${CDFLASH_QEMU_CPUS:-1}
+SHARE_DIR=${CDFLASH_QEMU_SHARE:-}
 MARK=@@cdflash
 
 say() { echo "qemu-guest: $*" >&2; }
@@ -118,6 +124,7 @@ mkdir -p "$ROOT"/{bin,dev,proc,sys,tmp,etc,lib/modules}
 cp "$BUSYBOX" "$ROOT/bin/busybox"
 if [ -n "$HOST_ROOT" ]; then
   printf '%s\n' "$BIN" > "$ROOT/etc/host-root-program"
+  [ -n "$SHARE_DIR" ] && touch "$ROOT/etc/share"
   echo $((TIMEOUT - 20)) > "$ROOT/etc/program-timeout"
 else
   cp "$BIN" "$ROOT/test"
@@ -208,6 +215,10 @@ host_root() {
     mount -t devpts devpts /newroot/dev/pts && mount -t tmpfs tmpfs /newroot/dev/shm &&
     mount -t tmpfs tmpfs /newroot/run; } ||
     { problem "the guest's /proc, /sys, /dev or /run could not be mounted over the host's"; return 1; }
+  if [ -f /etc/share ]; then
+    mkdir -p /newroot/run/share && mount -t virtiofs share /newroot/run/share ||
+      problem "virtiofs: the shared folder could not be mounted"
+  fi
 }
 
 rc=125
@@ -245,41 +256,51 @@ QLOG=$W/qemu-stderr.log
 rm -f "$LOG"
 MEMORY=(-m 256)
 SHARE=()
-VIRTIOFSD_PID=
+VIRTIOFSD_PIDS=()
 stop_virtiofsd() {
-  if [ -n "$VIRTIOFSD_PID" ]; then
-    kill "$VIRTIOFSD_PID" 2>/dev/null || true
-    wait "$VIRTIOFSD_PID" 2>/dev/null || true
-    VIRTIOFSD_PID=
-  fi
+  local pid
+  for pid in "${VIRTIOFSD_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  VIRTIOFSD_PIDS=()
 }
 trap stop_virtiofsd EXIT
-if [ -n "$HOST_ROOT" ]; then
-  SOCK=$W/virtiofs.sock
-  VLOG=$W/virtiofsd.log
-  rm -f "$SOCK"
-  # The chroot sandbox: the default one fails on "/" ("pivot_root: Device or
-  # resource busy"). Read-only rests on the guest's mount option and overlay.
-  "$VIRTIOFSD" --socket-path="$SOCK" -o source=/ -o cache=always -o sandbox=chroot \
-    </dev/null >"$VLOG" 2>&1 &
-  VIRTIOFSD_PID=$!
+# share TAG FOLDER: FOLDER of this machine as the guest's virtiofs TAG. The
+# chroot sandbox: the default one fails on "/" ("pivot_root: Device or
+# resource busy"). Read-only rests on the guest's mount options.
+share() {
+  local tag=$1 folder=$2 sock=$W/virtiofs-$1.sock log=$W/virtiofsd-$1.log
+  rm -f "$sock"
+  "$VIRTIOFSD" --socket-path="$sock" -o source="$folder" -o cache=always -o sandbox=chroot \
+    </dev/null >"$log" 2>&1 &
+  VIRTIOFSD_PIDS+=($!)
   for _ in $(seq 1 100); do
-    [ -S "$SOCK" ] && break
-    kill -0 "$VIRTIOFSD_PID" 2>/dev/null || break
+    [ -S "$sock" ] && break
+    kill -0 "${VIRTIOFSD_PIDS[-1]}" 2>/dev/null || break
     sleep 0.1
   done
-  if [ ! -S "$SOCK" ]; then
-    say "virtiofs cannot start: virtiofsd made no socket; the end of $VLOG:"
-    tail -n 10 "$VLOG" | sed 's/^/  /' >&2
+  if [ ! -S "$sock" ]; then
+    say "virtiofs cannot start: virtiofsd made no socket for $folder; the end of $log:"
+    tail -n 10 "$log" | sed 's/^/  /' >&2
     exit 126
+  fi
+  SHARE+=(-chardev "socket,id=vfs-$tag,path=$sock" -device "vhost-user-fs-pci,chardev=vfs-$tag,tag=$tag")
+}
+if [ -n "$HOST_ROOT" ]; then
+  share hostroot /
+  if [ -n "$SHARE_DIR" ]; then
+    mkdir -p "$SHARE_DIR" || die "cannot make the shared folder $SHARE_DIR"
+    share share "$SHARE_DIR"
   fi
   # vhost-user reaches the guest's memory through a shared memory file.
   MEMORY=(-m 2048 -object "memory-backend-memfd,id=mem,size=2048M,share=on" -numa "node,memdev=mem")
-  SHARE=(-chardev "socket,id=vfs,path=$SOCK" -device "vhost-user-fs-pci,chardev=vfs,tag=hostroot")
 fi
+ACCEL=tcg
+[ "$CPUS" -gt 1 ] && ACCEL=tcg,thread=multi  # a host thread for each processor
 T_BOOT=$(now)
 set +e
-timeout "$TIMEOUT" qemu-system-x86_64 -accel tcg "${MEMORY[@]}" -smp 1 \
+timeout "$TIMEOUT" qemu-system-x86_64 -accel "$ACCEL" "${MEMORY[@]}" -smp "$CPUS" \
   -nodefaults -no-user-config -display none -no-reboot \
   -serial "file:$LOG" \
   -kernel "$KERNEL" -initrd "$INITRD" \

@@ -72,6 +72,7 @@ stage() {
   status=$?
   cpu_seconds cpu_after
   echo "$status $((SECONDS - start)) $((cpu_after - cpu_before))" > "$marks/$name.tmp"
+  touch "$marks/$name.built"  # for those that wait for its build, if it ended before building
   mv "$marks/$name.tmp" "$marks/$name.done"
 }
 
@@ -104,17 +105,18 @@ trap 'trap - INT TERM; kill -TERM 0 2>/dev/null; exit 130' INT TERM
 # The local lane: compiling is what takes its time.
 (
   stage linux ctest_preset linux
-  stage windows scripts/test-windows.sh
+  CDFLASH_BUILT_MARK=$marks/windows.built stage windows scripts/test-windows.sh
   stage linux-asan ctest_preset linux-asan
   stage fuzz scripts/fuzz.sh 15
 ) &
 # The guest lane: the kernel stage once the Linux build can serve its objects
-# from ccache, the Windows NT route once the Windows stage has left its build
-# folder, the release files once both Windows builds are made.
+# from ccache, the Windows NT route once the Windows stage has built (its
+# tests then only read the build folder), the release files once both Windows
+# builds are made.
 (
   after linux.built
   stage kernel scripts/test-kernel.sh
-  after windows.done
+  after windows.built
   stage wine-kernel scripts/test-wine-kernel.sh
   stage release tests/release/check-release.sh
 ) &

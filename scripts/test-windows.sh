@@ -81,6 +81,8 @@ echo "windows: Wine ready after $((SECONDS - start)) s"
 
 cmake --preset "$preset" -B "$build" >"$work/configure.log" 2>&1 || die "configuring $preset failed" "$work/configure.log"
 cmake --build "$build" -j2 || die "building $preset failed"
+# Whoever waits for this build may use the folder from now on.
+[ -n "${CDFLASH_BUILT_MARK:-}" ] && touch "$CDFLASH_BUILT_MARK"
 status=0
 # One test at a time: some tests add and remove drive letters in the shared
 # prefix, and a program Wine starts meanwhile can fail to load.

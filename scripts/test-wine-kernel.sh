@@ -3,11 +3,14 @@
 # under Wine inside the QEMU guest of the kernel stage, whose kernel takes
 # each IOCTL_SCSI_PASS_THROUGH_DIRECT that Wine turns into SG_IO, to QEMU's
 # emulated ATAPI drive (D:) and the kernel's scsi_debug CD-ROM (E:).
-#   - x86_64: the test build under 64-bit Wine, in a prefix made here once
-#     (build/wine-kernel/prefix-win64). Needs no 32-bit programs here.
+#   - x86_64: the test build under 64-bit Wine, in a prefix made here once.
+#     Needs no 32-bit programs here.
 #   - i686: the shipped build under 32-bit Wine, in a prefix made in the
 #     guest (whose kernel runs 32-bit programs, wherever this one does not):
 #     its 80-byte record, and the shipped cdflash.exe listing both drives.
+# Both prefixes are kept for the next runs, as ccache keeps objects, in a
+# folder for each Wine version (scripts/wine-env.sh cdflash_wine_kept): a
+# first run makes them, minutes of the guest's processor for the 32-bit one.
 # Each build's checks run as root and again without CAP_SYS_RAWIO. Then both
 # builds, made flashers, flash drives of our own (the drive model behind the
 # guest kernel's SCSI target) whole, through Wine's pass-through.
@@ -85,7 +88,8 @@ say "built in $((SECONDS - start)) s"
 
 # shellcheck source=wine-env.sh
 . "$root/scripts/wine-env.sh"
-prefix64=$work/prefix-win64
+kept=$(cdflash_wine_kept)
+prefix64=$kept/prefix-win64
 (
   cdflash_wine_select x86_64
   cdflash_wine_prefix_ensure "$prefix64"
@@ -93,8 +97,10 @@ prefix64=$work/prefix-win64
 say "64-bit Wine prefix $prefix64 ready after $((SECONDS - start)) s"
 
 guest_start=$SECONDS
-"$root/scripts/qemu-guest.sh" --host-root "$root/scripts/wine-kernel-guest.sh" \
-  "$prefix64" "$checks64" "$checks32" "$cdflash32" "$kbuild/bin/cdflash-tcmu-drive" "$drives" \
+# Two processors: the guest's Wine starts, prefix and runs go on side by side.
+CDFLASH_QEMU_CPUS=2 CDFLASH_QEMU_SHARE=$kept \
+  "$root/scripts/qemu-guest.sh" --host-root "$root/scripts/wine-kernel-guest.sh" \
+  "$prefix64" "$checks64" "$checks32" "$cdflash32" "$kbuild/bin/cdflash-tcmu-drive" "$drives" "$kept" \
   >"$work/guest.out" 2>"$work/guest.err"
 guest_status=$?
 guest_seconds=$((SECONDS - guest_start))

@@ -80,6 +80,15 @@ cdflash_wine_prefix_ensure() {
   ) 9>"$dir.lock"
 }
 
+# cdflash_wine_kept: the folder where prefixes are kept from one run to the
+# next, one folder per Wine version (CDFLASH_CACHE, or ~/.cache/cdflash).
+cdflash_wine_kept() {
+  local version
+  version=$(/usr/lib/wine/wine64 --version 2>/dev/null </dev/null) || version=unknown
+  version=$(echo "$version" | sed 's/[^A-Za-z0-9.~]\{1,\}/-/g; s/-$//')  # wine-8.0-Debian-8.0~repack-4
+  echo "${CDFLASH_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/cdflash}/$version"
+}
+
 # wait_exit PID SECONDS: waits for a background process of this shell to end
 # and sets exit_status to its exit code, or to "timeout" (it is killed then).
 # Call it directly, never inside $(...): a subshell cannot collect the exit

@@ -18,6 +18,9 @@
 #                   four.bin and five.bin, and flashers of them: four.exe and
 #                   five.exe (the shipped build), four64.exe (the x86_64
 #                   build); drives of our own (tests/kernel/drive_setup.sh)
+#   KEPT            where the 32-bit prefix of an earlier guest is kept, read
+#                   here through the host's root; a prefix made here is
+#                   written to the guest's /run/share, that same folder
 #
 # The two commits that never answer wait out the program's commit timeout:
 # they start first, each in a prefix of its own beside the one whose letters
@@ -276,8 +279,11 @@ SCSI_DEBUG_DEV=$(sr_with_vendor Linux) || problem "no scsi_debug CD-ROM (vendor 
 echo "guest: $ATAPI_LETTER: is $ATAPI_DEV (QEMU ATAPI), $SCSI_DEBUG_LETTER: is $SCSI_DEBUG_DEV (scsi_debug)"
 check_rights
 
-prefix64=$1 checks64=$2 checks32=${3:-} cdflash32=${4:-} server=${5:-} drives=${6:-}
+prefix64=$1 checks64=$2 checks32=${3:-} cdflash32=${4:-} server=${5:-} drives=${6:-} kept=${7:-}
+# The 32-bit prefix stays as wineboot made it: the NT route checks and the
+# drives' runs each use a twin of it.
 P32=/tmp/prefix-win32
+P32C=/tmp/prefix-win32-checks
 P32D=/tmp/prefix-win32-drives
 P64D=/tmp/prefix-win64-drives
 have64=
@@ -285,12 +291,24 @@ have64=
 # shellcheck source=../tests/kernel/drive_checks.sh
 . "$here/../tests/kernel/drive_checks.sh"
 # ---- i686: its prefix, made while the drives attach ---------------------------
+# Making it takes minutes of the guest's processor: a prefix made here is
+# kept for the next guests, which read it through the host's root.
 make_prefix32() {
   wineboot -i </dev/null >"$LOGS/i686-wineboot.log" 2>&1
   wineserver -w </dev/null >/dev/null 2>&1
 }
+keep_prefix32() {
+  rm -rf /run/share/prefix-win32.part &&
+    cp -a "$P32" /run/share/prefix-win32.part &&
+    rm -rf /run/share/prefix-win32 &&
+    mv /run/share/prefix-win32.part /run/share/prefix-win32 ||
+    problem "i686: the 32-bit prefix made here could not be kept in /run/share"
+}
 prefix32_job=''
-if [ -n "$cdflash32" ]; then
+if [ -n "$cdflash32" ] && [ -n "$kept" ] && [ -f "$kept/prefix-win32/system.reg" ]; then
+  P32=$kept/prefix-win32
+  mark_time "i686: the 32-bit prefix of an earlier guest"
+elif [ -n "$cdflash32" ]; then
   if /usr/lib/wine/wine --version >"$LOGS/i686-version.log" 2>&1; then
     in_wine i686 "$P32" make_prefix32 &
     prefix32_job=$!
@@ -332,16 +350,17 @@ if [ -n "$have_drives" ] && [ -n "$have64" ]; then
 fi
 
 # ---- i686: its commit that never answers, once its prefix is made --------------
-i686_ready=''
-if [ -n "$prefix32_job" ]; then
-  wait "$prefix32_job"
-  if [ -f "$P32/system.reg" ]; then
-    i686_ready=1
+i686_ready='' keep32_job=''
+[ -z "$prefix32_job" ] || wait "$prefix32_job"
+if [ -f "$P32/system.reg" ]; then
+  i686_ready=1
+  if [ -n "$prefix32_job" ]; then
     mark_time "i686: 32-bit prefix made"
-  else
-    problem "i686: Wine could not make a 32-bit prefix in the guest:"
-    show_log "$LOGS/i686-wineboot.log"
+    [ -d /run/share ] && { keep_prefix32 & keep32_job=$!; }
   fi
+elif [ -n "$prefix32_job" ]; then
+  problem "i686: Wine could not make a 32-bit prefix in the guest:"
+  show_log "$LOGS/i686-wineboot.log"
 fi
 i686_runs=
 if [ -n "$i686_ready" ] && [ -n "$have_drives" ] &&
@@ -361,13 +380,13 @@ if [ -n "$have64" ]; then
   fi
   in_wine x86_64 "$prefix64" stop_wine
 fi
-if [ -n "$i686_ready" ]; then
-  map_cd_letters "$P32" "d=$ATAPI_DEV" "e=$SCSI_DEBUG_DEV"
-  if in_wine i686 "$P32" start_wine i686; then
-    in_wine i686 "$P32" run_checks i686 "$checks32"
-    in_wine i686 "$P32" check_shipped_list "$cdflash32"
+if [ -n "$i686_ready" ] && prefix_twin "$P32" "$P32C"; then
+  map_cd_letters "$P32C" "d=$ATAPI_DEV" "e=$SCSI_DEBUG_DEV"
+  if in_wine i686 "$P32C" start_wine i686; then
+    in_wine i686 "$P32C" run_checks i686 "$checks32"
+    in_wine i686 "$P32C" check_shipped_list "$cdflash32"
   fi
-  in_wine i686 "$P32" stop_wine
+  in_wine i686 "$P32C" stop_wine
 fi
 
 # ---- whole runs beside the silent commits --------------------------------------
@@ -396,36 +415,37 @@ if [ -s "$out/node6" ]; then
 fi
 
 # ---- the commits that never answered ---------------------------------------------
-# judge_silent ARCH N: run N's commit never answered.
+# judge_silent ARCH PREFIX N LETTER FLASHER: run N's commit never answered;
+# a second run while this computer runs is refused, nothing sent to the drive.
 judge_silent() {
-  local arch=$1 n=$2 commit_failed
+  local arch=$1 prefix=$2 n=$3 letter=$4 flasher=$5 commit_failed
   show_node "$n"
   judge "$n"
   check_run "$arch: a commit that never answers: exit 6, not \"Flash Completed.\"" "$n" 6 -
   commit_failed=$(jq -r --arg c "$COMMIT_CDB" \
     '[ .commands[] | select(.cdb | startswith($c)) ] | last | .succeeded == false' "$out/r$n.json" 2>/dev/null)
   check "$arch: a commit that never answers: the record says it did not succeed" "" [ "$commit_failed" = true ]
+  in_wine "$arch" "$prefix" wine_run "$n" "$letter" "$flasher"
+  check_run "$arch: a second run to the drive whose commit never answered: exit 6, nothing sent to it" "$n" 6 unsent
+  in_wine "$arch" "$prefix" stop_wine
 }
 if [ -n "$silent64" ]; then
   wait "$silent64"
   if [ -s "$out/node6" ]; then
-    judge_silent x86_64 6
+    judge_silent x86_64 "$P64D" 6 L "$drives/four64.exe"
   else
     problem "x86_64: no run to L: (the x86_64 prefix for the drives did not start)"
+    in_wine x86_64 "$P64D" stop_wine
   fi
-  in_wine x86_64 "$P64D" stop_wine
 fi
 if [ -n "$i686_runs" ]; then
   wait "$holder"
   wait "$silent32"
-  judge_silent i686 2
-  # A second run while this computer runs: refused, the drive sent nothing.
-  in_wine i686 "$P32D" wine_run 2 H "$drives/four.exe"
-  check_run "i686: a second run to the drive whose commit never answered: exit 6, nothing sent to it" 2 6 unsent
-  in_wine i686 "$P32D" stop_wine
+  judge_silent i686 "$P32D" 2 H "$drives/four.exe"
 fi
 for n in "${!server_pid[@]}"; do
   [ -s "$out/server$n.err" ] && problem "drive $n said: $(head -c 300 "$out/server$n.err")"
   kill -TERM "${server_pid[$n]}" 2>/dev/null
 done
+[ -z "$keep32_job" ] || wait "$keep32_job"
 mark_time "guest script end"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <optional>
 
 namespace cdflash::sim {
@@ -24,19 +25,62 @@ std::size_t ShortLength(const Fault& fault, std::size_t size) {
   return fault.count == Fault::kHalf ? size / 2 : std::min(fault.count, size);
 }
 
+// The byte arrays of drives that are gone, for the next drives. Tests make
+// drives by the thousand, each with some 2 MiB of memory; fresh memory costs
+// a page fault per page under Wine's heap and the sanitizers' allocator,
+// which then takes most of a test's time. Never destroyed: a drive may
+// outlive every other static object.
+class SpareBytes {
+ public:
+  static SpareBytes& Pool() {
+    static auto* pool = new SpareBytes;
+    return *pool;
+  }
+
+  std::vector<std::uint8_t> Take(std::size_t size, std::uint8_t fill) {
+    std::vector<std::uint8_t> bytes;
+    {
+      const std::lock_guard lock(mutex_);
+      const auto fits = std::find_if(spare_.begin(), spare_.end(),
+                                     [size](const auto& spare) { return spare.capacity() >= size; });
+      if (fits != spare_.end()) {
+        bytes = std::move(*fits);
+        spare_.erase(fits);
+      }
+    }
+    bytes.assign(size, fill);
+    return bytes;
+  }
+
+  void Give(std::vector<std::uint8_t>& bytes) {
+    if (bytes.capacity() == 0) return;  // moved from
+    const std::lock_guard lock(mutex_);
+    if (spare_.size() < kKept) spare_.push_back(std::move(bytes));
+  }
+
+ private:
+  static constexpr std::size_t kKept = 16;
+  std::mutex mutex_;
+  std::vector<std::vector<std::uint8_t>> spare_;
+};
+
 }  // namespace
 
 SimDrive::SimDrive(DriveConfig config)
     : config_(std::move(config)),
       revision_(config_.revision),
-      dram_(kDramSize, 0),
-      written_(kDramSize, 0),
-      readBack_(kDramSize, 0),
-      flash_(kImageAreaSize, 0xFF) {
+      dram_(SpareBytes::Pool().Take(kDramSize, 0)),
+      written_(SpareBytes::Pool().Take(kDramSize, 0)),
+      readBack_(SpareBytes::Pool().Take(kDramSize, 0)),
+      flash_(SpareBytes::Pool().Take(kImageAreaSize, 0xFF)) {
   // The factory firmware carries its revision where every image does.
   std::copy_n(revision_.begin(), std::min<std::size_t>(revision_.size(), 4),
               flash_.begin() + kRevisionOffset);
   if (config_.mediumScript.empty()) config_.mediumScript.push_back(kNoMedium);
+}
+
+SimDrive::~SimDrive() {
+  for (auto* bytes : {&dram_, &written_, &readBack_, &flash_}) SpareBytes::Pool().Give(*bytes);
 }
 
 void SimDrive::SetMediumScript(std::vector<Sense> script) {

@@ -56,6 +56,9 @@ struct CommitRecord {
 class SimDrive {
  public:
   explicit SimDrive(DriveConfig config = {});
+  ~SimDrive();
+  SimDrive(SimDrive&&) = default;
+  SimDrive& operator=(SimDrive&&) = default;
 
   // Runs one command. `data` is the host's buffer for the data phase; its
   // size is the transfer length.
