@@ -169,7 +169,13 @@ TEST(SimDriveCommitTest, CommitOfAnythingNotReadBackAsWrittenBricksTheDrive) {
     ASSERT_TRUE(IsGood(Commit(drive))) << c.what;
     EXPECT_EQ(drive.Bricked(), c.bricked) << c.what;
   }
+  // Made after drives that were written, it starts as blank as the first.
   SimDrive nothingSent;
+  const auto count = [](std::span<const std::uint8_t> bytes, std::uint8_t value) {
+    return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), value));
+  };
+  EXPECT_EQ(count(nothingSent.Dram(), 0), nothingSent.Dram().size());
+  EXPECT_EQ(count(nothingSent.Flash(), 0xFF) + 4, nothingSent.Flash().size()) << "all but its revision";
   EntryCritical(nothingSent);
   ASSERT_TRUE(IsGood(Commit(nothingSent)));
   EXPECT_EQ(nothingSent.Commits()[0].programmed, 0u);
