@@ -28,16 +28,6 @@ class ControlAdapters : public ::testing::Test {
 // (tests/contract); here: the user's actions, each raising exactly one event,
 // and what only the Qt widgets do.
 
-TEST_F(ControlAdapters, TheUsersChoiceRaisesOneComboBoxChange) {
-  QSignalSpy changes(&window, &FlashWindow::ComboBoxChanged);
-  controls.ComboBox->Add("0-0-0 0: A");
-  controls.ComboBox->Add("0-1-0 1: B");
-  controls.ComboBox->SetItemIndex(0);
-  QTest::keyClick(window.ControlWidget("ComboBox"), Qt::Key_Down);
-  EXPECT_EQ(changes.count(), 1);
-  EXPECT_EQ(controls.ComboBox->ItemIndex(), 1);
-}
-
 TEST_F(ControlAdapters, FileListClicksAndKeyboardMovesRaiseOneClickEach) {
   auto* list = qobject_cast<QListWidget*>(window.ControlWidget("FileListBox1"));
   ASSERT_NE(list, nullptr);

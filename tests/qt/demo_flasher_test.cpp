@@ -99,12 +99,6 @@ class DemoFlasher : public ::testing::Test {
     return false;
   }
 
-  void ExpectProgramEndsWithExitCodeZero() {
-    ASSERT_TRUE(program.waitForFinished(10000)) << "the program did not end";
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(program.exitCode(), 0);
-  }
-
   XvfbDisplay display;
   QTemporaryDir dir;
   QString flasher;
@@ -114,7 +108,15 @@ class DemoFlasher : public ::testing::Test {
   QByteArray output_;
 };
 
-TEST_F(DemoFlasher, YesOnTheWarningOpensTheMainWindowWithItsCaption) {
+// The drives come from the file next to the program; after Yes to the
+// warning the main window shows with its caption, and closing it ends the
+// program. Which drives qualify and what the boxes say is the form's.
+TEST_F(DemoFlasher, YesOnTheWarningOpensTheMainWindowOverTheDrivesFile) {
+  QFile drives(dir.filePath(QStringLiteral("cdflash-demo.drives")));
+  ASSERT_TRUE(drives.open(QIODevice::WriteOnly));
+  drives.write("OTHER|DVD-ROM 16X|2.00\nACME|CRW-4012A|1.20\n");
+  drives.close();
+
   StartFlasher();
   const QString warning = WaitForWindow(QStringLiteral("^Warning$"));
   ASSERT_FALSE(warning.isEmpty()) << "no warning box";
@@ -127,27 +129,10 @@ TEST_F(DemoFlasher, YesOnTheWarningOpensTheMainWindowWithItsCaption) {
   EXPECT_FALSE(WindowShown(QStringLiteral("^Error$")));
 
   ASSERT_TRUE(RequestWindowClose(display.Name(), window.toULong()));
-  ExpectProgramEndsWithExitCodeZero();
-  EXPECT_TRUE(Output().contains("3 simulated drive(s) from built-in drives"));
-}
-
-TEST_F(DemoFlasher, WithoutAQualifyingDriveTheErrorBoxEndsTheProgram) {
-  QFile drives(dir.filePath(QStringLiteral("cdflash-demo.drives")));
-  ASSERT_TRUE(drives.open(QIODevice::WriteOnly));
-  drives.write("OTHER|DVD-ROM 16X|2.00\nACME|CRW-4012A|1.60\n");
-  drives.close();
-
-  StartFlasher();
-  const QString warning = WaitForWindow(QStringLiteral("^Warning$"));
-  ASSERT_FALSE(warning.isEmpty()) << "no warning box";
-  ASSERT_TRUE(PressUntilGone(warning, QStringLiteral("^Warning$"), "Return"));
-
-  const QString error = WaitForWindow(QStringLiteral("^Error$"));
-  ASSERT_FALSE(error.isEmpty()) << "no error box";
-  EXPECT_FALSE(WindowShown(QStringLiteral("Flash V1\\.043")));
-  ASSERT_TRUE(PressUntilGone(error, QStringLiteral("^Error$"), "Return"));
-
-  ExpectProgramEndsWithExitCodeZero();
+  ASSERT_TRUE(program.waitForFinished(10000)) << "the program did not end";
+  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program.exitCode(), 0);
+  EXPECT_TRUE(Output().contains("2 simulated drive(s) from ")) << "the drives file was not read";
 }
 
 }  // namespace

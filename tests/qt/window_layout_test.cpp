@@ -54,6 +54,22 @@ TEST_F(Scale1Layout, ClientAreaIsTheBoundingBoxOfTheControls) {
   EXPECT_EQ(window.pos(), QPoint(91, 84));
 }
 
+// Hidden controls and moved ones leave no empty band at the bottom.
+TEST_F(Scale1Layout, WindowHeightFollowsTheVisibleControls) {
+  const FormControls c = window.Controls();
+  c.GroupBox2->SetVisible(false);
+  c.ProgressBar->SetVisible(false);
+  EXPECT_EQ(window.height(), 161);  // the button's bottom edge
+  c.FlashButton->SetVisible(false);
+  EXPECT_EQ(window.height(), 105);  // the file list's bottom edge
+  c.FileListBox1->SetVisible(false);
+  EXPECT_EQ(window.height(), 52);  // the drop-down list's bottom edge
+  c.GroupBox2->SetVisible(true);
+  EXPECT_EQ(window.height(), 169);
+  c.GroupBox2->SetTop(72);  // flash mode's place for it
+  EXPECT_EQ(window.height(), 128);
+}
+
 TEST_F(Scale1Layout, FontAndItemHeightsAreTwentyPixels) {
   EXPECT_EQ(window.font().pixelSize(), 20);
   EXPECT_TRUE(window.font().bold());

@@ -30,7 +30,7 @@ TEST_F(Workspace, WindowListsTheSampleModelsAndBinFiles) {
   cdflash::test::FakeSystem system;
   system.program = dir.filePath(QStringLiteral("cdflash")).toStdString();
   system.directory = dir.path().toStdString();
-  const TestPackage package("BLNK");
+  const auto package = AnyDrivePackage("BLNK");
   QtForm qt(package.View(), &system);
   qt.Form().FormCreate();
 
