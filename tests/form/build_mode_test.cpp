@@ -140,14 +140,13 @@ TEST_F(BuildMode, MissingTableEndsTheProgram) {
 TEST_F(BuildMode, ValuesAreStoredInHeaderFormsWhileTheEntryShowsThemAsRead) {
   const std::string model30 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234";
   const std::string range30 = "1.00-1.50 and some more words";
-  WriteTable(Section(0, model30, "SHORTINQRY", range30, "*.bin", "VENDOR-NAME-LONGER-THAN-24-CHARS",
-                     "FLASH-ALL and then some more"));
+  const std::string section = Section(0, model30, "SHORTINQRY", range30, "*.bin",
+                                      "VENDOR-NAME-LONGER-THAN-24-CHARS", "FLASH-ALL and then some more");
+  WriteTable(section);
   Start();
   ASSERT_TRUE(h.dialogs.shown.empty());
   EXPECT_EQ(h.combo.items.front(), range30 + " SHORTINQRY");
-  const ModelTable table = ReadModelTable(IniFile::Parse(
-      Section(0, model30, "SHORTINQRY", range30, "*.bin", "VENDOR-NAME-LONGER-THAN-24-CHARS",
-              "FLASH-ALL and then some more")));
+  const ModelTable table = ReadModelTable(IniFile::Parse(section));
   ASSERT_EQ(table.models.size(), 1u);
   const ModelEntry& stored = table.models.front();
   EXPECT_EQ(stored.model, model30.substr(0, 24));

@@ -65,6 +65,8 @@ TEST(FlashStartup, WarningAnswerAndDrivesDecideTheListOrTheEnd) {
     const bool yes = c.answer == Answer::Yes;
     EXPECT_EQ(ui.window.caption, yes ? "ACME Flash V1.043 CRW-4012" : " Flash V1.043 ");
     EXPECT_EQ(ui.fileList.Visible(), !yes);
+    EXPECT_EQ(ui.groupBox.GetBounds().top, test::DesignBounds("GroupBox2").top - ui.fileList.GetBounds().height)
+        << "flash mode's layout, whatever the answer";
     if (!yes) {
       for (std::size_t i = 0; i < c.drives.size(); ++i) EXPECT_EQ(h.bench.platform.Drive(i).CommandCount(), 0u);
       EXPECT_EQ(h.bench.platform.Route().Initialisations(), 0);

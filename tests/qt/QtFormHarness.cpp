@@ -12,8 +12,8 @@ QtForm::QtForm(const PackageView& package, ISystemServices* system)
   BindForm(*window_, *form_, dialogs_);
 }
 
-// Then the event loop runs once to take every posted event, a posted quit
-// request included. Only a running loop clears a quit request: one merely
+// The window goes first (it runs FormDestroy); then the event loop runs once
+// to take every posted event, a posted quit request included. Only a running loop clears a quit request: one merely
 // dispatched outside it would end every later modal box at once.
 QtForm::~QtForm() {
   window_.reset();

@@ -10,8 +10,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
 
+#include "LoopHangGuard.h"
 #include "ui/qt/AppServices.h"
 #include "ui/qt/FlashWindow.h"
 
@@ -84,15 +84,12 @@ TEST(AppServices, HourglassIsAStateNotAStack) {
 }
 
 TEST(AppServices, AQuitPostedBeforeTheLoopEndsItAtOnce) {
-  QTimer hangGuard;  // ends a loop that the request failed to end
-  hangGuard.setSingleShot(true);
-  QObject::connect(&hangGuard, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-  hangGuard.start(10000);
-
+  const test::LoopHangGuard hangGuard;
   ApplicationService application;
   application.PostQuit(3);
   EXPECT_TRUE(application.QuitPosted());
   EXPECT_EQ(QGuiApplication::exec(), 3);
+  EXPECT_FALSE(hangGuard.Hung());
 }
 
 }  // namespace
