@@ -180,14 +180,11 @@ TYPED_TEST_P(ControlContract, CaptionsStatesAndPlacesReadBackAsSet) {
   EXPECT_EQ(c.ProgressBar->GetBounds(), (Bounds{before.left, before.top - 41, before.width, before.height}));
 }
 
-TYPED_TEST_P(ControlContract, ControlsReportTheirDesignBounds) {
+TYPED_TEST_P(ControlContract, ControlsStartAtTheirDesignBoundsAndFlashModeMovesTheLowerOnesUp) {
+  const FormControls& c = this->c;
   for (const ControlDesign& design : kFormDesign) {
     EXPECT_EQ(this->Designed(design)->GetBounds(), design.bounds) << design.name;
   }
-}
-
-TYPED_TEST_P(ControlContract, FlashModeMovesTheLowerControlsUpByTheFileListHeight) {
-  const FormControls& c = this->c;
   MoveUpIntoFileListPlace(c);
   const int list = c.FileListBox1->GetBounds().height;
   for (const ControlDesign& design : kFormDesign) {
@@ -221,8 +218,7 @@ REGISTER_TYPED_TEST_SUITE_P(ControlContract, ListsHandBackTheBytesTheyWereGiven,
                             IndexesOutOfRangeThrowOrSelectNothing,
                             ProgressBarKeepsItsPositionInsideItsRange,
                             CaptionsStatesAndPlacesReadBackAsSet,
-                            ControlsReportTheirDesignBounds,
-                            FlashModeMovesTheLowerControlsUpByTheFileListHeight,
+                            ControlsStartAtTheirDesignBoundsAndFlashModeMovesTheLowerOnesUp,
                             LabelGrowsWithItsTextAndTheWindowWithIt);
 
 }  // namespace cdflash::contract

@@ -49,13 +49,11 @@ TEST_F(Scale1Layout, EveryControlSitsWhereTheTableSays) {
   }
 }
 
-TEST_F(Scale1Layout, ClientAreaIsTheBoundingBoxOfTheControls) {
+// The client area is the controls' bounding box: hidden controls and moved
+// ones leave no empty band at the bottom.
+TEST_F(Scale1Layout, ClientAreaIsTheBoundingBoxOfTheVisibleControls) {
   EXPECT_EQ(window.size(), QSize(425, 169));
   EXPECT_EQ(window.pos(), QPoint(91, 84));
-}
-
-// Hidden controls and moved ones leave no empty band at the bottom.
-TEST_F(Scale1Layout, WindowHeightFollowsTheVisibleControls) {
   const FormControls c = window.Controls();
   c.GroupBox2->SetVisible(false);
   c.ProgressBar->SetVisible(false);
