@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -28,15 +27,12 @@ using Bytes = std::vector<std::uint8_t>;
 using test::ReadBytes;
 using test::TempFolder;
 using test::WriteBytes;
+using test::WriteText;
 
 // The program lives in the folder, which is also the current directory.
 void UseFolder(FormHarness& harness, const std::string& program, const std::string& directory) {
   harness.system.program = program;
   harness.system.directory = directory;
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 std::string Section(int n, const std::string& model, const std::string& inquiry,
@@ -57,7 +53,7 @@ std::string SampleSection(int n) {
 class BuildMode : public ::testing::Test {
  protected:
   void SetUp() override { UseFolder(h, folder / "CDFL.EXE", folder.Path()); }
-  void WriteTable(const std::string& text) { WriteFile(TablePath(), text); }
+  void WriteTable(const std::string& text) { WriteText(TablePath(), text); }
   std::string TablePath() const { return folder / "CDFL.INI"; }
   void Start() { h.form.FormCreate(); }
 
@@ -70,7 +66,7 @@ class BuildMode : public ::testing::Test {
 TEST_F(BuildMode, OneModelIsOfferedSelectedAndTheWindowRelabelled) {
   WriteTable(Section(0, "CRW-4012", "ACME    CRW-4012A", "1.00-1.50", "1.*.BIN; 1.*.HEX", "ACME",
                      "first"));
-  for (const char* name : {"1.61.hex", "1.60.BIN", "2.00.BIN", "1.60.BIN.txt"}) WriteFile(folder / name, "x");
+  for (const char* name : {"1.61.hex", "1.60.BIN", "2.00.BIN", "1.60.BIN.txt"}) WriteText(folder / name, "x");
   fs::create_directory(folder / "1.99.BIN");
   Start();
   EXPECT_TRUE(h.dialogs.shown.empty()) << ::testing::PrintToString(h.dialogs.shown);
@@ -109,7 +105,7 @@ TEST(ModelTableAtStart, ModelsAreReadUpToTheFirstGapOrBrokenSection) {
     TempFolder folder;
     FormHarness h;
     UseFolder(h, folder / "CDFL.EXE", folder.Path());
-    WriteFile(folder / "CDFL.INI", c.table);
+    WriteText(folder / "CDFL.INI", c.table);
     h.form.FormCreate();
     if (c.broken == nullptr) {
       EXPECT_TRUE(h.dialogs.shown.empty());
@@ -169,8 +165,8 @@ TEST_F(BuildMode, InstalledCopyReadsTheUsersTableAndListsTheFolderItWasStartedFr
   h.system.directory = work.Path();
   h.system.environment = {{"HOME", home.Path()}};
   fs::create_directories(home / ".config/cdflash");
-  WriteFile(home / ".config/cdflash/cdflash.INI", SampleSection(0) + SampleSection(1));
-  WriteFile(work / "0.10.BIN", "x");
+  WriteText(home / ".config/cdflash/cdflash.INI", SampleSection(0) + SampleSection(1));
+  WriteText(work / "0.10.BIN", "x");
   Start();
   EXPECT_TRUE(h.dialogs.shown.empty()) << ::testing::PrintToString(h.dialogs.shown);
   EXPECT_EQ(h.combo.Count(), 2);
@@ -181,21 +177,21 @@ TEST_F(BuildMode, InstalledCopyReadsTheUsersTableAndListsTheFolderItWasStartedFr
 
 TEST_F(BuildMode, ClickRecordsTheFileNameAndModelChoiceListsTheFolderAnew) {
   WriteTable(SampleSection(0) + SampleSection(1));
-  WriteFile(folder / "0.10.BIN", "x");
+  WriteText(folder / "0.10.BIN", "x");
   Start();
   ASSERT_EQ(h.fileList.items, std::vector<std::string>{"0.10.BIN"});
   h.fileList.SetItemIndex(0);
   h.form.FileListBox1Click();
   EXPECT_TRUE(h.button.enabled);
 
-  WriteFile(folder / "1.60.BIN", "x");
+  WriteText(folder / "1.60.BIN", "x");
   h.combo.index = 1;
   h.form.ComboBoxChange();
   EXPECT_FALSE(h.button.enabled);
   EXPECT_EQ(h.fileList.items, std::vector<std::string>{"1.60.BIN"});
   EXPECT_EQ(h.window.caption, " Flash V1.043 1.00-1.51 [Buiding]");
 
-  WriteFile(folder / "1.61.BIN", "x");
+  WriteText(folder / "1.61.BIN", "x");
   h.form.ComboBoxChange();  // the same model again still reads the folder anew
   EXPECT_EQ(h.fileList.items, (std::vector<std::string>{"1.60.BIN", "1.61.BIN"}));
 }
