@@ -167,31 +167,24 @@ TYPED_TEST_P(ControlContract, CaptionsStatesAndPlacesReadBackAsSet) {
   c.FlashButton->SetCaption("Build");
   EXPECT_EQ(c.FlashButton->Caption(), "Build");
 
-  c.FlashButton->SetEnabled(false);
-  c.ComboBox->SetEnabled(false);
-  EXPECT_FALSE(c.FlashButton->Enabled());
-  EXPECT_FALSE(c.ComboBox->Enabled());
-  c.FlashButton->SetEnabled(true);
-  c.ComboBox->SetEnabled(true);
-  EXPECT_TRUE(c.FlashButton->Enabled() && c.ComboBox->Enabled());
-
-  c.FileListBox1->SetVisible(false);
-  EXPECT_FALSE(c.FileListBox1->Visible());
-  c.FileListBox1->SetVisible(true);
-  EXPECT_TRUE(c.FileListBox1->Visible());
+  for (const bool on : {false, true}) {
+    c.FlashButton->SetEnabled(on);
+    c.ComboBox->SetEnabled(on);
+    c.FileListBox1->SetVisible(on);
+    EXPECT_EQ(c.FlashButton->Enabled(), on);
+    EXPECT_EQ(c.ComboBox->Enabled(), on);
+    EXPECT_EQ(c.FileListBox1->Visible(), on);
+  }
   const Bounds before = c.ProgressBar->GetBounds();
   c.ProgressBar->SetTop(before.top - 41);
   EXPECT_EQ(c.ProgressBar->GetBounds(), (Bounds{before.left, before.top - 41, before.width, before.height}));
 }
 
-TYPED_TEST_P(ControlContract, ControlsReportTheirDesignBounds) {
+TYPED_TEST_P(ControlContract, ControlsStartAtTheirDesignBoundsAndFlashModeMovesTheLowerOnesUp) {
+  const FormControls& c = this->c;
   for (const ControlDesign& design : kFormDesign) {
     EXPECT_EQ(this->Designed(design)->GetBounds(), design.bounds) << design.name;
   }
-}
-
-TYPED_TEST_P(ControlContract, FlashModeMovesTheLowerControlsUpByTheFileListHeight) {
-  const FormControls& c = this->c;
   MoveUpIntoFileListPlace(c);
   const int list = c.FileListBox1->GetBounds().height;
   for (const ControlDesign& design : kFormDesign) {
@@ -225,8 +218,7 @@ REGISTER_TYPED_TEST_SUITE_P(ControlContract, ListsHandBackTheBytesTheyWereGiven,
                             IndexesOutOfRangeThrowOrSelectNothing,
                             ProgressBarKeepsItsPositionInsideItsRange,
                             CaptionsStatesAndPlacesReadBackAsSet,
-                            ControlsReportTheirDesignBounds,
-                            FlashModeMovesTheLowerControlsUpByTheFileListHeight,
+                            ControlsStartAtTheirDesignBoundsAndFlashModeMovesTheLowerOnesUp,
                             LabelGrowsWithItsTextAndTheWindowWithIt);
 
 }  // namespace cdflash::contract

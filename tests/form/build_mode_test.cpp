@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -28,15 +27,12 @@ using Bytes = std::vector<std::uint8_t>;
 using test::ReadBytes;
 using test::TempFolder;
 using test::WriteBytes;
+using test::WriteText;
 
 // The program lives in the folder, which is also the current directory.
 void UseFolder(FormHarness& harness, const std::string& program, const std::string& directory) {
   harness.system.program = program;
   harness.system.directory = directory;
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 std::string Section(int n, const std::string& model, const std::string& inquiry,
@@ -57,18 +53,12 @@ std::string SampleSection(int n) {
 class BuildMode : public ::testing::Test {
  protected:
   void SetUp() override { UseFolder(h, folder / "CDFL.EXE", folder.Path()); }
-  void WriteTable(const std::string& text) { WriteFile(TablePath(), text); }
+  void WriteTable(const std::string& text) { WriteText(TablePath(), text); }
   std::string TablePath() const { return folder / "CDFL.INI"; }
   void Start() { h.form.FormCreate(); }
-  std::vector<std::string> Boxes() const {
-    std::vector<std::string> texts;
-    for (const auto& box : h.dialogs.shown) texts.push_back(box.kind + ": " + box.text);
-    return texts;
-  }
 
   TempFolder folder;
   FormHarness h;  // the program's own package: a template
-  test::FakeSystem& platform = h.system;
 };
 
 // --- The model table ---------------------------------------------------------
@@ -76,10 +66,10 @@ class BuildMode : public ::testing::Test {
 TEST_F(BuildMode, OneModelIsOfferedSelectedAndTheWindowRelabelled) {
   WriteTable(Section(0, "CRW-4012", "ACME    CRW-4012A", "1.00-1.50", "1.*.BIN; 1.*.HEX", "ACME",
                      "first"));
-  for (const char* name : {"1.61.hex", "1.60.BIN", "2.00.BIN", "1.60.BIN.txt"}) WriteFile(folder / name, "x");
+  for (const char* name : {"1.61.hex", "1.60.BIN", "2.00.BIN", "1.60.BIN.txt"}) WriteText(folder / name, "x");
   fs::create_directory(folder / "1.99.BIN");
   Start();
-  EXPECT_TRUE(h.dialogs.shown.empty()) << ::testing::PrintToString(Boxes());
+  EXPECT_TRUE(h.dialogs.shown.empty()) << ::testing::PrintToString(h.dialogs.shown);
   EXPECT_TRUE(h.application.quits.empty());
   EXPECT_EQ(h.combo.items, std::vector<std::string>{"1.00-1.50 ACME    CRW-4012A"});
   EXPECT_EQ(h.combo.index, 0);
@@ -91,83 +81,68 @@ TEST_F(BuildMode, OneModelIsOfferedSelectedAndTheWindowRelabelled) {
   EXPECT_FALSE(h.button.enabled);
 }
 
-TEST_F(BuildMode, NumberingEndsAtTheFirstGapAndAtOneHundredModels) {
-  WriteTable(SampleSection(0) + SampleSection(1) + SampleSection(3));
-  Start();
-  EXPECT_EQ(h.combo.Count(), 2);
-  EXPECT_TRUE(h.dialogs.shown.empty());
-
-  // 100 complete sections, then one that would be an error if it were read.
-  std::string table;
-  for (int n = 0; n < 100; ++n) table += SampleSection(n);
-  table += "[MODEL100]\nModel=NEVER\n";
-  TempFolder other;
-  WriteFile(other / "CDFL.INI", table);
-  FormHarness all;
-  UseFolder(all, other / "CDFL.EXE", other.Path());
-  all.form.FormCreate();
-  EXPECT_EQ(all.combo.Count(), 100);
-  EXPECT_TRUE(all.dialogs.shown.empty());
-  EXPECT_EQ(all.combo.items.back(), "1.00-1.59 ACME    CRW-40109");
+// The table read in full, or the program ended at its first broken model.
+TEST(ModelTableAtStart, ModelsAreReadUpToTheFirstGapOrBrokenSection) {
+  std::string hundred;
+  for (int n = 0; n < 100; ++n) hundred += SampleSection(n);
+  struct Case {
+    const char* name;
+    std::string table;
+    int models;
+    const char* broken;  // the section the box names; none: no box
+  };
+  const Case cases[] = {
+      {"a gap ends the numbering", SampleSection(0) + SampleSection(1) + SampleSection(3), 2, nullptr},
+      {"one hundred models, the next never read", hundred + "[MODEL100]\nModel=NEVER\n", 100, nullptr},
+      {"fail in lower case is a value", Section(0, "M", "I", "R", "*.BIN", "V", "fail"), 1, nullptr},
+      {"FAIL in capitals is a missing key", Section(0, "M", "I", "R", "*.BIN", "V", "FAIL"), 0, "MODEL00"},
+      {"an incomplete section",
+       SampleSection(0) + "[MODEL01]\nModel=X\nInquiry=Y\nFW-Range=1-2\nBINMask=*.BIN\nVendor=V\n", 0, "MODEL01"},
+      {"no model section", "; nothing here\n[OTHER]\nModel=X\n", 0, "MODEL00"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    FormHarness h;
+    UseFolder(h, folder / "CDFL.EXE", folder.Path());
+    WriteText(folder / "CDFL.INI", c.table);
+    h.form.FormCreate();
+    if (c.broken == nullptr) {
+      EXPECT_TRUE(h.dialogs.shown.empty());
+      EXPECT_EQ(h.combo.Count(), c.models);
+      EXPECT_TRUE(h.application.quits.empty());
+    } else {
+      const std::string box = folder / "CDFL.INI" + " > Session " + c.broken + " error!";
+      EXPECT_EQ(h.dialogs.shown, (std::vector<test::ShownBox>{{"Message", box}}));
+      EXPECT_EQ(h.application.quits, std::vector<int>{0});
+      EXPECT_EQ(h.combo.index, -1);
+      EXPECT_NE(h.button.caption, "Build");  // the set-up stops
+    }
+  }
 }
 
-TEST_F(BuildMode, IncompleteSectionEndsTheProgramWithItsName) {
-  WriteTable(SampleSection(0) +
-             "[MODEL01]\nModel=X\nInquiry=Y\nFW-Range=1-2\nBINMask=*.BIN\nVendor=V\n");
+TEST_F(BuildMode, MissingTableEndsTheProgram) {
+  const fs::path sub = fs::path(folder / "sub");
+  UseFolder(h, (sub / "NONE.EXE").string(), folder.Path());
   Start();
   ASSERT_EQ(h.dialogs.shown.size(), 1u);
   EXPECT_EQ(h.dialogs.shown[0].kind, "Message");
-  EXPECT_EQ(h.dialogs.shown[0].text, TablePath() + " > Session MODEL01 error!");
+  EXPECT_EQ(FirstLine(h.dialogs.shown[0].text), "Can't load " + (sub / "NONE.INI").string());
   EXPECT_EQ(h.application.quits, std::vector<int>{0});
-  EXPECT_EQ(h.combo.index, -1);
-  EXPECT_NE(h.button.caption, "Build");  // the set-up stops
-}
-
-TEST_F(BuildMode, FailInCapitalsCountsAsMissingButNotInLowerCase) {
-  WriteTable(Section(0, "M", "I", "R", "*.BIN", "V", "FAIL"));
-  Start();
-  ASSERT_EQ(h.dialogs.shown.size(), 1u);
-  EXPECT_EQ(h.dialogs.shown[0].text, TablePath() + " > Session MODEL00 error!");
-
-  TempFolder other;
-  WriteFile(other / "CDFL.INI", Section(0, "M", "I", "R", "*.BIN", "V", "fail"));
-  FormHarness lower;
-  UseFolder(lower, other / "CDFL.EXE", other.Path());
-  lower.form.FormCreate();
-  EXPECT_TRUE(lower.dialogs.shown.empty());
-  EXPECT_EQ(lower.combo.Count(), 1);
-}
-
-TEST_F(BuildMode, EmptyOrMissingTableEndsTheProgram) {
-  WriteTable("; nothing here\n[OTHER]\nModel=X\n");
-  Start();
-  ASSERT_EQ(h.dialogs.shown.size(), 1u);
-  EXPECT_EQ(h.dialogs.shown[0].text, TablePath() + " > Session MODEL00 error!");
-  EXPECT_EQ(h.application.quits, std::vector<int>{0});
-
-  FormHarness none;
-  const fs::path sub = fs::path(folder / "sub");
-  UseFolder(none, (sub / "NONE.EXE").string(), folder.Path());
-  none.form.FormCreate();
-  ASSERT_EQ(none.dialogs.shown.size(), 1u);
-  EXPECT_EQ(none.dialogs.shown[0].kind, "Message");
-  EXPECT_EQ(FirstLine(none.dialogs.shown[0].text), "Can't load " + (sub / "NONE.INI").string());
-  EXPECT_EQ(none.application.quits, std::vector<int>{0});
-  EXPECT_TRUE(none.combo.items.empty());
-  EXPECT_EQ(none.button.caption, "FLASH");
+  EXPECT_TRUE(h.combo.items.empty());
+  EXPECT_EQ(h.button.caption, "FLASH");
 }
 
 TEST_F(BuildMode, ValuesAreStoredInHeaderFormsWhileTheEntryShowsThemAsRead) {
   const std::string model30 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ1234";
   const std::string range30 = "1.00-1.50 and some more words";
-  WriteTable(Section(0, model30, "SHORTINQRY", range30, "*.bin", "VENDOR-NAME-LONGER-THAN-24-CHARS",
-                     "FLASH-ALL and then some more"));
+  const std::string section = Section(0, model30, "SHORTINQRY", range30, "*.bin",
+                                      "VENDOR-NAME-LONGER-THAN-24-CHARS", "FLASH-ALL and then some more");
+  WriteTable(section);
   Start();
   ASSERT_TRUE(h.dialogs.shown.empty());
   EXPECT_EQ(h.combo.items.front(), range30 + " SHORTINQRY");
-  const ModelTable table = ReadModelTable(IniFile::Parse(
-      Section(0, model30, "SHORTINQRY", range30, "*.bin", "VENDOR-NAME-LONGER-THAN-24-CHARS",
-              "FLASH-ALL and then some more")));
+  const ModelTable table = ReadModelTable(IniFile::Parse(section));
   ASSERT_EQ(table.models.size(), 1u);
   const ModelEntry& stored = table.models.front();
   EXPECT_EQ(stored.model, model30.substr(0, 24));
@@ -186,14 +161,14 @@ TEST_F(BuildMode, ValuesAreStoredInHeaderFormsWhileTheEntryShowsThemAsRead) {
 TEST_F(BuildMode, InstalledCopyReadsTheUsersTableAndListsTheFolderItWasStartedFrom) {
   TempFolder prefix, home, work;
   fs::create_directories(prefix / "bin");
-  platform.program = prefix / "bin/cdflash";
-  platform.directory = work.Path();
-  platform.environment = {{"HOME", home.Path()}};
+  h.system.program = prefix / "bin/cdflash";
+  h.system.directory = work.Path();
+  h.system.environment = {{"HOME", home.Path()}};
   fs::create_directories(home / ".config/cdflash");
-  WriteFile(home / ".config/cdflash/cdflash.INI", SampleSection(0) + SampleSection(1));
-  WriteFile(work / "0.10.BIN", "x");
+  WriteText(home / ".config/cdflash/cdflash.INI", SampleSection(0) + SampleSection(1));
+  WriteText(work / "0.10.BIN", "x");
   Start();
-  EXPECT_TRUE(h.dialogs.shown.empty()) << ::testing::PrintToString(Boxes());
+  EXPECT_TRUE(h.dialogs.shown.empty()) << ::testing::PrintToString(h.dialogs.shown);
   EXPECT_EQ(h.combo.Count(), 2);
   EXPECT_EQ(h.fileList.items, std::vector<std::string>{"0.10.BIN"});
   EXPECT_EQ(h.button.caption, "Build");
@@ -202,21 +177,21 @@ TEST_F(BuildMode, InstalledCopyReadsTheUsersTableAndListsTheFolderItWasStartedFr
 
 TEST_F(BuildMode, ClickRecordsTheFileNameAndModelChoiceListsTheFolderAnew) {
   WriteTable(SampleSection(0) + SampleSection(1));
-  WriteFile(folder / "0.10.BIN", "x");
+  WriteText(folder / "0.10.BIN", "x");
   Start();
   ASSERT_EQ(h.fileList.items, std::vector<std::string>{"0.10.BIN"});
   h.fileList.SetItemIndex(0);
   h.form.FileListBox1Click();
   EXPECT_TRUE(h.button.enabled);
 
-  WriteFile(folder / "1.60.BIN", "x");
+  WriteText(folder / "1.60.BIN", "x");
   h.combo.index = 1;
   h.form.ComboBoxChange();
   EXPECT_FALSE(h.button.enabled);
   EXPECT_EQ(h.fileList.items, std::vector<std::string>{"1.60.BIN"});
   EXPECT_EQ(h.window.caption, " Flash V1.043 1.00-1.51 [Buiding]");
 
-  WriteFile(folder / "1.61.BIN", "x");
+  WriteText(folder / "1.61.BIN", "x");
   h.form.ComboBoxChange();  // the same model again still reads the folder anew
   EXPECT_EQ(h.fileList.items, (std::vector<std::string>{"1.60.BIN", "1.61.BIN"}));
 }
@@ -244,7 +219,7 @@ TEST_F(BuildMode, ClickWithoutSelectionEnablesTheButtonAndTheBuildFailsToOpen) {
 // copy of a real executable, which then checks itself intact; the window
 // shows the build's captions and is ready for the next.
 TEST_F(BuildMode, BuildClickWritesAFlasherOfTheChosenModel) {
-  fs::copy_file(CDFLASH_TEMPLATE_EXE, platform.program);
+  fs::copy_file(CDFLASH_TEMPLATE_EXE, h.system.program);
   WriteTable(SampleSection(0) + SampleSection(1));
   std::vector<std::uint8_t> bin(0x40000);
   for (std::size_t i = 0; i < bin.size(); ++i) bin[i] = static_cast<std::uint8_t>((i * 13 + i / 509) & 0x7F);
@@ -256,7 +231,7 @@ TEST_F(BuildMode, BuildClickWritesAFlasherOfTheChosenModel) {
   h.fileList.SetItemIndex(0);
   h.form.FileListBox1Click();
   h.form.FlashButtonClick();
-  ASSERT_TRUE(h.dialogs.shown.empty()) << ::testing::PrintToString(Boxes());
+  ASSERT_TRUE(h.dialogs.shown.empty()) << ::testing::PrintToString(h.dialogs.shown);
 
   const Bytes out = ReadBytes(folder / "1.60.EXE");
   const auto keyWord = PackageView::Embedded().KeyWord();

@@ -27,23 +27,63 @@ const char* const kRangedErrorStart =
 const char* const kHeading =
     "\nDetected drives:\n-----------------------------------------------------------\n";
 
-TEST(FlashStartup, DeclineEndsTheProgramWithoutTouchingAnyDrive) {
-  for (Answer answer : {Answer::No, Answer::Closed}) {
+// How a start-up ends: with the window and its list of drives, or with the
+// program ended, no drive left open and the transfer buffer let go.
+TEST(FlashStartup, WarningAnswerAndDrivesDecideTheListOrTheEnd) {
+  const test::ShownBox warning{"WarningYesNo", kRangedWarning};
+  struct Case {
+    const char* name;
+    std::vector<sim::DriveConfig> drives;
+    Answer answer;
+    std::vector<test::ShownBox> boxes;
+    std::vector<std::string> entries;  // none: the program ends
+  };
+  const Case cases[] = {
+      {"declined", {AcmeDrive()}, Answer::No, {warning}, {}},
+      {"warning closed", {AcmeDrive()}, Answer::Closed, {warning}, {}},
+      {"no drive", {}, Answer::Yes,
+       {warning, {"Error", std::string(kRangedErrorStart) + "\nCan't find ATAPI Drive !\n"}}, {}},
+      {"only the qualifying third drive", {OtherDrive(), AcmeDrive("0.90"), AcmeDrive("1.20")}, Answer::Yes,
+       {warning}, {"0-0-0 2: ACME    CRW-4012A       1.20"}},
+      {"none qualifies: every drive listed", {OtherDrive(), AcmeDrive("1.51")}, Answer::Yes,
+       {warning, {"Error", std::string(kRangedErrorStart) + kHeading + "0-0-0 0: OTHER   DVD-ROM 16X     2.00\n"
+                                                                   "0-0-0 1: ACME    CRW-4012A       1.51\n"}},
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     FlashModeHarness h;
-    sim::SimDrive& drive = h.bench.platform.AddDrive(AcmeDrive());
-    h.Create(answer);
+    for (const sim::DriveConfig& drive : c.drives) h.bench.platform.AddDrive(drive);
+    h.Create(c.answer);
     auto& ui = *h.ui;
-    ASSERT_EQ(ui.dialogs.shown.size(), 1u);
-    EXPECT_EQ(ui.dialogs.shown[0].kind, "WarningYesNo");
-    EXPECT_EQ(ui.dialogs.shown[0].text, kRangedWarning);
+    const bool ends = c.entries.empty();
+    EXPECT_EQ(ui.dialogs.shown, c.boxes);
+    EXPECT_EQ(ui.combo.items, c.entries);
+    EXPECT_EQ(ui.application.quits, ends ? std::vector<int>{0} : std::vector<int>{});
+    EXPECT_EQ(ui.window.closes, ends ? 1 : 0);
     EXPECT_EQ(ui.label.text_for_test(), "Select the ACME drive you want to update:");
-    EXPECT_EQ(ui.application.quits, std::vector<int>{0});
-    EXPECT_EQ(ui.window.closes, 1);
-    EXPECT_EQ(drive.CommandCount(), 0u);
-    EXPECT_EQ(h.bench.platform.Route().Initialisations(), 0);
-    EXPECT_FALSE(CDDrive::DataBufferLength() == 16384);
-    EXPECT_TRUE(ui.fileList.Visible());
-    EXPECT_EQ(ui.window.caption, " Flash V1.043 ");
+    const bool yes = c.answer == Answer::Yes;
+    EXPECT_EQ(ui.window.caption, yes ? "ACME Flash V1.043 CRW-4012" : " Flash V1.043 ");
+    EXPECT_EQ(ui.fileList.Visible(), !yes);
+    EXPECT_EQ(ui.groupBox.GetBounds().top, test::DesignBounds("GroupBox2").top - ui.fileList.GetBounds().height)
+        << "flash mode's layout, whatever the answer";
+    if (!yes) {
+      for (std::size_t i = 0; i < c.drives.size(); ++i) EXPECT_EQ(h.bench.platform.Drive(i).CommandCount(), 0u);
+      EXPECT_EQ(h.bench.platform.Route().Initialisations(), 0);
+    }
+    if (ends) {
+      EXPECT_EQ(ui.combo.ItemIndex(), -1);
+      EXPECT_NE(CDDrive::DataBufferLength(), 16384);
+    } else {
+      EXPECT_EQ(ui.combo.ItemIndex(), 0);
+      ASSERT_NE(ui.form.Selected(), nullptr);
+      EXPECT_EQ(ui.form.Selected()->letter, c.entries[0][6]) << "the drive the first entry names";
+      EXPECT_TRUE(ui.button.Enabled());
+      EXPECT_EQ(ui.progress.Position(), 0);
+      EXPECT_EQ(ui.groupBox.caption, "");
+    }
+    ui.form.FormDestroy();
+    EXPECT_EQ(CDDrive::OpenCount(), 0);
   }
 }
 
@@ -61,54 +101,6 @@ TEST(FlashStartup, DamagedFlasherSaysSoAndEndsWithoutTouchingAnyDrive) {
   EXPECT_EQ(ui.application.quits, std::vector<int>{0});
   EXPECT_EQ(drive.CommandCount(), 0u);
   EXPECT_EQ(h.bench.platform.Route().Initialisations(), 0);
-}
-
-TEST(FlashStartup, NoDriveShowsCantFindAndLeavesNoSelection) {
-  FlashModeHarness h;
-  h.Create();
-  auto& ui = *h.ui;
-  ASSERT_EQ(ui.dialogs.shown.size(), 2u);
-  EXPECT_EQ(ui.dialogs.shown[1].kind, "Error");
-  EXPECT_EQ(ui.dialogs.shown[1].text, std::string(kRangedErrorStart) + "\nCan't find ATAPI Drive !\n");
-  EXPECT_EQ(ui.combo.ItemIndex(), -1);
-  EXPECT_EQ(ui.application.quits, std::vector<int>{0});
-  EXPECT_EQ(ui.window.closes, 1);
-  EXPECT_FALSE(CDDrive::DataBufferLength() == 16384);
-}
-
-TEST(FlashStartup, OnlyTheQualifyingThirdDriveIsOffered) {
-  FlashModeHarness h;
-  h.bench.platform.AddDrive(OtherDrive());
-  h.bench.platform.AddDrive(AcmeDrive("0.90"));  // right model, revision below the range
-  h.bench.platform.AddDrive(AcmeDrive("1.20"));
-  h.Create();
-  auto& ui = *h.ui;
-  ASSERT_EQ(ui.combo.items, std::vector<std::string>{"0-0-0 2: ACME    CRW-4012A       1.20"});
-  EXPECT_EQ(ui.combo.ItemIndex(), 0);
-  ASSERT_NE(ui.form.Selected(), nullptr);
-  EXPECT_EQ(ui.form.Selected()->letter, '2');
-  EXPECT_TRUE(ui.application.quits.empty());
-  EXPECT_EQ(ui.window.closes, 0);
-  EXPECT_FALSE(ui.fileList.Visible());
-  EXPECT_EQ(ui.window.caption, "ACME Flash V1.043 CRW-4012");
-  ASSERT_EQ(ui.dialogs.shown.size(), 1u);  // the warning only
-}
-
-TEST(FlashStartup, WhenNoneQualifiesEveryDriveIsListedInTheErrorBox) {
-  FlashModeHarness h;
-  h.bench.platform.AddDrive(OtherDrive());
-  h.bench.platform.AddDrive(AcmeDrive("1.51"));
-  h.Create();
-  auto& ui = *h.ui;
-  ASSERT_EQ(ui.dialogs.shown.size(), 2u);
-  EXPECT_EQ(ui.dialogs.shown[1].kind, "Error");
-  EXPECT_EQ(ui.dialogs.shown[1].text, std::string(kRangedErrorStart) + kHeading +
-                                          "0-0-0 0: OTHER   DVD-ROM 16X     2.00\n"
-                                          "0-0-0 1: ACME    CRW-4012A       1.51\n");
-  EXPECT_EQ(ui.combo.Count(), 0);
-  EXPECT_EQ(ui.application.quits, std::vector<int>{0});
-  EXPECT_EQ(ui.window.closes, 1);
-  EXPECT_FALSE(CDDrive::DataBufferLength() == 16384);
 }
 
 // A drive whose commit never answered, in an earlier process, is listed
@@ -152,25 +144,6 @@ TEST(FlashStartup, FailedFreshInquiryShowsZeroAndKeepsTheDrive) {
   EXPECT_EQ(ui.form.Selected()->letter, '0');
 }
 
-// Runs declined or done leave the ready form as it was, and it lets go of
-// its drives when destroyed.
-TEST(FlashStartup, ReadyFormLetsGoOfItsDrives) {
-  FlashModeHarness h;
-  h.bench.platform.AddDrive(AcmeDrive());
-  h.Create();
-  auto& ui = *h.ui;
-  EXPECT_EQ(ui.progress.Position(), 0);
-  EXPECT_TRUE(ui.button.Enabled());
-  EXPECT_EQ(ui.groupBox.caption, "");
-  ui.dialogs.answers = {Answer::No};
-  ui.form.FlashButtonClick();
-  ui.dialogs.answers = {Answer::Yes, Answer::No};
-  ui.form.FlashButtonClick();
-
-  ui.form.FormDestroy();
-  EXPECT_EQ(CDDrive::OpenCount(), 0);
-}
-
 TEST(FlashStartup, ChoosingAnotherEntryChangesTheSelectedDriveOnly) {
   FlashModeHarness h;
   h.bench.platform.AddDrive(AcmeDrive("1.10"));
@@ -199,16 +172,10 @@ TEST(FlashStartup, ChoosingAnotherEntryChangesTheSelectedDriveOnly) {
   EXPECT_EQ(ui.form.Selected()->letter, '0');
 }
 
-}  // namespace
-}  // namespace cdflash
-
-namespace cdflash {
-namespace {
-
 TEST(FlashStartup, DeviceLayerBoxesAppearInTheFormsDialogs) {
-  test::FlashModeHarness h;
+  FlashModeHarness h;
   h.bench.platform.Route().FailInitialisation(0x62, "Unable to load WNASPI32.DLL !");
-  h.bench.platform.AddDrive(test::AcmeDrive());
+  h.bench.platform.AddDrive(AcmeDrive());
   h.Create();
   auto& shown = h.ui->dialogs.shown;
   ASSERT_EQ(shown.size(), 3u);
@@ -216,12 +183,6 @@ TEST(FlashStartup, DeviceLayerBoxesAppearInTheFormsDialogs) {
   EXPECT_EQ(shown[1].text, "Unable to load WNASPI32.DLL !");
   EXPECT_EQ(shown[2].text.substr(shown[2].text.size() - 26), "\nCan't find ATAPI Drive !\n");
 }
-
-}  // namespace
-}  // namespace cdflash
-
-namespace cdflash {
-namespace {
 
 #ifndef _WIN32  // Windows asks for its rights through the manifest
 // Drives are there but the process may not send them firmware commands:

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "device/Cddrives.h"
 #include "support/FlashModeHarness.h"
 
 namespace cdflash {
@@ -30,6 +31,11 @@ class FlashClick : public ::testing::Test {
     ui().dialogs.shown.clear();
     ui().groupBox.repaintedCaptions.clear();
     ui().form.FlashButtonClick();
+  }
+  // Whatever a click came to, the form lets go of its drives when destroyed.
+  void TearDown() override {
+    ui().form.FormDestroy();
+    EXPECT_EQ(CDDrive::OpenCount(), 0);
   }
   test::FormHarness& ui() { return *h->ui; }
 

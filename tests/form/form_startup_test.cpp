@@ -5,13 +5,11 @@
 #include "app/AppTexts.h"
 #include "app/Guard.h"
 #include "support/EngineHarness.h"
-#include "support/TestPackage.h"
 
 namespace cdflash {
 namespace {
 
 using test::FormHarness;
-using test::TestPackage;
 
 TEST(FormCreate, TemplateOpensInBuildModeWithTheDesignLayout) {
   FormHarness h;  // the program's own package: the default build is a template
@@ -25,15 +23,6 @@ TEST(FormCreate, TemplateOpensInBuildModeWithTheDesignLayout) {
     EXPECT_EQ(c->GetBounds(), d.bounds) << d.name;
   }
   EXPECT_TRUE(h.fileList.Visible());
-}
-
-TEST(FormCreate, FlasherTakesTheFlashModeLayout) {
-  TestPackage package;
-  FormHarness h(package.View());
-  h.dialogs.answers = {Answer::No};  // the move happens whatever the answer
-  h.form.FormCreate();
-  EXPECT_FALSE(h.form.InBuildMode());
-  EXPECT_EQ(h.groupBox.GetBounds().top, test::DesignBounds("GroupBox2").top - h.fileList.GetBounds().height);
 }
 
 TEST(FormDestroy, ReleasesOnlyWhatExistsAndCanRunTwice) {

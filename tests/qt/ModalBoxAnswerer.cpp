@@ -1,5 +1,7 @@
 #include "ModalBoxAnswerer.h"
 
+#include <gtest/gtest.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QTest>
@@ -18,12 +20,9 @@ ModalBoxAnswerer::ModalBoxAnswerer() {
   timer_.start();
 }
 
-std::vector<std::string> ModalBoxAnswerer::Failures() const {
-  std::vector<std::string> failures = failures_;
-  for (const ExpectedBox& box : expected_) {
-    failures.push_back("expected box \"" + box.title.toStdString() + "\" never came");
-  }
-  return failures;
+ModalBoxAnswerer::~ModalBoxAnswerer() {
+  for (const std::string& failure : failures_) ADD_FAILURE() << failure;
+  for (const ExpectedBox& box : expected_) ADD_FAILURE() << "expected box \"" << box.title.toStdString() << "\" never came";
 }
 
 void ModalBoxAnswerer::Poll() {

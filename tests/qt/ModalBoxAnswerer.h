@@ -1,7 +1,8 @@
 #pragma once
 // Answers the message boxes a test expects, in order, from a short timer that
 // looks for QApplication::activeModalWidget(). A box nobody expected is
-// recorded as a failure and dismissed, so a test never hangs on it.
+// dismissed, so a test never hangs on it. Every mismatch, unexpected box and
+// expected box that never came fails the test when the answerer goes.
 
 #include <QMessageBox>
 #include <QObject>
@@ -37,11 +38,10 @@ struct SeenBox {
 class ModalBoxAnswerer final : public QObject {
  public:
   ModalBoxAnswerer();
+  ~ModalBoxAnswerer() override;
 
   void Expect(ExpectedBox box) { expected_.push_back(std::move(box)); }
   const std::vector<SeenBox>& Seen() const { return seen_; }
-  // Mismatches, unexpected boxes and expected boxes that never came.
-  std::vector<std::string> Failures() const;
 
  private:
   void Poll();

@@ -1,48 +1,28 @@
 #pragma once
-// What the Qt tests share: firmware package buffers, a platform without
-// drives, and the real window with the real form and message boxes.
+// What the Qt tests share: a firmware package, and the real window with the
+// real form and message boxes.
 
-#include <QRect>
-#include <cstdint>
 #include <memory>
-#include <span>
 #include <string>
-#include <vector>
 
 #include "app/Controls.h"
 #include "app/FlashForm.h"
-#include "device/platform/Platform.h"
 #include "ui/qt/AppServices.h"
 #include "ui/qt/FlashWindow.h"
 #include "ui/qt/FormBinding.h"
 #include "ui/qt/MessageBoxes.h"
+#include "support/TestPackage.h"
 
 namespace cdflash::qtui::test {
 
 // A package whose slot begins with `slotStart`: "BLNK" for a template, or
-// anything else for a flasher that accepts any drive at any revision.
-class TestPackage {
- public:
-  explicit TestPackage(const std::string& slotStart);
-  PackageView View() const;
-
- private:
-  std::vector<std::uint8_t> bytes_;
-};
-
-// A machine without CD drives, for the whole life of the object.
-class NoDrivesPlatform final : public IPlatform {
- public:
-  NoDrivesPlatform();
-  ~NoDrivesPlatform() override;
-  std::uint32_t PlatformId() override { return kPlatformLinux; }
-  IRoute& RouteFor(std::uint32_t platformId) override;
-  std::vector<DriveAddress> DriveAddresses(std::uint32_t) override { return {}; }
-
- private:
-  IPlatform* previous_;
-  std::unique_ptr<IRoute> route_;
-};
+// anything else for a flasher, firmware 2.00, for any drive at any revision.
+inline cdflash::test::TestPackage AnyDrivePackage(const std::string& slotStart) {
+  cdflash::test::TestPackage p;
+  p.Model("TEST-RW 1").Inquiry("--ANY   DRIVE").FwRange("----_----").Vendor("TESTVENDOR");
+  p.Revision("2.00.").SetSlot(0, slotStart);
+  return p;
+}
 
 // The window, TFlashForm over `package` and the real services (a flash run
 // or a build on a worker thread), bound the way the program binds them.
@@ -56,7 +36,6 @@ class QtForm {
   TFlashForm& Form() { return *form_; }
   IFormHandlers& Handlers() { return *form_; }
   ApplicationService& Application() { return application_; }
-  void DestroyWindow();
 
  private:
   MessageBoxes dialogs_;
@@ -66,10 +45,5 @@ class QtForm {
   std::unique_ptr<TFlashForm> form_;
   std::unique_ptr<FlashWindow> window_;
 };
-
-// Runs the event loop until it has taken every posted event, a posted quit
-// request included. Only a running loop clears a quit request: one merely
-// dispatched outside it would end every later modal box at once.
-void RunEventLoopBriefly();
 
 }  // namespace cdflash::qtui::test

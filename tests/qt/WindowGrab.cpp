@@ -9,7 +9,6 @@
 #include "ui/qt/AppServices.h"
 #include "ui/qt/FlashWindow.h"
 #include "ui/qt/FormBinding.h"
-#include "ui/qt/FormBinding.h"
 
 namespace cdflash::qtui::test {
 

@@ -3,12 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
-
 #include "demo/DemoDrives.h"
 #include "demo/DemoSystem.h"
 #include "support/EngineHarness.h"
+#include "support/TempFolder.h"
 
 namespace cdflash::demo {
 namespace {
@@ -69,28 +67,20 @@ TEST(DemoDrivesFile, NoMoreDrivesThanTheDeviceLayerLists) {
 }
 
 TEST(DemoDrivesFile, TheFileNextToTheProgramReplacesTheBuiltInDrives) {
-  QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
-  const std::string directory = dir.path().toStdString();
-
-  DemoDrives loaded = LoadDrives(directory);
+  const test::TempFolder dir;
+  DemoDrives loaded = LoadDrives(dir.Path());
   EXPECT_EQ(Identities(loaded.drives), Identities(BuiltInDrives()));
   EXPECT_TRUE(loaded.problems.empty());
 
-  QFile file(dir.filePath(QString::fromLatin1(kDrivesFileName)));
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  file.write("OTHER|DVD-ROM 16X|2.00\nbroken line\n");
-  file.close();
-  loaded = LoadDrives(directory);
+  test::WriteText(dir / kDrivesFileName, "OTHER|DVD-ROM 16X|2.00\nbroken line\n");
+  loaded = LoadDrives(dir.Path());
   EXPECT_EQ(Identities(loaded.drives), std::vector<std::string>{"OTHER|DVD-ROM 16X|2.00"});
   ASSERT_EQ(loaded.problems.size(), 1u);
   EXPECT_NE(loaded.problems[0].find(kDrivesFileName), std::string::npos);
   EXPECT_NE(loaded.problems[0].find("line 2: "), std::string::npos);
 
-  // An empty file is a machine without drives, not a missing file.
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.close();
-  EXPECT_TRUE(LoadDrives(directory).drives.empty());
+  test::WriteText(dir / kDrivesFileName, "");  // a machine without drives, not a missing file
+  EXPECT_TRUE(LoadDrives(dir.Path()).drives.empty());
 }
 
 // The built-in drives are meant for a flasher with make_test_flasher's
@@ -112,9 +102,7 @@ namespace {
 // A Yes to the restart question of the demo leaves the machine running and
 // tells the user why.
 TEST(DemoSystem, RestartIsOnlyRecordedAndExplained) {
-  test::EngineHarness h;
-  test::TestPackage& p = h.package;
-  p.SetSlotByte(0x4000, 0x05).SetSlotByte(0x4001, 0x80);
+  test::EngineHarness h(test::ImagePackage());
   h.AddDrive();
   h.Start();
   DemoSystem system;

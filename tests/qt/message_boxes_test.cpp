@@ -15,9 +15,6 @@ using Action = ExpectedBox::Action;
 
 class MessageBoxesTest : public ::testing::Test {
  protected:
-  void TearDown() override {
-    for (const std::string& failure : boxes.Failures()) ADD_FAILURE() << failure;
-  }
   ExpectedBox Box(const char* title, QMessageBox::Icon icon, QStringList buttons,
                   Action action = Action::Click, const char* button = "OK") {
     return {QString::fromLatin1(title), icon, QString(), action, QString::fromLatin1(button),

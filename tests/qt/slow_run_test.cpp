@@ -1,6 +1,7 @@
 // A flash run in the real window over a drive that answers slowly: the run
 // works on its own thread, so the window keeps reading, drawing and
-// refusing to close while it lasts, and ends as a fast run does.
+// refusing to close while it lasts, and ends as a fast run does or as a
+// signal asks.
 
 #include <gtest/gtest.h>
 
@@ -69,99 +70,21 @@ ExpectedBox Question(const char* title, const char* text, const char* button) {
           QString::fromLatin1(text), Action::Click, QString::fromLatin1(button), {"&Yes", "&No"}};
 }
 
-TEST(SlowRun, WindowAnswersAndRefusesToCloseWhileTheRunLasts) {
-  sim::SimBench bench(kPlatformLinux);
-  sim::SimDrive& drive = bench.platform.AddDrive();
-  SlowPlatform slow(bench.platform, std::chrono::milliseconds(25));
-
-  ModalBoxAnswerer boxes;
-  boxes.Expect(Question("Warning", "\nWARNING:\n", "&Yes"));
-  boxes.Expect(Question("Confirm", "\nUpdate FW:1.00 to FW:2.00 ?\n", "&Yes"));
-  boxes.Expect(Question("Confirm", "The system needs to be restarted", "&No"));
-
-  const TestPackage package("FLSH");
-  QtForm qt(package.View());
-  qt.Form().FormCreate();
-  qt.Window().show();
-  const FormControls controls = qt.Window().Controls();
-
-  // Read the window from its own thread while the run goes on, and ask it
-  // to close once the commit has begun.
-  std::set<std::string> captions;
-  std::set<long long> positions;
-  int samples = 0;
-  bool closeTried = false;
-  bool closeRefused = false;
-  qint64 longestGap = 0;
-  QElapsedTimer sinceLast;
-  QTimer sampler;
-  QObject::connect(&sampler, &QTimer::timeout, [&] {
-    if (sinceLast.isValid()) longestGap = std::max(longestGap, sinceLast.restart());
-    if (!qt.Form().Busy()) return;
-    ++samples;
-    captions.insert(controls.GroupBox2->Caption());
-    positions.insert(controls.ProgressBar->Position());
-    if (!closeTried && controls.GroupBox2->Caption().rfind("Don't turn off", 0) == 0) {
-      closeTried = true;
-      qt.Window().close();
-      closeRefused = qt.Window().isVisible();
-    }
-    EXPECT_FALSE(controls.FlashButton->Enabled());
-    EXPECT_FALSE(controls.ComboBox->Enabled());
-  });
-  QTimer finished;
-  QObject::connect(&finished, &QTimer::timeout, [&] {
-    if (!qt.Form().Busy()) QCoreApplication::exit(0);
-  });
-
-  QElapsedTimer run;
-  run.start();
-  static_cast<QPushButton*>(qt.Window().ControlWidget("FlashButton"))->click();
-  EXPECT_TRUE(qt.Form().Busy()) << "the click returned before the run ended";
-  sinceLast.start();
-  sampler.start(10);
-  finished.start(20);
-  LoopHangGuard guard(60000);
-  QApplication::exec();
-  ASSERT_FALSE(guard.Hung());
-  for (const std::string& failure : boxes.Failures()) ADD_FAILURE() << failure;
-
-  std::printf("slow run: %lld ms, %d samples from the UI thread, longest gap %lld ms, "
-              "%zu progress positions, %zu captions\n",
-              static_cast<long long>(run.elapsed()), samples, static_cast<long long>(longestGap),
-              positions.size(), captions.size());
-  EXPECT_GE(positions.size(), 3u);
-  EXPECT_TRUE(captions.count("Write BIN to drive's DRAM... "));
-  EXPECT_TRUE(captions.count("Read back and Verify drive's DRAM... "));
-  EXPECT_TRUE(closeTried);
-  EXPECT_TRUE(closeRefused);
-
-  // The run ends as a fast one does, and the window is as before.
-  EXPECT_EQ(controls.GroupBox2->Caption(), "Flash Completed.");
-  EXPECT_EQ(controls.ProgressBar->Position(), controls.ProgressBar->Maximum());
-  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-  EXPECT_TRUE(controls.FlashButton->Enabled());
-  EXPECT_TRUE(controls.ComboBox->Enabled());
-  ASSERT_EQ(drive.Commits().size(), 1u);
-  EXPECT_FALSE(drive.Bricked());
-  EXPECT_EQ(CDDrive::Timeout(), 60);
-  qt.Window().close();
-  EXPECT_FALSE(qt.Window().isVisible());
-}
-
-// SIGTERM or SIGHUP during a run in the window (kill, a logout): before
-// the commit the run stops, after it the run finishes; either way it leaves
-// its record, with the exit code the terminal would end with, no box waits
-// for an answer any more, and then the window closes.
-TEST(SlowRun, EndSignalsStopBeforeTheCommitOrFinishAfterItAndCloseTheWindow) {
+// A close asked for during the commit is refused and the run ends as a fast
+// one does. SIGTERM or SIGHUP (kill, a logout) stops the run before the
+// commit and lets it finish after; no box waits for an answer any more, and
+// the window closes. Each run leaves its record, with the exit code the
+// terminal would end with.
+TEST(SlowRun, TheWindowAnswersWhileTheRunLastsAndEndsAsAsked) {
   struct Case {
     const char* name;
-    int signal;
-    const char* during;  // the caption the signal comes under
+    int signal;          // none: the window is asked to close
+    const char* during;  // the caption the signal or the close comes under
     std::size_t commits;
     int exitCode;
   };
   const Case cases[] = {
+      {"close during the commit", 0, "Don't turn off", 1, 0},
       {"SIGTERM during the download", SIGTERM, "Write BIN to drive's DRAM", 0, 3},
       {"SIGHUP during the commit", SIGHUP, "Don't turn off", 1, 0},
   };
@@ -169,40 +92,65 @@ TEST(SlowRun, EndSignalsStopBeforeTheCommitOrFinishAfterItAndCloseTheWindow) {
     SCOPED_TRACE(c.name);
     sim::SimBench bench(kPlatformLinux);
     sim::SimDrive& drive = bench.platform.AddDrive();
-    SlowPlatform slow(bench.platform, std::chrono::milliseconds(10));
+    SlowPlatform slow(bench.platform, std::chrono::milliseconds(c.signal == 0 ? 25 : 10));
     const ::cdflash::test::TempFolder state("cdflash-qt-state");
     ::cdflash::test::FakeSystem system;
     system.environment["XDG_STATE_HOME"] = state.Path();
 
-    ModalBoxAnswerer boxes;  // the restart question is never shown
+    ModalBoxAnswerer boxes;
     boxes.Expect(Question("Warning", "\nWARNING:\n", "&Yes"));
     boxes.Expect(Question("Confirm", "\nUpdate FW:1.00 to FW:2.00 ?\n", "&Yes"));
+    if (c.signal == 0) boxes.Expect(Question("Confirm", "The system needs to be restarted", "&No"));
 
-    const TestPackage package("FLSH");
+    const auto package = AnyDrivePackage("FLSH");
     QtForm qt(package.View(), &system);
     const EndSignals endSignals([&qt] { EndWindowOnSignal(qt.Handlers()); });
     qt.Form().FormCreate();
     qt.Window().show();
     const FormControls controls = qt.Window().Controls();
 
-    bool raised = false;
-    QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-      if (!raised && qt.Form().Busy() && controls.GroupBox2->Caption().rfind(c.during, 0) == 0) {
-        raised = true;
-        std::raise(c.signal);
+    // Read the window from its own thread while the run goes on.
+    std::set<std::string> captions;
+    std::set<long long> positions;
+    int samples = 0;
+    bool acted = false, closeRefused = false;
+    qint64 longestGap = 0;
+    QElapsedTimer sinceLast, run;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+      longestGap = std::max(longestGap, sinceLast.restart());
+      if (!qt.Form().Busy()) {
+        if (c.signal == 0 || !qt.Window().isVisible()) QCoreApplication::exit(0);
+        return;
       }
-      if (raised && !qt.Form().Busy() && !qt.Window().isVisible()) QCoreApplication::exit(0);
+      ++samples;
+      captions.insert(controls.GroupBox2->Caption());
+      positions.insert(controls.ProgressBar->Position());
+      EXPECT_FALSE(controls.FlashButton->Enabled());
+      EXPECT_FALSE(controls.ComboBox->Enabled());
+      if (acted || controls.GroupBox2->Caption().rfind(c.during, 0) != 0) return;
+      acted = true;
+      if (c.signal != 0) {
+        std::raise(c.signal);
+        return;
+      }
+      qt.Window().close();
+      closeRefused = qt.Window().isVisible();
     });
+    run.start();
     static_cast<QPushButton*>(qt.Window().ControlWidget("FlashButton"))->click();
-    watcher.start(5);
-    LoopHangGuard guard(60000);
+    EXPECT_TRUE(qt.Form().Busy()) << "the click returned before the run ended";
+    sinceLast.start();
+    sampler.start(c.signal == 0 ? 10 : 5);
+    const LoopHangGuard guard(60000);
     QApplication::exec();
     ASSERT_FALSE(guard.Hung());
-    for (const std::string& failure : boxes.Failures()) ADD_FAILURE() << failure;
 
-    EXPECT_TRUE(raised);
-    EXPECT_FALSE(qt.Window().isVisible());
+    std::printf("%s: %lld ms, %d samples from the UI thread, longest gap %lld ms, "
+                "%zu progress positions, %zu captions\n",
+                c.name, static_cast<long long>(run.elapsed()), samples, static_cast<long long>(longestGap),
+                positions.size(), captions.size());
+    EXPECT_TRUE(acted);
     EXPECT_EQ(drive.Commits().size(), c.commits);
     EXPECT_FALSE(drive.Bricked());
     EXPECT_EQ(system.restarts, 0);
@@ -215,6 +163,22 @@ TEST(SlowRun, EndSignalsStopBeforeTheCommitOrFinishAfterItAndCloseTheWindow) {
     const auto record = ::cdflash::test::ParseJson(std::string(bytes.begin(), bytes.end()));
     ASSERT_TRUE(record);
     EXPECT_EQ(record->at("exitCode"), c.exitCode);
+    if (c.signal != 0) {
+      EXPECT_FALSE(qt.Window().isVisible());
+      continue;
+    }
+    // Refused to close, the window saw the run go by and ends it as before.
+    EXPECT_TRUE(closeRefused);
+    EXPECT_GE(positions.size(), 3u);
+    EXPECT_TRUE(captions.count("Write BIN to drive's DRAM... "));
+    EXPECT_TRUE(captions.count("Read back and Verify drive's DRAM... "));
+    EXPECT_EQ(controls.GroupBox2->Caption(), "Flash Completed.");
+    EXPECT_EQ(controls.ProgressBar->Position(), controls.ProgressBar->Maximum());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(controls.FlashButton->Enabled());
+    EXPECT_TRUE(controls.ComboBox->Enabled());
+    qt.Window().close();
+    EXPECT_FALSE(qt.Window().isVisible());
   }
 }
 

@@ -49,9 +49,23 @@ TEST_F(Scale1Layout, EveryControlSitsWhereTheTableSays) {
   }
 }
 
-TEST_F(Scale1Layout, ClientAreaIsTheBoundingBoxOfTheControls) {
+// The client area is the controls' bounding box: hidden controls and moved
+// ones leave no empty band at the bottom.
+TEST_F(Scale1Layout, ClientAreaIsTheBoundingBoxOfTheVisibleControls) {
   EXPECT_EQ(window.size(), QSize(425, 169));
   EXPECT_EQ(window.pos(), QPoint(91, 84));
+  const FormControls c = window.Controls();
+  c.GroupBox2->SetVisible(false);
+  c.ProgressBar->SetVisible(false);
+  EXPECT_EQ(window.height(), 161);  // the button's bottom edge
+  c.FlashButton->SetVisible(false);
+  EXPECT_EQ(window.height(), 105);  // the file list's bottom edge
+  c.FileListBox1->SetVisible(false);
+  EXPECT_EQ(window.height(), 52);  // the drop-down list's bottom edge
+  c.GroupBox2->SetVisible(true);
+  EXPECT_EQ(window.height(), 169);
+  c.GroupBox2->SetTop(72);  // flash mode's place for it
+  EXPECT_EQ(window.height(), 128);
 }
 
 TEST_F(Scale1Layout, FontAndItemHeightsAreTwentyPixels) {
@@ -67,13 +81,9 @@ TEST_F(Scale1Layout, FontAndItemHeightsAreTwentyPixels) {
 
 // --- Plain 96-DPI screen: everything at 0.8 ---------------------------------
 
-class Dpi96Layout : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_EQ(window.logicalDpiY(), 96) << "run with QT_FONT_DPI=96"; }
+TEST(Dpi96Layout, ControlsAreScaledAndRoundedToNearest) {
   FlashWindow window;
-};
-
-TEST_F(Dpi96Layout, ControlsAreScaledAndRoundedToNearest) {
+  ASSERT_EQ(window.logicalDpiY(), 96) << "run with QT_FONT_DPI=96";
   const std::map<std::string_view, QRect> expected{
       {"SelectDriveLabel", QRect(0, 0, 3, 16)},   {"FileListBox1", QRect(0, 51, 340, 33)},
       {"ComboBox", QRect(0, 19, 340, 22)},        {"GroupBox2", QRect(0, 90, 340, 45)},
@@ -88,15 +98,9 @@ TEST_F(Dpi96Layout, ControlsAreScaledAndRoundedToNearest) {
 
 // --- A 120-DPI screen as Qt 6 shows it: logical 96 DPI, pixel ratio 1.25 ----
 
-class HiDpiLayout : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_DOUBLE_EQ(window.devicePixelRatioF(), 1.25) << "run with QT_FONT_DPI=120";
-  }
+TEST(HiDpiLayout, DevicePixelsMatchTheDesign) {
   FlashWindow window;
-};
-
-TEST_F(HiDpiLayout, DevicePixelsMatchTheDesign) {
+  ASSERT_DOUBLE_EQ(window.devicePixelRatioF(), 1.25) << "run with QT_FONT_DPI=120";
   EXPECT_EQ(window.logicalDpiY(), 96);
   window.show();
   const QImage image = window.grab().toImage();

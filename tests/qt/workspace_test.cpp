@@ -7,19 +7,24 @@
 #include <QTemporaryDir>
 
 #include "QtFormHarness.h"
-#include "XDisplay.h"
+#include "ProgramOnDisplay.h"
 #include "support/FakeControls.h"
 
 namespace cdflash::qtui::test {
 namespace {
 
+// What `make run` prepares in `folder`: the template, the model table and BIN files.
+void PrepareWorkspace(const QString& folder) {
+  const ToolRun prepared = RunTool(QStringLiteral("bash"), {QStringLiteral(CDFLASH_PREPARE_WORKSPACE),
+                                                            QStringLiteral(CDFLASH_PROGRAM), folder});
+  ASSERT_EQ(prepared.exitCode, 0) << prepared.errors.toStdString();
+}
+
 class Workspace : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    const ToolRun prepared = RunTool(QStringLiteral("bash"), {QStringLiteral(CDFLASH_PREPARE_WORKSPACE),
-                                                              QStringLiteral(CDFLASH_PROGRAM), dir.path()});
-    ASSERT_EQ(prepared.exitCode, 0) << prepared.errors.toStdString();
+    ASSERT_NO_FATAL_FAILURE(PrepareWorkspace(dir.path()));
   }
   QTemporaryDir dir;
 };
@@ -30,7 +35,7 @@ TEST_F(Workspace, WindowListsTheSampleModelsAndBinFiles) {
   cdflash::test::FakeSystem system;
   system.program = dir.filePath(QStringLiteral("cdflash")).toStdString();
   system.directory = dir.path().toStdString();
-  const TestPackage package("BLNK");
+  const auto package = AnyDrivePackage("BLNK");
   QtForm qt(package.View(), &system);
   qt.Form().FormCreate();
 
@@ -44,31 +49,13 @@ TEST_F(Workspace, WindowListsTheSampleModelsAndBinFiles) {
 
 // The real program started there shows its build-mode window with the first
 // model's range in the caption.
-TEST_F(Workspace, TemplateStartsInBuildModeThere) {
-  XvfbDisplay display;
-  if (!display.Start()) GTEST_SKIP() << display.Failure().toStdString();
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("DISPLAY"), display.Name());
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-  environment.insert(QStringLiteral("LSAN_OPTIONS"),
-                     QStringLiteral("suppressions=" CDFLASH_LSAN_SUPPRESSIONS ":print_suppressions=0"));
-  QProcess program;
-  program.setProcessEnvironment(environment);
-  program.setWorkingDirectory(dir.path());
-  program.start(dir.filePath(QStringLiteral("cdflash")), {});
-  ASSERT_TRUE(program.waitForStarted(10000));
-
-  const ToolRun found = RunTool(QStringLiteral("xdotool"),
-                                {"search", "--sync", "--onlyvisible", "--name",
-                                 "^ Flash V1\\.043 1\\.00-1\\.59 \\[Buiding\\]$"},
-                                environment);
-  const QString window = found.output.section(u'\n', 0, 0).trimmed();
-  EXPECT_FALSE(window.isEmpty()) << "no build-mode window with the sample models";
-  if (!window.isEmpty()) {
-    ASSERT_TRUE(RequestWindowClose(display.Name(), window.toULong()));
-  }
-  EXPECT_TRUE(program.waitForFinished(10000));
-  if (program.state() != QProcess::NotRunning) program.kill();
+using WorkspaceProgram = ProgramOnDisplay;
+TEST_F(WorkspaceProgram, TemplateStartsInBuildModeThere) {
+  ASSERT_NO_FATAL_FAILURE(PrepareWorkspace(dir.path()));
+  Start(dir.filePath(QStringLiteral("cdflash")));
+  const QString window = WaitForWindow(QStringLiteral("^ Flash V1\\.043 1\\.00-1\\.59 \\[Buiding\\]$"));
+  ASSERT_FALSE(window.isEmpty()) << "no build-mode window with the sample models";
+  CloseAndExpectExitZero(window);
 }
 
 }  // namespace

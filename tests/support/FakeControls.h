@@ -40,7 +40,9 @@ class FakeLabel : public FakeControl, public ILabel {
   std::string text_;
 };
 
-class FakeComboBox : public FakeControl, public IComboBox {
+// The entries and selection both fake lists keep.
+template <typename List>
+class FakeList : public FakeControl, public List {
  public:
   using FakeControl::FakeControl;
   int Count() const override { return static_cast<int>(items.size()); }
@@ -48,6 +50,16 @@ class FakeComboBox : public FakeControl, public IComboBox {
     CheckListIndex(i, Count());
     return items[static_cast<std::size_t>(i)];
   }
+  int ItemIndex() const override { return index; }
+  void SetItemIndex(int i) override { index = i >= 0 && i < Count() ? i : -1; }
+
+  std::vector<std::string> items;
+  int index = -1;
+};
+
+class FakeComboBox : public FakeList<IComboBox> {
+ public:
+  using FakeList::FakeList;
   void Add(const std::string& t) override { items.push_back(t); }
   void Insert(int i, const std::string& t) override {
     CheckListIndex(i, Count() + 1);
@@ -61,36 +73,23 @@ class FakeComboBox : public FakeControl, public IComboBox {
     else if (index > i) --index;
   }
   void Clear() override { items.clear(); index = -1; }
-  int ItemIndex() const override { return index; }
-  void SetItemIndex(int i) override { index = i >= 0 && i < Count() ? i : -1; }
   void Repaint() override { ++repaints; }
   bool Enabled() const override { return enabled; }
   void SetEnabled(bool e) override { enabled = e; }
 
-  std::vector<std::string> items;
-  int index = -1;
   int repaints = 0;
   bool enabled = true;
 };
 
-class FakeFileListBox : public FakeControl, public IFileListBox {
+class FakeFileListBox : public FakeList<IFileListBox> {
  public:
-  using FakeControl::FakeControl;
+  using FakeList::FakeList;
   void SetItems(const std::vector<std::string>& names) override {
     items = names;
     index = -1;
     ++listings;
   }
-  int Count() const override { return static_cast<int>(items.size()); }
-  std::string Item(int i) const override {
-    CheckListIndex(i, Count());
-    return items[static_cast<std::size_t>(i)];
-  }
-  int ItemIndex() const override { return index; }
-  void SetItemIndex(int i) override { index = i >= 0 && i < Count() ? i : -1; }
 
-  std::vector<std::string> items;
-  int index = -1;
   int listings = 0;  // calls of SetItems
 };
 
@@ -169,11 +168,9 @@ inline Bounds DesignBounds(std::string_view name) {
   throw std::logic_error("no such control");
 }
 
-// All fakes plus the form over them.
-struct FormHarness {
-  explicit FormHarness(PackageView package = PackageView::Embedded())
-      : form(FormControls{&window, &label, &fileList, &combo, &groupBox, &progress, &button},
-             FormServices{&dialogs, &cursor, &application, &system}, package) {}
+// The form's controls, faked, each at its design place.
+struct FakeControlSet {
+  FormControls Controls() { return {&window, &label, &fileList, &combo, &groupBox, &progress, &button}; }
 
   FakeWindow window;
   FakeLabel label{DesignBounds("SelectDriveLabel")};
@@ -182,6 +179,13 @@ struct FormHarness {
   FakeGroupBox groupBox{DesignBounds("GroupBox2")};
   FakeProgressBar progress{DesignBounds("ProgressBar")};
   FakeButton button{DesignBounds("FlashButton")};
+};
+
+// All fakes plus the form over them.
+struct FormHarness : FakeControlSet {
+  explicit FormHarness(PackageView package = PackageView::Embedded())
+      : form(Controls(), FormServices{&dialogs, &cursor, &application, &system}, package) {}
+
   ScriptedDialogs dialogs;
   FakeCursor cursor;
   FakeApplication application;

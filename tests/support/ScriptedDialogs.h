@@ -6,6 +6,7 @@
 // the window shows them.
 
 #include <deque>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@ struct ShownBox {
   std::string text;
   bool operator==(const ShownBox&) const = default;
 };
+inline void PrintTo(const ShownBox& box, std::ostream* out) { *out << box.kind << ": " << box.text; }
 
 class ScriptedDialogs : public IDialogs, public IDeviceReports {
  public:

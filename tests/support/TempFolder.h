@@ -47,4 +47,8 @@ inline void WriteBytes(const std::string& path, const std::vector<std::uint8_t>&
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+inline void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+}
+
 }  // namespace cdflash::test
