@@ -4,9 +4,9 @@
 # NT route under Wine in that guest. Each stage keeps its log in build/logs/;
 # the last line sums up all stages.
 #
-# The stages run in two lanes side by side: one compiles and runs the local
-# tests, the other boots the QEMU guests, whose runs spend minutes waiting out
-# a drive's commit timeout with the CPU idle. Two stages that build in the
+# The stages run in three lanes side by side: one compiles and runs the local
+# tests, the two others boot the QEMU guests, whose runs spend minutes waiting
+# out a drive's commit timeout with the CPU idle. Two stages that build in the
 # same folder never run at the same time. Each stage's log is shown whole when
 # it ends; the summary lists the stages in their usual order.
 set -uo pipefail
@@ -99,7 +99,7 @@ ctest_preset() {
   return $status
 }
 
-# Ctrl-C or a TERM ends both lanes and what they started.
+# Ctrl-C or a TERM ends the lanes and what they started.
 trap 'trap - INT TERM; kill -TERM 0 2>/dev/null; exit 130' INT TERM
 
 # The local lane: compiling is what takes its time.
@@ -109,14 +109,17 @@ trap 'trap - INT TERM; kill -TERM 0 2>/dev/null; exit 130' INT TERM
   stage linux-asan ctest_preset linux-asan
   stage fuzz scripts/fuzz.sh 15
 ) &
-# The guest lane: the kernel stage once the Linux build can serve its objects
-# from ccache, the Windows NT route once the Windows stage has built (its
-# tests then only read the build folder), the release files once both Windows
-# builds are made.
+# The guest lanes, whose runs spend minutes waiting out a drive's commit
+# timeout: the kernel stage once the Linux build can serve its objects from
+# ccache; the Windows NT route once the Windows stage has built (its tests
+# then only read the build folder) and the kernel stage has built the drive
+# model's program, then the release files once both Windows builds are made.
 (
   after linux.built
-  stage kernel scripts/test-kernel.sh
-  after windows.built
+  CDFLASH_BUILT_MARK=$marks/kernel.built stage kernel scripts/test-kernel.sh
+) &
+(
+  after windows.built kernel.built
   stage wine-kernel scripts/test-wine-kernel.sh
   stage release tests/release/check-release.sh
 ) &
@@ -145,7 +148,7 @@ for name in "${stages[@]}"; do
   skips+=${skips_of[$name]}
 done
 cpu_seconds cpu
-echo "all stages: $SECONDS s, CPU $cpu s (2 lanes)"
+echo "all stages: $SECONDS s, CPU $cpu s (3 lanes)"
 if [ -n "$skips" ]; then
   echo "skipped, and why:"
   printf '%s' "$skips"

@@ -30,6 +30,8 @@ cmake --build "$BUILD" --target sgio_guest_checks cdflash make_test_flasher cdfl
   tail -n 40 "$BUILD.log" >&2
   fail "building the guest programs failed (log: $BUILD.log)"
 }
+# Whoever waits for this build may use the folder from now on.
+[ -n "${CDFLASH_BUILT_MARK:-}" ] && touch "$CDFLASH_BUILT_MARK"
 
 # counts FILE: the "N passed, N failed" of a guest's report, added to the totals.
 passed=0
