@@ -84,14 +84,11 @@ after() {
   done
 }
 
-# A CTest preset, summed up from its JUnit file (skipped tests named). Marks
-# PRESET.built once its build has ended, well or not, for the stages that
-# wait to share what it compiled.
+# A CTest preset, summed up from its JUnit file (skipped tests named).
 ctest_preset() {
   local junit=$PWD/build/logs/$1.xml status=0
   cmake --preset "$1" >/dev/null &&
   cmake --build --preset "$1" -j2 || status=$?
-  touch "$marks/$1.built"
   [ "$status" -eq 0 ] || return $status
   rm -f "$junit"
   ctest --preset "$1" -j2 --output-junit "$junit" || status=$?
@@ -102,20 +99,20 @@ ctest_preset() {
 # Ctrl-C or a TERM ends the lanes and what they started.
 trap 'trap - INT TERM; kill -TERM 0 2>/dev/null; exit 130' INT TERM
 
-# The local lane: compiling is what takes its time.
+# The local lane: compiling is what takes its time. The Windows build comes
+# first: the NT route's guest waits for it.
 (
-  stage linux ctest_preset linux
   CDFLASH_BUILT_MARK=$marks/windows.built stage windows scripts/test-windows.sh
+  stage linux ctest_preset linux
   stage linux-asan ctest_preset linux-asan
   stage fuzz scripts/fuzz.sh 15
 ) &
 # The guest lanes, whose runs spend minutes waiting out a drive's commit
-# timeout: the kernel stage once the Linux build can serve its objects from
-# ccache; the Windows NT route once the Windows stage has built (its tests
-# then only read the build folder) and the kernel stage has built the drive
-# model's program, then the release files once both Windows builds are made.
+# timeout: the kernel stage at once; the Windows NT route once the Windows
+# stage has built (its tests then only read the build folder) and the kernel
+# stage has built the drive model's program, then the release files once
+# both Windows builds are made.
 (
-  after linux.built
   CDFLASH_BUILT_MARK=$marks/kernel.built stage kernel scripts/test-kernel.sh
 ) &
 (
