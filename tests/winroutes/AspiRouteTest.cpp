@@ -1,5 +1,7 @@
 #include "AspiRouteTest.h"
 
+#include <windows.h>
+
 #include "common/Text.h"
 #include "device/DeviceMessages.h"
 #include "device/platform/Platform.h"
@@ -21,6 +23,8 @@ void AspiRouteTest::TearDown() {
   SetDeviceReports(&quiet);
   { CDDrive nobody(' ', 0xFF, 0xFF, 0); }
   SetDeviceReports(nullptr);
+  // A deferred completion's thread holds the layer until it has ended.
+  for (int wait = 0; wait < 100 && LayerLoaded(); ++wait) Sleep(20);
   EXPECT_FALSE(LayerLoaded()) << "the layer stayed loaded";
   layer.reset();
 }
