@@ -27,10 +27,6 @@ std::vector<std::size_t> FindMarker(const Bytes& file, std::span<const std::uint
   return hits;
 }
 
-std::vector<std::size_t> FindKeyWord(const Bytes& file) {
-  return FindMarker(file, cdflash::PackageView::Embedded().KeyWord());
-}
-
 constexpr std::size_t kSlotFromKeyWord = cdflash::kKeyWordSize + cdflash::kHeaderSize;
 
 }  // namespace
@@ -44,7 +40,7 @@ int main(int argc, char** argv) {
 
   if (argc == 3 && std::strcmp(argv[1], "--check") == 0) {
     const Bytes file = cdflash::test::ReadBytes(argv[2]);
-    const std::vector<std::size_t> hits = FindKeyWord(file);
+    const std::vector<std::size_t> hits = FindMarker(file, cdflash::PackageView::Embedded().KeyWord());
     std::printf("%s: key-word found %zu time(s)\n", argv[2], hits.size());
     const std::size_t markers = FindMarker(file, cdflash::EmbeddedDigestMarker()).size();
     std::printf("%s: digest marker found %zu time(s)\n", argv[2], markers);
@@ -64,7 +60,7 @@ int main(int argc, char** argv) {
 
   if (argc == 4 && std::strcmp(argv[1], "--patch") == 0) {
     Bytes file = cdflash::test::ReadBytes(argv[2]);
-    const std::vector<std::size_t> hits = FindKeyWord(file);
+    const std::vector<std::size_t> hits = FindMarker(file, cdflash::PackageView::Embedded().KeyWord());
     if (hits.size() != 1 || hits[0] + kSlotFromKeyWord + 4 > file.size()) return 1;
     std::memcpy(file.data() + hits[0] + kSlotFromKeyWord, "FWIM", 4);
     const std::vector<std::size_t> markers = FindMarker(file, cdflash::EmbeddedDigestMarker());
