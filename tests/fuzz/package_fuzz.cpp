@@ -30,10 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   FUZZ_CHECK(view.RequiredIdentity().size() == 24);
   FUZZ_CHECK(view.PackageRevision().size() <= 4);
-  (void)view.IsTemplate();
-  (void)view.IsAnyDrive();
-  (void)view.IsAnyRevision();
-  (void)view.IsFlashAll();
+  for (const bool flag : {view.IsTemplate(), view.IsAnyDrive(), view.IsAnyRevision(), view.IsFlashAll()}) (void)flag;
   FUZZ_CHECK(!WarningText(view).empty() && !ErrorTextStart(view).empty());
 
   const ImageFormat format = ClassifyImage(view.Slot());

@@ -9,31 +9,22 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
 
 #include "package/PackageDigest.h"
 #include "package/PackageView.h"
+#include "support/TempFolder.h"
 
 namespace {
 
-std::vector<char> ReadFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using Bytes = std::vector<std::uint8_t>;
 
-std::vector<std::size_t> FindMarker(const std::vector<char>& file, std::span<const std::uint8_t> key) {
+std::vector<std::size_t> FindMarker(const Bytes& file, std::span<const std::uint8_t> key) {
   std::vector<std::size_t> hits;
   for (std::size_t i = 0; i + key.size() <= file.size(); ++i) {
     if (std::memcmp(file.data() + i, key.data(), key.size()) == 0) hits.push_back(i);
   }
   return hits;
-}
-
-std::vector<std::size_t> FindKeyWord(const std::vector<char>& file) {
-  return FindMarker(file, cdflash::PackageView::Embedded().KeyWord());
 }
 
 constexpr std::size_t kSlotFromKeyWord = cdflash::kKeyWordSize + cdflash::kHeaderSize;
@@ -48,8 +39,8 @@ int main(int argc, char** argv) {
   }
 
   if (argc == 3 && std::strcmp(argv[1], "--check") == 0) {
-    const std::vector<char> file = ReadFile(argv[2]);
-    const std::vector<std::size_t> hits = FindKeyWord(file);
+    const Bytes file = cdflash::test::ReadBytes(argv[2]);
+    const std::vector<std::size_t> hits = FindMarker(file, cdflash::PackageView::Embedded().KeyWord());
     std::printf("%s: key-word found %zu time(s)\n", argv[2], hits.size());
     const std::size_t markers = FindMarker(file, cdflash::EmbeddedDigestMarker()).size();
     std::printf("%s: digest marker found %zu time(s)\n", argv[2], markers);
@@ -68,17 +59,16 @@ int main(int argc, char** argv) {
   }
 
   if (argc == 4 && std::strcmp(argv[1], "--patch") == 0) {
-    std::vector<char> file = ReadFile(argv[2]);
-    const std::vector<std::size_t> hits = FindKeyWord(file);
+    Bytes file = cdflash::test::ReadBytes(argv[2]);
+    const std::vector<std::size_t> hits = FindMarker(file, cdflash::PackageView::Embedded().KeyWord());
     if (hits.size() != 1 || hits[0] + kSlotFromKeyWord + 4 > file.size()) return 1;
     std::memcpy(file.data() + hits[0] + kSlotFromKeyWord, "FWIM", 4);
     const std::vector<std::size_t> markers = FindMarker(file, cdflash::EmbeddedDigestMarker());
     const std::size_t digestAt = markers.empty() ? file.size() : markers[0] + cdflash::kDigestMarkerSize;
     if (markers.size() != 1 || digestAt + cdflash::kSha256Size > file.size()) return 1;
     std::memset(file.data() + digestAt, 0x11, cdflash::kSha256Size);
-    std::ofstream out(argv[3], std::ios::binary);
-    out.write(file.data(), static_cast<std::streamsize>(file.size()));
-    return out ? 0 : 1;
+    cdflash::test::WriteBytes(argv[3], file);
+    return cdflash::test::ReadBytes(argv[3]) == file ? 0 : 1;
   }
 
   std::fprintf(stderr, "usage: package_probe [--check FILE | --patch IN OUT]\n");

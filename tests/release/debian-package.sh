@@ -53,15 +53,6 @@ PY
 then pass "the manual page lists the exit codes of --help"
 else fail "the manual page's exit codes differ from --help's"; fi
 
-said=$("$scratch/usr/bin/cdflash" --version)
-if [ "$said" = "cdflash $version" ]; then pass "the installed /usr/bin/cdflash --version says \"$said\""
-else fail "the installed /usr/bin/cdflash --version says \"$said\""; fi
-if grep -q "Quillon" <<<"$(cd "$work" && XDG_CONFIG_HOME=$work/empty "$scratch/usr/bin/cdflash" --models)"; then
-  pass "the packaged program reads the example in /usr/share/doc/cdflash/examples"
-else
-  fail "the packaged program does not read its example"
-fi
-
 # The polkit action is for the packaged program, which starts a flasher with
 # the display variables it is given, and nothing that is not a flasher. The
 # flasher here is a script that prints its environment, followed by the
@@ -104,12 +95,8 @@ fi
 
 lintian "$debfile" >"$work/lintian.log" 2>&1
 lintian_status=$?
-tags=$(grep -E '^[EWIPX]: ' "$work/lintian.log" || true)
-errors=$(grep -c '^E: ' <<<"$tags" || true)
-summary=$([ -z "$tags" ] || awk '{ print $1 $3 }' <<<"$tags" | sort | uniq -c | awk '{ printf "%s%s x%s", sep, $2, $1; sep = ", " }')
-warnings=$(grep -c '^W: ' <<<"$tags" || true)
-if [ "$lintian_status" -eq 0 ] && [ "$errors" -eq 0 ] && [ "$warnings" -eq 0 ]; then
-  pass "lintian: no errors or warnings (${summary:-no tags})"
+if [ "$lintian_status" -eq 0 ] && ! grep -qE '^[EW]: ' "$work/lintian.log"; then
+  pass "lintian: no errors or warnings ($(grep -cE '^[IPX]: ' "$work/lintian.log") other tags)"
 else
   fail "lintian: $(cat "$work/lintian.log")"
 fi

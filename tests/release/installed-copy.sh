@@ -64,12 +64,3 @@ if grep -q "Quillon" <<<"$(start "$work/empty" --models)"; then
 else
   fail "the installed copy does not read its example"
 fi
-
-# (Every place in the message: the unit tests of the table search.)
-rm "$inst/share/doc/cdflash/examples/cdflash.INI"
-message=$(start "$work/empty" --models 2>&1)
-if [ "$(head -n 1 <<<"$message")" = "Can't load $inst/bin/cdflash.INI" ]; then
-  pass "without any table the message names the places looked, the program's own first"
-else
-  fail "without any table the message says: $message"
-fi

@@ -26,15 +26,7 @@ class DbusMock {
       : busName_(std::move(busName)) {
     std::vector<std::string> words = {"/usr/bin/python3", "-m", "dbusmock", "--template", templateName};
     if (!parameters.empty()) words.insert(words.end(), {"--parameters", parameters});
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t quiet;
-    posix_spawn_file_actions_init(&quiet);
-    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
-    if (posix_spawn(&pid_, argv[0], &quiet, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&quiet);
+    pid_ = Spawn(words);
     ready_ = pid_ > 0 && WaitForName(true);
   }
   ~DbusMock() {
@@ -52,26 +44,31 @@ class DbusMock {
   // org.freedesktop.DBus.Properties.Set on one of the mock's objects; `type`
   // is DBUS_TYPE_BOOLEAN (a dbus_bool_t) or DBUS_TYPE_DOUBLE (a double).
   bool SetProperty(const char* path, const char* interface, const char* name, int type, const void* value) const {
-    DBusConnection* bus = dbus_bus_get(DBUS_BUS_SYSTEM, nullptr);
-    if (bus == nullptr) return false;
-    DBusMessage* call = dbus_message_new_method_call(busName_.c_str(), path, "org.freedesktop.DBus.Properties", "Set");
-    DBusMessageIter args, variant;
-    dbus_message_iter_init_append(call, &args);
-    dbus_message_iter_append_basic(&args, DBUS_TYPE_STRING, &interface);
-    dbus_message_iter_append_basic(&args, DBUS_TYPE_STRING, &name);
-    const char signature[2] = {static_cast<char>(type), '\0'};
-    dbus_message_iter_open_container(&args, DBUS_TYPE_VARIANT, signature, &variant);
-    dbus_message_iter_append_basic(&variant, type, value);
-    dbus_message_iter_close_container(&args, &variant);
-    DBusMessage* reply = dbus_connection_send_with_reply_and_block(bus, call, 5000, nullptr);
-    dbus_message_unref(call);
-    dbus_connection_unref(bus);
-    if (reply == nullptr) return false;
-    dbus_message_unref(reply);
-    return true;
+    const std::string variant = type == DBUS_TYPE_BOOLEAN
+                                    ? (*static_cast<const dbus_bool_t*>(value) ? "boolean:true" : "boolean:false")
+                                    : "double:" + std::to_string(*static_cast<const double*>(value));
+    const pid_t sender = Spawn({"/usr/bin/dbus-send", "--system", "--print-reply", "--dest=" + busName_, path,
+                                "org.freedesktop.DBus.Properties.Set", std::string("string:") + interface,
+                                std::string("string:") + name, "variant:" + variant});
+    int status = -1;
+    return sender > 0 && waitpid(sender, &status, 0) == sender && WIFEXITED(status) && WEXITSTATUS(status) == 0;
   }
 
  private:
+  // Starts `words` with its output discarded; its pid, or -1.
+  static pid_t Spawn(std::vector<std::string> words) {
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &quiet, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&quiet);
+    return pid;
+  }
   bool NameOwned() const {
     DBusConnection* bus = dbus_bus_get(DBUS_BUS_SYSTEM, nullptr);
     if (bus == nullptr) return false;

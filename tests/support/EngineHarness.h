@@ -22,10 +22,6 @@ struct EngineHarness {
   explicit EngineHarness(TestPackage p = AcmePackage(), std::uint32_t platformId = kPlatformWin32Nt,
                          sim::SimRoute::Style style = sim::SimRoute::Style::PassThrough)
       : package(std::move(p)), bench(platformId, style) {}
-  ~EngineHarness() {
-    engine.reset();
-    drives.reset();
-  }
 
   sim::SimDrive& AddDrive(const sim::DriveConfig& config = AcmeDrive()) {
     return bench.platform.AddDrive(config);
@@ -42,7 +38,7 @@ struct EngineHarness {
   RecordingObserver observer;
   FakeSystem system;
   std::vector<std::uint8_t> transfer = std::vector<std::uint8_t>(16384);
-  std::unique_ptr<CDDrives> drives;
+  std::unique_ptr<CDDrives> drives;  // destroyed after the engine that uses them
   std::unique_ptr<FlashEngine> engine;
 };
 

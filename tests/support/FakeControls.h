@@ -73,11 +73,10 @@ class FakeComboBox : public FakeList<IComboBox> {
     else if (index > i) --index;
   }
   void Clear() override { items.clear(); index = -1; }
-  void Repaint() override { ++repaints; }
+  void Repaint() override {}
   bool Enabled() const override { return enabled; }
   void SetEnabled(bool e) override { enabled = e; }
 
-  int repaints = 0;
   bool enabled = true;
 };
 
@@ -87,10 +86,7 @@ class FakeFileListBox : public FakeList<IFileListBox> {
   void SetItems(const std::vector<std::string>& names) override {
     items = names;
     index = -1;
-    ++listings;
   }
-
-  int listings = 0;  // calls of SetItems
 };
 
 class FakeGroupBox : public FakeControl, public IGroupBox {

@@ -39,10 +39,7 @@ class FakeSystem : public ISystemServices {
     };
     return std::make_unique<Block>(*this);
   }
-  PowerState CurrentPowerState() const override {
-    ++powerQueries;
-    return power;
-  }
+  PowerState CurrentPowerState() const override { return power; }
   void Event(const std::string& what) {
     events.push_back(what);
     if (onEvent) onEvent(what);
@@ -68,7 +65,6 @@ class FakeSystem : public ISystemServices {
   IUnansweredCommits* UnansweredCommits() override { return unanswered.get(); }
 
   PowerState power;                   // what CurrentPowerState answers: Unknown unless set
-  mutable int powerQueries = 0;
   std::vector<unsigned> sleeps;
   std::chrono::milliseconds clock{0};
   int restarts = 0;

@@ -1,6 +1,6 @@
 #pragma once
 // An IFlashObserver that records what a run shows (captions, progress,
-// boxes, identities) and answers its questions from a script.
+// boxes) and answers its questions from a script.
 
 #include <algorithm>
 #include <deque>
@@ -21,11 +21,7 @@ class RecordingObserver final : public IFlashObserver {
   };
 
   void ShowCaption(const std::string& c) override { captions.push_back(caption = c); }
-  void Progress(long long done, long long total) override {
-    maximum = total;
-    position = done;
-    positions.push_back(done);
-  }
+  void Progress(long long done, long long total) override { maximum = total; position = done; }
   Answer Ask(QuestionKind kind, const std::string& text) override {
     boxes.push_back({kind == QuestionKind::Confirm || kind == QuestionKind::ConfirmRestart ? "Confirm" : "WarningYesNo", text});
     if (answers.empty()) throw std::logic_error("unscripted question: " + text);
@@ -37,7 +33,7 @@ class RecordingObserver final : public IFlashObserver {
     boxes.push_back({kind == NoticeKind::Warning ? "WarningOk" : "Message", text});
   }
   void SetBusy(bool b) override { busy = b; }
-  void DriveIdentityChanged(const std::string& identity) override { identities.push_back(identity); }
+  void DriveIdentityChanged(const std::string&) override {}
 
   // The texts of the plain messages, in order.
   std::vector<std::string> Messages() const {
@@ -51,11 +47,9 @@ class RecordingObserver final : public IFlashObserver {
   std::string caption;
   std::vector<std::string> captions;
   long long maximum = 100, position = 0;  // the last progress: done of total
-  std::vector<long long> positions;  // every position set, in order
   bool busy = false;
   std::vector<Box> boxes;
   std::deque<Answer> answers;  // taken in order by the questions
-  std::vector<std::string> identities;
 };
 
 }  // namespace cdflash::test
