@@ -21,6 +21,7 @@
 #include "ModalBoxAnswerer.h"
 #include "QtFormHarness.h"
 #include "SimBench.h"
+#include "SimCommands.h"
 #include "support/FakeSystem.h"
 #include "support/Json.h"
 #include "support/TempFolder.h"
@@ -31,7 +32,7 @@ namespace {
 
 using Action = ExpectedBox::Action;
 
-// Every command of the simulated machine takes `delay` longer.
+// Every command of the simulated machine takes `delay` longer, the commit more.
 class SlowPlatform final : public IPlatform {
  public:
   SlowPlatform(sim::SimPlatform& inner, std::chrono::milliseconds delay)
@@ -49,7 +50,9 @@ class SlowPlatform final : public IPlatform {
     std::uint8_t Initialise() override { return inner_.Initialise(); }
     RouteDevice Open(const DriveAddress& a) override { return inner_.Open(a); }
     RouteOutcome Execute(RouteDevice d, const DriveAddress& a, const RouteCommand& c) override {
-      std::this_thread::sleep_for(delay_);
+      // The commit lasts long enough for the window to be seen under its
+      // caption, however loaded the machine is.
+      std::this_thread::sleep_for(sim::IsCommitBlock(c.cdb) ? std::chrono::milliseconds(400) : delay_);
       return inner_.Execute(d, a, c);
     }
     void CloseDevice(RouteDevice d) override { inner_.CloseDevice(d); }
