@@ -123,10 +123,10 @@ pid_t HoldElsewhere(const std::string& device) {
     pause();
     _exit(0);
   }
+  close(ready[1]);  // a child that could not hold it ends the read
   char held = 'n';
   const bool holds = pid > 0 && read(ready[0], &held, 1) == 1;
   close(ready[0]);
-  close(ready[1]);
   return holds ? pid : -1;
 }
 

@@ -19,11 +19,8 @@
 namespace cdflash::kernelcheck {
 namespace {
 
-bool ParseLetter(const char* text, char& letter) {
-  if (std::strlen(text) != 1 || text[0] < 'D' || text[0] > 'Z') return false;
-  letter = text[0];
-  return true;
-}
+// The drive letter `text` names, from D to Z; 0 for anything else.
+char Letter(const char* text) { return std::strlen(text) == 1 && text[0] >= 'D' && text[0] <= 'Z' ? text[0] : 0; }
 
 // The data buffer as the window registers it once the list is made (the
 // first drive opened resets it to the internal one).
@@ -50,10 +47,9 @@ void RunWithoutRawIo(CheckLog& log, const GuestLetters& letters) {
 
 int main(int argc, char** argv) {
   using namespace cdflash::kernelcheck;
-  GuestLetters letters;
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (argc != 4 || (mode != "privileged" && mode != "without-rawio") ||
-      !ParseLetter(argv[2], letters.atapi) || !ParseLetter(argv[3], letters.scsiDebug) ||
+  const GuestLetters letters{argc == 4 ? Letter(argv[2]) : '\0', argc == 4 ? Letter(argv[3]) : '\0'};
+  if ((mode != "privileged" && mode != "without-rawio") || letters.atapi == 0 || letters.scsiDebug == 0 ||
       letters.atapi == letters.scsiDebug) {
     std::fprintf(stderr,
                  "usage: nt_route_checks privileged|without-rawio ATAPI_LETTER SCSI_DEBUG_LETTER\n"
