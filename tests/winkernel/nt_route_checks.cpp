@@ -20,7 +20,7 @@ namespace cdflash::kernelcheck {
 namespace {
 
 // The drive letter `text` names, from D to Z; 0 for anything else.
-char Letter(const char* text) { return std::strlen(text) == 1 && text[0] >= 'D' && text[0] <= 'Z' ? text[0] : 0; }
+char Letter(const char* text) { return std::strlen(text) == 1 && text[0] >= 'D' && text[0] <= 'Z' ? text[0] : '\0'; }
 
 // The data buffer as the window registers it once the list is made (the
 // first drive opened resets it to the internal one).
