@@ -18,11 +18,6 @@ class CheckLog {
     return ok;
   }
 
-  void Note(const std::string& text) {
-    std::printf("---- %s\n", text.c_str());
-    std::fflush(stdout);
-  }
-
   // Prints the closing line; the program's exit status.
   int Finish() const {
     std::printf("%d passed, %d failed\n", passed_, failed_);

@@ -8,6 +8,7 @@
 
 #include "common/Text.h"
 #include "device/Cddrive.h"
+#include "device/Cddrives.h"
 #include "device/ScsiCommands.h"
 #include "support/TestPackage.h"
 
@@ -44,8 +45,14 @@ inline std::int32_t TestUnitReady(CDDrive& drive) {
 inline std::int32_t WriteBufferChunk(CDDrive& drive) {
   return Send(drive, WriteBufferCommand(0, kChunk, kControlData), kDataOut, kChunk);
 }
-inline std::int32_t ReadBufferChunk(CDDrive& drive) {
-  return Send(drive, ReadBufferCommand(0, kChunk), kDataIn, kChunk);
+
+// The drive at `letter` in the list, or null.
+inline CDDrive* DriveAtLetter(CDDrives& drives, char letter) {
+  for (int i = 0; i < drives.Count(); ++i) {
+    drives.Select(static_cast<std::int16_t>(i));
+    if (drives.Current->Letter() == letter) return drives.Current;
+  }
+  return nullptr;
 }
 
 // How the last command ended, for the check's detail.

@@ -21,7 +21,6 @@ said() { grep -qF "$2" "$out/o$1"; }
 # received PREFIX: how many of the drive-log lines on standard input are
 # commands whose CDB begins with PREFIX.
 received() { jq -s --arg p "$1" '[ .[] | select(.cdb? and (.cdb | startswith($p))) ] | length'; }
-wrote_nothing() { [ "$(since_mark "$1" | received "3B")" = 0 ]; }
 # No command of the program's reached drive N since the mark: opening a node
 # lets the kernel check for a disc (TEST UNIT READY, GET EVENT STATUS
 # NOTIFICATION), and the program's own first command is INQUIRY.
@@ -51,23 +50,19 @@ record_matches_drive() {
 # holds what it should. EXIT is the exit code wanted; "Flash Completed." is
 # said exactly when it is 0. DRIVE: a byte count (the drive programmed exactly
 # that many bytes, equal to the BIN's, and is not bricked), "uncommitted"
-# (never told to program its flash), "unwritten" (no WRITE BUFFER reached it)
+# (never told to program its flash), "unwritten" (no WRITE BUFFER reached it),
 # "unsent" (no command of the program's reached it) or "-" (whatever the
-# drive made of it). A record the run
-# wrote must be the drive's own log, command for command, unless nothing was
-# sent. Prints what it saw, for the check's detail.
+# drive made of it). A record the run wrote must be the drive's own log,
+# command for command, unless nothing was sent. Prints what it saw.
 run_ended() {
   local n=$1 want=$2 drive=$3 code completed=no record=none ok=0
   code=$(exit_code "$n")
   said "$n" "Flash Completed." && completed=yes
-  if [ "$code" != "$want" ] || { [ "$want" = 0 ] && [ $completed = no ]; } ||
-     { [ "$want" != 0 ] && [ $completed = yes ]; }; then
-    ok=1
-  fi
+  [ "$code" = "$want" ] && [ "$completed" = "$([ "$want" = 0 ] && echo yes || echo no)" ] || ok=1
   case $drive in
     -) ;;
     uncommitted) [ "$(verdict "$n" .commits)" = 0 ] || ok=1 ;;
-    unwritten) wrote_nothing "$n" || ok=1 ;;
+    unwritten) [ "$(since_mark "$n" | received "3B")" = 0 ] || ok=1 ;;
     unsent) program_sent_nothing "$n" || ok=1 ;;
     *) { [ "$(verdict "$n" .equalsBin)" = true ] && [ "$(verdict "$n" .programmed)" = "$drive" ] &&
          [ "$(verdict "$n" .bricked)" = false ]; } || ok=1 ;;

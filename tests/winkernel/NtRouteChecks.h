@@ -12,10 +12,6 @@
 #include "kernel/CheckLog.h"
 #include "kernel/GuestDevices.h"
 
-namespace cdflash {
-class CDDrives;
-}
-
 namespace cdflash::kernelcheck {
 
 // The drive letters the guest script gave the two devices.
@@ -30,24 +26,14 @@ struct GuestDrives {
   CDDrive* scsiDebug = nullptr;
 };
 
-// The drive at `letter` in the list, or null.
-CDDrive* DriveAtLetter(CDDrives& drives, char letter);
-
-// The records this build hands to the system, against the published
-// layouts (the shipped 32-bit ones where this is the 32-bit program).
-void CheckRecordLayouts(CheckLog& log);
-
 // Platform, drive roots, the drive list and both identities as the window
 // shows them. `who` starts every check's name.
 GuestDrives CheckDiscovery(CheckLog& log, CDDrives& drives, const GuestLetters& letters,
                            const std::string& who);
 
-// How the route judges the devices' answers: a missing disc, a WRITE BUFFER
-// taken and its unit attention, a READ BUFFER refused.
+// How the route ends the devices' answers: a missing disc, the flash code's
+// WRITE BUFFER taken and its unit attention, its READ BUFFER refused.
 void CheckCompletions(CheckLog& log, const GuestDrives& drives);
-
-// The flash code's WRITE BUFFER and READ BUFFER against scsi_debug.
-void CheckVendorCommands(CheckLog& log, CDDrive& scsiDebug);
 
 // The whole procedure, run by the engine against scsi_debug, which answers
 // as a drive with a disc in it.

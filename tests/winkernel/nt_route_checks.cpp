@@ -3,14 +3,14 @@
 // to its CD devices (scripts/test-wine-kernel.sh).
 //
 // usage: nt_route_checks.exe privileged|without-rawio ATAPI_LETTER SCSI_DEBUG_LETTER
-//   privileged     as root: discovery, completions, vendor commands, a flash run
+//   privileged     as root: discovery, completions, a flash run
 //   without-rawio  without CAP_SYS_RAWIO: discovery, and WRITE BUFFER refused
 // Prints one line per check and "N passed, N failed"; exit status 0 only when
 // every check passed, 2 on a usage error.
 
+#include <array>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "NtRouteChecks.h"
@@ -19,41 +19,25 @@
 namespace cdflash::kernelcheck {
 namespace {
 
-bool ParseLetter(const char* text, char& letter) {
-  if (std::strlen(text) != 1 || text[0] < 'D' || text[0] > 'Z') return false;
-  letter = text[0];
-  return true;
-}
+// The drive letter `text` names, from D to Z; 0 for anything else.
+char Letter(const char* text) { return std::strlen(text) == 1 && text[0] >= 'D' && text[0] <= 'Z' ? text[0] : '\0'; }
 
 // The data buffer as the window registers it once the list is made (the
-// first drive opened resets it to the internal one): 16 KiB from the heap,
-// given back to the device layer when the run ends.
-class RegisteredDataBuffer {
- public:
-  RegisteredDataBuffer() : bytes_(std::make_unique<std::uint8_t[]>(kChunk)) {
-    CDDrive::SetDataBuffer(bytes_.get(), kChunk);
-  }
-  ~RegisteredDataBuffer() { CDDrive::SetDataBuffer(nullptr, 0); }
-  RegisteredDataBuffer(const RegisteredDataBuffer&) = delete;
-  RegisteredDataBuffer& operator=(const RegisteredDataBuffer&) = delete;
-
- private:
-  std::unique_ptr<std::uint8_t[]> bytes_;
-};
+// first drive opened resets it to the internal one).
+std::array<std::uint8_t, kChunk> transfer;
 
 void RunPrivileged(CheckLog& log, const GuestLetters& letters) {
   CDDrives drives;
-  const RegisteredDataBuffer transfer;
+  CDDrive::SetDataBuffer(transfer.data(), kChunk);
   const GuestDrives found = CheckDiscovery(log, drives, letters, "");
   CheckCompletions(log, found);
   if (found.scsiDebug == nullptr) return;
-  CheckVendorCommands(log, *found.scsiDebug);
   CheckFlashRun(log, *found.scsiDebug);
 }
 
 void RunWithoutRawIo(CheckLog& log, const GuestLetters& letters) {
   CDDrives drives;
-  const RegisteredDataBuffer transfer;
+  CDDrive::SetDataBuffer(transfer.data(), kChunk);
   const GuestDrives found = CheckDiscovery(log, drives, letters, "without CAP_SYS_RAWIO: ");
   if (found.scsiDebug != nullptr) CheckRefusedWithoutRights(log, *found.scsiDebug);
 }
@@ -63,10 +47,9 @@ void RunWithoutRawIo(CheckLog& log, const GuestLetters& letters) {
 
 int main(int argc, char** argv) {
   using namespace cdflash::kernelcheck;
-  GuestLetters letters;
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (argc != 4 || (mode != "privileged" && mode != "without-rawio") ||
-      !ParseLetter(argv[2], letters.atapi) || !ParseLetter(argv[3], letters.scsiDebug) ||
+  const GuestLetters letters{argc == 4 ? Letter(argv[2]) : '\0', argc == 4 ? Letter(argv[3]) : '\0'};
+  if ((mode != "privileged" && mode != "without-rawio") || letters.atapi == 0 || letters.scsiDebug == 0 ||
       letters.atapi == letters.scsiDebug) {
     std::fprintf(stderr,
                  "usage: nt_route_checks privileged|without-rawio ATAPI_LETTER SCSI_DEBUG_LETTER\n"
@@ -74,11 +57,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   CheckLog log;
-  if (mode == "privileged") {
-    CheckRecordLayouts(log);
-    RunPrivileged(log, letters);
-  } else {
-    RunWithoutRawIo(log, letters);
-  }
+  if (mode == "privileged") RunPrivileged(log, letters);
+  else RunWithoutRawIo(log, letters);
   return log.Finish();
 }
