@@ -380,6 +380,18 @@ if [ -n "$have64" ]; then
   fi
   in_wine x86_64 "$prefix64" stop_wine
 fi
+# The x86_64 whole run, beside the i686 checks, once L:'s node is gone (its
+# drive search would wait on it).
+x86_64_run() {
+  while [ -n "$silent64" ] && kill -0 "$silent64" 2>/dev/null && [ ! -s "$out/node6" ]; do sleep 0.2; done
+  [ -s "$out/node6" ] || return 0
+  in_wine x86_64 "$P64D" wine_run 5 K "$drives/four64.exe"
+  judge 5
+  check_run "x86_64: a four-bank run under 64-bit Wine: \"Flash Completed.\", exactly the BIN's bytes programmed" \
+    5 0 262144
+}
+x86_64_run &
+run64=$!
 if [ -n "$i686_ready" ] && prefix_twin "$P32" "$P32C"; then
   map_cd_letters "$P32C" "d=$ATAPI_DEV" "e=$SCSI_DEBUG_DEV"
   if in_wine i686 "$P32C" start_wine i686; then
@@ -406,13 +418,6 @@ if [ -n "$i686_runs" ]; then
   check "i686: five-bank: the profile went to the drive and was read back" "" \
     eval '[ "$(since_mark 3 | received "DF 11")" = 1 ] && [ "$(since_mark 3 | received "3C 01 01 08")" = 1 ]'
 fi
-while [ -n "$silent64" ] && kill -0 "$silent64" 2>/dev/null && [ ! -s "$out/node6" ]; do sleep 0.2; done
-if [ -s "$out/node6" ]; then
-  in_wine x86_64 "$P64D" wine_run 5 K "$drives/four64.exe"
-  judge 5
-  check_run "x86_64: a four-bank run under 64-bit Wine: \"Flash Completed.\", exactly the BIN's bytes programmed" \
-    5 0 262144
-fi
 
 # ---- the commits that never answered ---------------------------------------------
 # judge_silent ARCH PREFIX N LETTER FLASHER: run N's commit never answered;
@@ -429,10 +434,14 @@ judge_silent() {
   check_run "$arch: a second run to the drive whose commit never answered: exit 6, nothing sent to it" "$n" 6 unsent
   in_wine "$arch" "$prefix" stop_wine
 }
+# Both at once: their drives and prefixes are apart.
+judged64=
+wait "$run64"
 if [ -n "$silent64" ]; then
   wait "$silent64"
   if [ -s "$out/node6" ]; then
-    judge_silent x86_64 "$P64D" 6 L "$drives/four64.exe"
+    judge_silent x86_64 "$P64D" 6 L "$drives/four64.exe" &
+    judged64=$!
   else
     problem "x86_64: no run to L: (the x86_64 prefix for the drives did not start)"
     in_wine x86_64 "$P64D" stop_wine
@@ -443,6 +452,7 @@ if [ -n "$i686_runs" ]; then
   wait "$silent32"
   judge_silent i686 "$P32D" 2 H "$drives/four.exe"
 fi
+[ -z "$judged64" ] || wait "$judged64"
 for n in "${!server_pid[@]}"; do
   [ -s "$out/server$n.err" ] && problem "drive $n said: $(head -c 300 "$out/server$n.err")"
   kill -TERM "${server_pid[$n]}" 2>/dev/null
