@@ -268,7 +268,8 @@ stop_virtiofsd() {
 trap stop_virtiofsd EXIT
 # share TAG FOLDER: FOLDER of this machine as the guest's virtiofs TAG. The
 # chroot sandbox: the default one fails on "/" ("pivot_root: Device or
-# resource busy"). Read-only rests on the guest's mount options.
+# resource busy"). The host's root stays read-only by the guest's mount
+# option and overlay; the shared folder is mounted writable.
 share() {
   local tag=$1 folder=$2 sock=$W/virtiofs-$1.sock log=$W/virtiofsd-$1.log
   rm -f "$sock"
