@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
@@ -13,6 +14,11 @@
 #include "XDisplay.h"
 
 namespace cdflash::qtui::test {
+
+// A file the build made or a source file, named relative to this program's
+// folder, which is where the tests run (the names stay the same in every
+// clone, so that ccache serves these files to a clone elsewhere).
+inline QString BuiltPath(const char* relative) { return QDir::current().absoluteFilePath(QString::fromUtf8(relative)); }
 
 class ProgramOnDisplay : public ::testing::Test {
  protected:
@@ -42,7 +48,8 @@ class ProgramOnDisplay : public ::testing::Test {
     environment.insert(QStringLiteral("CDFLASH_DEMO_PACE"), QStringLiteral("instant"));
     // Sanitizer builds: what libdbus keeps till exit is not the program's leak.
     environment.insert(QStringLiteral("LSAN_OPTIONS"),
-                       QStringLiteral("suppressions=" CDFLASH_LSAN_SUPPRESSIONS ":print_suppressions=0"));
+                       QStringLiteral("suppressions=") + BuiltPath(CDFLASH_LSAN_SUPPRESSIONS) +
+                           QStringLiteral(":print_suppressions=0"));
     return environment;
   }
 

@@ -24,7 +24,7 @@ TEST_F(DemoFlasher, YesOnTheWarningOpensTheMainWindowOverTheDrivesFile) {
 
   // make_test_flasher's default package: ACME CRW-4012, revisions 1.00-1.50.
   const QString flasher = dir.filePath(QStringLiteral("acme-flasher"));
-  const ToolRun made = RunTool(QStringLiteral(CDFLASH_MAKE_TEST_FLASHER), {QStringLiteral(CDFLASH_DEMO_PROGRAM), flasher});
+  const ToolRun made = RunTool(BuiltPath(CDFLASH_MAKE_TEST_FLASHER), {BuiltPath(CDFLASH_DEMO_PROGRAM), flasher});
   ASSERT_EQ(made.exitCode, 0) << made.errors.toStdString();
   ASSERT_TRUE(QFile::setPermissions(flasher, QFile::permissions(flasher) | QFile::ExeOwner));
   Start(flasher);

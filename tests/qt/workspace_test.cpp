@@ -15,8 +15,8 @@ namespace {
 
 // What `make run` prepares in `folder`: the template, the model table and BIN files.
 void PrepareWorkspace(const QString& folder) {
-  const ToolRun prepared = RunTool(QStringLiteral("bash"), {QStringLiteral(CDFLASH_PREPARE_WORKSPACE),
-                                                            QStringLiteral(CDFLASH_PROGRAM), folder});
+  const ToolRun prepared = RunTool(QStringLiteral("bash"), {BuiltPath(CDFLASH_PREPARE_WORKSPACE),
+                                                            BuiltPath(CDFLASH_PROGRAM), folder});
   ASSERT_EQ(prepared.exitCode, 0) << prepared.errors.toStdString();
 }
 
