@@ -36,7 +36,6 @@ class TFlashForm final : public IFormHandlers, private IJobRunner {
   // either way, and then the window closes. No box is shown from now on.
   void EndRequested() override;
 
-  bool InBuildMode() const { return buildMode_; }
   // A flash run or a build is in progress.
   bool Busy() const { return busy_; }
   // The drive the next run updates, if any.

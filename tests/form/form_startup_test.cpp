@@ -11,20 +11,6 @@ namespace {
 
 using test::FormHarness;
 
-TEST(FormCreate, TemplateOpensInBuildModeWithTheDesignLayout) {
-  FormHarness h;  // the program's own package: the default build is a template
-  h.form.FormCreate();
-  EXPECT_TRUE(h.form.InBuildMode());
-  EXPECT_EQ(h.window.caption, " Flash V1.043 ");
-  for (const ControlDesign& d : kFormDesign) {
-    const IControl* controls[] = {&h.label, &h.fileList, &h.combo, &h.groupBox, &h.progress,
-                                  &h.button};
-    const IControl* c = controls[&d - kFormDesign.data()];
-    EXPECT_EQ(c->GetBounds(), d.bounds) << d.name;
-  }
-  EXPECT_TRUE(h.fileList.Visible());
-}
-
 TEST(FormDestroy, ReleasesOnlyWhatExistsAndCanRunTwice) {
   FormHarness h;
   h.form.FormCreate();

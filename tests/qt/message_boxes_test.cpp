@@ -25,29 +25,23 @@ class MessageBoxesTest : public ::testing::Test {
   MessageBoxes dialogs;
 };
 
-TEST_F(MessageBoxesTest, WarningYesNoAnswersWhatWasClicked) {
+// A Yes/No box answers what was clicked, and closing it is neither Yes nor
+// No. A confirmation is a question; Enter says Yes, but not to the restart,
+// whose default button is No.
+TEST_F(MessageBoxesTest, YesNoBoxesAnswerWhatTheUserDid) {
   const QStringList yesNo{"&Yes", "&No"};
   boxes.Expect(Box("Warning", QMessageBox::Warning, yesNo, Action::Click, "&Yes"));
   boxes.Expect(Box("Warning", QMessageBox::Warning, yesNo, Action::Click, "&No"));
-  EXPECT_EQ(dialogs.WarningYesNo("\nWARNING:\nGo on?"), Answer::Yes);
-  EXPECT_EQ(dialogs.WarningYesNo("\nWARNING:\nGo on?"), Answer::No);
-}
-
-TEST_F(MessageBoxesTest, ClosingAYesNoBoxIsNeitherYesNorNo) {
-  const QStringList yesNo{"&Yes", "&No"};
   boxes.Expect(Box("Warning", QMessageBox::Warning, yesNo, Action::Escape));
   boxes.Expect(Box("Warning", QMessageBox::Warning, yesNo, Action::Close));
   boxes.Expect(Box("Confirm", QMessageBox::Question, yesNo, Action::Close));
+  boxes.Expect(Box("Confirm", QMessageBox::Question, yesNo, Action::Enter));
+  boxes.Expect(Box("Confirm", QMessageBox::Question, yesNo, Action::Enter));
+  EXPECT_EQ(dialogs.WarningYesNo("\nWARNING:\nGo on?"), Answer::Yes);
+  EXPECT_EQ(dialogs.WarningYesNo("\nWARNING:\nGo on?"), Answer::No);
   EXPECT_EQ(dialogs.WarningYesNo("x"), Answer::Closed);
   EXPECT_EQ(dialogs.WarningYesNo("x"), Answer::Closed);
   EXPECT_EQ(dialogs.ConfirmYesNo("x"), Answer::Closed);
-}
-
-// A confirmation is a question; Enter says Yes, but not to the restart,
-// whose default button is No.
-TEST_F(MessageBoxesTest, ConfirmYesNoIsAQuestion) {
-  boxes.Expect(Box("Confirm", QMessageBox::Question, {"&Yes", "&No"}, Action::Enter));
-  boxes.Expect(Box("Confirm", QMessageBox::Question, {"&Yes", "&No"}, Action::Enter));
   EXPECT_EQ(dialogs.ConfirmYesNo("Update the firmware?"), Answer::Yes);
   EXPECT_EQ(dialogs.ConfirmYesNoDefaultNo("Restart now?"), Answer::No);
 }
@@ -61,8 +55,6 @@ TEST_F(MessageBoxesTest, OneButtonBoxesHaveTheirTitlesAndIcons) {
   dialogs.Error("e");
   dialogs.Message("m");
   dialogs.Exception("x.");
-  ASSERT_EQ(boxes.Seen().size(), 4u);
-  EXPECT_EQ(boxes.Seen()[1].text, QStringLiteral("e"));
 }
 
 TEST_F(MessageBoxesTest, BoxesAreApplicationModalCentredAndPlainText) {

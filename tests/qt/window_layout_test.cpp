@@ -1,5 +1,5 @@
 // The window's controls as the form table designs them, at the screen's
-// scale: positions, sizes, font, creation and tab order.
+// scale: positions, sizes, font and tab order.
 
 #include <gtest/gtest.h>
 
@@ -112,19 +112,6 @@ TEST(HiDpiLayout, DevicePixelsMatchTheDesign) {
 }
 
 // --- Independent of the scale -----------------------------------------------
-
-TEST(WindowStructure, ControlsAreCreatedInTableOrder) {
-  FlashWindow window;
-  QStringList names;
-  for (const QObject* child : window.children()) {
-    if (child->isWidgetType()) names << child->objectName();
-  }
-  QStringList expected;
-  for (const ControlDesign& design : kFormDesign) {
-    expected << QString::fromLatin1(design.name.data(), static_cast<qsizetype>(design.name.size()));
-  }
-  EXPECT_EQ(names, expected);
-}
 
 TEST(WindowStructure, TabKeyFollowsTheTableOrder) {
   FlashWindow window;

@@ -33,7 +33,6 @@ class FakeLabel : public FakeControl, public ILabel {
  public:
   using FakeControl::FakeControl;
   std::string Text() const override { return text_; }
-  const std::string& text_for_test() const { return text_; }
   void SetText(const std::string& t) override { text_ = t; }
 
  private:
