@@ -85,29 +85,5 @@ TEST_F(CDDrivesTest, DevicesThatDoNotOpenOrIdentifyAreLeftOut) {
   EXPECT_EQ(bench.platform.Route().Closed(), (std::vector<DriveAddress>{{'2', 0, 0, 0}}));
 }
 
-// The ASPI discovery shape: numbered probes, only some of them answer.
-TEST(CDDrivesAspiTest, ProbesThatAnswerAreListedInProbeOrder) {
-  SimBench bench{kPlatformWin32Windows, sim::SimRoute::Style::Aspi};
-  for (std::uint8_t j = 0; j < 6; ++j) {
-    const DriveAddress address{' ', static_cast<std::uint8_t>(j / 2), static_cast<std::uint8_t>(j % 2), 0};
-    if (j == 1 || j == 4) {
-      bench.platform.AddDrive({}, address);
-    } else {
-      bench.platform.AddAbsent(address);
-    }
-  }
-  {
-    CDDrives drives;
-    ASSERT_EQ(drives.Count(), 2);
-    EXPECT_EQ(drives.Current->Address(), (DriveAddress{' ', 0, 1, 0}));
-    ASSERT_TRUE(drives.Select(1));
-    EXPECT_EQ(drives.Current->Address(), (DriveAddress{' ', 2, 0, 0}));
-    EXPECT_EQ(drives.Current->IdentityText().substr(0, 9), "2-0-0  : ");
-    EXPECT_EQ(CDDrive::OpenCount(), 2);
-    EXPECT_TRUE(bench.dialogs.shown.empty());
-  }
-  EXPECT_EQ(CDDrive::OpenCount(), 0);
-}
-
 }  // namespace
 }  // namespace cdflash
