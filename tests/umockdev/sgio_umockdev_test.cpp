@@ -312,7 +312,6 @@ TEST_F(SgIoUmockdevTest, AnswersThatAreNoSuccessFailWithTheirOwnError) {
         << drive.Last().systemError;
     EXPECT_TRUE(row.senseText == nullptr || drive.Last().SenseText() == row.senseText) << drive.Last().SenseText();
   }
-  CDDrive::SetDataBuffer(nullptr, 0);
 }
 
 TEST_F(SgIoUmockdevTest, MissingDeviceNodeShowsTheOpenError) {

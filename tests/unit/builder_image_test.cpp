@@ -87,14 +87,6 @@ TEST(PackageHeader, FieldsAreNulAndZeroFilled) {
             (Bytes{'A', 'B', 0, 0, 0, 0, 0, 0}));
 }
 
-TEST(FlasherName, FirstFourCharactersRightAlignedWithCaseKept) {
-  EXPECT_EQ(FlasherFileName("1.60.BIN"), "1.60.EXE");
-  EXPECT_EQ(FlasherFileName("a1b2.bin"), "a1b2.EXE");
-  EXPECT_EQ(FlasherFileName("abc"), " abc.EXE");
-  EXPECT_EQ(FlasherFileName(""), "    .EXE");
-  EXPECT_EQ(UpperCaseAnsi("a1b2.bin"), "A1B2.BIN");
-}
-
 TEST(BuildPaths, NamesExtensionsAndJoins) {
   EXPECT_EQ(ChangeFileExt("dir.d/cdflash", ".INI"), "dir.d/cdflash.INI");
   EXPECT_EQ(ChangeFileExt("dir/cdflash.exe", ".INI"), "dir/cdflash.INI");

@@ -51,52 +51,44 @@ void ExpectSame(const sim::LogEntry& seen, const CommandRecord& kept, std::size_
   EXPECT_GT(kept.timeMs, 1600000000000) << "a wall-clock time, not a monotonic one";
 }
 
-TEST_F(CommandLogTest, EveryCommandTheDriveSawIsKeptInOrderWithItsAnswer) {
+TEST_F(CommandLogTest, EveryCommandIsKeptInOrderWithItsAnswerOrWhyItWasKeptBack) {
   sim::SimDrive& simDrive = bench.platform.AddDrive();
   simDrive.InjectAt(2, Fault::WithSense(sim::kInvalidField));
   simDrive.InjectAt(3, Fault::TransportFailure());
   simDrive.InjectAt(4, Fault::Timeout());
+  simDrive.InjectWhen([](const sim::Command& c) { return IsCommitCommand(c.cdb); }, Fault::TimeoutAfterExecution());
+  std::int32_t tooLong = 0;
   {
     const ScopedCommandLog scope(collector);
     CDDrive drive('0', 0, 0, 0);                                         // 0: INQUIRY
+    tooLong = CDDrive::DataBufferLength() + 1;
     Send(drive, StandardCommand(kOpTestUnitReady), true, 0);            // 1: no medium
     Send(drive, ReadBufferCommand(0, 64), true, 64);                    // 2: refused with sense
     Send(drive, WriteBufferCommand(0, 32, kControlData), false, 32);    // 3: lost on the way
     Send(drive, ReadFlashIdCommand(), true, 128);                       // 4: timed out
     Send(drive, ReadBufferCommand(0, 16), true, 16);                    // 5: good
+    Send(drive, ReadBufferCommand(0, 0), true, tooLong);               // 6: longer than the buffer
+    Send(drive, StandardCommand(kOpTestUnitReady), true, -1);           // 7: a negative length
+    Send(drive, CommitCommand(false), false, 0);                         // 8: never answered
+    Send(drive, StandardCommand(kOpTestUnitReady), true, 0);            // 9: after that commit
   }
   const std::vector<sim::LogEntry>& seen = simDrive.Log();
-  ASSERT_EQ(collector.commands.size(), seen.size());
-  for (std::size_t i = 0; i < seen.size(); ++i) ExpectSame(seen[i], collector.commands[i], i);
-  EXPECT_TRUE(collector.commands.back().succeeded);
-  EXPECT_FALSE(collector.commands[2].succeeded);
-  EXPECT_EQ(collector.commands[0].cdb[0], kOpInquiry) << "the identification is part of the record";
-}
-
-TEST_F(CommandLogTest, CommandsKeptBackAreLoggedAsNotSent) {
-  sim::SimDrive& simDrive = bench.platform.AddDrive();
-  simDrive.InjectWhen([](const sim::Command& c) { return IsCommitCommand(c.cdb); },
-                      Fault::TimeoutAfterExecution());
-  CDDrive drive('0', 0, 0, 0);
-  const ScopedCommandLog scope(collector);
-  const std::int32_t tooLong = CDDrive::DataBufferLength() + 1;
-  EXPECT_EQ(Send(drive, ReadBufferCommand(0, 0), true, tooLong), 0);  // longer than the buffer
-  EXPECT_EQ(Send(drive, StandardCommand(kOpTestUnitReady), true, -1), 0);
-  Send(drive, CommitCommand(false), false, 0);                         // never answered
-  EXPECT_EQ(Send(drive, StandardCommand(kOpTestUnitReady), true, 0), 0);
-
-  ASSERT_EQ(collector.commands.size(), 4u);
-  EXPECT_EQ(simDrive.Log().size(), 2u) << "only the INQUIRY and the commit reached the drive";
-  EXPECT_EQ(collector.commands[0].fate, CommandFate::RefusedInvalid);
-  EXPECT_EQ(collector.commands[0].length, tooLong);
-  EXPECT_EQ(collector.commands[1].fate, CommandFate::RefusedInvalid);
-  EXPECT_EQ(collector.commands[2].fate, CommandFate::Sent);
-  EXPECT_FALSE(collector.commands[2].delivered);
-  EXPECT_EQ(collector.commands[3].fate, CommandFate::RefusedCommitUnanswered);
-  for (const CommandRecord& kept : collector.commands) {
-    EXPECT_FALSE(kept.succeeded);
-    EXPECT_EQ(kept.result, 0);
-    EXPECT_NE(kept.systemError, 0u);
+  const std::vector<CommandRecord>& kept = collector.commands;
+  ASSERT_EQ(kept.size(), 10u);
+  ASSERT_EQ(seen.size(), 7u) << "what was kept back never reached the drive";
+  for (std::size_t i = 0; i < 6; ++i) ExpectSame(seen[i], kept[i], i);
+  ExpectSame(seen[6], kept[8], 8);
+  EXPECT_TRUE(kept[5].succeeded);
+  EXPECT_FALSE(kept[2].succeeded);
+  EXPECT_EQ(kept[0].cdb[0], kOpInquiry) << "the identification is part of the record";
+  EXPECT_EQ(kept[6].length, tooLong);
+  const CommandFate fates[] = {CommandFate::RefusedInvalid, CommandFate::RefusedInvalid, CommandFate::Sent,
+                               CommandFate::RefusedCommitUnanswered};
+  for (std::size_t i = 6; i < kept.size(); ++i) {
+    EXPECT_EQ(kept[i].fate, fates[i - 6]) << i;
+    EXPECT_FALSE(kept[i].succeeded) << i;
+    EXPECT_EQ(kept[i].result, 0) << i;
+    EXPECT_NE(kept[i].systemError, 0u) << i;
   }
 }
 

@@ -75,10 +75,6 @@ TEST(IniReader, ReadsAsTheSystemsProfileReaderDoes) {
   }
 }
 
-TEST(IniReader, UnreadableFileIsNoFile) {
-  EXPECT_FALSE(IniFile::Load("/nonexistent-folder-cdflash/none.INI").has_value());
-}
-
 // A file saved as UTF-16LE with its byte-order mark reads as the same file in
 // code page 1252: names and values alike.
 TEST(IniReader, Utf16LittleEndianFileReadsInCodePage1252) {

@@ -23,11 +23,7 @@ struct Case {
 
 ModelTableSearch Search(const Case& c) {
   return FindModelTable(
-      c.program,
-      [&](const std::string& name) {
-        const auto value = c.environment.find(name);
-        return value != c.environment.end() ? value->second : std::string();
-      },
+      c.program, [&](const std::string& name) { return c.environment.count(name) ? c.environment.at(name) : ""; },
       [&](const std::string& path) { return c.files.count(path) != 0; });
 }
 

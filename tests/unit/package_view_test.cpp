@@ -90,10 +90,8 @@ TEST(FieldTexts, FormatsCutAndPadAsPrintfWould) {
   EXPECT_EQ(v.LowerBound(), "1.00");
   EXPECT_EQ(v.UpperBound(), "1.50");
   EXPECT_EQ(v.PackageRevision(), "1.60");
-}
 
-TEST(FieldTexts, ShortRangeIsRightAlignedAndLongFieldsAreCut) {
-  TestPackage p;
+  // A short range is right-aligned, and long fields are cut.
   p.FwRange("1.0-2");
   EXPECT_EQ(p.View().RangeText(), "    1.0-2");
   EXPECT_EQ(p.View().LowerBound(), "1.0-");

@@ -197,24 +197,23 @@ TEST(SimDriveFaultTest, LostAnswerLeavesTheCommandUndoneUnlessPlannedOtherwise) 
   EXPECT_EQ(drive.Dram()[0], 0x44);
 }
 
+// What the route reports of these answers the fault matrix holds the engine
+// to; here, what of the drive's data lands in the host's buffer, and that
+// the drive never counts such a chunk as read back.
 TEST(SimDriveFaultTest, AnswersTheHostNeverFullyGotAreNotVerified) {
   struct Case {
     const char* what;
     std::optional<Fault> fault;
-    bool delivered;
-    std::uint8_t status;
-    std::int32_t residual;
     std::size_t landed;  // bytes of the drive's data in the host buffer
     bool bricked;        // by a commit after every other chunk was read back
   };
   const Case cases[] = {
-      {"clean read", std::nullopt, true, kStatusGood, 0, kChunk, false},
-      {"busy", Fault::Busy(), true, kStatusBusy, kChunk, 0, true},
-      {"short transfer, half", Fault::ShortTransfer(), true, kStatusGood, kChunk / 2, kChunk / 2, true},
-      {"short transfer, one byte short", Fault::ShortTransfer(kChunk - 1), true, kStatusGood, 1, kChunk - 1, true},
-      {"timeout after execution", Fault::TimeoutAfterExecution(), false, kStatusGood, 0, kChunk, true},
-      // Delivered as far as the route goes; its time tells the device layer it came too late.
-      {"GOOD answer at the timeout", Fault::AnsweredLate(), true, kStatusGood, 0, kChunk, true},
+      {"clean read", std::nullopt, kChunk, false},
+      {"busy", Fault::Busy(), 0, true},
+      {"short transfer, half", Fault::ShortTransfer(), kChunk / 2, true},
+      {"short transfer, one byte short", Fault::ShortTransfer(kChunk - 1), kChunk - 1, true},
+      {"timeout after execution", Fault::TimeoutAfterExecution(), kChunk, true},
+      {"GOOD answer at the timeout", Fault::AnsweredLate(), kChunk, true},
   };
   const Bytes image = Image(0x40000);
   for (const Case& c : cases) {
@@ -227,27 +226,12 @@ TEST(SimDriveFaultTest, AnswersTheHostNeverFullyGotAreNotVerified) {
     ASSERT_TRUE(ReadBack(drive, image, 0));
     if (c.fault) drive.InjectAt(drive.CommandCount(), *c.fault);
     Bytes host(kChunk, 0xEE);
-    cdflash::RouteCommand read{ReadBufferCdb(0, kChunk), true, host.data(), kChunk};
-    const cdflash::RouteOutcome outcome = route.Execute(0, {}, read);
-    EXPECT_EQ(outcome.delivered, c.delivered);
-    EXPECT_EQ(outcome.completionStatus, c.status);
-    EXPECT_EQ(outcome.residual, c.residual);
-    EXPECT_EQ(outcome.elapsedMs >= std::uint32_t{read.timeoutSeconds} * 1000U, c.fault && c.fault->kind == Fault::Kind::AnsweredLate);
-    EXPECT_TRUE(std::all_of(outcome.sense.begin(), outcome.sense.end(), [](auto b) { return b == 0; }));
+    route.Execute(0, {}, cdflash::RouteCommand{ReadBufferCdb(0, kChunk), true, host.data(), kChunk});
     EXPECT_TRUE(std::equal(host.begin(), host.begin() + c.landed, image.begin()));
     EXPECT_TRUE(std::all_of(host.begin() + c.landed, host.end(), [](auto b) { return b == 0xEE; }));
     Commit(drive);
     EXPECT_EQ(drive.Bricked(), c.bricked);
   }
-
-  // A BUSY write changes nothing; a short transfer leaves data-out commands alone.
-  SimDrive drive;
-  drive.InjectAt(0, Fault::Busy());
-  drive.InjectAt(1, Fault::ShortTransfer());
-  EXPECT_EQ(Write(drive, 0, Bytes(16, 0x44)).status, kStatusBusy);
-  EXPECT_EQ(drive.Dram()[0], 0);
-  EXPECT_EQ(Write(drive, 0, Bytes(16, 0x44)).transferred, 16);
-  EXPECT_EQ(drive.Dram()[15], 0x44);
 }
 
 }  // namespace
