@@ -48,10 +48,4 @@ inline void PutPointer(Bytes& bytes, std::size_t at, const void* pointer) {
 }
 inline std::uint64_t Address(const void* pointer) { return reinterpret_cast<std::uintptr_t>(pointer); }
 
-// A check that only the shipped 32-bit program can pass skips itself in the
-// 64-bit test build, saying so.
-#define SKIP_UNLESS_32_BIT_PROGRAM(what)                                                    \
-  if (sizeof(void*) != 4)                                                                  \
-  GTEST_SKIP() << what << " is true of a 32-bit program only; this is the 64-bit test build"
-
 }  // namespace cdflash::winroutes

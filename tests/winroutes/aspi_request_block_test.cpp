@@ -62,12 +62,5 @@ TEST(AspiRequestBlockTest, EachDirectionMatchesTheLayout) {
             Expected(1, 1, 0x48, 0, buffer.data(), kEvent, testUnitReady));
 }
 
-TEST(AspiRequestBlockTest, PublishedBlocksAre80And12Bytes) {
-  SKIP_UNLESS_32_BIT_PROGRAM("the published 80-byte SRB_ExecSCSICmd and 12-byte SRB_Abort");
-  EXPECT_EQ(sizeof(aspi::ExecScsiCommand), 80u);
-  EXPECT_EQ(offsetof(aspi::ExecScsiCommand, CDBByte), 48u);
-  EXPECT_EQ(sizeof(aspi::AbortRequest), 12u);
-}
-
 }  // namespace
 }  // namespace cdflash

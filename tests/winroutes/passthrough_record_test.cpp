@@ -71,12 +71,6 @@ TEST(PassThroughRecordTest, EachDirectionMatchesTheLayout) {
             Expected(f, 1, 0, 60, buffer.data(), testUnitReady));
 }
 
-TEST(PassThroughRecordTest, ShippedRecordIs80BytesWithTheSenseAt48) {
-  SKIP_UNLESS_32_BIT_PROGRAM("the 80-byte pass-through record with its sense at 48");
-  EXPECT_EQ(sizeof(PassThroughRecord), 80u);
-  EXPECT_EQ(offsetof(PassThroughRecord, sense), 48u);
-}
-
 // A finished record is judged by its status, the sense bytes the driver
 // returned and the bytes that moved. A call that succeeded leaves whatever
 // last error an earlier call set: the drive's answer carries no system error
