@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # cdflash.exe given arguments, under Wine as a Windows 9x program over the
-# simulator DLL; what each option says and which exit code each way a run
-# ends has are the terminal tests' part, this is how they reach Windows'
-# streams, exit codes and consoles:
+# simulator DLL. What each option says, and the exit code of each way a run
+# ends, are the terminal tests' part; this is how they reach Windows' streams,
+# exit codes and consoles:
 #   - with two drives, one this flasher may update, one of another model,
-#     through files: --list names both (exit code 0), an unknown option is a
-#     usage error (5);
+#     through files: --list names both (exit code 0), --help shows the exit
+#     codes (0), an unknown option is a usage error (5);
 #   - the same started from a console the way Windows starts a window program
 #     (console_host): the output appears on that console, and a redirected
 #     standard output still goes to its file;
@@ -36,6 +36,10 @@ run list TERMINAL.EXE --list
 expect_status list 0
 expect_line list '0-0-0  : ACME    CRW-4012A       1.20' "--list names the ACME drive"
 expect_line list '0-1-0  : OTHER   CD-ROM X        2.00' "--list names the other drive"
+
+run help TERMINAL.EXE --help
+expect_status help 0
+expect_line help 'Exit codes of --flash:' "--help shows the exit codes"
 
 run bogus TERMINAL.EXE --bogus
 expect_status bogus 5

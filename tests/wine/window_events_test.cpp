@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "WindowTestSupport.h"
-#include "ui/win32/FlashWindow.h"
 
 namespace cdflash::win32::test {
 namespace {
@@ -15,10 +14,7 @@ namespace {
 class WindowEvents : public ::testing::Test {
  protected:
   void SetUp() override {
-    WindowOptions options;
-    options.application = &application;
-    options.makeForm = FormOfEvents([this](FormEvent event, auto&, auto&) { events.push_back(event); });
-    window = FlashWindow::Create(std::move(options));
+    window = WindowOfEvents([this](FormEvent event, auto&, auto&) { events.push_back(event); }, &application);
     events.clear();  // FormCreate
   }
   void TearDown() override {

@@ -7,12 +7,11 @@
 #include <commctrl.h>
 
 #include <map>
-#include <tuple>
 #include <string>
+#include <tuple>
 
 #include "WindowTestSupport.h"
 #include "app/FormLayout.h"
-#include "ui/win32/FlashWindow.h"
 
 // RECT lives in the global namespace: so must its comparison and printer.
 static bool operator==(const RECT& a, const RECT& b) {
@@ -27,17 +26,10 @@ namespace {
 
 RECT Rect(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
 
-// The form as its resource defines it: no handler runs.
-WindowOptions ResourceOnly() {
-  WindowOptions options;
-  options.makeForm = FormOfEvents([](FormEvent, auto&, auto&) {});
-  return options;
-}
-
 class Dpi96Window : public ::testing::Test {
  protected:
   void SetUp() override {
-    window = FlashWindow::Create(ResourceOnly());
+    window = WindowOfEvents();
     ASSERT_EQ(window->Dpi(), 96) << "the test prefix runs at 96 DPI";
   }
   HWND Control(const char* name) { return window->ControlHandle(name); }
