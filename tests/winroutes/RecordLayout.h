@@ -32,6 +32,13 @@ inline constexpr AbortRequestLayout kAbortRequestLayout{12, 8};
 
 using Bytes = std::vector<std::uint8_t>;
 
+// A record's bytes as the system would read them.
+template <typename Record>
+Bytes BytesOf(const Record& record) {
+  const auto* at = reinterpret_cast<const std::uint8_t*>(&record);
+  return Bytes(at, at + sizeof(record));
+}
+
 // The little-endian field of `width` bytes at `at`.
 inline std::uint64_t Field(const Bytes& bytes, std::size_t at, std::size_t width) {
   std::uint64_t value = 0;
