@@ -81,15 +81,16 @@ TEST_F(PassThroughOpenTest, CdRomsThatCannotBeOpenedShowTheOpenErrorAlsoPastTheT
     EXPECT_EQ(drives.Count(), 0);
     EXPECT_EQ(CDDrive::OpenStatus(), 0x63);
   }
-  std::vector<sim::RecordingDialogs::Shown> expected;
+  std::vector<std::string> expected, shown;
   for (const auto& drive : added) {
     if (GetDriveTypeA((std::string(1, drive->Letter()) + ":\\").c_str()) == DRIVE_CDROM) {
-      expected.push_back({"Message", OpenErrorText(drive->Letter())});
+      expected.push_back("Message: " + OpenErrorText(drive->Letter()));
     }
   }
   ASSERT_EQ(expected.size(), 2u);
-  EXPECT_EQ(dialogs.shown, expected);
-  EXPECT_EQ(CDDrive::MessageText(), expected.back().text);
+  for (const auto& box : dialogs.shown) shown.push_back(box.kind + ": " + box.text);
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ("Message: " + CDDrive::MessageText(), expected.back());
 }
 
 }  // namespace
