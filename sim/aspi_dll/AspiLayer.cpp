@@ -35,8 +35,7 @@ AspiLayer::AspiLayer(const LayerConfig& config, std::string logPath, HMODULE mod
       model->InjectWhen(WithOpcode(opcode), Fault::Timeout(), FaultPlan::kAlways);
     }
     for (const Refusal& refusal : entry.refusals) {
-      model->InjectWhen(refusal.commitOnly ? IsCommit() : WithOpcode(refusal.opcode),
-                        Fault::WithSense(refusal.sense), FaultPlan::kAlways);
+      model->InjectWhen(WithOpcode(refusal.opcode), Fault::WithSense(refusal.sense), FaultPlan::kAlways);
     }
     adapters_ = std::max<std::uint8_t>(adapters_, static_cast<std::uint8_t>(entry.hostAdapter + 1));
     drives_.push_back({entry.hostAdapter, entry.target, entry.lun, std::move(model)});

@@ -71,9 +71,6 @@ DriveEntry ReadDrive(const std::string& path, const char* section) {
   if (!medium.empty()) config.mediumScript = medium;
   entry.neverComplete = ParseHexBytes(ReadText(path, section, "NeverComplete", ""));
   entry.refusals = ParseRefusals(ReadText(path, section, "Refuse", ""));
-  for (const Sense& sense : ParseSenseList(ReadText(path, section, "RefuseCommit", ""))) {
-    entry.refusals.push_back({kOpWriteBuffer, sense, true});
-  }
   return entry;
 }
 

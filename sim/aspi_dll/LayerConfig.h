@@ -15,7 +15,6 @@ namespace cdflash::sim::aspi_layer {
 struct Refusal {
   std::uint8_t opcode = 0;
   Sense sense;
-  bool commitOnly = false;  // only the commit (WRITE BUFFER, control 80 or A0)
 };
 
 struct DriveEntry {

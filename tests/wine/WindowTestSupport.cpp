@@ -58,6 +58,14 @@ std::string DialogItemText(HWND box, int id) {
 }
 }  // namespace
 
+std::unique_ptr<FlashWindow> WindowOfEvents(EventFunction onEvent, IApplication* application) {
+  if (!onEvent) onEvent = [](FormEvent, const FormControls&, const FormServices&) {};
+  WindowOptions options;
+  options.application = application;
+  options.makeForm = FormOfEvents(std::move(onEvent));
+  return FlashWindow::Create(std::move(options));
+}
+
 HWND FindOwnWindow(const char* className, const char* title) {
   Search search{className, title, nullptr};
   EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));

@@ -14,6 +14,7 @@
 
 #include "app/Controls.h"
 #include "app/FormHandlers.h"
+#include "ui/win32/FlashWindow.h"
 
 namespace cdflash::win32::test {
 
@@ -86,5 +87,10 @@ inline FormFactory FormOfEvents(EventFunction onEvent) {
         [onEvent, controls, services](FormEvent event) { onEvent(event, controls, services); });
   };
 }
+
+// The real window, hidden, over a form of `onEvent` (none: a form that does
+// nothing, leaving the controls as the window made them); quit requests go to
+// `application` if given.
+std::unique_ptr<FlashWindow> WindowOfEvents(EventFunction onEvent = nullptr, IApplication* application = nullptr);
 
 }  // namespace cdflash::win32::test

@@ -2,18 +2,15 @@
 
 #include "contract/ControlContract.h"
 #include "WindowTestSupport.h"
-#include "ui/win32/FlashWindow.h"
 
 namespace cdflash::contract {
 namespace {
 
 struct Win32Rig {
   Win32Rig() {
-    win32::WindowOptions options;
-    options.makeForm = win32::test::FormOfEvents([this](FormEvent event, auto&, auto&) {
+    window = win32::test::WindowOfEvents([this](FormEvent event, auto&, auto&) {
       if (event != FormEvent::FormCreate && event != FormEvent::FormDestroy) ++events;
     });
-    window = win32::FlashWindow::Create(std::move(options));
   }
   FormControls Controls() {
     win32::FlashWindow& w = *window;

@@ -82,40 +82,21 @@ HWND FindGroupBox(HWND window) {
   return nullptr;
 }
 
-struct BoxSearch {
-  DWORD process;
-  HWND found;
-};
-
-BOOL CALLBACK MatchBox(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<BoxSearch*>(param);
-  DWORD process = 0;
-  GetWindowThreadProcessId(hwnd, &process);
-  char name[32] = {};
-  GetClassNameA(hwnd, name, sizeof(name));
-  if (process != search->process || lstrcmpA(name, "#32770") != 0 || !IsWindowVisible(hwnd)) {
-    return TRUE;
-  }
-  search->found = hwnd;
-  return FALSE;
-}
-
 // A message box that the window's process shows, if any.
 HWND FindBox(DWORD process) {
-  BoxSearch search{process, nullptr};
-  EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  for (HWND box = FindWindowExA(nullptr, nullptr, "#32770", nullptr); box != nullptr;
+       box = FindWindowExA(nullptr, box, "#32770", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(box, &owner);
+    if (owner == process && IsWindowVisible(box)) return box;
+  }
+  return nullptr;
 }
 
 std::string OneLine(std::string text) {
   std::replace(text.begin(), text.end(), '\n', ' ');
   text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
   return text;
-}
-
-void Press(HWND box, int id) {
-  PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
 }
 
 double Median(std::vector<double> values) {
@@ -137,8 +118,10 @@ int main() {
   const HWND groupBox = FindGroupBox(window);
   const HWND progress = FindWindowExA(window, nullptr, PROGRESS_CLASSA, nullptr);
   const HWND button = FindWindowExA(window, nullptr, "Button", "FLASH");
-  std::printf("controls=%s\n", groupBox && progress && button ? "found" : "missing");
-  if (!groupBox || !progress || !button) return 1;
+  if (!groupBox || !progress || !button) {
+    std::printf("controls=missing\n");
+    return 1;
+  }
 
   Reads reads;
   int samples = 0;
@@ -175,7 +158,7 @@ int main() {
       }
       std::printf("box \"%s\" \"%s\" answered=%s\n", title, text.c_str(),
                   reply == IDYES ? "Yes" : reply == IDNO ? "No" : "OK");
-      Press(box, reply);
+      PostMessageA(box, WM_COMMAND, MAKEWPARAM(reply, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, reply)));
       if (unexpectedBox) break;
     }
     // The run has ended once the button takes clicks again.

@@ -64,14 +64,11 @@ layer_requests() {
     $1 == "DONE" && ($2 in request) { print request[$2], $3; delete request[$2] }'
 }
 
-# drive_section N HOST_ADAPTER TARGET VENDOR PRODUCT REVISION [LINE]: the
-# layer's section of its simulated drive N, LINE (a medium script, a
-# refusal) added.
-drive_section() {
-  printf '[Drive%s]\nHostAdapter=%s\nTarget=%s\nVendor=%s\nProduct=%s\nRevision=%s\n%s\n' "$@"
-}
+# drive_section N HOST_ADAPTER TARGET VENDOR PRODUCT REVISION: the layer's
+# section of its simulated drive N.
+drive_section() { printf '[Drive%s]\nHostAdapter=%s\nTarget=%s\nVendor=%s\nProduct=%s\nRevision=%s\n' "$@"; }
 # The drive every flasher here is made for.
-acme_drive() { drive_section 0 0 0 ACME CRW-4012A 1.20 "${1:-}"; }
+acme_drive() { drive_section 0 0 0 ACME CRW-4012A 1.20; }
 
 # write_layer_ini: standard input becomes the layer's WNASPI32.INI; its log
 # starts empty.

@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "builder/IniFile.h"
+#include "support/TempFolder.h"
 
 namespace cdflash {
 namespace {
@@ -21,20 +21,9 @@ struct Query {
 
 class IniReference : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char dir[MAX_PATH] = {};
-    ASSERT_NE(GetTempPathA(MAX_PATH, dir), 0u);
-    path_ = std::string(dir) + "cdflash-ini-reference-" + std::to_string(GetCurrentProcessId()) +
-            ".INI";
-  }
-  void TearDown() override { DeleteFileA(path_.c_str()); }
-
   // Writes `text` and compares both readers on every query.
   void Compare(const std::string& text, const std::vector<Query>& queries) {
-    FILE* f = std::fopen(path_.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(text.data(), 1, text.size(), f);
-    std::fclose(f);
+    test::WriteText(path_, text);
     // The system keeps a cached copy keyed by name and time: flush it.
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());
 
@@ -50,8 +39,16 @@ class IniReference : public ::testing::Test {
   }
 
  private:
-  std::string path_;
+  test::TempFolder folder_{"cdflash-ini-reference"};
+  std::string path_ = folder_ / "REFERENCE.INI";
 };
+
+// Notepad's "Unicode": UTF-16LE with a byte-order mark.
+std::string Utf16LittleEndian(const std::u16string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (const char16_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  return bytes;
+}
 
 // One file each: a name saying what it tries, its bytes, the lookups.
 struct IniCase {
@@ -99,6 +96,11 @@ TEST_F(IniReference, EveryCaseReadsAsTheSystemReadsIt) {
       // Bytes above 127 in a plain file are kept as they are, in names and values.
       {"non-ASCII names and values", "[MOD\xC9L00]\r\nModel=Caf\xE9 \x80\xFF\r\nN\xF6te= \xA0x\xA0 \r\n",
        {{"MOD\xC9L00", "Model"}, {"MOD\xC9L00", "N\xF6te"}, {"mod\xC9l00", "Model"}}},
+      // Values come back in the program's code page, characters it lacks as '?'.
+      {"UTF-16LE with a byte-order mark",
+       Utf16LittleEndian(u"[MODEL00]\r\nModel = Caf\u00e9 \u20ac1\r\nNote=\u4e2dx\r\n"
+                         u"[Section \u00c4]\r\nKey\u00e9=\u00fc\r\n"),
+       {{"MODEL00", "Model"}, {"MODEL00", "Note"}, {"Section \xC4", "Key\xE9"}}},
   };
   for (const IniCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -118,18 +120,6 @@ TEST_F(IniReference, RandomFilesOfSyntaxCharacters) {
     Compare(text, {{"a", "a"}, {"A", "b"}, {"b", "a"}, {"a b", "B"}, {"", "a"}});
     if (HasFailure()) break;
   }
-}
-
-// Notepad's "Unicode": UTF-16LE with a byte-order mark. Values come back in
-// the program's code page, characters it lacks as '?'.
-TEST_F(IniReference, Utf16LittleEndianWithByteOrderMark) {
-  std::string text = "\xFF\xFE";
-  for (const char16_t c : std::u16string(u"[MODEL00]\r\nModel = Caf\u00e9 \u20ac1\r\nNote=\u4e2dx\r\n"
-                                         u"[Section \u00c4]\r\nKey\u00e9=\u00fc\r\n")) {
-    text += static_cast<char>(c & 0xFF);
-    text += static_cast<char>(c >> 8);
-  }
-  Compare(text, {{"MODEL00", "Model"}, {"MODEL00", "Note"}, {"Section \xC4", "Key\xE9"}});
 }
 
 }  // namespace

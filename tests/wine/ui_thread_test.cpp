@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "WindowTestSupport.h"
-#include "ui/win32/FlashWindow.h"
 
 namespace cdflash::win32::test {
 namespace {
@@ -18,10 +17,7 @@ namespace {
 class UiThread : public ::testing::Test {
  protected:
   void SetUp() override {
-    WindowOptions options;
-    options.application = &application;
-    options.makeForm = FormOfEvents([this](FormEvent, auto&, const FormServices& services) { ui = services.ui; });
-    window = FlashWindow::Create(std::move(options));
+    window = WindowOfEvents([this](FormEvent, auto&, const FormServices& services) { ui = services.ui; }, &application);
     ASSERT_NE(ui, nullptr);
   }
   // Dispatches messages until `done` or 10 s have passed.

@@ -34,27 +34,19 @@ LayerDirectory& AspiRouteTest::UseSimulator(const std::string& ini) {
   return *layer;
 }
 
-std::int32_t TestUnitReady(CDDrive& drive) {
-  return drive.ExecCommand(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0).value;
+std::int32_t Send(CDDrive& drive, const CommandBytes& c, std::uint8_t direction, std::int32_t length) {
+  return drive.ExecCommand(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11],
+                           direction, length).value;
 }
 
-namespace {
-std::int32_t BufferCommand(CDDrive& drive, std::uint8_t op, std::uint8_t mode, std::uint32_t offset,
-                           std::int32_t length, std::uint8_t direction) {
-  const auto n = static_cast<std::uint32_t>(length);
-  return drive.ExecCommand(op, mode, 1, static_cast<std::uint8_t>(offset >> 16),
-                           static_cast<std::uint8_t>(offset >> 8), static_cast<std::uint8_t>(offset),
-                           static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 8),
-                           static_cast<std::uint8_t>(n), 0, 0, 0, direction, length).value;
-}
-}  // namespace
+std::int32_t TestUnitReady(CDDrive& drive) { return Send(drive, StandardCommand(kOpTestUnitReady), 1, 0); }
 
 std::int32_t ReadBuffer(CDDrive& drive, std::uint32_t offset, std::int32_t length) {
-  return BufferCommand(drive, 0x3C, 1, offset, length, 1);
+  return Send(drive, ReadBufferCommand(offset, static_cast<std::uint32_t>(length)), 1, length);
 }
 
 std::int32_t WriteBuffer(CDDrive& drive, std::uint32_t offset, std::int32_t length) {
-  return BufferCommand(drive, 0x3B, 5, offset, length, 0);
+  return Send(drive, WriteBufferCommand(offset, static_cast<std::uint32_t>(length), kControlData), 0, length);
 }
 
 std::string DriveSection(int index, int hostAdapter, int target, const std::string& vendor,

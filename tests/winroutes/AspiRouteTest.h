@@ -13,6 +13,7 @@
 #include "LayerDirectory.h"
 #include "RecordingDialogs.h"
 #include "device/Cddrive.h"
+#include "device/ScsiCommands.h"
 
 namespace cdflash::winroutes {
 
@@ -28,7 +29,9 @@ class AspiRouteTest : public ::testing::Test {
   sim::RecordingDialogs dialogs;
 };
 
-// Commands as the flash engine sends them.
+// Commands through the thin face, as the flash engine sends them: direction
+// 1 reads from the drive.
+std::int32_t Send(CDDrive& drive, const CommandBytes& cdb, std::uint8_t direction, std::int32_t length);
 std::int32_t TestUnitReady(CDDrive& drive);
 std::int32_t ReadBuffer(CDDrive& drive, std::uint32_t offset, std::int32_t length);
 std::int32_t WriteBuffer(CDDrive& drive, std::uint32_t offset, std::int32_t length);

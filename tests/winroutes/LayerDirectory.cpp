@@ -29,34 +29,21 @@ std::vector<std::uint8_t> HexBytes(const std::string& hex) {
 }  // namespace
 
 LayerDirectory::LayerDirectory(const std::string& layer, const std::string& ini) {
-  char base[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, base);
-  char path[MAX_PATH] = {};
-  if (GetTempFileNameA(base, "asp", 0, path) == 0) throw std::runtime_error("GetTempFileName failed");
-  DeleteFileA(path);
-  if (!CreateDirectoryA(path, nullptr)) throw std::runtime_error("CreateDirectory failed");
-  path_ = path;
   if (!layer.empty()) {
     const std::string source = ProgramDirectory() + "\\layers\\" + layer + "\\" + kLayerFile;
-    if (!CopyFileA(source.c_str(), (path_ + "\\" + kLayerFile).c_str(), FALSE)) {
+    if (!CopyFileA(source.c_str(), (folder_ / kLayerFile).c_str(), FALSE)) {
       throw std::runtime_error("cannot copy " + source);
     }
   }
-  if (!ini.empty()) std::ofstream(path_ + "\\WNASPI32.INI", std::ios::binary) << ini;
-  SetDllDirectoryA(path_.c_str());
+  if (!ini.empty()) test::WriteText(folder_ / "WNASPI32.INI", ini);
+  SetDllDirectoryA(folder_.Path().c_str());
 }
 
-LayerDirectory::~LayerDirectory() {
-  SetDllDirectoryA(nullptr);
-  for (const char* name : {kLayerFile, "WNASPI32.INI", "WNASPI32.LOG"}) {
-    DeleteFileA((path_ + "\\" + name).c_str());
-  }
-  RemoveDirectoryA(path_.c_str());
-}
+LayerDirectory::~LayerDirectory() { SetDllDirectoryA(nullptr); }
 
 std::vector<LogLine> LayerDirectory::Log() const {
   std::vector<LogLine> lines;
-  std::ifstream in(path_ + "\\WNASPI32.LOG");
+  std::ifstream in(folder_ / "WNASPI32.LOG");
   std::string text;
   while (std::getline(in, text)) {
     if (!text.empty() && text.back() == '\r') text.pop_back();

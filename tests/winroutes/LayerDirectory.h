@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "RecordLayout.h"
+#include "support/TempFolder.h"
 
 namespace cdflash::winroutes {
 
@@ -32,12 +33,11 @@ class LayerDirectory {
   LayerDirectory(const LayerDirectory&) = delete;
   LayerDirectory& operator=(const LayerDirectory&) = delete;
 
-  const std::string& Path() const { return path_; }
   std::vector<LogLine> Log() const;
   std::vector<LogLine> Log(const std::string& kind) const;
 
  private:
-  std::string path_;
+  test::TempFolder folder_{"cdflash-aspi-layer"};
 };
 
 // Whether a module named WNASPI32.DLL is loaded in this process.

@@ -32,6 +32,13 @@ inline constexpr AbortRequestLayout kAbortRequestLayout{12, 8};
 
 using Bytes = std::vector<std::uint8_t>;
 
+// A record's bytes as the system would read them.
+template <typename Record>
+Bytes BytesOf(const Record& record) {
+  const auto* at = reinterpret_cast<const std::uint8_t*>(&record);
+  return Bytes(at, at + sizeof(record));
+}
+
 // The little-endian field of `width` bytes at `at`.
 inline std::uint64_t Field(const Bytes& bytes, std::size_t at, std::size_t width) {
   std::uint64_t value = 0;
@@ -47,11 +54,5 @@ inline void PutPointer(Bytes& bytes, std::size_t at, const void* pointer) {
   PutField(bytes, at, sizeof(void*), reinterpret_cast<std::uintptr_t>(pointer));
 }
 inline std::uint64_t Address(const void* pointer) { return reinterpret_cast<std::uintptr_t>(pointer); }
-
-// A check that only the shipped 32-bit program can pass skips itself in the
-// 64-bit test build, saying so.
-#define SKIP_UNLESS_32_BIT_PROGRAM(what)                                                    \
-  if (sizeof(void*) != 4)                                                                  \
-  GTEST_SKIP() << what << " is true of a 32-bit program only; this is the 64-bit test build"
 
 }  // namespace cdflash::winroutes

@@ -33,19 +33,6 @@ Bytes Expected(std::uint8_t hostAdapter, std::uint8_t target, std::uint8_t flags
   return bytes;
 }
 
-Bytes Built(const DriveAddress& address, const std::array<std::uint8_t, 12>& cdb, bool dataIn,
-            std::uint8_t* buffer, std::int32_t length, HANDLE event) {
-  RouteCommand command;
-  command.cdb = cdb;
-  command.dataIn = dataIn;
-  command.buffer = buffer;
-  command.length = length;
-  const aspi::ExecScsiCommand block = BuildExecRequest(address, command, event);
-  Bytes bytes(sizeof(block));
-  std::memcpy(bytes.data(), &block, bytes.size());
-  return bytes;
-}
-
 const HANDLE kEvent = reinterpret_cast<HANDLE>(0x1234);
 
 // A request without data reads in; the LUN is always 0.
@@ -54,19 +41,14 @@ TEST(AspiRequestBlockTest, EachDirectionMatchesTheLayout) {
   const std::array<std::uint8_t, 12> read{0x3C, 1, 1, 0, 0x40, 0, 0, 0, 0x40, 0, 0, 0};
   const std::array<std::uint8_t, 12> write{0x3B, 5, 1, 0, 0, 0, 0, 0, 0x40, 0, 0, 0};
   const std::array<std::uint8_t, 12> testUnitReady{};
-  EXPECT_EQ(Built({' ', 2, 1, 0}, read, true, buffer.data(), 64, kEvent),
-            Expected(2, 1, 0x48, 64, buffer.data(), kEvent, read));
-  EXPECT_EQ(Built({' ', 0, 0, 0}, write, false, buffer.data(), 64, kEvent),
-            Expected(0, 0, 0x50, 64, buffer.data(), kEvent, write));
-  EXPECT_EQ(Built({' ', 1, 1, 5}, testUnitReady, true, buffer.data(), 0, kEvent),
+  const auto built = [&](const DriveAddress& address, const std::array<std::uint8_t, 12>& cdb, bool dataIn,
+                         std::int32_t length) {
+    return winroutes::BytesOf(BuildExecRequest(address, {cdb, dataIn, buffer.data(), length, 60, false}, kEvent));
+  };
+  EXPECT_EQ(built({' ', 2, 1, 0}, read, true, 64), Expected(2, 1, 0x48, 64, buffer.data(), kEvent, read));
+  EXPECT_EQ(built({' ', 0, 0, 0}, write, false, 64), Expected(0, 0, 0x50, 64, buffer.data(), kEvent, write));
+  EXPECT_EQ(built({' ', 1, 1, 5}, testUnitReady, true, 0),
             Expected(1, 1, 0x48, 0, buffer.data(), kEvent, testUnitReady));
-}
-
-TEST(AspiRequestBlockTest, PublishedBlocksAre80And12Bytes) {
-  SKIP_UNLESS_32_BIT_PROGRAM("the published 80-byte SRB_ExecSCSICmd and 12-byte SRB_Abort");
-  EXPECT_EQ(sizeof(aspi::ExecScsiCommand), 80u);
-  EXPECT_EQ(offsetof(aspi::ExecScsiCommand, CDBByte), 48u);
-  EXPECT_EQ(sizeof(aspi::AbortRequest), 12u);
 }
 
 }  // namespace
