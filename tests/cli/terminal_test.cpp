@@ -70,8 +70,11 @@ struct Machine {
     std::sort(found.begin(), found.end());
     return found;
   }
-  // Runs the program with `args` over this machine's package, or `view`.
+  // Runs the program with `args` over this machine's package, or `view`;
+  // the terminal holds what this run alone wrote.
   int Run(std::vector<std::string> args, std::optional<PackageView> view = {}) {
+    terminal.out.clear();
+    terminal.err.clear();
     args.insert(args.begin(), "cdflash");
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
@@ -87,7 +90,8 @@ struct Machine {
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // With each drive, the digest the flasher was built with, to compare with
-// the one published beside a download (--version shows it too).
+// the one published beside a download (--version shows it too); a template
+// lists the drives without verdicts.
 TEST(TerminalList, EveryDriveWithItsVerdictAsTextAndJson) {
   Machine m;
   const std::string digest = DigestHex(m.package.Seal().View().StoredDigest());
@@ -103,7 +107,6 @@ TEST(TerminalList, EveryDriveWithItsVerdictAsTextAndJson) {
     EXPECT_TRUE(Has(out, part)) << part << "\n" << out;
   }
 
-  m.terminal.out.clear();
   EXPECT_EQ(m.Run({"--list", "--json"}), kExitOk);
   const std::string& json = m.terminal.out;
   EXPECT_TRUE(Has(json, "\"mode\": \"flasher\""));
@@ -111,16 +114,12 @@ TEST(TerminalList, EveryDriveWithItsVerdictAsTextAndJson) {
   EXPECT_TRUE(Has(json, "\"revision\": \"1.20\", \"device\": \"/dev/sr0\", \"updatable\": true}"));
   EXPECT_TRUE(Has(json, "{\"opened\": false, \"device\": \"/dev/sr3\", \"updatable\": false, "
                         "\"reason\": \"could not be opened\"}"));
-  m.terminal.out.clear();
   m.Run({"--version"});
   EXPECT_TRUE(Has(m.terminal.out, digest)) << m.terminal.out;
-}
-
-TEST(TerminalList, TemplateListsWithoutVerdicts) {
-  Machine m;
-  m.package.SetSlot(0, "BLNK");
-  m.bench.platform.AddDrive(test::AcmeDrive("1.20"));
-  EXPECT_EQ(m.Run({"--list", "--json"}), kExitOk);
+  EXPECT_EQ(m.Run({"-h"}), kExitOk);
+  EXPECT_TRUE(Has(m.terminal.out, "Exit codes of --flash")) << m.terminal.out;
+  test::TestPackage blank;
+  EXPECT_EQ(m.Run({"--list", "--json"}, blank.SetSlot(0, "BLNK").View()), kExitOk);
   EXPECT_TRUE(Has(m.terminal.out, "\"mode\": \"template\""));
   EXPECT_FALSE(Has(m.terminal.out, "updatable"));
 }
@@ -166,7 +165,7 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
   const auto none = [](sim::SimDrive&, test::TestPackage&) {};
   const auto anyRevision = [](sim::SimDrive&, test::TestPackage& p) { p.FwRange("----------"); };
   const Case cases[] = {
-      {"restart accepted", {"--flash", "0", "--yes", "--restart"}, {}, "1.20", none, kExitOk},
+      {"restart accepted", {"--flash=0", "--yes", "--restart"}, {}, "1.20", none, kExitOk},
       {"warning answered no", {"--flash", "0"}, {"n"}, "1.20", none, kExitNothingDone},
       {"update answered no", {"--flash", "0"}, {"y", "no"}, "1.20", none, kExitNothingDone},
       {"no terminal to answer on", {"--flash", "0"}, {}, "1.20", none, kExitNothingDone, "no terminal", 1, false},
@@ -191,22 +190,15 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
       {"busy to every disc test", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage&) {
          d.InjectWhen(sim::WithOpcode(kOpTestUnitReady), sim::Fault::Busy(), sim::FaultPlan::kAlways);
        }, kExitFailedBeforeWrite, "did not become ready"},
-      {"flash ID refused", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage& p) {
-         p.SetSlotByte(0x4000, 0).SetSlotByte(0x1100, 0x05).SetSlotByte(0x1101, 0x80);
-         d.InjectWhen(sim::WithOpcode(kOpVendor), sim::Fault::WithSense(sim::kInvalidOpcode));
+      {"drive gone at the disc test", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage&) {
+         d.InjectWhen(sim::WithOpcode(kOpTestUnitReady), sim::Fault::DeviceGone());
        }, kExitFailedBeforeWrite},
-      {"read-back refused", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage&) {
-         d.InjectWhen(sim::IsReadBuffer(), sim::Fault::WithSense({0x03, 0x11, 0x00}));
-       }, kExitFailedAfterWrite},
       {"commit refused", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage&) {
          d.InjectWhen(sim::IsCommit(), sim::Fault::WithSense({0x04, 0x44, 0x00}));
        }, kExitCommitFailed},
       {"commit unanswered", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive& d, test::TestPackage&) {
          d.InjectWhen(sim::IsCommit(), sim::Fault::TimeoutAfterExecution());
        }, kExitCommitUnanswered, "power", 1, true, 1},
-      {"sealed flasher", {"--flash", "0", "--yes"}, {}, "1.20", [](sim::SimDrive&, test::TestPackage& p) {
-         p.Seal();
-       }, kExitOk},
       {"flasher with one changed image byte", {"--flash", "0", "--yes"}, {}, "1.20",
        [](sim::SimDrive&, test::TestPackage& p) { p.Seal().SetSlotByte(0x2345, 0x5A); }, kExitFailedBeforeWrite,
        "damaged", 1, true, 0, {}, {}, true, false},
@@ -217,6 +209,8 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
       {"a drive whose commit never answered, run again", {"--flash", "0", "--yes"}, {}, "1.20", none,
        kExitCommitUnanswered, "power the computer off and on", 1, true, 0, {}, {}, true, false, true},
       {"unknown option", {"--flash", "0", "--bogus"}, {}, "1.20", none, kExitUsage},
+      {"an option without its value", {"--flash"}, {}, "1.20", none, kExitUsage},
+      {"a flag given a value", {"--list=yes"}, {}, "1.20", none, kExitUsage},
       {"two commands", {"--list", "--models"}, {}, "1.20", none, kExitUsage},
       {"json without list", {"--json"}, {}, "1.20", none, kExitUsage},
   };
@@ -249,9 +243,7 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
     EXPECT_EQ(drives[0]->Commits().size(), c.commits);
     const bool restartAsked = std::find(c.args.begin(), c.args.end(), "--restart") != c.args.end();
     EXPECT_EQ(m.system.restarts, restartAsked && c.exit == kExitOk ? 1 : 0);
-    if (!c.sends) {
-      EXPECT_EQ(drives[0]->CommandCount(), 0u);
-    }
+    EXPECT_TRUE(c.sends || drives[0]->CommandCount() == 0u);
     if (flashRun) {
       const auto summary = test::ParseJson(m.terminal.out);
       ASSERT_TRUE(summary) << m.terminal.out;
@@ -327,10 +319,8 @@ TEST(TerminalFlash, StopSignalsBeforeTheCommitStopItAndAfterItAreRefused) {
   };
   const Case cases[] = {
       {"Ctrl-C during the disc poll", SIGINT, sim::WithOpcode(kOpTestUnitReady), false, false, false},
-      {"Ctrl-C during the download", SIGINT, sim::NthMatch(sim::IsWriteBufferData(), 4), false, false},
       {"SIGTERM during the download", SIGTERM, sim::NthMatch(sim::IsWriteBufferData(), 4), false, false},
       {"SIGHUP after entry critical", SIGHUP, sim::NthMatch(sim::IsReadBuffer(), 2), false, true},
-      {"Ctrl-C at the last read-back", SIGINT, sim::NthMatch(sim::IsReadBuffer(), 15), false, true},
       {"Ctrl-C during the commit", SIGINT, sim::IsCommit(), true, true},
   };
   for (const Case& c : cases) {
@@ -357,81 +347,40 @@ TEST(TerminalFlash, StopSignalsBeforeTheCommitStopItAndAfterItAreRefused) {
   }
 }
 
-// Output that cannot be written (a reader that closed its pipe) changes
+// Output that cannot be written (readers that closed their pipes) changes
 // nothing of the run: the process is not ended by it, does not spin on it,
 // flashes, records and exits as it would have, and a stop refused during
 // the commit is not written to the dead stream.
 TEST(TerminalFlash, OutputThatCannotBeWrittenChangesNothing) {
-  struct Case {
-    const char* name;
-    std::vector<int> closed;  // the standard streams whose reader is gone
-    bool interruptDuringCommit;
-  };
-  const Case cases[] = {
-      {"standard output closed", {1}, false},
-      {"standard error closed", {2}, false},
-      {"both closed", {1, 2}, false},
-      {"both closed, Ctrl-C during the commit", {1, 2}, true},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Machine m;
-    sim::SimDrive& drive = m.bench.platform.AddDrive(test::AcmeDrive("1.20"));
-    if (c.interruptDuringCommit) {
-      drive.InjectWhen([](const sim::Command& command) {
-        if (sim::IsCommit()(command)) std::raise(SIGINT);
-        return false;
-      }, sim::Fault::TransportFailure());
-    }
-    StdTerminal terminal;  // as the program's: a broken pipe is no signal that ends it
-    std::vector<std::pair<int, int>> saved;
-    for (const int fd : c.closed) {
-      int ends[2];
-      ASSERT_EQ(::pipe(ends), 0);
-      ::close(ends[0]);
-      saved.emplace_back(fd, ::dup(fd));
-      ::dup2(ends[1], fd);
-      ::close(ends[1]);
-    }
-    const char* argv[] = {"cdflash", "--flash", "0", "--yes", "--json"};
-    const int exit = RunTerminal(5, argv, {terminal, m.system, m.package.View()});
-    for (const auto& [fd, copy] : saved) {
-      ::dup2(copy, fd);
-      ::close(copy);
-    }
-    standardOutputGone = false;
-    standardErrorGone = false;
-    EXPECT_EQ(exit, kExitOk);
-    EXPECT_EQ(drive.Commits().size(), 1u);
-    EXPECT_EQ(m.Records().size(), 1u);  // what it holds does not depend on the streams
+  Machine m;
+  sim::SimDrive& drive = m.bench.platform.AddDrive(test::AcmeDrive("1.20"));
+  drive.InjectWhen([](const sim::Command& command) {
+    if (sim::IsCommit()(command)) std::raise(SIGINT);
+    return false;
+  }, sim::Fault::TransportFailure());
+  StdTerminal terminal;  // as the program's: a broken pipe is no signal that ends it
+  std::vector<std::pair<int, int>> saved;
+  for (const int fd : {1, 2}) {
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[0]);
+    saved.emplace_back(fd, ::dup(fd));
+    ::dup2(ends[1], fd);
+    ::close(ends[1]);
   }
+  const char* argv[] = {"cdflash", "--flash", "0", "--yes", "--json"};
+  const int exit = RunTerminal(5, argv, {terminal, m.system, m.package.View()});
+  for (const auto& [fd, copy] : saved) {
+    ::dup2(copy, fd);
+    ::close(copy);
+  }
+  standardOutputGone = false;
+  standardErrorGone = false;
+  EXPECT_EQ(exit, kExitOk);
+  EXPECT_EQ(drive.Commits().size(), 1u);
+  EXPECT_EQ(m.Records().size(), 1u);  // what it holds does not depend on the streams
 }
 #endif
-
-TEST(TerminalArguments, BothOptionFormsRepeatsAndMistakes) {
-  struct Case {
-    std::vector<const char*> argv;
-    bool ok;
-  };
-  const Case cases[] = {
-      {{"cdflash", "--flash=/dev/sr1", "--yes"}, true},
-      {{"cdflash", "--build", "--model", "0", "--bin", "a.BIN", "--bin=b.BIN"}, true},
-      {{"cdflash", "-h"}, true},
-      {{"cdflash", "--flash"}, false},        // no value
-      {{"cdflash", "--list=yes"}, false},     // a flag takes none
-  };
-  for (const Case& c : cases) {
-    std::string error;
-    const auto parsed = ParseArguments(static_cast<int>(c.argv.size()), c.argv.data(), error);
-    EXPECT_EQ(parsed.has_value(), c.ok) << c.argv[1] << ": " << error;
-  }
-  std::string error;
-  const char* argv[] = {"cdflash", "--bin", "a", "--flash=/dev/sr1", "--bin=b"};
-  const auto parsed = ParseArguments(5, argv, error);
-  ASSERT_TRUE(parsed);
-  EXPECT_EQ(parsed->flash, "/dev/sr1");
-  EXPECT_EQ(parsed->bins, (std::vector<std::string>{"a", "b"}));
-}
 
 // A bar redrawn in place on a terminal, tenths on lines otherwise; within a
 // phase it only moves forward, and it is never shown fuller than it is.
@@ -496,10 +445,9 @@ TEST(TerminalBuild, SameBytesAsTheWindowAndRefusalsWriteNothing) {
   m.system.directory = dir.string();
   const auto build = [&m](std::vector<std::string> args, const fs::path& out) {
     args.insert(args.begin(), {"--build", "--model", "CRW-4012", "--out", out.string()});
-    m.terminal.err.clear();
     return m.Run(args, PackageView::Embedded());
   };
-  EXPECT_EQ(build({"--bin", bin("1.60.BIN"), "--bin", bin("1.61.BIN")}, dir / "terminal"), kExitOk)
+  EXPECT_EQ(build({"--bin", bin("1.60.BIN"), "--bin=" + bin("1.61.BIN")}, dir / "terminal"), kExitOk)
       << m.terminal.err;
   EXPECT_EQ(test::ReadBytes((dir / "terminal" / "1.60.EXE").string()), test::ReadBytes((dir / "window" / "1.60.EXE").string()));
   EXPECT_TRUE(fs::exists(dir / "terminal" / "1.61.EXE"));

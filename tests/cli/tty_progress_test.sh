@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A flasher made from the demo program runs --flash --yes through a
-# pseudo-terminal (script): its progress is one self-redrawing line with a
-# bar and a percentage; through a pipe it is a plain line per 10 %.
+# pseudo-terminal (script) and through a pipe: the real standard streams
+# tell the two apart, so only the terminal gets the self-redrawing bar (what
+# the bar and the lines hold is the in-process tests').
 set -uo pipefail
 demo=$1
 make_flasher=$2
@@ -18,11 +19,10 @@ status=$?
 check "flashed through a terminal (exit $status)" '[ $status -eq 0 ]'
 redraw=$(printf '\r')
 check "the progress line redraws itself" 'grep -qaF "${redraw}Write BIN to drive" "$work/tty.log"'
-check "a full bar at 100 %" 'grep -q "\[####################\] 100%" "$work/tty.log"'
 check "the finished run leaves no empty bar behind" '! grep -qa "Flash Completed\. \[-" "$work/tty.log"'
 
 "$work/acme" --flash 0 --yes </dev/null >"$work/plain.log" 2>&1
-check "through a pipe: one line per 10 %" '[ "$(grep -c "^  [0-9]*0%$" "$work/plain.log")" -ge 20 ]'
-check "through a pipe: no redrawing" '! grep -q $'"'"'\r'"'"' "$work/plain.log"'
+piped=$?
+check "through a pipe: flashed (exit $piped), no redrawing" '[ $piped -eq 0 ] && ! grep -q $'"'"'\r'"'"' "$work/plain.log"'
 echo "tty progress: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

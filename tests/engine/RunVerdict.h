@@ -1,11 +1,6 @@
 #pragma once
-// The checks every run must pass, whatever fault it met: the drive is never
-// bricked, the run sends exactly the commands and ends with the caption and
-// outcome a correct run would (ReferenceRun), success is claimed only for a
-// commit that programmed the image, the outcome agrees with what the drive
-// went through, a stop the user was told of is never followed by the commit,
-// the engine leaves progress and busy state as a run must, and its report
-// agrees with what the drive went through.
+// The checks every run must pass, whatever fault it met (README.md lists
+// them): against ReferenceRun and against what the drive went through.
 
 #include <algorithm>
 #include <array>

@@ -127,18 +127,5 @@ TEST(VendorCommands, EveryFlashChipGetsItsProfileBlock) {
   }
 }
 
-// Which of the two commands of the profile set-up failed decides the
-// message: the flash ID's or the profile's write.
-TEST(VendorCommands, AFailedProfileSetUpTellsWhichCommandFailed) {
-  for (const bool atId : {true, false}) {
-    ChipMachine m;
-    m.drive->InjectWhen(sim::NthMatch(sim::WithOpcode(atId ? 0xDF : 0x3B), 0), sim::Fault::TransportFailure());
-    VendorCommands::ProfileBlock block{};
-    const ProfileResult profile = m.commands->SetupFlashProfile(block);
-    EXPECT_FALSE(profile.command.ok);
-    EXPECT_EQ(profile.readingId, atId);
-  }
-}
-
 }  // namespace
 }  // namespace cdflash

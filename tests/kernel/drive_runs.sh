@@ -4,9 +4,9 @@
 # the host's root, as root (scripts/kernel-drive-runs.sh).
 #
 # usage: drive_runs.sh SERVER WORK
-#   WORK holds four.flasher/four.bin (a four-bank package), five.flasher/
-#   five.bin (five-bank, with the flash profile) and all.flasher (FLASH-ALL,
-#   over four.bin).
+#   WORK holds four.flasher/four.bin (a four-bank package) and five.flasher/
+#   five.bin (five-bank, with the flash profile). What the drive makes of each
+#   command is the fault matrix's; here, what a real kernel does with them.
 # Prints "PASS name: detail" / "FAIL name: detail" per check and "N passed,
 # N failed"; exit status 0 only when every check passed.
 set -u
@@ -52,7 +52,6 @@ flash() {
 
 four=$work/four.flasher
 five=$work/five.flasher
-all=$work/all.flasher
 # The unanswered commit waits out the program's commit timeout: its drive
 # first, its run beside all the others.
 add_drive 6 silent-commit "$work/four.bin"
@@ -61,12 +60,9 @@ flash 6 "$four" &
 six=$!
 add_drive 0 none "$work/four.bin"
 add_drive 1 none "$work/five.bin"
-add_drive 2 none "$work/four.bin"
 add_drive 3 refuse-read-back "$work/four.bin"
-add_drive 4 corrupt-read-back "$work/four.bin"
-add_drive 5 refuse-entry-critical "$work/four.bin"
 add_drive 7 never-ready "$work/four.bin"
-check "eight drives of our own attached as CD-ROMs" "${sr[*]}" [ "${#sr[@]}" -eq 8 ]
+check "five drives of our own attached as CD-ROMs" "${sr[*]}" [ "${#sr[@]}" -eq 5 ]
 # While the kernel waits for the commit, sr holds the drive's lock, and any
 # open of its node waits as long: the other runs' drive search would. Its node
 # goes away for them once the commit is sent, and comes back after them.
@@ -93,22 +89,12 @@ check "media polling reached the drive after the run, while no claim held it" ""
 flash 1 "$five"
 judge 1
 check_run "five-bank with a profile: \"Flash Completed.\", exactly the BIN's bytes programmed" 1 0 327680
-check "five-bank: the profile went to the drive and was read back" "" \
-  eval '[ "$(since_mark 1 | received "DF 11")" = 1 ] && [ "$(since_mark 1 | received "3C 01 01 08")" = 1 ]'
 
-flash 2 "$all"
-judge 2
-check_run "FLASH-ALL: \"Flash Completed.\", exactly the BIN's bytes programmed" 2 0 262144
-check "FLASH-ALL: the drive was told to program everything" "commit control $(verdict 2 .commitControl)" \
-  [ "$(verdict 2 .commitControl)" = 160 ]
-
-# Faults of the drive model after writing began: no commit, exit 3.
-for row in "3 a refused read-back" "4 a corrupt read-back byte" "5 a refused entry-critical"; do
-  n=${row%% *}
-  flash "$n" "$four"
-  judge "$n"
-  check_run "${row#* }: exit 3, no commit" "$n" 3 uncommitted
-done
+# The drive's sense data through the kernel's SCSI stack after writing
+# began (how each fault ends a run is the fault matrix's): no commit, exit 3.
+flash 3 "$four"
+judge 3
+check_run "a refused read-back: exit 3, no commit" 3 3 uncommitted
 
 # A stop during a disc poll that never ends: the drive always says it is
 # becoming ready. Ctrl-C two seconds into the poll ends the run at once.

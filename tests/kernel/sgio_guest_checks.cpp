@@ -162,7 +162,6 @@ void RunAsRoot(CheckLog& log) {
       CheckExchanges(log, *drive, "",
                      {{"TEST UNIT READY without a disc", kTestUnitReady, kDataIn, 0, 0x02, 0x3A, 0, 0},
                       {"START STOP UNIT (load)", {0x1B, 0, 0, 0, 0x03, 0, 0, 0, 0, 0, 0, 0}, kDataIn, 0, 0, 0, 0, 0},
-                      {"after load: no disc", kTestUnitReady, kDataIn, 0, 0x02, 0x3A, 0, 0},
                       {"WRITE BUFFER mode 5: rejected", kWriteBuffer, kDataOut, kChunk, 0x05, 0x20, 0, 0},
                       {"READ BUFFER: rejected", ReadBufferCommand(0, kChunk), kDataIn, kChunk, 0x05, 0x20, 0, 0},
                       {"vendor opcode DF 11: rejected", kVendorDF, kDataIn, 128, 0x05, 0x20, 0, 0}});

@@ -1,54 +1,43 @@
-// The Linux system services against a mock logind: a block holds an
-// inhibitor lock for sleep and shutdown while it lives, Reboot asks for
-// interactive authorisation, and a refused Reboot says why. When the block
-// is taken and what the user is told of a refusal are the session's.
+// The Linux system services against a mock logind on a private bus: a block
+// holds an inhibitor lock for sleep and shutdown while it lives, Reboot asks
+// for interactive authorisation, and a refused Reboot says why. When the
+// block is taken and what the user is told of a refusal are the session's.
 
-#include <dbus/dbus.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 
+#include "support/DbusMock.h"
+#include "support/TempFolder.h"
 #include "system/SystemServices.h"
 
 namespace cdflash {
 namespace {
 
-// One call to the mock on the bus that stands in for the system bus.
-DBusMessage* CallMock(const char* interface, const char* method, const char* code = nullptr) {
-  DBusConnection* bus = dbus_bus_get(DBUS_BUS_SYSTEM, nullptr);
-  if (bus == nullptr) return nullptr;
-  DBusMessage* call =
-      dbus_message_new_method_call("org.freedesktop.login1", "/org/freedesktop/login1", interface, method);
-  if (code != nullptr) {  // AddMethod(interface, name, in, out, code)
-    const char* iface = "org.freedesktop.login1.Manager";
-    const char* name = "Reboot";
-    const char* in = "b";
-    const char* out = "";
-    dbus_message_append_args(call, DBUS_TYPE_STRING, &iface, DBUS_TYPE_STRING, &name, DBUS_TYPE_STRING,
-                             &in, DBUS_TYPE_STRING, &out, DBUS_TYPE_STRING, &code, DBUS_TYPE_INVALID);
+// The mock's answer to `call` (a method and its arguments), as dbus-send
+// prints it, on the bus that stands in for the system bus.
+std::string CallMock(const std::string& call) {
+  const std::string command = "dbus-send --system --print-reply --dest=org.freedesktop.login1 "
+                              "/org/freedesktop/login1 " + call + " 2>&1";
+  std::string reply;
+  if (std::FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) reply += buffer;
+    pclose(pipe);
   }
-  DBusMessage* reply = dbus_connection_send_with_reply_and_block(bus, call, 5000, nullptr);
-  dbus_message_unref(call);
-  dbus_connection_unref(bus);
   return reply;
 }
 
+// -1 when the mock does not answer.
 int InhibitorCount() {
-  DBusMessage* reply = CallMock("org.freedesktop.login1.Manager", "ListInhibitors");
-  if (reply == nullptr) return -1;
-  DBusMessageIter top;
-  DBusMessageIter array;
+  const std::string reply = CallMock("org.freedesktop.login1.Manager.ListInhibitors");
+  if (reply.rfind("method return", 0) != 0) return -1;
   int count = 0;
-  if (dbus_message_iter_init(reply, &top) && dbus_message_iter_get_arg_type(&top) == DBUS_TYPE_ARRAY) {
-    dbus_message_iter_recurse(&top, &array);
-    for (; dbus_message_iter_get_arg_type(&array) != DBUS_TYPE_INVALID; dbus_message_iter_next(&array)) ++count;
-  }
-  dbus_message_unref(reply);
+  for (auto at = reply.find("struct {"); at != std::string::npos; at = reply.find("struct {", at + 1)) ++count;
   return count;
 }
 
@@ -62,33 +51,39 @@ int InhibitorsAfterASettle() {
   return count;
 }
 
-std::string CallLog() {
-  std::ifstream in(std::getenv("CDFLASH_LOGIND_CALLS"));
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+// A mock logind of the case's own, each call it receives written to a file.
+struct MockLogind {
+  bool Up() const { return std::getenv("DBUS_SYSTEM_BUS_ADDRESS") != nullptr && mock.Ready(); }
+  std::string Calls() const {
+    const std::vector<std::uint8_t> bytes = test::ReadBytes(folder / "calls.log");
+    return {bytes.begin(), bytes.end()};
+  }
+  test::TempFolder folder{"cdflash-logind"};
+  test::DbusMock mock{"logind", "org.freedesktop.login1", "", folder / "calls.log"};
+};
 
 TEST(Logind, ABlockHoldsAnInhibitorWhileItLives) {
-  ASSERT_NE(std::getenv("CDFLASH_LOGIND_CALLS"), nullptr) << "run through run.sh";
+  MockLogind logind;
+  ASSERT_TRUE(logind.Up()) << "the mock logind did not come up on a private bus (run through ctest)";
   auto block = SystemServices().BlockSleepAndShutdown("Updating the firmware");
   ASSERT_NE(block, nullptr);
   EXPECT_EQ(InhibitorCount(), 1);
   block.reset();
   EXPECT_EQ(InhibitorsAfterASettle(), 0);
-  EXPECT_NE(CallLog().find("Inhibit \"sleep:shutdown:idle\" \"cdflash\""), std::string::npos) << CallLog();
+  EXPECT_NE(logind.Calls().find("Inhibit \"sleep:shutdown:idle\" \"cdflash\""), std::string::npos) << logind.Calls();
 }
 
 TEST(Logind, RebootIsInteractiveAndARefusalSaysWhy) {
-  ASSERT_NE(std::getenv("CDFLASH_LOGIND_CALLS"), nullptr) << "run through run.sh";
+  MockLogind logind;
+  ASSERT_TRUE(logind.Up()) << "the mock logind did not come up on a private bus (run through ctest)";
   EXPECT_TRUE(SystemServices().RequestRestart().requested);
-  EXPECT_NE(CallLog().find("Reboot True"), std::string::npos) << CallLog();
+  EXPECT_NE(logind.Calls().find("Reboot True"), std::string::npos) << logind.Calls();
 
-  DBusMessage* added = CallMock("org.freedesktop.DBus.Mock", "AddMethod",
-                                "raise dbus.exceptions.DBusException('Interactive authentication "
-                                "required.', name='org.freedesktop.DBus.Error.InteractiveAuthorizationRequired')");
-  ASSERT_NE(added, nullptr);
-  dbus_message_unref(added);
+  const std::string added = CallMock(
+      "org.freedesktop.DBus.Mock.AddMethod string:org.freedesktop.login1.Manager string:Reboot string:b string: "
+      "\"string:raise dbus.exceptions.DBusException('Interactive authentication required.', "
+      "name='org.freedesktop.DBus.Error.InteractiveAuthorizationRequired')\"");
+  ASSERT_EQ(added.rfind("method return", 0), 0u) << added;
   const RestartResult refused = SystemServices().RequestRestart();
   EXPECT_FALSE(refused.requested);
   EXPECT_EQ(refused.problem.rfind("Interactive authentication required.", 0), 0u) << refused.problem;

@@ -1,7 +1,7 @@
 // The Linux power state against a mock UPower (python3-dbusmock's template)
 // on a private bus: UPower's word is taken when it answers, whatever the
 // kernel's supply folder says; without UPower the supply folder decides;
-// with neither the state is unknown. Run through run.sh.
+// with neither the state is unknown.
 
 #include <dbus/dbus.h>
 #include <gtest/gtest.h>
@@ -61,7 +61,7 @@ struct Row {
 };
 
 TEST(UPower, PowerStateFromUPowerElseTheSupplyFolder) {
-  ASSERT_NE(std::getenv("DBUS_SYSTEM_BUS_ADDRESS"), nullptr) << "run through run.sh";
+  ASSERT_NE(std::getenv("DBUS_SYSTEM_BUS_ADDRESS"), nullptr) << "run through ctest";
   const Row rows[] = {
       {"mains", UPowerSays{false, std::nullopt}, kLaptopOnBatteryAt10, {Source::Mains, -1}},
       {"mains, battery charging at 60 %", UPowerSays{false, 60.0}, {}, {Source::Mains, 60}},

@@ -16,9 +16,9 @@ finish() { echo "release: $passed passed, $failed failed"; [ "$failed" -eq 0 ]; 
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || echo 1)}
 scripts/release.sh || { fail "scripts/release.sh"; finish; }
-cmake --build --preset linux -j2 --target package_probe build_flasher >/dev/null || { fail "tools"; finish; }
+cmake --build --preset linux -j2 --target package_probe make_test_flasher >/dev/null || { fail "tools"; finish; }
 probe=build/linux/bin/package_probe
-builder=build/linux/bin/build_flasher
+make_flasher=build/linux/bin/make_test_flasher  # TEMPLATE OUT --image BIN: a flasher of that template
 version=$(build/linux/bin/cdflash --version | awk '{ print $2 }')
 work=$(mktemp -d "${TMPDIR:-/tmp}/cdflash-release.XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -38,12 +38,12 @@ check_archive() {
   else fail "$name: key-word in $exe"; fi
 
   # The same flasher from the shipped template and from the build tree's.
-  mkdir -p "$work/$name-shipped" "$work/$name-built"
+  local a=$work/$name-shipped.flasher b=$work/$name-built.flasher
+  mkdir -p "$work/$name-built"
   "$strip" -o "$work/$name-built/$(basename "$exe")" "$built"
-  local a b
-  a=$("$builder" "$work/$name/$exe" "$work/bins/1.60.BIN" "$work/$name-shipped") &&
-  b=$("$builder" "$work/$name-built/$(basename "$exe")" "$work/bins/1.60.BIN" "$work/$name-built") &&
-  if cmp -s "$a" "$b"; then pass "$name: a flasher from the shipped template equals one from the build tree"
+  if "$make_flasher" "$work/$name/$exe" "$a" --image "$work/bins/1.60.BIN" >/dev/null &&
+     "$make_flasher" "$work/$name-built/$(basename "$exe")" "$b" --image "$work/bins/1.60.BIN" >/dev/null &&
+     cmp -s "$a" "$b"; then pass "$name: a flasher from the shipped template equals one from the build tree"
   else fail "$name: flashers from the shipped and the built template differ"; fi
 }
 

@@ -56,12 +56,11 @@ else fail "the manual page's exit codes differ from --help's"; fi
 # The polkit action is for the packaged program, which starts a flasher with
 # the display variables it is given, and nothing that is not a flasher. The
 # flasher here is a script that prints its environment, followed by the
-# package of a flasher built from the packaged program (never read by sh).
+# package of a flasher made from the packaged program (never read by sh).
 flasher=$work/env-flasher
-mkdir -p "$work/deb-built"
-"$builder" "$scratch/usr/bin/cdflash" "$work/bins/1.60.BIN" "$work/deb-built" >/dev/null
+"$make_flasher" "$scratch/usr/bin/cdflash" "$work/deb-built.flasher" --image "$work/bins/1.60.BIN" >/dev/null
 printf '#!/bin/sh\nexec /usr/bin/env\n' >"$flasher"
-python3 - "$work/deb-built/1.60.EXE" >>"$flasher" <<'PY'
+python3 - "$work/deb-built.flasher" >>"$flasher" <<'PY'
 import sys
 data = open(sys.argv[1], "rb").read()
 at = data.index(b"FWPKG-" + b"MARKER-1\0")  # in two pieces: the key-word occurs once per program

@@ -21,11 +21,14 @@ namespace cdflash::test {
 
 class DbusMock {
  public:
-  // `parameters`: the template's JSON parameters, or empty.
-  DbusMock(const std::string& templateName, std::string busName, const std::string& parameters = {})
+  // `parameters`: the template's JSON parameters, or empty; `callLog`: a
+  // file the mock writes each call it receives to, or empty.
+  DbusMock(const std::string& templateName, std::string busName, const std::string& parameters = {},
+           const std::string& callLog = {})
       : busName_(std::move(busName)) {
     std::vector<std::string> words = {"/usr/bin/python3", "-m", "dbusmock", "--template", templateName};
     if (!parameters.empty()) words.insert(words.end(), {"--parameters", parameters});
+    if (!callLog.empty()) words.insert(words.end(), {"-l", callLog});
     pid_ = Spawn(words);
     ready_ = pid_ > 0 && WaitForName(true);
   }
