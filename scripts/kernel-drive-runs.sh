@@ -34,7 +34,6 @@ flasher() {  # NAME BIN [OPTIONS...]
 }
 flasher four "$WORK/four.bin" || fail "no four-bank flasher"
 flasher five "$WORK/five.bin" || fail "no five-bank flasher"
-flasher all "$WORK/four.bin" --note FLASH-ALL || fail "no FLASH-ALL flasher"
 
 "$REPO/scripts/qemu-guest.sh" --host-root "$REPO/tests/kernel/drive_runs.sh" \
   "$BUILD/bin/cdflash-tcmu-drive" "$WORK"

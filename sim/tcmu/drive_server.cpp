@@ -14,10 +14,9 @@
 //   bytes of --bin, bricked or not. The drive keeps answering after SIGUSR1:
 //   a drive that stops answering leaves every open of its node waiting for
 //   the kernel's command timeout.
-// --fault: refuse-read-back, corrupt-read-back, refuse-entry-critical,
-//   silent-commit (the commit is never answered; the kernel's abort gets
-//   its answer at once), never-ready (every TEST UNIT READY says the disc is
-//   becoming ready).
+// --fault: refuse-read-back, corrupt-read-back, silent-commit (the commit
+//   is never answered; the kernel's abort gets its answer at once),
+//   never-ready (every TEST UNIT READY says the disc is becoming ready).
 
 #include <signal.h>
 
@@ -71,8 +70,6 @@ bool PlanFault(sim::SimDrive& drive, const std::string& kind) {
     drive.InjectWhen(sim::IsReadBuffer(), Fault::WithSense(sim::kInvalidField));
   } else if (kind == "corrupt-read-back") {
     drive.InjectWhen(sim::IsReadBuffer(), Fault::CorruptReadBack(0x123));
-  } else if (kind == "refuse-entry-critical") {
-    drive.InjectWhen(sim::IsEntryCritical(), Fault::WithSense(sim::kSequenceError));
   } else if (kind == "silent-commit") {
     drive.InjectWhen(sim::IsCommit(), Fault::Timeout());
   } else if (kind == "never-ready") {

@@ -25,13 +25,3 @@ private_bus_start() {
   export DBUS_SYSTEM_BUS_ADDRESS
 }
 
-# private_bus_wait_for NAME: waits up to 10 s for NAME to be owned on the bus.
-private_bus_wait_for() {
-  for _ in $(seq 1 100); do
-    dbus-send --bus="$DBUS_SYSTEM_BUS_ADDRESS" --print-reply --dest=org.freedesktop.DBus \
-      /org/freedesktop/DBus org.freedesktop.DBus.NameHasOwner "string:$1" 2>/dev/null |
-      grep -q 'boolean true' && return 0
-    sleep 0.1
-  done
-  return 1
-}
