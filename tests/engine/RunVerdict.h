@@ -79,34 +79,32 @@ inline bool OutcomeMatchesDrive(FlashOutcome outcome, const EngineRun& run, bool
 
 inline const std::string kCompletedCaption = "Flash Completed.";
 
-// Where the commands sent first differ from those expected, in words; empty
-// when they agree.
+// One command in the judge's words (its first two bytes and its length), or
+// "none" where a list has ended.
+inline std::string CommandWords(const std::array<std::uint8_t, 12>* cdb, std::int32_t length) {
+  if (cdb == nullptr) return "none";
+  char text[40];
+  std::snprintf(text, sizeof text, "%02X %02X ... length %d", (*cdb)[0], (*cdb)[1], static_cast<int>(length));
+  return text;
+}
+
+// Where the commands sent first differ from those expected; empty when they
+// agree.
 inline std::string CommandDifference(std::span<const sim::LogEntry> sent, const ExpectedRun& expected) {
-  const std::size_t n = std::max(sent.size(), expected.commands.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    char text[96];
-    if (i >= sent.size()) {
-      std::snprintf(text, sizeof text, "command %zu (%02X) never sent", i, expected.commands[i][0]);
-      return text;
-    }
-    if (i >= expected.commands.size()) {
-      std::snprintf(text, sizeof text, "command %zu (%02X) sent beyond the expected %zu", i,
-                    sent[i].command.cdb[0], expected.commands.size());
-      return text;
-    }
-    if (sent[i].command.cdb != expected.commands[i] || sent[i].command.length != expected.lengths[i]) {
-      std::snprintf(text, sizeof text, "command %zu is %02X %02X ... length %d, expected %02X %02X ... length %d", i,
-                    sent[i].command.cdb[0], sent[i].command.cdb[1], sent[i].command.length,
-                    expected.commands[i][0], expected.commands[i][1], expected.lengths[i]);
-      return text;
-    }
+  for (std::size_t i = 0; i < std::max(sent.size(), expected.commands.size()); ++i) {
+    const auto* got = i < sent.size() ? &sent[i].command.cdb : nullptr;
+    const auto* wanted = i < expected.commands.size() ? &expected.commands[i] : nullptr;
+    const std::int32_t gotLength = got ? sent[i].command.length : 0, wantedLength = wanted ? expected.lengths[i] : 0;
+    if (got && wanted && *got == *wanted && gotLength == wantedLength) continue;
+    return "command " + std::to_string(i) + " is " + CommandWords(got, gotLength) + ", expected " +
+           CommandWords(wanted, wantedLength);
   }
   return {};
 }
 
 inline Verdict Judge(const EngineRun& run, const FlashRunReport& report, const ExpectedRun& expected) {
   const FlashOutcome outcome = report.outcome;
-  const std::string& expectedCaption = expected.caption;
+  const auto number = [](FlashOutcome o) { return std::to_string(static_cast<int>(o)); };
   Verdict v;
   const auto sent = run.Sent();
   v.commitSent = std::any_of(sent.begin(), sent.end(),
@@ -123,15 +121,14 @@ inline Verdict Judge(const EngineRun& run, const FlashRunReport& report, const E
   };
   check(!v.bricked, "the drive is bricked");
   check(!v.falseSuccess, "success without the image programmed");
-  check(o.caption == expectedCaption, "caption \"" + o.caption + "\", expected \"" + expectedCaption + "\"");
+  check(o.caption == expected.caption, "caption \"" + o.caption + "\", expected \"" + expected.caption + "\"");
   check(!showsCompleted || (!showsFailure && outcome == FlashOutcome::Completed),
         "\"" + kCompletedCaption + "\" after a failure");
   check(OutcomeMatchesDrive(outcome, run, v.commitSent),
-        "outcome " + std::to_string(static_cast<int>(outcome)) + " does not match the drive");
+        "outcome " + number(outcome) + " does not match the drive");
   const std::string difference = CommandDifference(sent, expected);
   check(difference.empty(), difference);
-  check(outcome == expected.outcome, "outcome " + std::to_string(static_cast<int>(outcome)) + ", expected " +
-                                         std::to_string(static_cast<int>(expected.outcome)));
+  check(outcome == expected.outcome, "outcome " + number(outcome) + ", expected " + number(expected.outcome));
   // A stopped run tells the user whether anything reached the drive.
   const auto messages = o.Messages();
   const bool wrote = std::any_of(sent.begin(), sent.end(), ChangesTheDrive);

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "device/Cddrives.h"
+#include "session/StartupTexts.h"
 #include "support/FlashModeHarness.h"
 #include "support/TempFolder.h"
 #include "system/Elevation.h"
@@ -19,13 +20,6 @@ using test::FlashModeHarness;
 using test::OtherDrive;
 using test::TestPackage;
 
-const char* const kRangedWarning =
-    "\nWARNING:\n\nThis flash utility only supports ACME CRW-4012 drive with firmware:1.00-1.50. "
-    "We recommend you close all applications in order to run this update! Don't turn off the "
-    "system while the flash is in progress!\n\nDo you wish to continue?\n";
-const char* const kRangedErrorStart =
-    "\nERROR:\n\nCan't found CRW-4012 firmware: 1.00-1.50 drive !\n"
-    "\nThis flash utility only supports CRW-4012 firmware: 1.00-1.50\n";
 const char* const kHeading =
     "\nDetected drives:\n-----------------------------------------------------------\n";
 const char* const kLeftAloneRefusal =
@@ -35,8 +29,10 @@ const char* const kLeftAloneRefusal =
 // How a start-up ends: with the window and its list of drives, or with the
 // program ended, no drive left open and the transfer buffer let go.
 TEST(FlashStartup, WarningAnswerAndDrivesDecideTheListOrTheEnd) {
-  const test::ShownBox warning{"WarningYesNo", kRangedWarning};
-  const test::ShownBox noDrive{"Error", std::string(kRangedErrorStart) + "\nCan't find ATAPI Drive !\n"};
+  // The texts' wording is the unit tests'; here, which box shows them when.
+  const std::string kRangedErrorStart = ErrorTextStart(AcmePackage().View());
+  const test::ShownBox warning{"WarningYesNo", WarningText(AcmePackage().View())};
+  const test::ShownBox noDrive{"Error", kRangedErrorStart + "\nCan't find ATAPI Drive !\n"};
   const test::TempFolder state;  // where an earlier process kept a drive whose commit never answered
   const auto leftAlone = [&state](FlashModeHarness& h) {
     h.unanswered = std::make_unique<FolderUnansweredCommits>(state.Path());
@@ -63,12 +59,12 @@ TEST(FlashStartup, WarningAnswerAndDrivesDecideTheListOrTheEnd) {
       {"only the qualifying third drive", {OtherDrive(), AcmeDrive("0.90"), AcmeDrive("1.20")}, Answer::Yes,
        {warning}, {"0-0-0 2: ACME    CRW-4012A       1.20"}},
       {"none qualifies: every drive listed", {OtherDrive(), AcmeDrive("1.51")}, Answer::Yes,
-       {warning, {"Error", std::string(kRangedErrorStart) + kHeading + "0-0-0 0: OTHER   DVD-ROM 16X     2.00\n"
+       {warning, {"Error", kRangedErrorStart + kHeading + "0-0-0 0: OTHER   DVD-ROM 16X     2.00\n"
                                                                    "0-0-0 1: ACME    CRW-4012A       1.51\n"}},
        {}},
       // Listed refused by the identity kept for it; that it is sent nothing is the session's.
       {"a drive whose commit never answered", {AcmeDrive("1.20")}, Answer::Yes,
-       {warning, {"Error", std::string(kRangedErrorStart) + kHeading +
+       {warning, {"Error", kRangedErrorStart + kHeading +
                                "0-0-0 0: ACME    CRW-4012A       1.20  (\\\\.\\0:): " + kLeftAloneRefusal + ".\n"}},
        {}, leftAlone},
   };

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "record/RecordFile.h"
-#include "support/FakeControls.h"
 #include "support/Json.h"
 #include "support/TempFolder.h"
 
@@ -74,20 +73,6 @@ TEST(RecordFolders, FollowEachSystemsRules) {
     };
     EXPECT_EQ(RecordFolders(row.rules, read, row.program), row.folders) << row.what;
   }
-}
-
-TEST(RecordFolders, AreReadFromTheSystemServicesNotTheProcessEnvironment) {
-  test::FakeSystem system;
-  system.environment = {{"XDG_STATE_HOME", "/srv/state"}, {"LOCALAPPDATA", "C:\\L"}};
-  system.program = "/srv/bin/1.60.EXE";
-  const RecordPlace place = RecordPlaceFor(system, "given.json");
-  EXPECT_EQ(place.file, "given.json");
-  ASSERT_FALSE(place.folders.empty());
-#ifdef _WIN32
-  EXPECT_EQ(place.folders.front(), "C:\\L\\cdflash");
-#else
-  EXPECT_EQ(place.folders, std::vector<std::string>{"/srv/state/cdflash"});
-#endif
 }
 
 TEST(RecordFileName, NamesTheRunsTimeAndDriveSafelyAndOnlyThoseNamesCountAsRecords) {
