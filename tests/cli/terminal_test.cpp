@@ -252,8 +252,7 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
       ASSERT_EQ(records.size(), c.recordKept ? 1u : 0u);
       EXPECT_EQ(summary->at("record"), c.recordKept ? records.front() : "");
       if (c.recordKept) {
-        const std::vector<std::uint8_t> bytes = test::ReadBytes(records.front());
-        const auto record = test::ParseJson(std::string(bytes.begin(), bytes.end()));
+        const auto record = test::ParseJson(test::ReadText(records.front()));
         ASSERT_TRUE(record);
         EXPECT_EQ(record->at("exitCode"), c.exit);
       }
@@ -280,8 +279,7 @@ TEST(TerminalFlash, RecordAndSummaryTellWhatTheDriveReceived) {
   EXPECT_EQ(m.Run({"--flash", "0", "--yes", "--log", log, "--json"}), kExitFailedAfterWrite);
   EXPECT_TRUE(Has(m.terminal.err, "The record of this run: " + log));
 
-  const std::vector<std::uint8_t> bytes = test::ReadBytes(log);
-  const auto record = test::ParseJson(std::string(bytes.begin(), bytes.end()));
+  const auto record = test::ParseJson(test::ReadText(log));
   ASSERT_TRUE(record);
   EXPECT_EQ(record->at("package").at("digest"), digest);
   const test::Json& commands = record->at("commands");

@@ -4,19 +4,11 @@
 
 #include "app/AppTexts.h"
 #include "app/Guard.h"
-#include "support/EngineHarness.h"
+#include "support/ScriptedDialogs.h"
 
 namespace cdflash {
 namespace {
 
-using test::FormHarness;
-
-TEST(FormDestroy, ReleasesOnlyWhatExistsAndCanRunTwice) {
-  FormHarness h;
-  h.form.FormCreate();
-  h.form.FormDestroy();
-  h.form.FormDestroy();  // nothing left: nothing to release twice
-}
 
 TEST(ExceptionBox, FullStopOnlyWhenTheLastCharacterSortsAfterIt) {
   EXPECT_EQ(ExceptionBoxText("Access violation"), "Access violation.");

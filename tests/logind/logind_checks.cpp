@@ -54,10 +54,7 @@ int InhibitorsAfterASettle() {
 // A mock logind of the case's own, each call it receives written to a file.
 struct MockLogind {
   bool Up() const { return std::getenv("DBUS_SYSTEM_BUS_ADDRESS") != nullptr && mock.Ready(); }
-  std::string Calls() const {
-    const std::vector<std::uint8_t> bytes = test::ReadBytes(folder / "calls.log");
-    return {bytes.begin(), bytes.end()};
-  }
+  std::string Calls() const { return test::ReadText(folder / "calls.log"); }
   test::TempFolder folder{"cdflash-logind"};
   test::DbusMock mock{"logind", "org.freedesktop.login1", "", folder / "calls.log"};
 };

@@ -42,6 +42,11 @@ inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+inline std::string ReadText(const std::string& path) {
+  const std::vector<std::uint8_t> bytes = ReadBytes(path);
+  return {bytes.begin(), bytes.end()};
+}
+
 inline void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

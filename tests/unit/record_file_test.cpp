@@ -39,11 +39,6 @@ std::size_t FileCount(const std::string& folder) {
   return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-std::string Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 void Touch(const std::string& path) { std::ofstream(path) << "x"; }
 
 TEST(RecordFolders, FollowEachSystemsRules) {
@@ -125,7 +120,7 @@ TEST(WriteRunRecord, TheFirstFolderThatCanTakeItGetsARecordThatReadsBack) {
     ASSERT_TRUE(result.written) << row.what << ": " << result.problem;
     EXPECT_TRUE(result.problem.empty()) << row.what;
     EXPECT_EQ(fs::path(result.path).parent_path(), fs::path(row.written)) << row.what;
-    EXPECT_EQ(test::ParseJson(Contents(result.path))->at("exitCode"), 2) << row.what;
+    EXPECT_EQ(test::ParseJson(test::ReadText(result.path))->at("exitCode"), 2) << row.what;
   }
 }
 
@@ -154,7 +149,7 @@ TEST(WriteRunRecord, RunsOfOneSecondEachKeepARecordAndTheLastMadeAreKept) {
       const bool kept = run >= row.firstKept;
       ASSERT_EQ(fs::exists(paths[static_cast<std::size_t>(run)]), kept) << "run " << run << " of " << row.runs;
       if (kept) {
-        EXPECT_EQ(test::ParseJson(Contents(paths[static_cast<std::size_t>(run)]))->at("exitCode"), run);
+        EXPECT_EQ(test::ParseJson(test::ReadText(paths[static_cast<std::size_t>(run)]))->at("exitCode"), run);
       }
     }
   }
@@ -179,7 +174,7 @@ TEST(WriteRunRecord, AnExplicitFileIsWrittenExactlyThereAndRemovesNothing) {
   const RecordWriteResult result = WriteRunRecord(RecordAt(kMay1st2024), {file, {temp.Path()}});
   ASSERT_TRUE(result.written) << result.problem;
   EXPECT_EQ(result.path, file);
-  EXPECT_TRUE(test::ParseJson(Contents(file)).has_value());
+  EXPECT_TRUE(test::ParseJson(test::ReadText(file)).has_value());
   EXPECT_EQ(FileCount(temp.Path()), kRecordsKept + 4);
 }
 
@@ -222,7 +217,7 @@ TEST(RecordPlaceProblem, NoneWhereARecordCanBeWrittenAndNothingLeftBehind) {
   EXPECT_TRUE(fs::is_directory(folder));
   EXPECT_TRUE(fs::is_empty(folder));
   EXPECT_FALSE(fs::exists(temp / "new.json"));
-  EXPECT_EQ(Contents(temp / "kept.json"), "x");
+  EXPECT_EQ(test::ReadText(temp / "kept.json"), "x");
 }
 
 }  // namespace
