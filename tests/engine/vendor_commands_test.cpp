@@ -88,13 +88,6 @@ TEST(VendorCommands, WriteE2WrapsTheAddressAndStopsAtTheFirstFailure) {
   EXPECT_FALSE(m.commands->WriteE2(values, 0x30, 1).ok);
 }
 
-// Only an all-zero sense triple is success: a qualifier alone fails.
-TEST(VendorCommands, ASenseQualifierAloneFails) {
-  ChipMachine m;
-  m.drive->InjectWhen(sim::IsEntryCritical(), sim::Fault::WithSense({0x00, 0x00, 0x01}));
-  EXPECT_FALSE(m.commands->EntryCritical().ok);
-}
-
 // Each flash chip's profile block: its table entry and body; any other chip
 // the empty block. Which commands carry it, and its read-back, are the
 // fault matrix's.
