@@ -58,8 +58,6 @@ class BuildMode : public ::testing::Test {
   FormHarness h;  // the program's own package: a template
 };
 
-// --- The model table ---------------------------------------------------------
-
 TEST_F(BuildMode, OneModelIsOfferedSelectedAndTheWindowRelabelled) {
   WriteTable(Section(0, "CRW-4012", "ACME    CRW-4012A", "1.00-1.50", "1.*.BIN; 1.*.HEX", "ACME",
                      "first"));
@@ -202,8 +200,6 @@ TEST_F(BuildMode, ClickWithoutSelectionEnablesTheButtonAndTheBuildFailsToOpen) {
   EXPECT_EQ(h.groupBox.caption, "Building   Please wait... ");
   EXPECT_EQ(h.cursor.log, (std::vector<std::string>{"hourglass", "default"}));
 }
-
-// --- Building a flasher ------------------------------------------------------
 
 #ifdef CDFLASH_TEMPLATE_EXE
 // A click on a BIN and on "Build" writes a flasher of the chosen model from a

@@ -40,8 +40,6 @@ class CDDriveTest : public ::testing::Test {
   SimBench bench;
 };
 
-// --- identity -------------------------------------------------------------
-
 // The identity is the address and the 28 bytes of vendor, product and
 // revision the drive answered, blank-padded; a zero byte or the end of a
 // short answer ends them, right-aligned, and nothing of an earlier answer
@@ -99,8 +97,6 @@ TEST_F(CDDriveTest, NoIdentityIsZeroWithEmptySlices) {
   EXPECT_TRUE(bench.dialogs.shown.empty());
 }
 
-// --- open status and open count -------------------------------------------
-
 TEST_F(CDDriveTest, OpenStatusAndCountFollowFailedAndSuccessfulConstructions) {
   bench.platform.AddDrive();  // '0'
   bench.platform.AddDrive();  // '1'
@@ -152,8 +148,6 @@ TEST_F(CDDriveTest, FailedTransportInitialisationEndsEveryConstructionAndShowsIt
   ASSERT_EQ(bench.dialogs.shown.size(), 2u);
   EXPECT_EQ(bench.dialogs.shown[1], (sim::RecordingDialogs::Shown{"Error", "Unable to load the library"}));
 }
-
-// --- the success rule -----------------------------------------------------
 
 class SuccessRuleTest : public CDDriveTest {
  protected:
@@ -207,8 +201,6 @@ TEST_F(SuccessRuleTest, EveryWayACommandEndsIsInItsResult) {
   EXPECT_TRUE(again.deviceGone && !again.succeeded) << "a device gone stays gone";
 }
 
-// --- the data buffer and the length guard ----------------------------------
-
 TEST_F(SuccessRuleTest, TheInternalBufferComesBackOnANullBufferAndOnInitialisation) {
   std::vector<std::uint8_t> buffer(100);
   const auto internalInUse = [&buffer] {
@@ -247,8 +239,6 @@ TEST_F(SuccessRuleTest, LengthBeyondTheBufferOrNegativeIsRefusedUnsent) {
   EXPECT_EQ(block[0], 0) << "the answer lands in the caller's buffer";
   EXPECT_EQ(std::vector<std::uint8_t>(block.begin() + 32, block.end()), std::vector<std::uint8_t>(32, 0xEE));
 }
-
-// --- a route with ASPI's rules ---------------------------------------------
 
 class AspiStyleTest : public ::testing::Test {
  protected:

@@ -73,8 +73,6 @@ bool ReadBack(SimDrive& drive, const Bytes& image, std::uint32_t skip = 0xFFFFFF
   return same;
 }
 
-// --- what the drive refuses ----------------------------------------------
-
 TEST(SimDriveTest, MalformedAndUnknownCommandsAreRefusedLikeADrive) {
   struct Case {
     const char* what;
@@ -117,8 +115,6 @@ TEST(SimDriveTest, MalformedAndUnknownCommandsAreRefusedLikeADrive) {
     EXPECT_TRUE(std::all_of(drive.Dram().begin(), drive.Dram().end(), [](auto b) { return b == 0; })) << c.what;
   }
 }
-
-// --- commit and the bricked verdict -------------------------------------------
 
 // The flash is programmed with whatever the buffer holds; only bytes that
 // reached the host unaltered since they were written count as verified.
@@ -181,8 +177,6 @@ TEST(SimDriveCommitTest, CommitOfAnythingNotReadBackAsWrittenBricksTheDrive) {
   EXPECT_EQ(nothingSent.Commits()[0].programmed, 0u);
   EXPECT_FALSE(nothingSent.Bricked()) << "nothing programmed, nothing unverified";
 }
-
-// --- faults ----------------------------------------------------------------
 
 TEST(SimDriveFaultTest, LostAnswerLeavesTheCommandUndoneUnlessPlannedOtherwise) {
   SimDrive drive;
