@@ -75,12 +75,6 @@ const FaultKind kFaultKinds[] = {
     {"stop requested", sim::Fault{}, FaultClass::StopRequest},
 };
 
-std::string Joined(const std::vector<std::string>& parts) {
-  std::string out;
-  for (const std::string& p : parts) out += (out.empty() ? "" : "; ") + p;
-  return out;
-}
-
 // One cell: the run with `faults` (command index, kind), judged against the
 // reference.
 Verdict RunCell(const TestPackage& package, const RunShape& shape, const Style& style,
@@ -164,7 +158,7 @@ TEST(FaultMatrix, EveryFaultAtEveryCommandKeepsTheDriveSafe) {
           FlashOutcome outcome{};
           const Verdict v = RunCell(package, shape, style, {{k, &kind}}, outcome);
           if (tally.Add(outcome, v) || tally.failed > kReportedCells) continue;
-          ADD_FAILURE() << CellName(shape, style, {{k, &kind}}) << ": " << Joined(v.problems);
+          ADD_FAILURE() << CellName(shape, style, {{k, &kind}}) << ": " << ::testing::PrintToString(v.problems);
         }
       }
     }
@@ -200,7 +194,7 @@ TEST(FaultMatrix, TwoFaultsInOneRunKeepTheDriveSafe) {
     FlashOutcome outcome{};
     const Verdict v = RunCell(packages[s], *shapes[s], style, faults, outcome);
     if (tally.Add(outcome, v) || tally.failed > kReportedCells) continue;
-    ADD_FAILURE() << CellName(*shapes[s], style, faults) << ": " << Joined(v.problems);
+    ADD_FAILURE() << CellName(*shapes[s], style, faults) << ": " << ::testing::PrintToString(v.problems);
   }
   tally.Print();
   EXPECT_EQ(tally.failed, 0);
