@@ -240,13 +240,9 @@ TEST_F(SuccessRuleTest, LengthBeyondTheBufferOrNegativeIsRefusedUnsent) {
   EXPECT_EQ(std::vector<std::uint8_t>(block.begin() + 32, block.end()), std::vector<std::uint8_t>(32, 0xEE));
 }
 
-class AspiStyleTest : public ::testing::Test {
- protected:
-  void TearDown() override { EXPECT_EQ(CDDrive::OpenCount(), 0); }
-  SimBench bench{kPlatformWin32Windows, sim::SimRoute::Style::Aspi};
-};
-
-TEST_F(AspiStyleTest, LibraryIsReleasedOnlyByADestructionThatFindsNoDeviceOpen) {
+TEST_F(CDDriveTest, AspiLibraryIsReleasedOnlyByADestructionThatFindsNoDeviceOpen) {
+  bench.platform.SetPlatformId(kPlatformWin32Windows);
+  bench.platform.Route().SetStyle(sim::SimRoute::Style::Aspi);
   bench.platform.AddDrive({}, {' ', 0, 0, 0});
   auto& route = bench.platform.Route();
   {
