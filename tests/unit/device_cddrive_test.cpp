@@ -1,5 +1,6 @@
-// CDDrive over simulated drives: identity, the success rule, the transport
-// state through failed and successful constructions, the data buffer.
+// CDDrive and the CDDrives list over simulated drives: identity, the success
+// rule, the transport state through failed and successful constructions, the
+// data buffer, and which drives are listed, in which order, and closed how.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include "SimBench.h"
 #include "common/Text.h"
 #include "device/Cddrive.h"
+#include "device/Cddrives.h"
 
 namespace cdflash {
 namespace {
@@ -258,6 +260,71 @@ TEST_F(CDDriveTest, AspiLibraryIsReleasedOnlyByADestructionThatFindsNoDeviceOpen
     EXPECT_EQ(CDDrive::OpenCount(), 1);  // a failed probe does not count down
   }
   EXPECT_EQ(route.LibraryReleases(), 1);  // the last destruction found the count at 1
+}
+
+// The drives found are closed in the opposite order.
+TEST_F(CDDriveTest, DrivesAreListedInOrderAndTheFirstIsSelected) {
+  {
+    CDDrives none;
+    EXPECT_EQ(none.Count(), 0);
+    EXPECT_FALSE(none.Select(0));
+    EXPECT_EQ(none.Current, nullptr);
+  }
+  bench.platform.AddDrive();
+  bench.platform.AddDrive();
+  auto drives = std::make_unique<CDDrives>();
+  ASSERT_EQ(drives->Count(), 2);
+  ASSERT_NE(drives->Current, nullptr);
+  EXPECT_EQ(drives->Current->Letter(), '0');
+  CDDrive* first = drives->Current;
+
+  EXPECT_TRUE(drives->Select(1));
+  EXPECT_EQ(drives->Current->Letter(), '1');
+  EXPECT_EQ(drives->Current->Address(), (DriveAddress{'1', 0, 0, 0}));
+  CDDrive* second = drives->Current;
+
+  EXPECT_FALSE(drives->Select(2));  // Select(Count())
+  EXPECT_EQ(drives->Current, second);
+  EXPECT_FALSE(drives->Select(-1));
+  EXPECT_EQ(drives->Current, second);
+  EXPECT_TRUE(drives->Select(0));
+  EXPECT_EQ(drives->Current, first);
+  drives.reset();
+  EXPECT_EQ(bench.platform.Route().Closed(), (std::vector<DriveAddress>{{'1', 0, 0, 0}, {'0', 0, 0, 0}}));
+}
+
+TEST_F(CDDriveTest, TwentyFiveDrivesFillTheListAndTheLastIsLeftOut) {
+  for (int i = 0; i < 25; ++i) bench.platform.AddDrive();
+  {
+    CDDrives drives;
+    EXPECT_EQ(drives.Count(), 24);
+    EXPECT_EQ(CDDrive::OpenCount(), 24);
+    EXPECT_TRUE(drives.Select(23));
+    EXPECT_EQ(drives.Current->Letter(), 'N');  // the 24th: '0'..'9', 'A'..'N'
+    EXPECT_FALSE(drives.Select(24));
+  }
+  // The 25th drive was never tried.
+  EXPECT_EQ(bench.platform.Drive(24).CommandCount(), 0u);
+  EXPECT_EQ(bench.platform.Route().Opened().size(), 24u);
+}
+
+TEST_F(CDDriveTest, DevicesThatDoNotOpenOrIdentifyAreLeftOut) {
+  bench.platform.AddDrive();                 // '0'
+  bench.platform.AddAbsent({'5', 0, 0, 0});  // listed by the platform, not there
+  auto& mute = bench.platform.AddDrive();    // '2': INQUIRY fails
+  mute.InjectWhen(sim::WithOpcode(0x12), sim::Fault::WithSense({0x04, 0x00, 0x00}),
+                  sim::FaultPlan::kAlways);
+  bench.platform.AddDrive();                 // '3'
+  CDDrives drives;
+  ASSERT_EQ(drives.Count(), 2);
+  EXPECT_EQ(drives.Current->Letter(), '0');
+  ASSERT_TRUE(drives.Select(1));
+  EXPECT_EQ(drives.Current->Letter(), '3');
+  EXPECT_EQ(CDDrive::OpenCount(), 2);
+  ASSERT_EQ(bench.dialogs.shown.size(), 1u);
+  EXPECT_EQ(bench.dialogs.shown[0].text, "Error opening: 2, Drive: sim:5");
+  // The failed one was closed at once.
+  EXPECT_EQ(bench.platform.Route().Closed(), (std::vector<DriveAddress>{{'2', 0, 0, 0}}));
 }
 
 }  // namespace
