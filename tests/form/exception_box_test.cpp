@@ -1,3 +1,5 @@
+// The exception box's text, and what a handler that throws leaves behind.
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
