@@ -55,7 +55,6 @@ std::string BuildMode::SelectedBinPath() const {
 }
 
 void BuildMode::FileListBox1Click() {
-  SelectedBinName = FileNamePart(SelectedBinPath());
   x_.c.FlashButton->SetEnabled(true);
 }
 
@@ -68,8 +67,8 @@ void BuildMode::FlashButtonClick() {
   x_.s.cursor->SetHourglass();
   auto result = std::make_shared<BuildResult>();
   x_.jobs.RunJob(
-      [this, result, model = model_, name = SelectedBinName, binPath, outputDirectory] {
-        *result = build_->Build(model, name, binPath, outputDirectory, x_.observer);
+      [this, result, model = model_, binPath, outputDirectory] {
+        *result = build_->Build(model, binPath, outputDirectory, x_.observer);
       },
       [this, result] {
         if (!result->ok) x_.s.dialogs->Message(result->message);

@@ -31,7 +31,6 @@ class BuildMode final : public IFormMode {
   FormContext x_;
   std::unique_ptr<BuildSession> build_;
   std::size_t model_ = 0;       // the chosen model
-  std::string SelectedBinName;  // the BIN file clicked
   std::string binDirectory_;    // where the BIN files are listed from
 };
 

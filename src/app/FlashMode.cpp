@@ -3,7 +3,6 @@
 #include "app/AdministratorOffer.h"
 #include "app/AppTexts.h"
 #include "app/FormLayout.h"
-#include "package/PackageDigest.h"
 #include "session/StartupTexts.h"
 
 namespace cdflash {
@@ -14,7 +13,7 @@ void FlashMode::Start() {
   MoveUpIntoFileListPlace(x_.c);
   // A damaged flasher would send and verify its damaged image: it ends
   // before it touches a drive.
-  if (CheckPackageDigest(x_.package) == DigestCheck::Damaged) {
+  if (FlasherIsDamaged(x_.package)) {
     x_.s.dialogs->Error(kDamagedFlasherText);
     EndStartup(x_);
     return;

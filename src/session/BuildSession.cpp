@@ -78,10 +78,15 @@ std::string BuildSession::MakeOutputFolder(const std::string& directory) const {
   return "The folder for the flashers could not be made: " + error + ".";
 }
 
-BuildResult BuildSession::Build(std::size_t model, const std::string& binName, const std::string& binPath,
-                                const std::string& outputDirectory, IProgressObserver& progress) const {
+std::string BuildSession::OutputFolder(const std::string& asked) const {
+  return asked.empty() ? system_.CurrentDirectory() : asked;
+}
+
+BuildResult BuildSession::Build(std::size_t model, const std::string& binPath, const std::string& outputDirectory,
+                                IProgressObserver& progress) const {
   FlasherBuilder builder(package_.KeyWord(), system_, progress);
-  return builder.Build({table_.models.at(model).Header(), binName, binPath, system_.ProgramPath(), outputDirectory});
+  return builder.Build(
+      {table_.models.at(model).Header(), FileNamePart(binPath), binPath, system_.ProgramPath(), outputDirectory});
 }
 
 }  // namespace cdflash

@@ -44,10 +44,12 @@ class BuildSession {
   // Makes `directory` for the flashers when it is missing; why it cannot
   // be had, or empty.
   std::string MakeOutputFolder(const std::string& directory) const;
-  // Builds the flasher of the BIN `binName` at `binPath` into
-  // `outputDirectory`, reporting to `progress`.
-  BuildResult Build(std::size_t model, const std::string& binName, const std::string& binPath,
-                    const std::string& outputDirectory, IProgressObserver& progress) const;
+  // Where flashers go: `asked`, or the current folder when nothing was asked.
+  std::string OutputFolder(const std::string& asked) const;
+  // Builds the flasher of the BIN at `binPath` into `outputDirectory`,
+  // reporting to `progress`.
+  BuildResult Build(std::size_t model, const std::string& binPath, const std::string& outputDirectory,
+                    IProgressObserver& progress) const;
 
  private:
   PackageView package_;

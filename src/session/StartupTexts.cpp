@@ -1,5 +1,7 @@
 #include "session/StartupTexts.h"
 
+#include "package/PackageDigest.h"
+
 namespace cdflash {
 
 std::string DriveLabelText(const std::string& vendor) {
@@ -38,6 +40,10 @@ std::string ErrorTextStart(const PackageView& package) {
             "\nThis flash utility only supports " + model + " firmware: " + range + "\n";
   }
   return text;
+}
+
+bool FlasherIsDamaged(const PackageView& package) {
+  return CheckPackageDigest(package) == DigestCheck::Damaged;
 }
 
 }  // namespace cdflash

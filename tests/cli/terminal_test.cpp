@@ -168,6 +168,7 @@ TEST(TerminalFlash, EveryWayOutHasItsExitCode) {
       {"restart accepted", {"--flash=0", "--yes", "--restart"}, {}, "1.20", none, kExitOk},
       {"warning answered no", {"--flash", "0"}, {"n"}, "1.20", none, kExitNothingDone},
       {"update answered no", {"--flash", "0"}, {"y", "no"}, "1.20", none, kExitNothingDone},
+      {"every question answered by hand", {"--flash", "0"}, {"y", " Yes\r", "no"}, "1.20", none, kExitOk},
       {"no terminal to answer on", {"--flash", "0"}, {}, "1.20", none, kExitNothingDone, "no terminal", 1, false},
       {"already up to date", {"--flash", "0", "--yes"}, {}, "1.50", [](sim::SimDrive&, test::TestPackage& p) {
          p.Revision("1.50.");

@@ -2,10 +2,8 @@
 // maps what happened onto its exit codes.
 
 #include "session/BuildSession.h"
-#include "builder/BuildPaths.h"
-#include "system/SystemServices.h"
+#include "session/Listings.h"
 #include "ui/cli/Commands.h"
-#include "ui/cli/Listing.h"
 
 namespace cdflash::cli {
 
@@ -37,7 +35,7 @@ int BuildFlashers(const TerminalContext& context, const std::string& model, cons
     t.Err(refusal + "\n");
     return kExitUsage;
   }
-  const std::string out = outputDirectory.empty() ? context.system.CurrentDirectory() : outputDirectory;
+  const std::string out = session.OutputFolder(outputDirectory);
   if (const std::string problem = session.MakeOutputFolder(out); !problem.empty()) {
     t.Err(problem + "\n");
     return kExitFailedBeforeWrite;
@@ -45,7 +43,7 @@ int BuildFlashers(const TerminalContext& context, const std::string& model, cons
   CaptionLines captions(t);
   int status = kExitOk;
   for (const std::string& bin : bins) {
-    const BuildResult result = session.Build(*index, FileNamePart(bin), bin, out, captions);
+    const BuildResult result = session.Build(*index, bin, out, captions);
     if (result.ok) {
       t.Out(result.outputPath + "\n");
     } else {

@@ -2,10 +2,9 @@
 // maps what the run came to onto its exit codes.
 
 #include "session/FlashSession.h"
+#include "session/Listings.h"
 #include "session/StartupTexts.h"
-#include "package/PackageDigest.h"
 #include "ui/cli/Commands.h"
-#include "ui/cli/Listing.h"
 #include "ui/cli/Interrupt.h"
 
 namespace cdflash::cli {
@@ -17,9 +16,8 @@ static FlashSession::DeviceMessages ToStandardError(ITerminal& terminal) {
 int ListDrives(const TerminalContext& context, bool json) {
   FlashSession session(context.package, context.system, ToStandardError(context.terminal));
   session.FindDrives();
-  const bool flasher = !context.package.IsTemplate();
-  context.terminal.Out(json ? DrivesAsJson(session.Entries(), flasher, StoredDigestHex(context.package))
-                            : DrivesAsText(session.Entries(), flasher));
+  context.terminal.Out(json ? DrivesAsJson(session.Entries(), context.package)
+                            : DrivesAsText(session.Entries(), context.package));
   return kExitOk;
 }
 
@@ -52,7 +50,7 @@ int FlashDrive(const TerminalContext& context, const std::string& wanted, Answer
   }
   // A damaged flasher would send and verify its damaged image: it ends
   // before it touches a drive.
-  if (CheckPackageDigest(context.package) == DigestCheck::Damaged) {
+  if (FlasherIsDamaged(context.package)) {
     return endEarly(FlashOutcome::FailedBeforeWrite, std::string(kDamagedFlasherText) + "\n", kExitFailedBeforeWrite);
   }
   // The drive first: a name that fits no drive, or several, is refused

@@ -1,5 +1,6 @@
 #include "ui/cli/Interrupt.h"
 
+#include "session/FlashSession.h"
 #include "ui/cli/StandardStreams.h"
 
 #include <atomic>

@@ -5,7 +5,9 @@
 // finishes. The CommitGate makes stop and commit one decision, so only one of
 // the two stories is ever told.
 
-#include "flash/CommitGate.h"
+namespace cdflash {
+class CommitGate;
+}
 
 namespace cdflash::cli {
 

@@ -1,28 +1,11 @@
 #include "ui/cli/RunTerminal.h"
 
+#include "session/Listings.h"
 #include "session/StartupTexts.h"
-#include "session/Version.h"
-#include "package/PackageDigest.h"
 #include "ui/cli/Arguments.h"
 #include "ui/cli/Commands.h"
 
 namespace cdflash::cli {
-
-namespace {
-
-// The version, and the digest a flasher was built with, to compare with the
-// one published beside a download.
-std::string VersionText(const PackageView& package) {
-  std::string text = "cdflash " CDFLASH_VERSION_TEXT "\n";
-  const std::string digest = StoredDigestHex(package);
-  if (!digest.empty()) {
-    text += "firmware digest (SHA-256): " + digest;
-    text += CheckPackageDigest(package) == DigestCheck::Damaged ? " (damaged: the firmware does not match it)\n" : "\n";
-  }
-  return text;
-}
-
-}  // namespace
 
 int RunTerminal(int argc, const char* const* argv, TerminalContext context) {
   const auto usage = [&](const std::string& why) {
@@ -59,7 +42,7 @@ int RunTerminal(int argc, const char* const* argv, TerminalContext context) {
   }
   // A damaged flasher would send and verify its damaged image: it ends
   // before it touches a drive (--flash says so in its record as well).
-  if (a.list && CheckPackageDigest(context.package) == DigestCheck::Damaged) {
+  if (a.list && FlasherIsDamaged(context.package)) {
     context.terminal.Err(std::string(kDamagedFlasherText) + "\n");
     return kExitFailedBeforeWrite;
   }

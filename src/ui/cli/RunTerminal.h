@@ -5,7 +5,6 @@
 
 #include "session/FlashSession.h"
 #include "session/RunExitCode.h"
-#include "package/PackageView.h"
 #include "ui/cli/Terminal.h"
 
 namespace cdflash {

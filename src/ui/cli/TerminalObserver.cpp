@@ -1,8 +1,7 @@
 #include "ui/cli/TerminalObserver.h"
 
 #include <algorithm>
-
-#include "common/Text.h"
+#include <cctype>
 
 namespace cdflash::cli {
 namespace {
@@ -13,12 +12,14 @@ constexpr int kBarWidth = 20;
 
 // Message texts are shown as they are; on a terminal the blank lines a box
 // keeps around them only stretch the output.
-std::string AsLines(const std::string& text) {
-  return std::string(Trimmed(text, "\n")) + "\n";
+std::string AsLines(std::string text) {
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  text.erase(0, text.find_first_not_of('\n'));
+  return text + "\n";
 }
 
-bool IsYes(const std::string& line) {
-  const std::string_view word = Trimmed(line);
+bool IsYes(std::string word) {
+  std::erase_if(word, [](unsigned char c) { return std::isspace(c) != 0; });
   return word == "y" || word == "Y" || word == "yes" || word == "Yes" || word == "YES";
 }
 
@@ -29,7 +30,7 @@ std::string ProgressLine(const std::string& caption, int percent) {
   const int filled = percent * kBarWidth / 100;
   return caption + " [" + std::string(static_cast<std::size_t>(filled), '#') +
          std::string(static_cast<std::size_t>(kBarWidth - filled), '-') + "] " +
-         Format("%3d%%", percent);
+         std::string(percent < 10 ? 2 : percent < 100 ? 1 : 0, ' ') + std::to_string(percent) + "%";
 }
 
 void TerminalObserver::EndLine() {
@@ -55,7 +56,7 @@ void TerminalObserver::Redraw() {
   }
   const int tenth = percent / 10;
   if (tenth > lastTenth_) {
-    terminal_.Err(Format("  %d%%\n", tenth * 10));
+    terminal_.Err("  " + std::to_string(tenth * 10) + "%\n");
     lastTenth_ = tenth;
   }
 }

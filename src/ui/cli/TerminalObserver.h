@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "flash/FlashObserver.h"
+#include "session/FlashSession.h"
 #include "ui/cli/Terminal.h"
 
 namespace cdflash::cli {

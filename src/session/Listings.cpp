@@ -1,13 +1,17 @@
-#include "ui/cli/Listing.h"
+#include "session/Listings.h"
 
+#include "common/Json.h"
 #include "common/Text.h"
+#include "package/PackageDigest.h"
+#include "session/StartupTexts.h"
+#include "session/Version.h"
 #include "system/Elevation.h"
 #include "system/SystemServices.h"
-#include "common/Json.h"
 
-namespace cdflash::cli {
+namespace cdflash {
 
-std::string DrivesAsText(const std::vector<DriveEntry>& entries, bool flasher) {
+std::string DrivesAsText(const std::vector<DriveEntry>& entries, const PackageView& package) {
+  const bool flasher = !package.IsTemplate();
   if (entries.empty()) return "No CD drive found.\n";
   std::string text;
   for (const DriveEntry& e : entries) {
@@ -25,10 +29,11 @@ std::string DrivesAsText(const std::vector<DriveEntry>& entries, bool flasher) {
   return text;
 }
 
-std::string DrivesAsJson(const std::vector<DriveEntry>& entries, bool flasher, const std::string& digest) {
+std::string DrivesAsJson(const std::vector<DriveEntry>& entries, const PackageView& package) {
+  const bool flasher = !package.IsTemplate();
   JsonWriter json;
   json.BeginObject().Key("mode").String(flasher ? "flasher" : "template");
-  json.Key("digest").String(digest);
+  json.Key("digest").String(StoredDigestHex(package));
   json.Key("drives").BeginArray();
   for (const DriveEntry& e : entries) {
     json.BeginObject(JsonWriter::Layout::Inline).Key("opened").Bool(e.opened);
@@ -75,4 +80,14 @@ std::string ModelsAsText(const ModelTable& table) {
   return text;
 }
 
-}  // namespace cdflash::cli
+std::string VersionText(const PackageView& package) {
+  std::string text = "cdflash " CDFLASH_VERSION_TEXT "\n";
+  const std::string digest = StoredDigestHex(package);
+  if (!digest.empty()) {
+    text += "firmware digest (SHA-256): " + digest;
+    text += FlasherIsDamaged(package) ? " (damaged: the firmware does not match it)\n" : "\n";
+  }
+  return text;
+}
+
+}  // namespace cdflash
