@@ -2,7 +2,6 @@
 // bytes: every text stays within its field, and the image length is one of
 // the two the flasher knows.
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 

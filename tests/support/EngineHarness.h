@@ -5,7 +5,6 @@
 // registers it.
 
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "device/Cddrives.h"

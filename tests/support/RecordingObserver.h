@@ -2,7 +2,6 @@
 // An IFlashObserver that records what a run shows (captions, progress,
 // boxes) and answers its questions from a script.
 
-#include <algorithm>
 #include <deque>
 #include <stdexcept>
 #include <string>

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "system/PowerState.h"

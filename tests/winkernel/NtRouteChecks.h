@@ -6,7 +6,6 @@
 // each of the guest's CD devices; the checks find the drives through the
 // product's own discovery and expect each letter's INQUIRY identity.
 
-#include <cstdint>
 #include <string>
 
 #include "kernel/CheckLog.h"
