@@ -13,7 +13,7 @@ class ISystemServices;
 
 namespace cdflash::cli {
 
-// The exit codes are those of every run (app/RunExitCode.h).
+// The exit codes are those of every run (session/RunExitCode.h).
 using cdflash::ExitCodeOf;
 using cdflash::RunExitCode;
 using cdflash::kExitOk, cdflash::kExitNothingDone, cdflash::kExitFailedBeforeWrite,
