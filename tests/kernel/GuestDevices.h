@@ -11,6 +11,7 @@
 #include "device/Cddrives.h"
 #include "device/ScsiCommands.h"
 #include "support/TestPackage.h"
+#include "support/ThinFace.h"
 
 namespace cdflash::kernelcheck {
 
@@ -28,19 +29,9 @@ inline test::TestPackage ScsiDebugPackage() {
   return p;
 }
 
-inline constexpr std::uint8_t kDataIn = 1;
-inline constexpr std::uint8_t kDataOut = 0;
+using test::kDataIn, test::kDataOut, test::Send, test::TestUnitReady;
 inline constexpr std::int32_t kChunk = 16384;  // the data buffer a window registers
 
-inline std::int32_t Send(CDDrive& drive, const CommandBytes& c, std::uint8_t direction,
-                         std::int32_t length) {
-  return drive.ExecCommand(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11],
-                           direction, length).value;
-}
-
-inline std::int32_t TestUnitReady(CDDrive& drive) {
-  return Send(drive, StandardCommand(kOpTestUnitReady), kDataIn, 0);
-}
 // 16 KiB of microcode data into buffer 1 at offset 0 (mode 5).
 inline std::int32_t WriteBufferChunk(CDDrive& drive) {
   return Send(drive, WriteBufferCommand(0, kChunk, kControlData), kDataOut, kChunk);

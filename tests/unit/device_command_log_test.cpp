@@ -11,16 +11,14 @@
 #include "device/Cddrive.h"
 #include "device/CommandLog.h"
 #include "device/ScsiCommands.h"
+#include "support/ThinFace.h"
 
 namespace cdflash {
 namespace {
 
 using sim::Fault;
 
-std::int32_t Send(CDDrive& drive, const CommandBytes& c, bool dataIn, std::int32_t length) {
-  return drive.ExecCommand(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11],
-                           dataIn ? 1 : 0, length).value;
-}
+using test::kDataIn, test::kDataOut, test::Send;
 
 class CommandLogTest : public ::testing::Test {
  protected:
@@ -60,17 +58,17 @@ TEST_F(CommandLogTest, EveryCommandIsKeptInOrderWithItsAnswerOrWhyItWasKeptBack)
   std::int32_t tooLong = 0;
   {
     const ScopedCommandLog scope(collector);
-    CDDrive drive('0', 0, 0, 0);                                         // 0: INQUIRY
+    CDDrive drive('0', 0, 0, 0);                                             // 0: INQUIRY
     tooLong = CDDrive::DataBufferLength() + 1;
-    Send(drive, StandardCommand(kOpTestUnitReady), true, 0);            // 1: no medium
-    Send(drive, ReadBufferCommand(0, 64), true, 64);                    // 2: refused with sense
-    Send(drive, WriteBufferCommand(0, 32, kControlData), false, 32);    // 3: lost on the way
-    Send(drive, ReadFlashIdCommand(), true, 128);                       // 4: timed out
-    Send(drive, ReadBufferCommand(0, 16), true, 16);                    // 5: good
-    Send(drive, ReadBufferCommand(0, 0), true, tooLong);               // 6: longer than the buffer
-    Send(drive, StandardCommand(kOpTestUnitReady), true, -1);           // 7: a negative length
-    Send(drive, CommitCommand(false), false, 0);                         // 8: never answered
-    Send(drive, StandardCommand(kOpTestUnitReady), true, 0);            // 9: after that commit
+    Send(drive, StandardCommand(kOpTestUnitReady), kDataIn, 0);              // 1: no medium
+    Send(drive, ReadBufferCommand(0, 64), kDataIn, 64);                      // 2: refused with sense
+    Send(drive, WriteBufferCommand(0, 32, kControlData), kDataOut, 32);      // 3: lost on the way
+    Send(drive, ReadFlashIdCommand(), kDataIn, 128);                         // 4: timed out
+    Send(drive, ReadBufferCommand(0, 16), kDataIn, 16);                      // 5: good
+    Send(drive, ReadBufferCommand(0, 0), kDataIn, tooLong);                  // 6: longer than the buffer
+    Send(drive, StandardCommand(kOpTestUnitReady), kDataIn, -1);             // 7: a negative length
+    Send(drive, CommitCommand(false), kDataOut, 0);                          // 8: never answered
+    Send(drive, StandardCommand(kOpTestUnitReady), kDataIn, 0);              // 9: after that commit
   }
   const std::vector<sim::LogEntry>& seen = simDrive.Log();
   const std::vector<CommandRecord>& kept = collector.commands;
@@ -100,12 +98,12 @@ TEST_F(CommandLogTest, TheLogSetLastReceivesAndTheOneBeforeComesBack) {
     const ScopedCommandLog outerScope(collector);
     {
       const ScopedCommandLog innerScope(inner);
-      Send(drive, StandardCommand(kOpTestUnitReady), true, 0);
+      Send(drive, StandardCommand(kOpTestUnitReady), kDataIn, 0);
     }
     EXPECT_EQ(CommandLog(), &collector);
-    Send(drive, StandardCommand(kOpTestUnitReady), true, 0);
+    Send(drive, StandardCommand(kOpTestUnitReady), kDataIn, 0);
   }
-  Send(drive, StandardCommand(kOpTestUnitReady), true, 0);  // no log: kept nowhere
+  Send(drive, StandardCommand(kOpTestUnitReady), kDataIn, 0);  // no log: kept nowhere
   EXPECT_EQ(inner.commands.size(), 1u);
   EXPECT_EQ(collector.commands.size(), 1u);
 }

@@ -34,19 +34,12 @@ LayerDirectory& AspiRouteTest::UseSimulator(const std::string& ini) {
   return *layer;
 }
 
-std::int32_t Send(CDDrive& drive, const CommandBytes& c, std::uint8_t direction, std::int32_t length) {
-  return drive.ExecCommand(c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7], c[8], c[9], c[10], c[11],
-                           direction, length).value;
-}
-
-std::int32_t TestUnitReady(CDDrive& drive) { return Send(drive, StandardCommand(kOpTestUnitReady), 1, 0); }
-
 std::int32_t ReadBuffer(CDDrive& drive, std::uint32_t offset, std::int32_t length) {
-  return Send(drive, ReadBufferCommand(offset, static_cast<std::uint32_t>(length)), 1, length);
+  return Send(drive, ReadBufferCommand(offset, static_cast<std::uint32_t>(length)), kDataIn, length);
 }
 
 std::int32_t WriteBuffer(CDDrive& drive, std::uint32_t offset, std::int32_t length) {
-  return Send(drive, WriteBufferCommand(offset, static_cast<std::uint32_t>(length), kControlData), 0, length);
+  return Send(drive, WriteBufferCommand(offset, static_cast<std::uint32_t>(length), kControlData), kDataOut, length);
 }
 
 std::string DriveSection(int index, int hostAdapter, int target, const std::string& vendor,

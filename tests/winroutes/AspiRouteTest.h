@@ -14,6 +14,7 @@
 #include "RecordingDialogs.h"
 #include "device/Cddrive.h"
 #include "device/ScsiCommands.h"
+#include "support/ThinFace.h"
 
 namespace cdflash::winroutes {
 
@@ -29,10 +30,7 @@ class AspiRouteTest : public ::testing::Test {
   sim::RecordingDialogs dialogs;
 };
 
-// Commands through the thin face, as the flash engine sends them: direction
-// 1 reads from the drive.
-std::int32_t Send(CDDrive& drive, const CommandBytes& cdb, std::uint8_t direction, std::int32_t length);
-std::int32_t TestUnitReady(CDDrive& drive);
+using test::kDataIn, test::kDataOut, test::Send, test::TestUnitReady;
 std::int32_t ReadBuffer(CDDrive& drive, std::uint32_t offset, std::int32_t length);
 std::int32_t WriteBuffer(CDDrive& drive, std::uint32_t offset, std::int32_t length);
 

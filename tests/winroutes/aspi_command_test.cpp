@@ -133,7 +133,7 @@ TEST_P(AspiCommandTest, CommitThatTimesOutIsNotAborted) {
   ASSERT_EQ(CDDrive::OpenStatus(), 0x00);
   CDDrive::SetTimeout(1);
 
-  EXPECT_EQ(Send(drive, CommitCommand(false), 1, 0), 0);
+  EXPECT_EQ(Send(drive, CommitCommand(false), kDataIn, 0), 0);
   EXPECT_FALSE(drive.Last().succeeded);
   EXPECT_TRUE(dir.Log("ABORT").empty());
   ExpectHeld(drive, dir);
